@@ -1,0 +1,108 @@
+#include "strataquill/db/jet_sql.h"
+
+#include <gtest/gtest.h>
+
+namespace sq::db {
+namespace {
+
+std::string translate(std::string_view jet) {
+  auto r = translateJetSql(jet);
+  EXPECT_TRUE(r.ok()) << r.status().message();
+  return r.ok() ? r->sqlite : std::string();
+}
+
+TEST(JetSqlTest, BracketsReservedWordsAndDotsBecomeQuotedNames) {
+  EXPECT_EQ(translate("SELECT [Lithology Information].From, Text.Text FROM [Text] WHERE "
+                      "x.To > 1;"),
+            "SELECT _ROWID_ AS __rowid__, \"Lithology Information\".\"From\", \"Text\".\"Text\" "
+            "FROM \"Text\" WHERE \"x\".\"To\" > 1");
+}
+
+TEST(JetSqlTest, DoubleQuotedTextIsALiteralWithDoubledQuotes) {
+  EXPECT_EQ(translate("SELECT a FROM t WHERE b = \"say \"\"hi\"\" it's\""),
+            "SELECT _ROWID_ AS __rowid__, \"a\" FROM \"t\" WHERE \"b\" = 'say \"hi\" it''s'");
+  // A literal that spells a column name stays a literal.
+  EXPECT_EQ(translate("SELECT a FROM t WHERE b = \"From\""),
+            "SELECT _ROWID_ AS __rowid__, \"a\" FROM \"t\" WHERE \"b\" = 'From'");
+}
+
+TEST(JetSqlTest, AggregateWithBracketedAlias) {
+  auto r = translateJetSql(
+      "SELECT Max([From]) AS [Max Of From] FROM [Lithology Information] WHERE "
+      "[Lithology Information].BoringName = \"B-1\" ;");
+  ASSERT_TRUE(r.ok());
+  EXPECT_EQ(r->sqlite,
+            "SELECT Max(\"From\") AS \"Max Of From\" FROM \"Lithology Information\" WHERE "
+            "\"Lithology Information\".\"BoringName\" = 'B-1' ");
+  EXPECT_TRUE(r->updatableTable.empty()) << "an aggregate is not updatable";
+}
+
+TEST(JetSqlTest, OrderByTermsSortTextWithoutCase) {
+  EXPECT_EQ(translate("SELECT a FROM t ORDER BY t.From, t.To DESC;"),
+            "SELECT _ROWID_ AS __rowid__, \"a\" FROM \"t\" ORDER BY \"t\".\"From\" COLLATE "
+            "JETTEXT, \"t\".\"To\" COLLATE JETTEXT DESC");
+}
+
+TEST(JetSqlTest, SingleTableSelectIsUpdatable) {
+  auto r = translateJetSql(
+      "SELECT [Sample Information].BoringName FROM [Sample Information] "
+      "WHERE (([Sample Information].BoringName) = \"A\")");
+  ASSERT_TRUE(r.ok());
+  EXPECT_EQ(r->updatableTable, "Sample Information");
+  auto join = translateJetSql("SELECT a FROM t, u");
+  ASSERT_TRUE(join.ok());
+  EXPECT_TRUE(join->updatableTable.empty());
+  auto distinct = translateJetSql("SELECT DISTINCT a FROM t");
+  ASSERT_TRUE(distinct.ok());
+  EXPECT_TRUE(distinct->updatableTable.empty());
+}
+
+TEST(JetSqlTest, OtherStatements) {
+  EXPECT_EQ(translate("DELETE * FROM [Text] WHERE Flag = True"),
+            "DELETE  FROM \"Text\" WHERE \"Flag\" = -1");
+  EXPECT_EQ(translate("INSERT INTO Lines (X, Y) VALUES (1.5, \"a\")"),
+            "INSERT INTO \"Lines\" (\"X\", \"Y\") VALUES (1.5, 'a')");
+}
+
+TEST(JetSqlTest, CreateTableGivesFieldDefinitions) {
+  auto r = translateJetSql(
+      "CREATE TABLE [Boring Information] ([BoringName] TEXT(50), DateStart MEMO, [From] SINGLE, "
+      "Flag BIT, N LONG);");
+  ASSERT_TRUE(r.ok()) << r.status().message();
+  ASSERT_EQ(r->kind, SqlStatement::Kind::kCreateTable);
+  const TableDef& t = r->createTable;
+  EXPECT_EQ(t.name, "Boring Information");
+  ASSERT_EQ(t.fields.size(), 5u);
+  EXPECT_EQ(t.fields[0].type, DaoType::kText);
+  EXPECT_EQ(t.fields[0].size, 50);
+  EXPECT_EQ(t.fields[1].type, DaoType::kMemo);
+  EXPECT_EQ(t.fields[2].type, DaoType::kSingle);
+  EXPECT_EQ(t.fields[3].type, DaoType::kBoolean);
+  EXPECT_EQ(t.fields[4].type, DaoType::kLong);
+}
+
+TEST(JetSqlTest, MalformedStatementsAreErrors) {
+  for (const char* bad :
+       {"SELECT a FROM [t", "SELECT a FROM t WHERE b = \"open", "", "SELECT a FROM t; DROP TABLE t",
+        "CREATE TABLE t (a WIDGET)", "CREATE TABLE t (a TEXT, a MEMO)"}) {
+    auto r = translateJetSql(bad);
+    EXPECT_FALSE(r.ok()) << bad;
+    if (!r.ok()) {
+      EXPECT_EQ(r.status().code(), ErrorCode::kSyntax);
+    }
+  }
+}
+
+TEST(JetSqlTest, StringLiteralRoundTripsAnyText) {
+  for (std::string text : {"plain", "with \"quotes\"", "\"", "it's", "B-1\" OR \"1\"=\"1", ""}) {
+    auto r = translateJetSql("SELECT a FROM t WHERE b = " + jetStringLiteral(text));
+    ASSERT_TRUE(r.ok()) << text;
+    std::string expected = "'";
+    for (char c : text) expected += c == '\'' ? std::string("''") : std::string(1, c);
+    expected += "'";
+    EXPECT_NE(r->sqlite.find("= " + expected), std::string::npos) << r->sqlite;
+  }
+}
+
+}  // namespace
+}  // namespace sq::db
