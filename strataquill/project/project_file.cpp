@@ -1,0 +1,55 @@
+#include "strataquill/project/project_file.h"
+
+#include "strataquill/db/database.h"
+#include "strataquill/project/project_schema.h"
+#include "strataquill/shell/file_copy.h"
+#include "strataquill/shell/program_folder.h"
+#include "strataquill/shell/resume_next.h"
+#include "strataquill/shell/settings_store.h"
+#include "strataquill/shell/user_prompts.h"
+
+namespace sq::project {
+namespace {
+
+void fillSampleLabels(const std::string& path) {
+  // A template without the label table gains it first, so the labels are
+  // filled whatever template the installation carries.
+  CheckFileFormat(path);
+  auto database = db::Database::open(path);
+  if (!database.ok()) return;
+  auto labels = database->openRecordset("Sample User Label");
+  if (!labels.ok()) return;
+  ResumeNext resume;
+  if (labels->recordCount() == 0) {
+    resume([&] { return labels->addNew(); });
+    resume([&] { return labels->update(); });
+  }
+  labels->moveFirst();
+  resume([&] { return labels->edit(); });
+  for (int n = 1; n <= 10; ++n) {
+    const std::string number = std::to_string(n);
+    resume([&] {
+      return labels->setField("UserLabel" + number,
+                              db::Value::text(GetSetting("Samples", "User" + number, "Undefined")));
+    });
+  }
+  resume([&] { return labels->update(); });
+}
+
+}  // namespace
+
+bool CreateNewProjectFile(const std::string& target) {
+  BusyCursor busy;
+  const std::string source = programFolder() + "File.tpl";
+  bool copied = copyFile(source, target, false);
+  if (!copied) {
+    MessageAnswer answer =
+        prompts().message("The file " + target + " already exists.  Do you wish to overwrite it?",
+                          "Overwrite Existing File?", MessageButtons::kYesNo, MessageIcon::kNone);
+    if (answer == MessageAnswer::kYes) copied = copyFile(source, target, true);
+  }
+  if (copied) fillSampleLabels(target);
+  return copied;
+}
+
+}  // namespace sq::project
