@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "strataquill/shell/user_prompts.h"
+
 namespace sq {
 namespace {
 
@@ -76,6 +78,15 @@ bool copyFile(const std::string& source, const std::string& target, bool overwri
   }
   ::unlink(temp.c_str());
   return ok;
+}
+
+bool copyTemplateAsking(const std::string& source, const std::string& target) {
+  BusyCursor busy;
+  if (copyFile(source, target, false)) return true;
+  MessageAnswer answer =
+      prompts().message("The file " + target + " already exists.  Do you wish to overwrite it?",
+                        "Overwrite Existing File?", MessageButtons::kYesNo, MessageIcon::kNone);
+  return answer == MessageAnswer::kYes && copyFile(source, target, true);
 }
 
 }  // namespace sq

@@ -11,4 +11,10 @@ namespace sq {
 // any failure.
 bool copyFile(const std::string& source, const std::string& target, bool overwrite);
 
+// Copies a template file to a new file under the hourglass: when the copy
+// fails for any reason (usually an existing target) it asks "The file
+// <target> already exists.  Do you wish to overwrite it?" and on Yes copies
+// again, replacing the target. True when one of the copies succeeded.
+bool copyTemplateAsking(const std::string& source, const std::string& target);
+
 }  // namespace sq
