@@ -1,0 +1,189 @@
+#include "strataquill/render/boring_data.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "strataquill/db/database.h"
+#include "strataquill/db/jet_sql.h"
+#include "strataquill/project/project_schema.h"
+
+namespace sq::render {
+
+template <class Row>
+DepthRows<Row>::DepthRows(std::vector<Row> rows) : rows_(std::move(rows)) {
+  for (std::size_t i = 0; i < rows_.size(); ++i) {
+    (rows_[i].from <= rows_[i].to ? ordered_ : reversed_).push_back(i);
+    byFrom_.push_back(i);
+  }
+  auto byFrom = [&](std::size_t a, std::size_t b) { return rows_[a].from < rows_[b].from; };
+  std::stable_sort(ordered_.begin(), ordered_.end(), byFrom);
+  std::stable_sort(byFrom_.begin(), byFrom_.end(), byFrom);
+  float running = 0;
+  for (std::size_t k = 0; k < ordered_.size(); ++k) {
+    running = k == 0 ? rows_[ordered_[k]].to : std::max(running, rows_[ordered_[k]].to);
+    prefixMaxTo_.push_back(running);
+  }
+}
+
+template <class Row>
+std::vector<std::size_t> DepthRows<Row>::touching(double top, double bottom) const {
+  std::vector<std::size_t> out;
+  // The first row whose running maximum of To reaches the window: no earlier
+  // row can touch it.
+  auto first = std::lower_bound(prefixMaxTo_.begin(), prefixMaxTo_.end(), top,
+                                [](float maxTo, double t) { return maxTo < t; });
+  for (std::size_t k = first - prefixMaxTo_.begin(); k < ordered_.size(); ++k) {
+    const Row& r = rows_[ordered_[k]];
+    if (r.from > bottom) break;
+    if (r.to >= top) out.push_back(ordered_[k]);
+  }
+  for (std::size_t i : reversed_)
+    if (rows_[i].to <= bottom && rows_[i].from >= top) out.push_back(i);
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+template <class Row>
+std::vector<std::size_t> DepthRows<Row>::startingIn(double top, double bottom) const {
+  std::vector<std::size_t> out;
+  auto first = std::lower_bound(byFrom_.begin(), byFrom_.end(), top,
+                                [&](std::size_t i, double t) { return rows_[i].from < t; });
+  for (auto it = first; it != byFrom_.end() && rows_[*it].from < bottom; ++it) out.push_back(*it);
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+template class DepthRows<LithologyRow>;
+template class DepthRows<SampleRow>;
+template class DepthRows<CompletionRow>;
+
+namespace {
+
+bool readDepths(const db::Recordset& rs, float& from, float& to) {
+  auto f = rs.value("From");
+  auto t = rs.value("To");
+  if (!f.ok() || !t.ok() || f->isNull() || t->isNull()) return false;
+  from = f->toFloat();
+  to = t->toFloat();
+  return std::isfinite(from) && std::isfinite(to);
+}
+
+std::map<std::string, std::string> firstRecord(const db::Database& database,
+                                               const std::string& source) {
+  std::map<std::string, std::string> fields;
+  auto rs = database.openRecordset(source);
+  if (!rs.ok() || rs->eof()) return fields;
+  for (const std::string& name : rs->fieldNames()) fields[name] = rs->text(name);
+  return fields;
+}
+
+std::string quoted(const std::string& boring) { return db::jetStringLiteral(boring); }
+
+}  // namespace
+
+BoringData loadBoringData(const std::string& projectPath, const std::string& boring) {
+  BoringData data;
+  auto database = db::Database::open(projectPath);
+  if (!database.ok()) return data;
+
+  std::vector<LithologyRow> lithology;
+  auto lith = database->openRecordset(
+      "SELECT [From], [To], [Description], [Classification], [SeparatorType] FROM [Lithology "
+      "Information] WHERE [Lithology Information].BoringName = " +
+      quoted(boring) + " ORDER BY [Lithology Information].From, [Lithology Information].To;");
+  if (lith.ok()) {
+    for (lith->moveFirst(); !lith->eof(); (void)lith->moveNext()) {
+      LithologyRow row;
+      if (!readDepths(*lith, row.from, row.to)) continue;
+      row.description = lith->text("Description");
+      row.classification = lith->text("Classification");
+      row.separatorType = lith->text("SeparatorType");
+      lithology.push_back(std::move(row));
+    }
+  }
+  data.lithology = DepthRows<LithologyRow>(std::move(lithology));
+
+  std::vector<SampleRow> samples;
+  std::string sampleSql =
+      "SELECT [Sample Information].SampleType, [Sample Information].From, [Sample "
+      "Information].To, [Sample Information].BlowCounts";
+  for (int i = 1; i <= 10; ++i) sampleSql += ", [Sample Information].UserText" + std::to_string(i);
+  sampleSql += " FROM [Sample Information] WHERE ([Sample Information].BoringName = " +
+               quoted(boring) + ") ORDER BY [Sample Information].From, [Sample Information].To;";
+  auto sample = database->openRecordset(sampleSql);
+  if (sample.ok()) {
+    for (sample->moveFirst(); !sample->eof(); (void)sample->moveNext()) {
+      SampleRow row;
+      if (!readDepths(*sample, row.from, row.to)) continue;
+      row.sampleType = sample->text("SampleType");
+      row.blowCounts = sample->text("BlowCounts");
+      for (int i = 0; i < 10; ++i) row.userText[i] = sample->text("UserText" + std::to_string(i + 1));
+      samples.push_back(std::move(row));
+    }
+  }
+  data.samples = DepthRows<SampleRow>(std::move(samples));
+
+  std::vector<CompletionRow> completion;
+  auto comp = database->openRecordset(
+      "SELECT [Completion Information].From, [Completion Information].To, [Completion "
+      "Information].Classification FROM [Completion Information] WHERE [Completion "
+      "Information].BoringName = " +
+      quoted(boring) + " ORDER BY [Completion Information].From, [Completion Information].To;");
+  if (comp.ok()) {
+    for (comp->moveFirst(); !comp->eof(); (void)comp->moveNext()) {
+      CompletionRow row;
+      if (!readDepths(*comp, row.from, row.to)) continue;
+      row.classification = comp->text("Classification");
+      completion.push_back(std::move(row));
+    }
+  }
+  data.completion = DepthRows<CompletionRow>(std::move(completion));
+
+  data.boringFields = firstRecord(*database, project::GetSQL(boring, project::kBoringTable));
+  data.boringFound = !data.boringFields.empty();
+  data.projectFields = firstRecord(*database, "Project Information");
+  data.labelFields = firstRecord(*database, "Sample User Label");
+  return data;
+}
+
+std::string maxDepthSql(const std::string& tablePiece, const std::string& wherePiece,
+                        const std::string& field, const std::string& boring) {
+  return "SELECT Max([" + field + "]) AS [Max Of " + field + "] " + tablePiece + wherePiece +
+         quoted(boring) + " ;";
+}
+
+float GetMaxDepth(const std::string& projectPath, const std::string& boring) {
+  float deepest = 0;
+  auto database = db::Database::open(projectPath);
+  if (!database.ok()) return deepest;
+  for (const char* table : {"Lithology Information", "Sample Information",
+                            "Completion Information"}) {
+    const std::string tablePiece = std::string("FROM [") + table + "] ";
+    const std::string wherePiece = std::string("WHERE [") + table + "].BoringName = ";
+    for (const char* field : {"From", "To"}) {
+      auto rs = database->openRecordset(maxDepthSql(tablePiece, wherePiece, field, boring));
+      if (!rs.ok() || rs->eof()) continue;
+      auto v = rs->value(std::string("Max Of ") + field);
+      if (v.ok() && !v->isNull() && v->toFloat() > deepest) deepest = v->toFloat();
+    }
+  }
+  return deepest;
+}
+
+Catalogue Catalogue::load(const std::string& classificationFile) {
+  using layouts::ClassKind;
+  return {layouts::readClassTable(classificationFile, ClassKind::kLithology),
+          layouts::readClassTable(classificationFile, ClassKind::kCompletion),
+          layouts::readClassTable(classificationFile, ClassKind::kSamples)};
+}
+
+const std::string* Catalogue::find(layouts::ClassKind kind, const std::string& classText) const {
+  const auto& table = kind == layouts::ClassKind::kLithology    ? lithology
+                      : kind == layouts::ClassKind::kCompletion ? completion
+                                                                : samples;
+  for (const auto& [description, patterns] : table)
+    if (description == classText) return &patterns;
+  return nullptr;
+}
+
+}  // namespace sq::render

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <array>
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "strataquill/layouts/classification_file.h"
+
+namespace sq::render {
+
+struct LithologyRow {
+  float from = 0, to = 0;
+  std::string description, classification, separatorType;
+};
+
+struct SampleRow {
+  float from = 0, to = 0;
+  std::string sampleType, blowCounts;
+  std::array<std::string, 10> userText;
+};
+
+struct CompletionRow {
+  float from = 0, to = 0;
+  std::string classification;
+};
+
+// Rows of one boring in query order (ascending From, then To) with an index
+// that finds the rows touching a depth window without walking the whole
+// boring, so drawing a page costs the same on page 1 and page 100.
+template <class Row>
+class DepthRows {
+ public:
+  DepthRows() = default;
+  explicit DepthRows(std::vector<Row> rows);
+
+  const std::vector<Row>& rows() const { return rows_; }
+  // Indexes, in query order, of every row whose interval (either way round)
+  // touches [top, bottom]. Rows outside are never returned; callers apply
+  // their own exact conditions to what is returned.
+  std::vector<std::size_t> touching(double top, double bottom) const;
+  // Indexes, in query order, of the rows with top <= From < bottom.
+  std::vector<std::size_t> startingIn(double top, double bottom) const;
+
+ private:
+  std::vector<Row> rows_;
+  std::vector<std::size_t> ordered_;    // rows with From <= To, by From
+  std::vector<float> prefixMaxTo_;      // running maximum of To over ordered_
+  std::vector<std::size_t> reversed_;   // rows with From > To (damaged data)
+  std::vector<std::size_t> byFrom_;     // all rows by From
+};
+
+// Everything a print run reads from the project for one boring, read once
+// at the start of the run with the program's queries.
+struct BoringData {
+  DepthRows<LithologyRow> lithology;
+  DepthRows<SampleRow> samples;
+  DepthRows<CompletionRow> completion;
+  // Field name -> text of the boring's record, the project's first record
+  // and the first row of the sample labels; empty when unreadable.
+  std::map<std::string, std::string> boringFields, projectFields, labelFields;
+  bool boringFound = false;
+};
+
+// Reads the boring's rows. Rows with a null From or To cannot be placed on
+// the depth scale and are left out. A file that cannot be read gives empty
+// data.
+BoringData loadBoringData(const std::string& projectPath, const std::string& boring);
+
+// The deepest depth recorded for the boring: the largest non-null result of
+// the six Max queries, at least 0.
+float GetMaxDepth(const std::string& projectPath, const std::string& boring);
+
+// The Max query for one table and field ("From" or "To"), as the program
+// writes it.
+std::string maxDepthSql(const std::string& tablePiece, const std::string& wherePiece,
+                        const std::string& field, const std::string& boring);
+
+// The catalogues of the classification file, read once per run.
+struct Catalogue {
+  std::vector<std::pair<std::string, std::string>> lithology, completion, samples;
+
+  static Catalogue load(const std::string& classificationFile);
+  // The first pattern list whose class equals `classText` exactly.
+  const std::string* find(layouts::ClassKind kind, const std::string& classText) const;
+};
+
+}  // namespace sq::render

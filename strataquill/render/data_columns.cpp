@@ -1,0 +1,329 @@
+#include "strataquill/render/data_columns.h"
+
+#include <cmath>
+
+#include "strataquill/db/jet_sql.h"
+#include "strataquill/layouts/layout_codes.h"
+
+namespace sq::render {
+namespace {
+
+using layouts::ClassKind;
+
+constexpr double kTw = kTwipsPerInch;
+
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+
+struct Interval {
+  float from, to;
+  const std::string* classText;
+};
+
+// Fills and outlines one interval's slices; returns the interval's bottom
+// y (inches) when it was drawn.
+std::optional<double> drawPatternInterval(PageContext& ctx, const ColumnBox& box,
+                                          const DepthWindow& w, ClassKind kind,
+                                          const Interval& iv, bool sidesOnly) {
+  if (iv.from >= w.bottom() || iv.to <= w.top) return std::nullopt;
+  double y1 = iv.from <= w.top ? box.y : mapDepth(box, w, iv.from);
+  double y2 = iv.to >= w.bottom() ? box.yy : mapDepth(box, w, iv.to);
+  const std::string* patterns = ctx.catalogue.find(kind, *iv.classText);
+  if (!patterns) return std::nullopt;
+  double x = box.x;
+  for (const layouts::PatternSlice& slice : layouts::parsePatternList(*patterns)) {
+    // A negative share would run the slice backwards over its neighbour.
+    const double width = std::max(0.0f, slice.percent) * (box.xx - box.x) / 100.0;
+    if (!(width > 0)) continue;
+    ctx.surface.DrawFilledRectangle(x * kTw, y1 * kTw, (x + width) * kTw, y2 * kTw,
+                                    qs(layouts::patternPath(ctx.patternFolder, slice.fileName)),
+                                    ctx.patternScale);
+    y1 = std::max(y1, box.y);
+    y2 = std::min(y2, box.yy);
+    PrintSurface& s = ctx.surface;
+    s.drawLine(x * kTw, y1 * kTw, x * kTw, y2 * kTw);
+    s.drawLine((x + width) * kTw, y1 * kTw, (x + width) * kTw, y2 * kTw);
+    if (!sidesOnly) {
+      s.drawLine(x * kTw, y1 * kTw, (x + width) * kTw, y1 * kTw);
+      s.drawLine(x * kTw, y2 * kTw, (x + width) * kTw, y2 * kTw);
+    }
+    x += width;
+  }
+  return y2;
+}
+
+}  // namespace
+
+std::string GetColumnSQL(int Column, const std::string& Boring, float TopDepth,
+                         float BottomDepth) {
+  const std::string quoted = db::jetStringLiteral(Boring);
+  const std::string condition =
+      "And ((([Sample Information].From) > " + depthLabel(TopDepth) +
+      ") Or (([Sample Information].To) < " + depthLabel(BottomDepth) +
+      "))) ORDER BY [Sample Information].From, [Sample Information].To;";
+  if (Column == kBlowCountColumn)
+    return "SELECT [Sample Information].SampleType, [Sample Information].From, [Sample "
+           "Information].To, [Sample Information].BlowCounts From [Sample Information] Where "
+           "([Sample Information].BoringName = " +
+           quoted + " " + condition;
+  if (Column == kClassificationColumn)
+    return "SELECT [From], [To], [Classification], [SeparatorType] FROM [Lithology Information] "
+           "WHERE [Lithology Information].BoringName = " +
+           quoted + " ORDER BY [Lithology Information].From, [Lithology Information].To;";
+  if (Column > kUserTextColumn && Column <= kUserTextColumn + 10)
+    return "SELECT [Sample Information].SampleType, [Sample Information].From, [Sample "
+           "Information].To, [Sample Information].UserText" +
+           std::to_string(Column - kUserTextColumn) +
+           " FROM [Sample Information] WHERE ([Sample Information].BoringName = " + quoted + " " +
+           condition;
+  return {};
+}
+
+std::string GetColumnFieldName(int Column) {
+  if (Column == kBlowCountColumn) return "BlowCounts";
+  if (Column == kClassificationColumn) return "Classification";
+  if (Column > kUserTextColumn && Column <= kUserTextColumn + 10)
+    return "UserText" + std::to_string(Column - kUserTextColumn);
+  return {};
+}
+
+void drawLithology(PageContext& ctx, const ColumnBox& box, const DepthWindow& w) {
+  const auto& rows = ctx.data.lithology.rows();
+  for (std::size_t i : ctx.data.lithology.touching(w.top, w.bottom()))
+    drawPatternInterval(ctx, box, w, ClassKind::kLithology,
+                        {rows[i].from, rows[i].to, &rows[i].classification}, false);
+}
+
+void drawSampleSymbol(PageContext& ctx, const ColumnBox& box, const DepthWindow& w) {
+  // Samples that span the whole page are drawn as well: the page window
+  // rule of the sample query would leave them out and the log would show a
+  // gap where a sample was taken.
+  const auto& rows = ctx.data.samples.rows();
+  for (std::size_t i : ctx.data.samples.touching(w.top, w.bottom()))
+    drawPatternInterval(ctx, box, w, ClassKind::kSamples,
+                        {rows[i].from, rows[i].to, &rows[i].sampleType}, false);
+}
+
+void drawCompletion(PageContext& ctx, const ColumnBox& box, const DepthWindow& w) {
+  const auto& rows = ctx.data.completion.rows();
+  std::optional<double> lastBottom;
+  for (std::size_t i : ctx.data.completion.touching(w.top, w.bottom())) {
+    auto y2 = drawPatternInterval(ctx, box, w, ClassKind::kCompletion,
+                                  {rows[i].from, rows[i].to, &rows[i].classification}, true);
+    if (y2) lastBottom = y2;
+  }
+  // Close the well where it ends; a well that goes on to the next page
+  // stays open at the page's bottom edge.
+  if (lastBottom && *lastBottom > box.y && *lastBottom < box.yy)
+    ctx.surface.drawLine(box.x * kTw, *lastBottom * kTw, box.xx * kTw, *lastBottom * kTw);
+}
+
+void drawGenericColumnText(PageContext& ctx, int column, const ColumnBox& box,
+                           const DepthWindow& w, bool separator) {
+  struct TextRow {
+    float from, to;
+    const std::string* text;
+  };
+  std::vector<TextRow> rows;
+  if (column == kClassificationColumn) {
+    const auto& lith = ctx.data.lithology.rows();
+    for (std::size_t i : ctx.data.lithology.touching(w.top, w.bottom()))
+      rows.push_back({lith[i].from, lith[i].to, &lith[i].classification});
+  } else {
+    const auto& samples = ctx.data.samples.rows();
+    for (std::size_t i : ctx.data.samples.touching(w.top, w.bottom())) {
+      const SampleRow& r = samples[i];
+      const std::string* text = nullptr;
+      if (column == kBlowCountColumn) {
+        text = &r.blowCounts;
+      } else if (column > kUserTextColumn && column <= kUserTextColumn + 10) {
+        text = &r.userText[column - kUserTextColumn - 1];
+      } else {
+        return;
+      }
+      rows.push_back({r.from, r.to, text});
+    }
+  }
+  PrintSurface& s = ctx.surface;
+  const double left = box.x + 0.03, right = box.xx - 0.03;
+  for (const TextRow& row : rows) {
+    const float mid = row.from + (row.to - row.from) * 0.5f;
+    const double y = mapDepth(box, w, mid);
+    if (y < box.y || y > box.yy) continue;
+    const QString text = qs(*row.text);
+    const double h = s.MeasureParagraphHeight(text, left, y, right, box.yy, TextAlign::kCenter);
+    double top = y - h / 2;
+    if (top < box.y) top = box.y;
+    if (top + h > box.yy) top = box.yy - h - 0.03;
+    s.drawParagraph(text, left, top, right, box.yy, TextAlign::kCenter);
+    if (separator) {
+      const double yTo = mapDepth(box, w, row.to);
+      if (yTo > box.y && yTo < box.yy) {
+        const double saved = s.pen.width;
+        s.pen.width = 0;
+        s.drawLine(box.x * kTw, yTo * kTw, box.xx * kTw, yTo * kTw);
+        s.pen.width = saved;
+      }
+    }
+  }
+}
+
+std::vector<std::string> fillDescriptionLines(const PrintSurface& surface, const std::string& text,
+                                              double widthTwips) {
+  std::vector<std::string> lines;
+  QString normalized = qs(text);
+  normalized.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  normalized.replace('\r', '\n');
+  for (const QString& paragraph : normalized.split('\n')) {
+    QString line;
+    bool started = false;
+    for (const QString& word : paragraph.split(' ')) {
+      if (!started) {
+        line = word;
+        started = true;
+      } else if (surface.textWidth(line + ' ' + word) <= widthTwips) {
+        line += ' ' + word;
+      } else {
+        // The word starts the next line, on its own if it is wider than
+        // the column.
+        lines.push_back(line.toStdString());
+        line = word;
+      }
+    }
+    lines.push_back(line.toStdString());
+  }
+  return lines;
+}
+
+namespace {
+
+// Draws the polyline through `pts` (inches), clipped to the column's depth
+// range; returns the x (inches) where the first downward leg leaves the
+// bottom edge, if it does.
+std::optional<double> drawSeparatorPath(PrintSurface& s, const ColumnBox& box,
+                                        const std::vector<QPointF>& pts) {
+  std::optional<double> cut;
+  for (std::size_t i = 0; i + 1 < pts.size(); ++i) {
+    QPointF a = pts[i], b = pts[i + 1];
+    auto clipAt = [&](QPointF& p, const QPointF& q, double yEdge) {
+      const double t = (yEdge - p.y()) / (q.y() - p.y());
+      p = QPointF(p.x() + t * (q.x() - p.x()), yEdge);
+    };
+    if ((a.y() > box.yy && b.y() > box.yy) || (a.y() < box.y && b.y() < box.y)) continue;
+    if (a.y() > box.yy) clipAt(a, b, box.yy);
+    if (b.y() > box.yy) {
+      clipAt(b, a, box.yy);
+      if (!cut) cut = b.x();
+    }
+    if (a.y() < box.y) clipAt(a, b, box.y);
+    if (b.y() < box.y) clipAt(b, a, box.y);
+    s.drawLine(a.x() * kTw, a.y() * kTw, b.x() * kTw, b.y() * kTw);
+  }
+  return cut;
+}
+
+}  // namespace
+
+void drawDescription(PageContext& ctx, const ColumnBox& box, const DepthWindow& w) {
+  PrintSurface& s = ctx.surface;
+  const double left = box.x + 0.3, right = box.xx - 0.3;
+  const double d = 0.3 * 0.15;
+  const Pen savedPen = s.pen;
+  auto lineHeight = [&](const std::string& line) {
+    return s.MeasureParagraphHeight(qs(line), left, 0, right, box.yy, TextAlign::kLeft);
+  };
+  auto separator = [&](double yTo, double r, short style) -> std::optional<double> {
+    s.pen.style = style;
+    s.pen.width = 0;
+    auto cut = drawSeparatorPath(s, box,
+                                 {{box.x, yTo},
+                                  {box.x + d, yTo},
+                                  {left - d, r},
+                                  {right + d, r},
+                                  {box.xx - d, yTo},
+                                  {box.xx, yTo}});
+    s.pen = savedPen;
+    return cut;
+  };
+
+  // Items carried from the previous page, in order. Once one does not fit,
+  // it and everything after it wait for the next page.
+  double r = box.y;
+  bool overflow = false;
+  bool printedAny = false;
+  std::vector<CarriedItem> stillCarried;
+  for (CarriedItem& item : ctx.carried) {
+    if (item.done) continue;
+    if (overflow) {
+      stillCarried.push_back(item);
+      continue;
+    }
+    if (item.isTextLine) {
+      const double h = lineHeight(item.text);
+      // A line taller than the whole column is printed anyway, so the log
+      // always moves on.
+      if (r + h <= box.yy || !printedAny) {
+        s.drawParagraph(qs(item.text), left, r, right, box.yy, TextAlign::kLeft);
+        r += h;
+        printedAny = true;
+      } else {
+        overflow = true;
+        stillCarried.push_back(item);
+      }
+      continue;
+    }
+    const double yTo = mapDepth(box, w, item.to);
+    if (yTo >= box.y) {
+      // The interval ends on this page: an ordinary separator.
+      r = std::max(r, yTo);
+      auto cut = separator(yTo, r, item.penStyle);
+      if (r > box.yy) {
+        CarriedItem again = item;
+        if (cut) again.cutPosition = static_cast<float>((*cut - box.x) * kTw);
+        stillCarried.push_back(again);
+        overflow = true;
+      }
+      continue;
+    }
+    // The interval ended on an earlier page: finish the legs that left its
+    // bottom edge, from the column top down to the end of the text.
+    const double cutX = box.x + item.cutPosition / kTw;
+    s.pen.style = item.penStyle;
+    s.pen.width = 0;
+    drawSeparatorPath(s, box, {{cutX, box.y}, {left - d, r}, {right + d, r},
+                               {box.xx - (cutX - box.x), box.y}});
+    s.pen = savedPen;
+  }
+  ctx.carried = std::move(stillCarried);
+
+  const auto& rows = ctx.data.lithology.rows();
+  for (std::size_t i : ctx.data.lithology.startingIn(w.top, w.bottom())) {
+    const LithologyRow& row = rows[i];
+    const double yFrom = mapDepth(box, w, row.from);
+    const double yTo = mapDepth(box, w, row.to);
+    r = std::max(r, yFrom);
+    // Behind text that waits for the next page, this interval's text waits
+    // too, so descriptions keep their order.
+    if (overflow) r = std::max(r, box.yy);
+    for (const std::string& line : fillDescriptionLines(s, row.description, (right - left) * kTw)) {
+      const double h = lineHeight(line);
+      if (!overflow && r + h <= box.yy) {
+        s.drawParagraph(qs(line), left, r, right, box.yy, TextAlign::kLeft);
+      } else {
+        overflow = true;
+        ctx.carried.push_back({true, row.from, row.to, 0, line, 0, false});
+      }
+      r += h;
+    }
+    r = std::max(r, yTo);
+    const short style = static_cast<short>(layouts::GetPenStyle(row.separatorType));
+    auto cut = separator(yTo, r, style);
+    if (r > box.yy) {
+      CarriedItem item{false, row.from, row.to, 0, {}, style, false};
+      if (cut) item.cutPosition = static_cast<float>((*cut - box.x) * kTw);
+      ctx.carried.push_back(item);
+      overflow = true;
+    }
+  }
+}
+
+}  // namespace sq::render

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+
+#include "strataquill/render/page_context.h"
+
+namespace sq::render {
+
+// Column numbers of the text columns.
+inline constexpr int kBlowCountColumn = 1;
+inline constexpr int kClassificationColumn = 2;
+inline constexpr int kUserTextColumn = 100;  // + 1 … 10
+
+// The query of a text column for a page from TopDepth to BottomDepth (""
+// for other column numbers), as the program writes it.
+std::string GetColumnSQL(int Column, const std::string& Boring, float TopDepth, float BottomDepth);
+// "BlowCounts", "Classification" or "UserText1" … "UserText10"; "" otherwise.
+std::string GetColumnFieldName(int Column);
+
+// Pattern columns: each interval on the page filled with its class's
+// pattern slices and outlined (completion: side lines only, and a line
+// under the last interval).
+void drawLithology(PageContext& ctx, const ColumnBox& box, const DepthWindow& window);
+void drawCompletion(PageContext& ctx, const ColumnBox& box, const DepthWindow& window);
+void drawSampleSymbol(PageContext& ctx, const ColumnBox& box, const DepthWindow& window);
+
+// Short texts centred on their interval's middle, pushed inside the column;
+// the classification column also rules a line under each interval.
+void drawGenericColumnText(PageContext& ctx, int column, const ColumnBox& box,
+                           const DepthWindow& window, bool separator);
+
+// Descriptions word-wrapped from the depth where each interval starts, with
+// a separator under each; what does not fit is carried to the next page.
+void drawDescription(PageContext& ctx, const ColumnBox& box, const DepthWindow& window);
+
+// The lines a description is filled into for a text width (twips) in the
+// surface's current font: words separated by blanks, a line feed ends a
+// line early, and a word wider than the width gets a line of its own.
+std::vector<std::string> fillDescriptionLines(const PrintSurface& surface, const std::string& text,
+                                              double widthTwips);
+
+}  // namespace sq::render

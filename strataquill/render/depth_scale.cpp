@@ -1,0 +1,59 @@
+#include "strataquill/render/depth_scale.h"
+
+#include <cmath>
+
+#include "strataquill/db/value.h"
+
+namespace sq::render {
+namespace {
+
+// Depths at the box edges are computed in floating point; a label that lies
+// on an edge to within this much (inches) counts as on it.
+constexpr double kEdgeTolerance = 1e-6;
+
+// More ticks than this on one page would be drawn on top of each other.
+constexpr double kMaxTicksPerPage = 100000;
+
+}  // namespace
+
+std::string depthLabel(float depth) {
+  std::string text = db::formatSingle(depth);
+  return text.starts_with('-') ? text : " " + text;
+}
+
+int tickStep(int major, int minor) {
+  if (minor == 0) return major;
+  if (major % minor == 0) return minor;
+  return 1;
+}
+
+void drawDepth(PrintSurface& surface, const ColumnBox& box, const DepthWindow& window, int major,
+               int minor, float majorTickWidth, float minorTickWidth,
+               const layouts::LayoutOptions& options) {
+  if (!(window.units > 0) || major <= 0 || minor < 0) return;
+  const double scale = (box.yy - box.y) / window.units;
+  const int step = tickStep(major, minor);
+  if (window.units / step > kMaxTicksPerPage) return;
+  const double T = 1440.0;  // twips per inch
+  for (long t = 0; t <= window.units; t += step) {
+    const float depth = window.top + static_cast<float>(t);
+    const double y = box.y + t * scale;
+    const double rounded = std::nearbyint(depth);  // halves to even
+    const bool isMajor = std::fmod(rounded, major) == 0;
+    const double tick = isMajor ? majorTickWidth : minorTickWidth;
+    surface.drawLine(box.x * T, y * T, (box.x + tick) * T, y * T);
+    surface.drawLine((box.xx - tick) * T, y * T, box.xx * T, y * T);
+    if (!isMajor) continue;
+    const bool atTop = std::fabs(y - box.y) <= kEdgeTolerance;
+    const bool atBottom = std::fabs(y - box.yy) <= kEdgeTolerance;
+    const bool inside = (y >= box.y || atTop) && (y <= box.yy || atBottom);
+    if (!inside || (atTop && options.truncateUpperUnitText) ||
+        (atBottom && options.truncateLowerUnitText))
+      continue;
+    const QString label = QString::fromStdString(depthLabel(depth));
+    const double top = y * T - surface.textHeight() / 2;
+    surface.drawParagraph(label, box.x + 0.03, top / T, box.xx - 0.03, box.yy, TextAlign::kCenter);
+  }
+}
+
+}  // namespace sq::render

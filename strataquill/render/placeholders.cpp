@@ -1,0 +1,184 @@
+#include "strataquill/render/placeholders.h"
+
+#include <QDate>
+#include <QLocale>
+#include <QTime>
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+
+#include "strataquill/shell/settings_store.h"
+
+namespace sq::render {
+namespace {
+
+std::string upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+std::string field(const std::map<std::string, std::string>& record, const char* name) {
+  auto it = record.find(name);
+  return it == record.end() ? std::string() : it->second;
+}
+
+std::string company(const char* key, const char* fallback) {
+  return GetSetting("Preferences", key, fallback);
+}
+
+// Single tokens of the project record and the boring record.
+const std::map<std::string, const char*>& projectTokens() {
+  static const std::map<std::string, const char*> tokens = {
+      {"<<PROJECT NUMBER>>", "ProjectNumber"},
+      {"<<PROJECT NAME>>", "ProjectName"},
+      {"<<CLIENT>>", "Client"},
+      {"<<CLIENT CONTACT>>", "ClientContact"},
+      {"<<CLIENT PHONE>>", "ClientPhone"},
+      {"<<CLIENT ADDRESS 1>>", "ClientAddress1"},
+      {"<<CLIENT ADDRESS 2>>", "ClientAddress2"},
+      {"<<CLIENT CITY>>", "ClientCity"},
+      {"<<CLIENT STATE>>", "ClientState"},
+      {"<<CLIENT ZIP>>", "ClientZip"},
+      {"<<CLIENT COUNTY>>", "ClientCounty"},
+      {"<<SITE ADDRESS 1>>", "SiteAddress1"},
+      {"<<SITE ADDRESS 2>>", "SiteAddress2"},
+      {"<<SITE CITY>>", "SiteCity"},
+      {"<<SITE STATE>>", "SiteState"},
+      {"<<SITE ZIP>>", "SiteZip"},
+      {"<<SITE COUNTY>>", "SiteCounty"},
+      {"<<CASE NUMBER>>", "CaseNumber"},
+      {"<<LEAD AGENCY>>", "LeadAgency"},
+      {"<<FACILITY NUMBER>>", "FacilityNumber"},
+      {"<<LOCATION CODE>>", "LocationCode"},
+      {"<<QTR SECTION SECONDARY>>", "QtrSectionSecond"},
+      {"<<QTR SECTION PRIMARY>>", "QtrSectionPrimary"},
+      {"<<SECTION>>", "Section"},
+      {"<<TOWNSHIP>>", "Township"},
+      {"<<TOWNSHIP DIRECTION>>", "TownshipDirection"},
+      {"<<RANGE>>", "Range"},
+      {"<<RANGE DIRECTION>>", "RangeDirection"},
+  };
+  return tokens;
+}
+
+const std::map<std::string, const char*>& boringTokens() {
+  static const std::map<std::string, const char*> tokens = {
+      {"<<BORING NAME>>", "BoringName"},
+      {"<<SUPERVISOR>>", "Supervisor"},
+      {"<<DATE START>>", "DateStart"},
+      {"<<DATE END>>", "DateEnd"},
+      {"<<NORTHING>>", "Northing"},
+      {"<<NORTHING UNITS>>", "NorthingUnits"},
+      {"<<EASTING>>", "Easting"},
+      {"<<EASTING UNITS>>", "EastingUnits"},
+      {"<<DEPTH UNITS>>", "DepthUnits"},
+      {"<<GROUND ELEVATION>>", "GroundElevation"},
+      {"<<DRILLED WATER>>", "DrilledWater"},
+      {"<<POTENTIOMETRIC WATER>>", "PotentiometricWater"},
+      {"<<STATIC WATER>>", "StaticWater"},
+      {"<<TOTAL DEPTH>>", "TotalDepth"},
+      {"<<BORING DIAMETER>>", "BoringDiameter"},
+      {"<<BORING DIAMETER UNITS>>", "BoringDiameterUnits"},
+      {"<<DRILL RIG>>", "DrillRig"},
+      {"<<DRILLING CONTRACTOR>>", "DrillingContractor"},
+      {"<<DRILLER>>", "Driller"},
+      {"<<DRILL METHOD>>", "DrillMethod"},
+      {"<<LICENSE NUMBER>>", "LicenseNumber"},
+      {"<<COMPLETION>>", "Completion"},
+      {"<<TREND>>", "Trend"},
+      {"<<PLUNGE>>", "Plunge"},
+      {"<<STATE PLANE NORTHING>>", "StatePlaneNorthing"},
+      {"<<STATE PLANE EASTING>>", "StatePlaneEasting"},
+      {"<<LATITUDE>>", "Latitude"},
+      {"<<LONGITUDE>>", "Longitude"},
+      {"<<FACILITY WELL NAME>>", "FacilityWellName"},
+      {"<<STATE WELL NAME>>", "StateWellName"},
+      {"<<COMMON WELL NAME>>", "CommonWellName"},
+  };
+  return tokens;
+}
+
+}  // namespace
+
+std::string systemShortDate() {
+  return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat).toStdString();
+}
+
+std::string systemTime() {
+  return QLocale::system().toString(QTime::currentTime(), QLocale::LongFormat).toStdString();
+}
+
+std::string getVariableText(const BoringData& data, const PlaceholderRun& run,
+                            const std::string& theText) {
+  const std::string token = upper(theText);
+  const auto& p = data.projectFields;
+  const auto& b = data.boringFields;
+
+  auto companyCity = [] { return company("CompanyCity", "Your Favorite City"); };
+  auto companyState = [] { return company("CompanyState", "Any State"); };
+  auto companyZip = [] { return company("CompanyZip", "01234"); };
+  if (token == "<<COMPANY NAME>>") return company("CompanyName", "Quality Consulting");
+  if (token == "<<COMPANY ADDRESS>>") return company("CompanyAddress", "1234 Any Street");
+  if (token == "<<COMPANY CITY>>") return companyCity();
+  if (token == "<<COMPANY STATE>>") return companyState();
+  if (token == "<<COMPANY ZIP>>") return companyZip();
+  if (token == "<<COMPANY COUNTRY>>") return company("CompanyCountry", "United States");
+  if (token == "<<COMPANY CITY>> + <<COMPANY STATE>>") return companyCity() + ", " + companyState();
+  if (token == "<<COMPANY CITY>> + <<COMPANY STATE>> + <<COMPANY ZIP>>")
+    return companyCity() + ", " + companyState() + "  " + companyZip();
+
+  if (token == "<<PAGE NUMBER>>") return std::to_string(run.pageNumber);
+  if (token == "<<FILE PATH>>") return run.projectPath;
+  if (token == "<<FILE NAME>>") {
+    const std::size_t slash = run.projectPath.find_last_of('/');
+    return slash == std::string::npos ? run.projectPath : run.projectPath.substr(slash + 1);
+  }
+  auto date = [&] { return run.printDate ? run.printDate() : systemShortDate(); };
+  auto time = [&] { return run.printTime ? run.printTime() : systemTime(); };
+  if (token == "<<PRINT DATE>>") return date();
+  if (token == "<<PRINT TIME>>") return time();
+  if (token == "<<PRINT DATE>> + <<PRINT TIME>>") return date() + " " + time();
+
+  if (auto it = projectTokens().find(token); it != projectTokens().end())
+    return field(p, it->second);
+  auto pair = [&](const char* a, const char* sep, const char* c) {
+    return field(p, a) + sep + field(p, c);
+  };
+  if (token == "<<CLIENT CITY>> + <<CLIENT STATE>>") return pair("ClientCity", ", ", "ClientState");
+  if (token == "<<CLIENT CITY>> + <<CLIENT STATE>> + <<CLIENT ZIP>>")
+    return pair("ClientCity", ", ", "ClientState") + "  " + field(p, "ClientZip");
+  if (token == "<<SITE CITY>> + <<SITE STATE>>") return pair("SiteCity", ", ", "SiteState");
+  if (token == "<<SITE CITY>> + <<SITE STATE>> + <<SITE ZIP>>")
+    return pair("SiteCity", ", ", "SiteState") + "  " + field(p, "SiteZip");
+  if (token == "<<USGS LOCATION>>")
+    return field(p, "QtrSectionSecond") + " 1/4 of " + field(p, "QtrSectionPrimary") +
+           " 1/4 of Section " + field(p, "Section") + ", T. " + field(p, "Township") + " " +
+           field(p, "TownshipDirection") + ", R. " + field(p, "Range") + " " +
+           field(p, "RangeDirection");
+
+  if (auto it = boringTokens().find(token); it != boringTokens().end())
+    return field(b, it->second);
+  if (token == "<<NORTHING>> + <<NORTHING UNITS>>")
+    return field(b, "Northing") + " " + field(b, "NorthingUnits");
+  if (token == "<<EASTING>> + <<EASTING UNITS>>")
+    return field(b, "Easting") + " " + field(b, "EastingUnits");
+  if (token == "<<BORING DIAMETER>> + <<BORING DIAMETER UNITS>>")
+    return field(b, "BoringDiameter") + " " + field(b, "BoringDiameterUnits");
+  for (const char* water : {"GROUND ELEVATION", "DRILLED WATER", "POTENTIOMETRIC WATER",
+                            "STATIC WATER", "TOTAL DEPTH"}) {
+    const std::string single = std::string("<<") + water + ">>";
+    if (token == single + " + <<DEPTH UNITS>>")
+      return field(b, boringTokens().at(single)) + " " + field(b, "DepthUnits");
+  }
+
+  if (token.starts_with("<<USER ") && token.ends_with(">>")) {
+    const std::string number = token.substr(7, token.size() - 9);
+    for (int n = 1; n <= 10; ++n)
+      if (number == std::to_string(n))
+        return field(data.labelFields, ("UserLabel" + number).c_str());
+  }
+  return {};
+}
+
+}  // namespace sq::render

@@ -1,0 +1,331 @@
+#include "strataquill/render/print_surface.h"
+
+#include <QFontMetricsF>
+#include <QImageReader>
+#include <QTransform>
+
+#include <algorithm>
+#include <cmath>
+
+namespace sq::render {
+namespace {
+
+// Font sizes outside this range are treated as the nearest bound, so a
+// damaged layout cannot ask for an empty or absurd font.
+constexpr double kMinPoints = 1;
+constexpr double kMaxPoints = 500;
+
+QFont makeFont(const SurfaceFont& f) {
+  QFont font(f.name.isEmpty() ? QStringLiteral("Arial") : f.name);
+  const double points = std::clamp(std::isfinite(f.size) ? f.size : 12.0, kMinPoints, kMaxPoints);
+  // Pixel size in twips: the same size on the reference device and, through
+  // the painter's scale, on every output.
+  font.setPixelSize(std::max(1, static_cast<int>(std::lround(points * kTwipsPerPoint))));
+  font.setBold(f.bold);
+  font.setItalic(f.italic);
+  font.setUnderline(f.underline);
+  font.setHintingPreference(QFont::PreferNoHinting);
+  font.setKerning(false);
+  return font;
+}
+
+double lineHeightOf(const QFont& font) { return QFontMetricsF(font).height(); }
+
+}  // namespace
+
+PrintSurface::PrintSurface(QObject* parent) : QObject(parent) {}
+
+void PrintSurface::setPageSize(double width, double height) {
+  if (width > 0) doc_.pageWidth = width;
+  if (height > 0) doc_.pageHeight = height;
+}
+
+void PrintSurface::setOrientation(int orientation) {
+  orientation = orientation == 1 ? 1 : 0;
+  const bool landscape = doc_.pageWidth > doc_.pageHeight;
+  if ((orientation == 1) != landscape) std::swap(doc_.pageWidth, doc_.pageHeight);
+  orientation_ = orientation;
+}
+
+void PrintSurface::resetTextState() {
+  font = SurfaceFont{};
+  textColor = 0;
+  pen = Pen{};
+  textAlign = TextAlign::kLeft;
+  textAngle = 0;
+  marginLeft = marginRight = marginTop = marginBottom = 0;
+  currentX = currentY = 0;
+}
+
+void PrintSurface::startDoc() {
+  const QString name = doc_.name;
+  const double w = doc_.pageWidth, h = doc_.pageHeight;
+  doc_ = SurfaceDocument{};
+  doc_.name = name;
+  doc_.pageWidth = w;
+  doc_.pageHeight = h;
+  imageIndex_.clear();
+  pictureCache_.clear();
+  doc_.pages.emplace_back();
+  open_ = true;
+  status_ = 0;
+  previewPage_ = 1;
+  currentX = marginLeft;
+  currentY = marginTop;
+  emit documentChanged();
+}
+
+void PrintSurface::newPage() {
+  if (!open_) return;
+  doc_.pages.emplace_back();
+  currentX = marginLeft;
+  currentY = marginTop;
+  emit documentChanged();
+}
+
+void PrintSurface::endDoc() {
+  open_ = false;
+  emit documentChanged();
+}
+
+void PrintSurface::killDoc() {
+  open_ = false;
+  doc_.pages.clear();
+  doc_.images.clear();
+  imageIndex_.clear();
+  pictureCache_.clear();
+  previewPage_ = 1;
+  emit documentChanged();
+}
+
+SurfacePage* PrintSurface::page() {
+  if (!open_ || doc_.pages.empty()) return nullptr;
+  return &doc_.pages.back();
+}
+
+QFont PrintSurface::currentQFont() const { return makeFont(font); }
+
+void PrintSurface::drawLine(double x1, double y1, double x2, double y2) {
+  SurfacePage* p = page();
+  if (!p || pen.style == kPenNone) return;
+  if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2)) return;
+  p->ops.push_back(LineOp{{x1, y1}, {x2, y2}, pen});
+}
+
+int PrintSurface::imageIndexFor(const QImage& image, const QString& key) {
+  auto it = imageIndex_.find(key);
+  if (it != imageIndex_.end()) return *it;
+  const int index = static_cast<int>(doc_.images.size());
+  doc_.images.push_back(image);
+  imageIndex_.insert(key, index);
+  return index;
+}
+
+void PrintSurface::drawPicture(const QImage& image, const QString& key, const QRectF& rect) {
+  SurfacePage* p = page();
+  if (!p || image.isNull() || !rect.isValid()) return;
+  p->ops.push_back(PictureOp{rect, imageIndexFor(image, key)});
+}
+
+void PrintSurface::drawPattern(const QImage& image, const QString& key, const QRectF& rect,
+                               double scale) {
+  SurfacePage* p = page();
+  if (!p || image.isNull() || !(rect.width() > 0) || !(rect.height() > 0)) return;
+  const QSizeF tile = naturalSize(image) * scale;
+  // A tile too small to see would make a pattern of billions of repeats.
+  if (!(tile.width() >= 1) || !(tile.height() >= 1)) return;
+  p->ops.push_back(PatternOp{rect, imageIndexFor(image, key), tile});
+}
+
+TextOp PrintSurface::makeTextOp(const QString& text, double x, double y) const {
+  TextOp op;
+  op.origin = {x, y};
+  op.text = text;
+  op.font = currentQFont();
+  op.color = textColor;
+  op.angle = textAngle / 10.0;
+  op.ascent = QFontMetricsF(op.font).ascent();
+  return op;
+}
+
+void PrintSurface::printText(const QString& text) {
+  SurfacePage* p = page();
+  if (!p) return;
+  const double width = textWidth(text);
+  if (!text.trimmed().isEmpty()) p->ops.push_back(makeTextOp(text, currentX, currentY));
+  const double radians = textAngle / 10.0 * M_PI / 180.0;
+  currentX += width * std::cos(radians);
+}
+
+QStringList PrintSurface::wrapParagraph(const QString& text) const {
+  const QFontMetricsF fm(currentQFont());
+  const double available = doc_.pageWidth - marginRight - marginLeft;
+  QString normalized = text;
+  normalized.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  normalized.replace('\r', '\n');
+  QStringList lines;
+  for (const QString& hardLine : normalized.split('\n')) {
+    QString line;
+    bool lineStarted = false;
+    auto placeWord = [&](QString word) {
+      // A word wider than the line is broken between characters; every line
+      // takes at least one character, so wrapping always progresses.
+      while (fm.horizontalAdvance(word) > available && word.size() > 1) {
+        if (lineStarted) {
+          lines << line;
+          line.clear();
+          lineStarted = false;
+        }
+        int fit = 1;
+        while (fit < word.size() && fm.horizontalAdvance(word.left(fit + 1)) <= available) ++fit;
+        lines << word.left(fit);
+        word = word.mid(fit);
+      }
+      if (!lineStarted) {
+        line = word;
+        lineStarted = true;
+      } else if (fm.horizontalAdvance(line + ' ' + word) <= available) {
+        line += ' ' + word;
+      } else {
+        lines << line;
+        line = word;
+      }
+    };
+    for (const QString& word : hardLine.split(' ')) placeWord(word);
+    lines << line;
+  }
+  return lines;
+}
+
+double PrintSurface::textWidth(const QString& text) const {
+  return QFontMetricsF(currentQFont()).horizontalAdvance(text);
+}
+
+double PrintSurface::textHeight() const { return lineHeightOf(currentQFont()); }
+
+double PrintSurface::paragraphHeight(const QString& text) const {
+  return wrapParagraph(text).size() * textHeight();
+}
+
+void PrintSurface::printParagraph(const QString& text) {
+  SurfacePage* p = page();
+  const QStringList lines = wrapParagraph(text);
+  const double lineHeight = textHeight();
+  const double left = marginLeft;
+  const double right = doc_.pageWidth - marginRight;
+  const double top = currentY;
+  const QFont qfont = currentQFont();
+  const QFontMetricsF fm(qfont);
+  QTransform turn;
+  turn.translate(left, top);
+  turn.rotate(-textAngle / 10.0);
+  turn.translate(-left, -top);
+  for (int i = 0; i < lines.size(); ++i) {
+    if (!p || lines[i].trimmed().isEmpty()) continue;
+    const double width = fm.horizontalAdvance(lines[i]);
+    double x = left;
+    if (textAlign == TextAlign::kCenter) x = left + (right - left - width) / 2;
+    if (textAlign == TextAlign::kRight) x = right - width;
+    TextOp op = makeTextOp(lines[i], x, top + i * lineHeight);
+    op.origin = turn.map(op.origin);
+    p->ops.push_back(std::move(op));
+  }
+  currentY = top + lines.size() * lineHeight;
+  currentX = marginLeft;
+}
+
+QSizeF PrintSurface::naturalSize(const QImage& image) {
+  // Resolutions are stored per metre; 96 dpi comes back as 3780 dots per
+  // metre, so the nearest whole number of dots per inch is the intended one.
+  auto dpi = [](int dotsPerMeter) {
+    const double d = std::round(dotsPerMeter * 0.0254);
+    return d >= 1 ? d : 96.0;
+  };
+  return {image.width() / dpi(image.dotsPerMeterX()) * kTwipsPerInch,
+          image.height() / dpi(image.dotsPerMeterY()) * kTwipsPerInch};
+}
+
+bool PrintSurface::drawRectText(const QString& text, double left, double top, double right,
+                                double bottom) {
+  const double savedLeft = marginLeft, savedRight = marginRight;
+  const double savedX = currentX, savedY = currentY;
+  marginLeft = left;
+  marginRight = doc_.pageWidth - right;
+  currentY = top;
+  const bool fits = right > left && top + paragraphHeight(text) <= bottom;
+  if (fits) printParagraph(text);
+  marginLeft = savedLeft;
+  marginRight = savedRight;
+  currentX = savedX;
+  currentY = savedY;
+  return fits;
+}
+
+double PrintSurface::MeasureParagraphHeight(const QString& text, double left, double top,
+                                            double right, double bottom, TextAlign align) {
+  (void)top;
+  (void)bottom;
+  const double savedLeft = marginLeft, savedRight = marginRight;
+  const TextAlign savedAlign = textAlign;
+  marginLeft = left * kTwipsPerInch;
+  marginRight = doc_.pageWidth - right * kTwipsPerInch;
+  textAlign = align;
+  const double height = paragraphHeight(text) / kTwipsPerInch;
+  marginLeft = savedLeft;
+  marginRight = savedRight;
+  textAlign = savedAlign;
+  return height;
+}
+
+void PrintSurface::drawParagraph(const QString& text, double left, double top, double right,
+                                 double bottom, TextAlign align) {
+  (void)bottom;
+  const double savedLeft = marginLeft, savedRight = marginRight;
+  const TextAlign savedAlign = textAlign;
+  marginLeft = left * kTwipsPerInch;
+  marginRight = doc_.pageWidth - right * kTwipsPerInch;
+  textAlign = align;
+  currentY = top * kTwipsPerInch;
+  printParagraph(text);
+  marginLeft = savedLeft;
+  marginRight = savedRight;
+  textAlign = savedAlign;
+}
+
+QImage PrintSurface::loadPicture(const QString& file) {
+  auto it = pictureCache_.find(file);
+  if (it != pictureCache_.end()) return *it;
+  QImageReader reader(file);
+  // Refuse pictures whose pixel count would exhaust memory.
+  const QSize size = reader.size();
+  QImage image;
+  if (size.isValid() && static_cast<qint64>(size.width()) * size.height() <= 64LL * 1024 * 1024)
+    image = reader.read();
+  pictureCache_.insert(file, image);
+  return image;
+}
+
+void PrintSurface::DrawFilledRectangle(double left, double top, double right, double bottom,
+                                       const QString& pictureFile, double patternScale) {
+  const QImage image = loadPicture(pictureFile);
+  if (image.isNull()) return;
+  drawPattern(image, pictureFile, QRectF(QPointF(left, top), QPointF(right, bottom)),
+              patternScale);
+}
+
+void PrintSurface::setZoom(int zoom) {
+  zoom_ = std::clamp(zoom, 10, 400);
+  emit previewChanged();
+}
+
+void PrintSurface::setPreviewPage(int page) {
+  previewPage_ = std::clamp(page, 1, std::max(1, pageCount()));
+  emit previewChanged();
+}
+
+void PrintSurface::setStatus(int status) {
+  status_ = status;
+  if (status == 5) emit printCancelled();
+}
+
+}  // namespace sq::render

@@ -1,0 +1,104 @@
+#include "strataquill/render/print_surface.h"
+
+#include <gtest/gtest.h>
+
+#include <QRandomGenerator>
+
+#include "strataquill/render/log_composer.h"
+
+namespace sq::render {
+namespace {
+
+TEST(PrintSurfaceTest, WrapsBetweenMarginsAndAlwaysProgresses) {
+  PrintSurface s;
+  s.startDoc();
+  s.marginLeft = 1440;
+  s.marginRight = s.pageWidth() - 1440 * 2;  // one inch wide
+  const QStringList lines = s.wrapParagraph("alpha beta gamma delta epsilon zeta eta theta");
+  ASSERT_GT(lines.size(), 1);
+  for (const QString& line : lines) EXPECT_LE(s.textWidth(line), 1440.0) << line.toStdString();
+  EXPECT_EQ(lines.join(' '), "alpha beta gamma delta epsilon zeta eta theta");
+
+  // A word wider than the line is cut between characters, never lost.
+  const QString longWord(80, 'W');
+  const QStringList cut = s.wrapParagraph(longWord);
+  EXPECT_GT(cut.size(), 1);
+  EXPECT_EQ(cut.join(""), longWord);
+
+  // Line breaks end lines; an empty paragraph still takes one line.
+  EXPECT_EQ(s.wrapParagraph("a\r\nb\nc").size(), 3);
+  EXPECT_EQ(s.wrapParagraph("").size(), 1);
+  EXPECT_DOUBLE_EQ(s.paragraphHeight("a\nb"), 2 * s.textHeight());
+
+  // A zero-width line still takes one character per line.
+  s.marginRight = s.pageWidth() - 1440;
+  EXPECT_EQ(s.wrapParagraph("abc").size(), 3);
+}
+
+TEST(PrintSurfaceTest, MetricsScaleWithTheFontAndIgnoreTheOutput) {
+  PrintSurface s;
+  s.font.size = 10;
+  const double w10 = s.textWidth("Sandy CLAY");
+  s.font.size = 20;
+  EXPECT_NEAR(s.textWidth("Sandy CLAY"), 2 * w10, w10 * 0.02);
+  EXPECT_NEAR(s.textHeight(), 20 * kTwipsPerPoint * 1.15, 20 * kTwipsPerPoint * 0.2)
+      << "line height is about 1.15 em";
+  s.font.size = 0;  // a damaged size falls back to the smallest font
+  EXPECT_GT(s.textHeight(), 0);
+}
+
+TEST(PrintSurfaceTest, RectTextFitsOnlyAboveTheBottom) {
+  PrintSurface s;
+  s.startDoc();
+  const double h = s.textHeight();
+  EXPECT_TRUE(s.drawRectText("one line", 0, 0, 5000, h));
+  EXPECT_FALSE(s.drawRectText("one line", 0, 0, 5000, h - 1));
+  EXPECT_EQ(s.document().pages[0].ops.size(), 1u);
+  EXPECT_FALSE(s.drawRectText("x", 100, 0, 100, 10000)) << "a box without width";
+}
+
+TEST(PrintSurfaceTest, LongestFittingPrefixMatchesDroppingOneCharacterAtATime) {
+  PrintSurface s;
+  s.startDoc();
+  s.font.size = 9;
+  auto* rng = QRandomGenerator::global();
+  const QString words[] = {"clay", "sand,", "silty", "SP-SM", "medium", "dense", "  ", "x"};
+  for (int round = 0; round < 60; ++round) {
+    QString text;
+    const int n = rng->bounded(1, 30);
+    for (int i = 0; i < n; ++i) text += words[rng->bounded(8)] + (rng->bounded(5) ? " " : "");
+    const double right = rng->bounded(200, 4000);
+    const double bottom = s.textHeight() * rng->bounded(1, 4) + rng->bounded(100);
+    QString slow = text;
+    auto fits = [&](const QString& t) {
+      s.marginLeft = 0;
+      s.marginRight = s.pageWidth() - right;
+      return s.paragraphHeight(t) <= bottom;
+    };
+    while (!fits(slow) && slow.size() > 1) slow.chop(1);
+    if (!fits(slow)) slow.clear();
+    EXPECT_EQ(longestFittingPrefix(s, text, 0, 0, right, bottom).toStdString(),
+              slow.toStdString())
+        << text.toStdString() << " right=" << right << " bottom=" << bottom;
+  }
+}
+
+TEST(PrintSurfaceTest, PatternsNeedATileThatCanBeSeen) {
+  PrintSurface s;
+  s.startDoc();
+  QImage tile(96, 48, QImage::Format_RGB32);
+  tile.fill(Qt::white);
+  EXPECT_DOUBLE_EQ(PrintSurface::naturalSize(tile).width(), 1440);  // 96 px at 96 dpi
+  s.drawPattern(tile, "t", QRectF(0, 0, 2000, 2000), 0.5);
+  s.drawPattern(tile, "t", QRectF(0, 0, 2000, 2000), 1e-9);   // too small to see
+  s.drawPattern(tile, "t", QRectF(0, 0, 0, 2000), 1);         // no area
+  s.drawPattern(QImage(), "none", QRectF(0, 0, 10, 10), 1);  // no picture
+  ASSERT_EQ(s.document().pages[0].ops.size(), 1u);
+  const auto& op = std::get<PatternOp>(s.document().pages[0].ops[0]);
+  EXPECT_DOUBLE_EQ(op.tileSize.width(), 720);
+  s.drawPattern(tile, "t", QRectF(0, 0, 500, 500), 1);
+  EXPECT_EQ(s.document().images.size(), 1u) << "each picture is kept once";
+}
+
+}  // namespace
+}  // namespace sq::render

@@ -1,0 +1,13 @@
+// Tests of the renderer measure text, which needs a GUI application object
+// for its fonts; the offscreen platform gives one without a display.
+
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

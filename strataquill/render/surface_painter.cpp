@@ -1,0 +1,142 @@
+#include "strataquill/render/surface_painter.h"
+
+#include <QBrush>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPen>
+#include <QPrinter>
+#include <QSaveFile>
+
+namespace sq::render {
+namespace {
+
+QColor toColor(Rgb rgb) { return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF); }
+
+QPen toPen(const Pen& pen) {
+  QPen q(toColor(pen.color));
+  q.setWidthF(pen.width > 0 ? pen.width : 0);  // 0: cosmetic, the thinnest line
+  q.setCapStyle(Qt::FlatCap);
+  switch (pen.style) {
+    case kPenDash: q.setStyle(Qt::DashLine); break;
+    case kPenDot: q.setStyle(Qt::DotLine); break;
+    case kPenDashDot: q.setStyle(Qt::DashDotLine); break;
+    case kPenDashDotDot: q.setStyle(Qt::DashDotDotLine); break;
+    case kPenNone: q.setStyle(Qt::NoPen); break;
+    default: q.setStyle(Qt::SolidLine); break;
+  }
+  return q;
+}
+
+struct Painter {
+  QPainter& p;
+  const SurfaceDocument& doc;
+
+  void operator()(const LineOp& op) const {
+    p.setPen(toPen(op.pen));
+    p.drawLine(op.from, op.to);
+  }
+  void operator()(const TextOp& op) const {
+    p.save();
+    p.setPen(toColor(op.color));
+    p.setFont(op.font);
+    p.translate(op.origin);
+    if (op.angle != 0) p.rotate(-op.angle);
+    p.drawText(QPointF(0, op.ascent), op.text);
+    p.restore();
+  }
+  void operator()(const PictureOp& op) const {
+    if (op.image < 0 || op.image >= static_cast<int>(doc.images.size())) return;
+    p.drawImage(op.rect, doc.images[op.image]);
+  }
+  void operator()(const PatternOp& op) const {
+    if (op.image < 0 || op.image >= static_cast<int>(doc.images.size())) return;
+    const QImage& image = doc.images[op.image];
+    // A tiled brush anchored at the rectangle's top-left corner: each
+    // picture is embedded once, however many rectangles it fills.
+    QBrush brush(image);
+    QTransform t;
+    t.translate(op.rect.left(), op.rect.top());
+    t.scale(op.tileSize.width() / image.width(), op.tileSize.height() / image.height());
+    brush.setTransform(t);
+    p.fillRect(op.rect, brush);
+  }
+};
+
+}  // namespace
+
+void paintPage(QPainter& painter, const SurfaceDocument& doc, int index) {
+  if (index < 0 || index >= static_cast<int>(doc.pages.size())) return;
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setRenderHint(QPainter::TextAntialiasing);
+  painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  const Painter draw{painter, doc};
+  for (const DrawOp& op : doc.pages[index].ops) std::visit(draw, op);
+  painter.restore();
+}
+
+bool writePdf(const SurfaceDocument& doc, const QString& path, QString* error) {
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) {
+    if (error) *error = file.errorString();
+    return false;
+  }
+  {
+    QPdfWriter writer(&file);
+    writer.setResolution(static_cast<int>(kTwipsPerInch));
+    writer.setPageSize(QPageSize(QSizeF(doc.pageWidth / kTwipsPerInch,
+                                        doc.pageHeight / kTwipsPerInch),
+                                 QPageSize::Inch));
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    writer.setTitle(doc.name);
+    writer.setCreator(QStringLiteral("Strataquill"));
+    QPainter painter;
+    if (!painter.begin(&writer)) {
+      if (error) *error = QStringLiteral("cannot start the PDF writer");
+      file.cancelWriting();
+      return false;
+    }
+    const int pages = std::max<int>(1, static_cast<int>(doc.pages.size()));
+    for (int i = 0; i < pages; ++i) {
+      if (i > 0) writer.newPage();
+      paintPage(painter, doc, i);
+    }
+    painter.end();
+  }
+  if (!file.commit()) {
+    if (error) *error = file.errorString();
+    return false;
+  }
+  return true;
+}
+
+QImage renderPageImage(const SurfaceDocument& doc, int index, double dpi) {
+  const double scale = dpi / kTwipsPerInch;
+  QImage image(std::max(1, static_cast<int>(doc.pageWidth * scale + 0.5)),
+               std::max(1, static_cast<int>(doc.pageHeight * scale + 0.5)), QImage::Format_RGB32);
+  image.setDotsPerMeterX(static_cast<int>(dpi / 0.0254 + 0.5));
+  image.setDotsPerMeterY(static_cast<int>(dpi / 0.0254 + 0.5));
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  painter.scale(scale, scale);
+  paintPage(painter, doc, index);
+  return image;
+}
+
+bool printDocument(const SurfaceDocument& doc, QPrinter& printer, int copies) {
+  printer.setDocName(doc.name);
+  printer.setCopyCount(std::max(1, copies));
+  printer.setFullPage(true);
+  QPainter painter;
+  if (!painter.begin(&printer)) return false;
+  const double scale = printer.resolution() / kTwipsPerInch;
+  painter.scale(scale, scale);
+  for (int i = 0; i < static_cast<int>(doc.pages.size()); ++i) {
+    if (i > 0) printer.newPage();
+    paintPage(painter, doc, i);
+  }
+  return painter.end();
+}
+
+}  // namespace sq::render
