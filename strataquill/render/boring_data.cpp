@@ -77,7 +77,9 @@ std::map<std::string, std::string> firstRecord(const db::Database& database,
   return fields;
 }
 
-std::string quoted(const std::string& boring) { return db::jetStringLiteral(boring); }
+std::string quoted(const std::string& boring) {
+  return db::jetStringLiteral(boring);
+}
 
 }  // namespace
 
@@ -108,8 +110,9 @@ BoringData loadBoringData(const std::string& projectPath, const std::string& bor
       "SELECT [Sample Information].SampleType, [Sample Information].From, [Sample "
       "Information].To, [Sample Information].BlowCounts";
   for (int i = 1; i <= 10; ++i) sampleSql += ", [Sample Information].UserText" + std::to_string(i);
-  sampleSql += " FROM [Sample Information] WHERE ([Sample Information].BoringName = " +
-               quoted(boring) + ") ORDER BY [Sample Information].From, [Sample Information].To;";
+  sampleSql +=
+      " FROM [Sample Information] WHERE ([Sample Information].BoringName = " + quoted(boring) +
+      ") ORDER BY [Sample Information].From, [Sample Information].To;";
   auto sample = database->openRecordset(sampleSql);
   if (sample.ok()) {
     for (sample->moveFirst(); !sample->eof(); (void)sample->moveNext()) {
@@ -117,7 +120,8 @@ BoringData loadBoringData(const std::string& projectPath, const std::string& bor
       if (!readDepths(*sample, row.from, row.to)) continue;
       row.sampleType = sample->text("SampleType");
       row.blowCounts = sample->text("BlowCounts");
-      for (int i = 0; i < 10; ++i) row.userText[i] = sample->text("UserText" + std::to_string(i + 1));
+      for (int i = 0; i < 10; ++i)
+        row.userText[i] = sample->text("UserText" + std::to_string(i + 1));
       samples.push_back(std::move(row));
     }
   }
@@ -156,8 +160,8 @@ float GetMaxDepth(const std::string& projectPath, const std::string& boring) {
   float deepest = 0;
   auto database = db::Database::open(projectPath);
   if (!database.ok()) return deepest;
-  for (const char* table : {"Lithology Information", "Sample Information",
-                            "Completion Information"}) {
+  for (const char* table :
+       {"Lithology Information", "Sample Information", "Completion Information"}) {
     const std::string tablePiece = std::string("FROM [") + table + "] ";
     const std::string wherePiece = std::string("WHERE [") + table + "].BoringName = ";
     for (const char* field : {"From", "To"}) {

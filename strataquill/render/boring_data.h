@@ -46,10 +46,10 @@ class DepthRows {
 
  private:
   std::vector<Row> rows_;
-  std::vector<std::size_t> ordered_;    // rows with From <= To, by From
-  std::vector<float> prefixMaxTo_;      // running maximum of To over ordered_
-  std::vector<std::size_t> reversed_;   // rows with From > To (damaged data)
-  std::vector<std::size_t> byFrom_;     // all rows by From
+  std::vector<std::size_t> ordered_;   // rows with From <= To, by From
+  std::vector<float> prefixMaxTo_;     // running maximum of To over ordered_
+  std::vector<std::size_t> reversed_;  // rows with From > To (damaged data)
+  std::vector<std::size_t> byFrom_;    // all rows by From
 };
 
 // Everything a print run reads from the project for one boring, read once

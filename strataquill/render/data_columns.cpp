@@ -12,7 +12,9 @@ using layouts::ClassKind;
 
 constexpr double kTw = kTwipsPerInch;
 
-QString qs(const std::string& s) { return QString::fromStdString(s); }
+QString qs(const std::string& s) {
+  return QString::fromStdString(s);
+}
 
 struct Interval {
   float from, to;
@@ -22,8 +24,8 @@ struct Interval {
 // Fills and outlines one interval's slices; returns the interval's bottom
 // y (inches) when it was drawn.
 std::optional<double> drawPatternInterval(PageContext& ctx, const ColumnBox& box,
-                                          const DepthWindow& w, ClassKind kind,
-                                          const Interval& iv, bool sidesOnly) {
+                                          const DepthWindow& w, ClassKind kind, const Interval& iv,
+                                          bool sidesOnly) {
   if (iv.from >= w.bottom() || iv.to <= w.top) return std::nullopt;
   double y1 = iv.from <= w.top ? box.y : mapDepth(box, w, iv.from);
   double y2 = iv.to >= w.bottom() ? box.yy : mapDepth(box, w, iv.to);
@@ -53,13 +55,11 @@ std::optional<double> drawPatternInterval(PageContext& ctx, const ColumnBox& box
 
 }  // namespace
 
-std::string GetColumnSQL(int Column, const std::string& Boring, float TopDepth,
-                         float BottomDepth) {
+std::string GetColumnSQL(int Column, const std::string& Boring, float TopDepth, float BottomDepth) {
   const std::string quoted = db::jetStringLiteral(Boring);
-  const std::string condition =
-      "And ((([Sample Information].From) > " + depthLabel(TopDepth) +
-      ") Or (([Sample Information].To) < " + depthLabel(BottomDepth) +
-      "))) ORDER BY [Sample Information].From, [Sample Information].To;";
+  const std::string condition = "And ((([Sample Information].From) > " + depthLabel(TopDepth) +
+                                ") Or (([Sample Information].To) < " + depthLabel(BottomDepth) +
+                                "))) ORDER BY [Sample Information].From, [Sample Information].To;";
   if (Column == kBlowCountColumn)
     return "SELECT [Sample Information].SampleType, [Sample Information].From, [Sample "
            "Information].To, [Sample Information].BlowCounts From [Sample Information] Where "
@@ -117,8 +117,8 @@ void drawCompletion(PageContext& ctx, const ColumnBox& box, const DepthWindow& w
     ctx.surface.drawLine(box.x * kTw, *lastBottom * kTw, box.xx * kTw, *lastBottom * kTw);
 }
 
-void drawGenericColumnText(PageContext& ctx, int column, const ColumnBox& box,
-                           const DepthWindow& w, bool separator) {
+void drawGenericColumnText(PageContext& ctx, int column, const ColumnBox& box, const DepthWindow& w,
+                           bool separator) {
   struct TextRow {
     float from, to;
     const std::string* text;
@@ -289,8 +289,8 @@ void drawDescription(PageContext& ctx, const ColumnBox& box, const DepthWindow& 
     const double cutX = box.x + item.cutPosition / kTw;
     s.pen.style = item.penStyle;
     s.pen.width = 0;
-    drawSeparatorPath(s, box, {{cutX, box.y}, {left - d, r}, {right + d, r},
-                               {box.xx - (cutX - box.x), box.y}});
+    drawSeparatorPath(
+        s, box, {{cutX, box.y}, {left - d, r}, {right + d, r}, {box.xx - (cutX - box.x), box.y}});
     s.pen = savedPen;
   }
   ctx.carried = std::move(stillCarried);

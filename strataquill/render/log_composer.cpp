@@ -87,6 +87,7 @@ void LogComposer::applyFont(const layouts::LayoutFont& font) {
 bool LogComposer::composePages() {
   data_ = loadBoringData(job_.projectPath, job_.boring);
   catalogue_ = Catalogue::load(job_.classificationFile);
+  layouts_.clear();
   surface_.resetTextState();
 
   float deepest = job_.reportType == kBoringLog ? GetMaxDepth(job_.projectPath, job_.boring)
@@ -118,18 +119,26 @@ bool LogComposer::composePages() {
   return true;
 }
 
-void LogComposer::drawPage(const std::string& layoutPath, const DepthWindow& window,
-                           int pageNumber, std::vector<CarriedItem>& carried) {
-  layouts::LayoutForPrint layout;
-  layouts::readLayoutForPrint(layoutPath, layout);
+const layouts::LayoutForPrint& LogComposer::layoutFor(const std::string& path) {
+  auto it = layouts_.find(path);
+  if (it == layouts_.end()) {
+    it = layouts_.emplace(path, layouts::LayoutForPrint{}).first;
+    layouts::readLayoutForPrint(path, it->second);
+  }
+  return it->second;
+}
+
+void LogComposer::drawPage(const std::string& layoutPath, const DepthWindow& window, int pageNumber,
+                           std::vector<CarriedItem>& carried) {
+  const layouts::LayoutForPrint& layout = layoutFor(layoutPath);
   if (cancelled()) return;
 
   for (const layouts::LayoutGraphic& g : layout.graphics) {
     const std::string path = resolvePicturePath(g.fileName, layoutPath);
     const QImage picture = surface_.loadPicture(QString::fromStdString(path));
-    surface_.drawPicture(picture, QString::fromStdString(path),
-                         QRectF(QPointF(g.box.x * kTw, g.box.y * kTw),
-                                QPointF(g.box.xx * kTw, g.box.yy * kTw)));
+    surface_.drawPicture(
+        picture, QString::fromStdString(path),
+        QRectF(QPointF(g.box.x * kTw, g.box.y * kTw), QPointF(g.box.xx * kTw, g.box.yy * kTw)));
   }
   if (cancelled()) return;
 
@@ -145,8 +154,8 @@ void LogComposer::drawPage(const std::string& layoutPath, const DepthWindow& win
     surface_.pen.style = layouts::GetPenStyle(line.penStyle);
     surface_.pen.width = std::max(0.0f, line.penWidth);
     surface_.pen.color = layouts::GetColor(line.penColor);
-    surface_.drawLine(std::round(line.box.x * kTw), std::round(line.box.y * kTw),
-                      line.box.xx * kTw, line.box.yy * kTw);
+    surface_.drawLine(std::round(line.box.x * kTw), std::round(line.box.y * kTw), line.box.xx * kTw,
+                      line.box.yy * kTw);
   }
 }
 
@@ -164,8 +173,12 @@ void LogComposer::drawColumn(const layouts::LayoutColumn& column, const DepthWin
   if (!(box.yy > box.y)) return;
   const std::string name = upper(column.name);
   if (job_.reportType == kLayoutSample && name != "DEPTH") return;
-  PageContext ctx{surface_, data_, catalogue_, job_.patternFolder,
-                  std::max(0.1, static_cast<double>(options_.patternScaleFactor)), carried};
+  PageContext ctx{surface_,
+                  data_,
+                  catalogue_,
+                  job_.patternFolder,
+                  std::max(0.1, static_cast<double>(options_.patternScaleFactor)),
+                  carried};
   if (name == "DEPTH") {
     drawDepth(surface_, box, window, options_.majorTickInterval, options_.minorTickInterval,
               layoutOptions.majorTickWidth, layoutOptions.minorTickWidth, layoutOptions);

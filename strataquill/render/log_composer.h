@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <string>
 
 #include "strataquill/layouts/layout_file.h"
@@ -53,12 +54,16 @@ class LogComposer {
   void drawPage(const std::string& layoutPath, const DepthWindow& window, int pageNumber,
                 std::vector<CarriedItem>& carried);
   void applyFont(const layouts::LayoutFont& font);
+  const layouts::LayoutForPrint& layoutFor(const std::string& path);
 
   PrintSurface& surface_;
   PrintOptions& options_;
   RenderJob job_;
   BoringData data_;
   Catalogue catalogue_;
+  // Layouts read during this run: a file is read once however many pages
+  // use it.
+  std::map<std::string, layouts::LayoutForPrint> layouts_;
   int pages_ = 0;
 };
 

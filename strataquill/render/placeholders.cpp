@@ -157,8 +157,7 @@ std::string getVariableText(const BoringData& data, const PlaceholderRun& run,
            field(p, "TownshipDirection") + ", R. " + field(p, "Range") + " " +
            field(p, "RangeDirection");
 
-  if (auto it = boringTokens().find(token); it != boringTokens().end())
-    return field(b, it->second);
+  if (auto it = boringTokens().find(token); it != boringTokens().end()) return field(b, it->second);
   if (token == "<<NORTHING>> + <<NORTHING UNITS>>")
     return field(b, "Northing") + " " + field(b, "NorthingUnits");
   if (token == "<<EASTING>> + <<EASTING UNITS>>")

@@ -82,8 +82,7 @@ std::string validateForRun(const PrintOptions& options, int reportType) {
       !(options.unitsPerAdditionalPage > 0))
     return "The depth units per additional page must be greater than 0.";
   if (options.majorTickInterval <= 0) return "The major tick interval must be greater than 0.";
-  if (options.minorTickInterval < 0)
-    return "The minor tick interval must not be less than 0.";
+  if (options.minorTickInterval < 0) return "The minor tick interval must not be less than 0.";
   return {};
 }
 

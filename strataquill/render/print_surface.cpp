@@ -29,7 +29,9 @@ QFont makeFont(const SurfaceFont& f) {
   return font;
 }
 
-double lineHeightOf(const QFont& font) { return QFontMetricsF(font).height(); }
+double lineHeightOf(const QFont& font) {
+  return QFontMetricsF(font).height();
+}
 
 }  // namespace
 
@@ -103,7 +105,9 @@ SurfacePage* PrintSurface::page() {
   return &doc_.pages.back();
 }
 
-QFont PrintSurface::currentQFont() const { return makeFont(font); }
+QFont PrintSurface::currentQFont() const {
+  return makeFont(font);
+}
 
 void PrintSurface::drawLine(double x1, double y1, double x2, double y2) {
   SurfacePage* p = page();
@@ -201,7 +205,9 @@ double PrintSurface::textWidth(const QString& text) const {
   return QFontMetricsF(currentQFont()).horizontalAdvance(text);
 }
 
-double PrintSurface::textHeight() const { return lineHeightOf(currentQFont()); }
+double PrintSurface::textHeight() const {
+  return lineHeightOf(currentQFont());
+}
 
 double PrintSurface::paragraphHeight(const QString& text) const {
   return wrapParagraph(text).size() * textHeight();
@@ -309,8 +315,7 @@ void PrintSurface::DrawFilledRectangle(double left, double top, double right, do
                                        const QString& pictureFile, double patternScale) {
   const QImage image = loadPicture(pictureFile);
   if (image.isNull()) return;
-  drawPattern(image, pictureFile, QRectF(QPointF(left, top), QPointF(right, bottom)),
-              patternScale);
+  drawPattern(image, pictureFile, QRectF(QPointF(left, top), QPointF(right, bottom)), patternScale);
 }
 
 void PrintSurface::setZoom(int zoom) {

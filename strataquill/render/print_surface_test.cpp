@@ -77,8 +77,7 @@ TEST(PrintSurfaceTest, LongestFittingPrefixMatchesDroppingOneCharacterAtATime) {
     };
     while (!fits(slow) && slow.size() > 1) slow.chop(1);
     if (!fits(slow)) slow.clear();
-    EXPECT_EQ(longestFittingPrefix(s, text, 0, 0, right, bottom).toStdString(),
-              slow.toStdString())
+    EXPECT_EQ(longestFittingPrefix(s, text, 0, 0, right, bottom).toStdString(), slow.toStdString())
         << text.toStdString() << " right=" << right << " bottom=" << bottom;
   }
 }
@@ -90,8 +89,8 @@ TEST(PrintSurfaceTest, PatternsNeedATileThatCanBeSeen) {
   tile.fill(Qt::white);
   EXPECT_DOUBLE_EQ(PrintSurface::naturalSize(tile).width(), 1440);  // 96 px at 96 dpi
   s.drawPattern(tile, "t", QRectF(0, 0, 2000, 2000), 0.5);
-  s.drawPattern(tile, "t", QRectF(0, 0, 2000, 2000), 1e-9);   // too small to see
-  s.drawPattern(tile, "t", QRectF(0, 0, 0, 2000), 1);         // no area
+  s.drawPattern(tile, "t", QRectF(0, 0, 2000, 2000), 1e-9);  // too small to see
+  s.drawPattern(tile, "t", QRectF(0, 0, 0, 2000), 1);        // no area
   s.drawPattern(QImage(), "none", QRectF(0, 0, 10, 10), 1);  // no picture
   ASSERT_EQ(s.document().pages[0].ops.size(), 1u);
   const auto& op = std::get<PatternOp>(s.document().pages[0].ops[0]);

@@ -78,7 +78,7 @@ struct SurfacePage {
 // kept once however often it is drawn.
 struct SurfaceDocument {
   QString name;
-  double pageWidth = 12240;   // twips (US Letter portrait)
+  double pageWidth = 12240;  // twips (US Letter portrait)
   double pageHeight = 15840;
   std::vector<SurfacePage> pages;
   std::vector<QImage> images;

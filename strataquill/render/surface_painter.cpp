@@ -11,19 +11,33 @@
 namespace sq::render {
 namespace {
 
-QColor toColor(Rgb rgb) { return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF); }
+QColor toColor(Rgb rgb) {
+  return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
+}
 
 QPen toPen(const Pen& pen) {
   QPen q(toColor(pen.color));
   q.setWidthF(pen.width > 0 ? pen.width : 0);  // 0: cosmetic, the thinnest line
   q.setCapStyle(Qt::FlatCap);
   switch (pen.style) {
-    case kPenDash: q.setStyle(Qt::DashLine); break;
-    case kPenDot: q.setStyle(Qt::DotLine); break;
-    case kPenDashDot: q.setStyle(Qt::DashDotLine); break;
-    case kPenDashDotDot: q.setStyle(Qt::DashDotDotLine); break;
-    case kPenNone: q.setStyle(Qt::NoPen); break;
-    default: q.setStyle(Qt::SolidLine); break;
+    case kPenDash:
+      q.setStyle(Qt::DashLine);
+      break;
+    case kPenDot:
+      q.setStyle(Qt::DotLine);
+      break;
+    case kPenDashDot:
+      q.setStyle(Qt::DashDotLine);
+      break;
+    case kPenDashDotDot:
+      q.setStyle(Qt::DashDotDotLine);
+      break;
+    case kPenNone:
+      q.setStyle(Qt::NoPen);
+      break;
+    default:
+      q.setStyle(Qt::SolidLine);
+      break;
   }
   return q;
 }
@@ -85,9 +99,8 @@ bool writePdf(const SurfaceDocument& doc, const QString& path, QString* error) {
   {
     QPdfWriter writer(&file);
     writer.setResolution(static_cast<int>(kTwipsPerInch));
-    writer.setPageSize(QPageSize(QSizeF(doc.pageWidth / kTwipsPerInch,
-                                        doc.pageHeight / kTwipsPerInch),
-                                 QPageSize::Inch));
+    writer.setPageSize(QPageSize(
+        QSizeF(doc.pageWidth / kTwipsPerInch, doc.pageHeight / kTwipsPerInch), QPageSize::Inch));
     writer.setPageMargins(QMarginsF(0, 0, 0, 0));
     writer.setTitle(doc.name);
     writer.setCreator(QStringLiteral("Strataquill"));

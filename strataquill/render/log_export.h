@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "strataquill/render/print_options.h"
+
+namespace sq::render {
+
+// The borings of a project in selector order: ascending name, leaving out
+// names that are empty after trailing blanks are removed. False with a
+// reason when the project cannot be read.
+bool listBorings(const std::string& projectPath, std::vector<std::string>& borings,
+                 std::string& error);
+
+struct LogExportRequest {
+  std::string projectPath;
+  std::vector<std::string> borings;  // empty: every boring
+  PrintOptions options;
+  std::string classificationFile;
+  std::string patternFolder;
+  std::string outputPath;
+};
+
+struct LogExportResult {
+  bool ok = false;
+  std::string error;  // why nothing was written
+  int pages = 0;
+  std::vector<std::string> borings;  // what was rendered, in order
+};
+
+// Renders the logs of the chosen borings, one after the other, into one PDF
+// file. Everything is checked before anything is drawn: the project, the
+// borings, the layouts and the numbers.
+LogExportResult exportLogsToPdf(const LogExportRequest& request);
+
+}  // namespace sq::render
