@@ -29,15 +29,7 @@ std::string upper(std::string s) {
 
 QString longestFittingPrefix(PrintSurface& surface, const QString& text, double left, double top,
                              double right, double bottom) {
-  auto fits = [&](int n) {
-    const double savedLeft = surface.marginLeft, savedRight = surface.marginRight;
-    surface.marginLeft = left;
-    surface.marginRight = surface.pageWidth() - right;
-    const bool ok = right > left && top + surface.paragraphHeight(text.left(n)) <= bottom;
-    surface.marginLeft = savedLeft;
-    surface.marginRight = savedRight;
-    return ok;
-  };
+  auto fits = [&](int n) { return surface.rectTextFits(text.left(n), left, top, right, bottom); };
   if (fits(static_cast<int>(text.size()))) return text;
   // Wrapping a longer prefix never takes fewer lines, so the fitting
   // prefixes are exactly those up to some length: search for it.

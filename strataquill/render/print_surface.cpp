@@ -251,14 +251,29 @@ QSizeF PrintSurface::naturalSize(const QImage& image) {
           image.height() / dpi(image.dotsPerMeterY()) * kTwipsPerInch};
 }
 
+bool PrintSurface::rectTextFits(const QString& text, double left, double top, double right,
+                                double bottom) {
+  if (!(right > left)) return false;
+  const double savedLeft = marginLeft, savedRight = marginRight;
+  marginLeft = left;
+  marginRight = doc_.pageWidth - right;
+  const QStringList lines = wrapParagraph(text);
+  bool fits = top + lines.size() * textHeight() <= bottom;
+  const QFontMetricsF fm(currentQFont());
+  for (const QString& line : lines) fits = fits && fm.horizontalAdvance(line) <= right - left;
+  marginLeft = savedLeft;
+  marginRight = savedRight;
+  return fits;
+}
+
 bool PrintSurface::drawRectText(const QString& text, double left, double top, double right,
                                 double bottom) {
+  const bool fits = rectTextFits(text, left, top, right, bottom);
   const double savedLeft = marginLeft, savedRight = marginRight;
   const double savedX = currentX, savedY = currentY;
   marginLeft = left;
   marginRight = doc_.pageWidth - right;
   currentY = top;
-  const bool fits = right > left && top + paragraphHeight(text) <= bottom;
   if (fits) printParagraph(text);
   marginLeft = savedLeft;
   marginRight = savedRight;

@@ -99,8 +99,11 @@ class PrintSurface : public QObject {
   static QSizeF naturalSize(const QImage& image);
 
   // Operations the renderer composes pages with; boxes are twips.
-  // Prints `text` as a paragraph in the box when it ends at or above the
-  // box's bottom; true when it fitted. Margins and position are restored.
+  // Whether `text` fits the box (twips) as a paragraph: it ends at or above
+  // the bottom and no line (not even a single character) is wider than it.
+  bool rectTextFits(const QString& text, double left, double top, double right, double bottom);
+  // Prints `text` as a paragraph in the box when it fits; true when it did.
+  // Margins and position are restored.
   bool drawRectText(const QString& text, double left, double top, double right, double bottom);
   // Height (inches) of `text` as a paragraph between left and right (inches).
   double MeasureParagraphHeight(const QString& text, double left, double top, double right,

@@ -55,6 +55,7 @@ TEST(PrintSurfaceTest, RectTextFitsOnlyAboveTheBottom) {
   EXPECT_FALSE(s.drawRectText("one line", 0, 0, 5000, h - 1));
   EXPECT_EQ(s.document().pages[0].ops.size(), 1u);
   EXPECT_FALSE(s.drawRectText("x", 100, 0, 100, 10000)) << "a box without width";
+  EXPECT_FALSE(s.drawRectText("W", 100, 0, 101, 10000)) << "a character wider than the box";
 }
 
 TEST(PrintSurfaceTest, LongestFittingPrefixMatchesDroppingOneCharacterAtATime) {
@@ -70,11 +71,7 @@ TEST(PrintSurfaceTest, LongestFittingPrefixMatchesDroppingOneCharacterAtATime) {
     const double right = rng->bounded(200, 4000);
     const double bottom = s.textHeight() * rng->bounded(1, 4) + rng->bounded(100);
     QString slow = text;
-    auto fits = [&](const QString& t) {
-      s.marginLeft = 0;
-      s.marginRight = s.pageWidth() - right;
-      return s.paragraphHeight(t) <= bottom;
-    };
+    auto fits = [&](const QString& t) { return s.rectTextFits(t, 0, 0, right, bottom); };
     while (!fits(slow) && slow.size() > 1) slow.chop(1);
     if (!fits(slow)) slow.clear();
     EXPECT_EQ(longestFittingPrefix(s, text, 0, 0, right, bottom).toStdString(), slow.toStdString())

@@ -1,0 +1,244 @@
+#include "strataquill/render/data_columns.h"
+
+#include "strataquill/render/render_test_support.h"
+
+namespace sq::render {
+namespace {
+
+constexpr double kTw = kTwipsPerInch;
+
+class DataColumnsTest : public RenderFixture {
+ protected:
+  void SetUp() override {
+    RenderFixture::SetUp();
+    addBoring("B-1");
+  }
+  // Lines of a page that lie inside the column from x0 to x1 (inches).
+  std::vector<LineOp> linesIn(int page, double x0, double x1) const {
+    std::vector<LineOp> out;
+    for (const LineOp& l : lines(page))
+      if (l.from.x() >= x0 * kTw - 0.01 && l.to.x() <= x1 * kTw + 0.01 &&
+          l.to.x() >= x0 * kTw - 0.01 && l.from.x() <= x1 * kTw + 0.01)
+        out.push_back(l);
+    return out;
+  }
+  static bool has(const std::vector<LineOp>& ls, double x1, double y1, double x2, double y2) {
+    for (const LineOp& l : ls)
+      if (std::abs(l.from.x() - x1 * kTw) < 0.5 && std::abs(l.from.y() - y1 * kTw) < 0.5 &&
+          std::abs(l.to.x() - x2 * kTw) < 0.5 && std::abs(l.to.y() - y2 * kTw) < 0.5)
+        return true;
+    return false;
+  }
+};
+
+// The column runs from y = 2 to y = 10 inches for 40 feet: 0.2 inch a foot.
+TEST_F(DataColumnsTest, IntervalAcrossAPageBreakIsOutlinedOnBothPages) {
+  addClass("Lithology", "Clay", "clay.png:100");
+  addClass("Completion", "Screen", "screen.png:100");
+  addLithology("B-1", 35, 45, "", "Clay");
+  addCompletion("B-1", 35, 45, "Screen");
+  addColumn("Lithology", 1, 2, 2, 10);
+  addColumn("Completion", 3, 2, 4, 10);
+  compose("B-1");
+  ASSERT_EQ(surface_.pageCount(), 2);
+  // Page 1: depth 35 (y = 9) to the bottom edge; page 2: top edge to 45 (y = 3).
+  auto lith1 = linesIn(0, 1, 2), lith2 = linesIn(1, 1, 2);
+  EXPECT_TRUE(has(lith1, 1, 9, 1, 10) && has(lith1, 2, 9, 2, 10));
+  EXPECT_TRUE(has(lith1, 1, 9, 2, 9) && has(lith1, 1, 10, 2, 10)) << "all four sides";
+  EXPECT_TRUE(has(lith2, 1, 2, 2, 2) && has(lith2, 1, 3, 2, 3) && has(lith2, 1, 2, 1, 3));
+  auto comp1 = linesIn(0, 3, 4), comp2 = linesIn(1, 3, 4);
+  EXPECT_TRUE(has(comp1, 3, 9, 3, 10) && has(comp1, 4, 9, 4, 10));
+  EXPECT_EQ(comp1.size(), 2u) << "sides only, and the well is still open at the bottom";
+  EXPECT_TRUE(has(comp2, 3, 2, 3, 3) && has(comp2, 4, 2, 4, 3));
+  EXPECT_TRUE(has(comp2, 3, 3, 4, 3)) << "a line closes the well where it ends";
+  ASSERT_EQ(patterns(0).size(), 2u);
+  EXPECT_EQ(patterns(0)[0].rect, QRectF(QPointF(1 * kTw, 9 * kTw), QPointF(2 * kTw, 10 * kTw)));
+}
+
+TEST_F(DataColumnsTest, SlicesShareTheWidthAndPatternsScale) {
+  addClass("Lithology", "Sandy clay", "sand.png:30:clay.png:70", 96);
+  addLithology("B-1", 0, 10, "", "Sandy clay");
+  addColumn("Lithology", 1, 2, 2, 10);
+  options_.patternScaleFactor = 0.5f;
+  compose("B-1");
+  auto p = patterns(0);
+  ASSERT_EQ(p.size(), 2u);
+  EXPECT_NEAR(p[0].rect.width(), 0.3 * kTw, 1e-6);
+  EXPECT_NEAR(p[1].rect.left(), 1.3 * kTw, 1e-6);
+  EXPECT_NEAR(p[1].rect.width(), 0.7 * kTw, 1e-6);
+  EXPECT_NEAR(p[0].tileSize.width(), 0.5 * kTw, 1e-6) << "a 1-inch tile at half size";
+  EXPECT_TRUE(has(linesIn(0, 1, 2), 1.3, 2, 1.3, 4)) << "each slice is outlined";
+
+  options_.patternScaleFactor = 0.0f;  // raised to the smallest scale
+  compose("B-1");
+  EXPECT_NEAR(patterns(0)[0].tileSize.width(), 0.1 * kTw, 1e-6);
+}
+
+TEST_F(DataColumnsTest, UnknownClassesAndBadPatternsLeaveTheIntervalBlank) {
+  addClass("Lithology", "Clay", "clay.png:100");
+  sql(classification_,
+      "INSERT INTO Lithology (Description, FileName) VALUES (\"Bare\", "
+      "\"clay.png\"), (\"Missing\", \"nothing.png:100\"), (\"Odd\", "
+      "\"clay.png:-50:clay.png:150\")");
+  addLithology("B-1", 0, 5, "", "clay");       // case differs
+  addLithology("B-1", 5, 10, "", "Bare");      // no colon: no slice
+  addLithology("B-1", 10, 15, "", "Missing");  // outlined, not filled
+  addLithology("B-1", 15, 20, "", "Odd");      // negative share skipped
+  addLithology("B-1", 25, 20, "", "Clay");     // From after To
+  addColumn("Lithology", 1, 2, 2, 10);
+  compose("B-1");
+  auto p = patterns(0);
+  ASSERT_EQ(p.size(), 1u);
+  EXPECT_NEAR(p[0].rect.width(), 1.5 * kTw, 1e-6);
+  auto ls = linesIn(0, 1, 2);
+  EXPECT_FALSE(has(ls, 1, 2, 2, 2)) << "the unknown class has no outline";
+  EXPECT_TRUE(has(ls, 1, 4, 2, 4)) << "the missing picture's slice is still outlined";
+}
+
+TEST_F(DataColumnsTest, BlowCountsCentreOnTheirIntervalAndStayInside) {
+  addClass("Samples", "SPT", "spt.png:100");
+  addSample("B-1", 10, 11.5, "SPT", "5-7-9");
+  addSample("B-1", 0, 0.5, "SPT", "top");
+  addSample("B-1", 39.5, 40, "SPT", "bottom");
+  addSample("B-1", 38, 46, "SPT", "middle off page");
+  addColumn("Blow Count", 3, 2, 4, 10);
+  compose("B-1");
+  PrintSurface probe;
+  probe.font.size = 8;
+  const double h = probe.textHeight();
+  std::map<std::string, double> top;
+  for (const TextOp& t : textOps(0)) top[t.text.toStdString()] = t.origin.y();
+  ASSERT_TRUE(top.count("5-7-9"));
+  EXPECT_NEAR(top["5-7-9"], (2 + 10.75 * 0.2) * kTw - h / 2, 0.5);
+  EXPECT_NEAR(top["top"], 2 * kTw, 0.5) << "pushed down to the column top";
+  EXPECT_NEAR(top["bottom"], 10 * kTw - h - 0.03 * kTw, 0.5) << "pushed up inside";
+  EXPECT_FALSE(top.count("middle off page")) << "its middle (42) is on the next page";
+  const auto page2 = texts(1);
+  EXPECT_EQ(std::count(page2.begin(), page2.end(), "middle off page"), 1);
+}
+
+TEST_F(DataColumnsTest, SampleSpanningThePageIsDrawn) {
+  addClass("Samples", "Core", "core.png:100");
+  addSample("B-1", 30, 100, "Core", "");
+  addColumn("Sample Symbol", 3, 2, 4, 10);
+  compose("B-1");
+  ASSERT_EQ(surface_.pageCount(), 3);
+  EXPECT_EQ(patterns(1).size(), 1u);
+  EXPECT_EQ(patterns(1)[0].rect, QRectF(QPointF(3 * kTw, 2 * kTw), QPointF(4 * kTw, 10 * kTw)));
+}
+
+TEST_F(DataColumnsTest, ClassificationColumnRulesUnderEachInterval) {
+  addLithology("B-1", 0, 10, "", "SP - Poorly graded sand");
+  addLithology("B-1", 10, 40, "", "CL - Lean clay");
+  addColumn("Classification", 5, 2, 7, 10);
+  sql(layout_, "UPDATE ColumnGraphics SET PenWidth = 20");
+  compose("B-1");
+  auto ls = linesIn(0, 5, 7);
+  ASSERT_EQ(ls.size(), 1u) << "a line at 10; 40 is the bottom edge";
+  EXPECT_TRUE(has(ls, 5, 4, 7, 4));
+  EXPECT_EQ(ls[0].pen.width, 0) << "the thinnest line";
+  EXPECT_EQ(texts(0), (std::vector<std::string>{"SP - Poorly graded sand", "CL - Lean clay"}));
+}
+
+TEST_F(DataColumnsTest, DescriptionsWrapAndCarryToTheNextPage) {
+  std::string longText;
+  for (int i = 0; i < 60; ++i) longText += "word" + std::to_string(i) + " ";
+  addLithology("B-1", 30, 38, longText, "x", "1 - Dash");
+  addLithology("B-1", 38, 60, "Second unit.", "x");
+  addColumn("Description", 2, 2, 4, 10);  // text area 2.3 .. 3.7
+  compose("B-1");
+  ASSERT_EQ(surface_.pageCount(), 2);
+  PrintSurface probe;
+  probe.font.size = 8;
+  std::string onPage1, onPage2;
+  for (const TextOp& t : textOps(0)) {
+    onPage1 += t.text.toStdString() + " ";
+    EXPECT_GE(t.origin.x(), 2.3 * kTw - 0.5);
+    EXPECT_LE(t.origin.x() + probe.textWidth(t.text), 3.7 * kTw + 0.5);
+    EXPECT_LE(t.origin.y() + probe.textHeight(), 10 * kTw + 0.5);
+  }
+  const auto page2 = textOps(1);
+  ASSERT_FALSE(page2.empty());
+  EXPECT_NEAR(page2[0].origin.y(), 2 * kTw, 0.5) << "carried lines start at the column top";
+  for (const TextOp& t : page2) onPage2 += t.text.toStdString() + " ";
+  EXPECT_EQ((onPage1 + onPage2).find(longText), 0u) << "nothing lost, nothing repeated";
+  EXPECT_NE(onPage2.find("Second unit."), std::string::npos);
+
+  // The separator leaves page 1 through its bottom edge and is finished on
+  // page 2 from the column top, with the interval's pen style.
+  bool legLeavesPage1 = false, legOnPage2 = false;
+  for (const LineOp& l : lines(0))
+    legLeavesPage1 |= l.pen.style == kPenDash && std::abs(l.to.y() - 10 * kTw) < 0.5;
+  for (const LineOp& l : lines(1))
+    legOnPage2 |= l.pen.style == kPenDash && std::abs(l.from.y() - 2 * kTw) < 0.5;
+  EXPECT_TRUE(legLeavesPage1);
+  EXPECT_TRUE(legOnPage2);
+}
+
+TEST_F(DataColumnsTest, DescriptionOverrunningTheLastDepthGetsItsOwnPage) {
+  std::string text;
+  for (int i = 0; i < 400; ++i) text += (i ? " long" : "long") + std::to_string(i);
+  addLithology("B-1", 35, 40, text, "x");
+  addColumn("Description", 2, 2, 4, 10);
+  compose("B-1");
+  std::string all;
+  for (int p = 0; p < surface_.pageCount(); ++p)
+    for (const std::string& t : texts(p)) all += t + " ";
+  EXPECT_EQ(all, text + " ") << "every word printed once, in order";
+  EXPECT_GT(surface_.pageCount(), 1);
+}
+
+TEST_F(DataColumnsTest, SeparatorIsStraightWhenTheTextEndsInsideTheInterval) {
+  addLithology("B-1", 0, 20, "short", "x", "2 - Dot");
+  addColumn("Description", 2, 2, 4, 10);
+  compose("B-1");
+  std::vector<LineOp> dotted;
+  for (const LineOp& l : lines(0))
+    if (l.pen.style == kPenDot) dotted.push_back(l);
+  ASSERT_EQ(dotted.size(), 5u);
+  for (const LineOp& l : dotted) {
+    EXPECT_NEAR(l.from.y(), 6 * kTw, 0.5);
+    EXPECT_NEAR(l.to.y(), 6 * kTw, 0.5);
+  }
+  EXPECT_NEAR(dotted.front().from.x(), 2 * kTw, 0.5);
+  EXPECT_NEAR(dotted.back().to.x(), 4 * kTw, 0.5);
+}
+
+TEST(DescriptionLinesTest, WordsFillLinesAndLongWordsStandAlone) {
+  PrintSurface s;
+  s.font.size = 8;
+  const double w = s.textWidth("medium dense");
+  auto lines = fillDescriptionLines(s, "medium dense sand\nwith gravel", w);
+  EXPECT_EQ(lines, (std::vector<std::string>{"medium dense", "sand", "with gravel"}));
+  auto wide = fillDescriptionLines(s, "a Supercalifragilisticexpialidocious b", w);
+  EXPECT_EQ(wide, (std::vector<std::string>{"a", "Supercalifragilisticexpialidocious", "b"}));
+  EXPECT_EQ(fillDescriptionLines(s, "", w), std::vector<std::string>{""});
+}
+
+TEST(ColumnQueriesTest, TextsAsTheProgramWritesThem) {
+  EXPECT_EQ(GetColumnSQL(1, "B-1", 0, 40),
+            "SELECT [Sample Information].SampleType, [Sample Information].From, [Sample "
+            "Information].To, [Sample Information].BlowCounts From [Sample Information] Where "
+            "([Sample Information].BoringName = \"B-1\" And ((([Sample Information].From) >  0) "
+            "Or (([Sample Information].To) <  40))) ORDER BY [Sample Information].From, [Sample "
+            "Information].To;");
+  EXPECT_EQ(GetColumnSQL(103, "B\"1", 40, 80.5f),
+            "SELECT [Sample Information].SampleType, [Sample Information].From, [Sample "
+            "Information].To, [Sample Information].UserText3 FROM [Sample Information] WHERE "
+            "([Sample Information].BoringName = \"B\"\"1\" And ((([Sample Information].From) >  "
+            "40) Or (([Sample Information].To) <  80.5))) ORDER BY [Sample Information].From, "
+            "[Sample Information].To;");
+  EXPECT_EQ(GetColumnSQL(2, "B-1", 0, 40),
+            "SELECT [From], [To], [Classification], [SeparatorType] FROM [Lithology Information] "
+            "WHERE [Lithology Information].BoringName = \"B-1\" ORDER BY [Lithology "
+            "Information].From, [Lithology Information].To;");
+  EXPECT_EQ(GetColumnSQL(3, "B-1", 0, 40), "");
+  EXPECT_EQ(GetColumnSQL(111, "B-1", 0, 40), "");
+  EXPECT_EQ(GetColumnFieldName(1), "BlowCounts");
+  EXPECT_EQ(GetColumnFieldName(2), "Classification");
+  EXPECT_EQ(GetColumnFieldName(110), "UserText10");
+  EXPECT_EQ(GetColumnFieldName(100), "");
+}
+
+}  // namespace
+}  // namespace sq::render
