@@ -1,0 +1,297 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "strataquill/render/frm_print.h"
+#include "strataquill/render/frm_print_preview.h"
+#include "strataquill/render/print_run.h"
+#include "strataquill/render/render_test_support.h"
+#include "strataquill/shell/scripted_prompts.h"
+#include "strataquill/shell/settings_store.h"
+
+namespace sq::render {
+namespace {
+
+TEST(PrintPreviewTest, OnePageDocument) {
+  frmPrintPreview preview(nullptr, nullptr);
+  preview.vsPrinter().startDoc();
+  preview.vsPrinter().endDoc();
+  preview.UpdatePreviewButtons();
+  EXPECT_EQ(preview.lblPage()->text(), "Page 1 of 1");
+  EXPECT_FALSE(preview.cmdPageDown()->isEnabled());
+  EXPECT_FALSE(preview.cmdPageUp()->isEnabled());
+  EXPECT_EQ(preview.cmdPrint()->toolTip(), "Print");
+  EXPECT_EQ(preview.cmdCopy()->toolTip(), "Copy To Clipboard");
+}
+
+TEST(PrintPreviewTest, PagingThroughThreePages) {
+  frmPrintPreview preview(nullptr, nullptr);
+  PrintSurface& s = preview.vsPrinter();
+  s.startDoc();
+  s.newPage();
+  s.newPage();
+  s.endDoc();
+  EXPECT_EQ(preview.lblPage()->text(), "Page 1 of 3") << "the document-changed signal updates";
+  preview.cmdPageUp()->click();
+  preview.cmdPageUp()->click();
+  EXPECT_EQ(preview.lblPage()->text(), "Page 3 of 3");
+  EXPECT_FALSE(preview.cmdPageUp()->isEnabled());
+  EXPECT_TRUE(preview.cmdPageDown()->isEnabled());
+  preview.cmdPageUp_Click();
+  EXPECT_EQ(s.previewPage(), 3) << "not beyond the last page";
+  preview.cmdPageDown()->click();
+  EXPECT_EQ(preview.lblPage()->text(), "Page 2 of 3");
+}
+
+TEST(PrintPreviewTest, ZoomStepsInTwenties) {
+  frmPrintPreview preview(nullptr, nullptr);
+  PrintSurface& s = preview.vsPrinter();
+  s.setZoom(40);
+  preview.cmdZoomOut()->click();
+  EXPECT_EQ(s.zoom(), 20);
+  EXPECT_FALSE(preview.cmdZoomOut()->isEnabled());
+  std::vector<int> seen;
+  while (preview.cmdZoomIn()->isEnabled()) {
+    preview.cmdZoomIn()->click();
+    seen.push_back(s.zoom());
+  }
+  EXPECT_EQ(seen, (std::vector<int>{40, 60, 80, 100, 120, 140, 160, 180, 200}));
+  EXPECT_TRUE(preview.cmdZoomOut()->isEnabled());
+  preview.cmdZoomFull()->click();
+  EXPECT_EQ(s.zoom(), 40);
+  EXPECT_TRUE(preview.cmdZoomIn()->isEnabled() && preview.cmdZoomOut()->isEnabled());
+}
+
+TEST(PrintPreviewTest, SurfaceKeepsTheWindowsLayout) {
+  frmPrintPreview preview(nullptr, nullptr);
+  preview.show();
+  preview.resize(1000, 800);
+  QApplication::processEvents();
+  const QRect r = preview.surfaceArea()->geometry();
+  EXPECT_EQ(r.left(), 5);                // 68 twips
+  EXPECT_EQ(r.top(), 33);                // 495 twips
+  EXPECT_EQ(r.width(), 1000 - 18);       // inner width - 270 twips
+  EXPECT_EQ(r.height(), 800 - 33 - 31);  // inner height - 495 - 460 twips
+}
+
+// A program around the print dialog: the fixture's project, a PDF printer.
+struct TestPaths {
+  std::string project, layout, classification, patterns, printed;
+};
+
+class TestContext : public PrintContext {
+ public:
+  explicit TestContext(TestPaths paths) : paths_(std::move(paths)) {
+    printer_.setOutputFormat(QPrinter::PdfFormat);
+    printer_.setOutputFileName(QString::fromStdString(paths_.printed));
+  }
+  std::vector<std::string> boringNames() const override { return borings; }
+  std::string currentBoring() const override { return current; }
+  std::string projectPath() const override { return paths_.project; }
+  std::string designerLayoutPath() const override { return paths_.layout; }
+  std::string classificationFile() const override { return paths_.classification; }
+  std::string patternFolder() const override { return paths_.patterns; }
+  void saveOpenEditors() override { ++saves; }
+  QPrinter& printer() override { return printer_; }
+  void printSetup() override {}
+  QWidget* mainWindow() const override { return nullptr; }
+
+  std::vector<std::string> borings{"B-1", "B-2", "B-3"};
+  std::string current = "B-2";
+  int saves = 0;
+
+ private:
+  TestPaths paths_;
+  QPrinter printer_;
+};
+
+class PrintDialogTest : public RenderFixture {
+ protected:
+  void SetUp() override {
+    RenderFixture::SetUp();
+    for (const char* b : {"B-1", "B-2", "B-3"}) {
+      addBoring(b);
+      addLithology(b, 0, 50, "clay", "x");
+    }
+    addColumn("Depth", 1, 2, 1.5, 10);
+    ASSERT_TRUE(PrintOptions::saveFirstPageLayout(layout_, "log.sqf"));
+    setPreviewHook([](frmPrintPreview& p) { shown().push_back(p.vsPrinter().pageCount()); });
+    shown().clear();
+  }
+  void TearDown() override { setPreviewHook(nullptr); }
+  TestPaths paths() {
+    return {project_, layout_, classification_, patterns_, home_.path("printed.pdf")};
+  }
+  static std::vector<int>& shown() {
+    static std::vector<int> pages;
+    return pages;
+  }
+  ScriptedPrompts prompts_;
+};
+
+TEST_F(PrintDialogTest, EnablingFollowsDestinationAndReportType) {
+  TestContext ctx(paths());
+  frmPrint dialog(ctx);
+  struct Case {
+    int destination, reportType;
+    bool borings, layouts, copies;
+  };
+  for (const Case& c : {Case{0, 1, false, true, false}, Case{0, 2, false, false, false},
+                        Case{1, 1, true, true, true}, Case{1, 2, false, false, true}}) {
+    dialog.prepare(c.destination, "site.sq2", c.reportType);
+    EXPECT_EQ(dialog.lsvMultipleBorings()->isEnabled(), c.borings);
+    EXPECT_EQ(dialog.cmdAll()->isEnabled(), c.borings);
+    EXPECT_EQ(dialog.optMultipleBorings()->isEnabled(), c.borings);
+    EXPECT_EQ(dialog.cmdChooseFirstPageLayout()->isEnabled(), c.layouts);
+    EXPECT_EQ(dialog.txtUnitsPerAdditionalPage()->isEnabled(), c.layouts);
+    EXPECT_EQ(dialog.chkUseAdditionalPageLayout()->isEnabled(), c.layouts);
+    EXPECT_EQ(dialog.txtNumberOfCopies()->isEnabled(), c.copies);
+  }
+}
+
+TEST_F(PrintDialogTest, LoadsTheListAndTheRememberedOptions) {
+  TestContext ctx(paths());
+  ASSERT_TRUE(SaveSetting("PrintOptions", "UnitsPerFirstPage", "25"));
+  ASSERT_TRUE(PrintOptions::saveAdditionalPageLayout(home_.path("gone.sqf"), "gone.sqf"));
+  ASSERT_TRUE(SaveSetting("PrintOptions", "UseAdditionalPageLayout", "True"));
+  frmPrint dialog(ctx);
+  dialog.prepare(1, "site.sq2", 1);
+  ASSERT_EQ(dialog.lsvMultipleBorings()->count(), 3);
+  EXPECT_EQ(dialog.itemIcon(0), 1);
+  EXPECT_EQ(dialog.itemIcon(1), 2) << "the current boring is selected";
+  EXPECT_EQ(dialog.txtUnitsPerFirstPage()->text(), "25");
+  EXPECT_EQ(dialog.txtPatternScaleFactor()->text(), "0.333");
+  EXPECT_EQ(dialog.txtNumberOfCopies()->text(), "1");
+  EXPECT_EQ(dialog.cmdChooseFirstPageLayout()->text(), "log.sqf");
+  EXPECT_EQ(dialog.cmdChooseAdditionalPageLayout()->text(), "???") << "a vanished file";
+  EXPECT_FALSE(dialog.chkUseAdditionalPageLayout()->isChecked());
+}
+
+TEST_F(PrintDialogTest, AllThenClickingOneLeavesTheOthersSelected) {
+  TestContext ctx(paths());
+  frmPrint dialog(ctx);
+  dialog.prepare(1, "site.sq2", 1);
+  dialog.cmdAll()->click();
+  EXPECT_TRUE(dialog.optMultipleBorings()->isChecked());
+  dialog.lsvMultipleBorings_ItemClick(1);
+  EXPECT_EQ(dialog.itemIcon(0), 2);
+  EXPECT_EQ(dialog.itemIcon(1), 1);
+  EXPECT_EQ(dialog.itemIcon(2), 2);
+  dialog.cmdNone()->click();
+  EXPECT_EQ(dialog.itemIcon(0) + dialog.itemIcon(2), 2);
+}
+
+TEST_F(PrintDialogTest, LayoutChecksShowTheirMessagesAndKeepTheDialogOpen) {
+  TestContext ctx(paths());
+  const std::string invalid =
+      "The file you selected as the first page layout file is not valid.  Please select a new "
+      "one.";
+  {
+    ASSERT_TRUE(PrintOptions::saveFirstPageLayout("???", "???"));
+    frmPrint dialog(ctx);
+    dialog.prepare(1, "site.sq2", 1);
+    dialog.cmdOK_Click();
+    EXPECT_EQ(prompts_.messageTexts().back(), "You must select a layout file before printing.");
+    EXPECT_EQ(prompts_.seen().back().title, "Strataquill");
+    EXPECT_TRUE(dialog.runs().empty());
+  }
+  {
+    ASSERT_TRUE(PrintOptions::saveFirstPageLayout(layout_, "log.sqf"));
+    frmPrint dialog(ctx);
+    dialog.prepare(1, "site.sq2", 1);
+    std::filesystem::remove(layout_);
+    dialog.cmdOK_Click();
+    EXPECT_EQ(prompts_.messageTexts().back(), invalid);
+  }
+  {
+    ASSERT_TRUE(copyFile(std::string(VEXAMOR_TEST_BIN_DIR) + "/Format.tpl", layout_, false));
+    frmPrint dialog(ctx);
+    dialog.prepare(1, "site.sq2", 1);
+    dialog.chkUseAdditionalPageLayout()->setChecked(true);
+    dialog.cmdOK_Click();
+    EXPECT_EQ(prompts_.messageTexts().back(),
+              "You must select a layout file for additional pages, or do not select to use "
+              "additional page layouts.");
+  }
+  {
+    const std::string extra = home_.path("extra.sqf");
+    ASSERT_TRUE(copyFile(layout_, extra, false));
+    ASSERT_TRUE(PrintOptions::saveAdditionalPageLayout(extra, "extra.sqf"));
+    frmPrint dialog(ctx);
+    dialog.prepare(1, "site.sq2", 1);
+    dialog.chkUseAdditionalPageLayout()->setChecked(true);
+    std::filesystem::remove(extra);
+    dialog.cmdOK_Click();
+    EXPECT_EQ(prompts_.messageTexts().back(), invalid);
+  }
+}
+
+TEST_F(PrintDialogTest, PreviewShowsTheCurrentBoringOnce) {
+  TestContext ctx(paths());
+  frmPrint dialog(ctx);
+  dialog.prepare(0, "site.sq2", 1);
+  dialog.cmdAll_Click();
+  dialog.txtNumberOfCopies()->setText("3");
+  dialog.txtPatternScaleFactor()->setText("-2");
+  dialog.txtMajorTickInterval()->setText("10.5");
+  dialog.cmdOK_Click();
+  EXPECT_EQ(dialog.runs(), (std::vector<std::pair<std::string, bool>>{{"B-2", false}}));
+  EXPECT_EQ(shown(), std::vector<int>{2}) << "0-40 and 40-80";
+  EXPECT_EQ(ctx.saves, 1) << "open editors save before the log is read";
+  EXPECT_EQ(GetSetting("PrintOptions", "PatternScaleFactor", ""), "0.1");
+  EXPECT_EQ(GetSetting("PrintOptions", "MajorTickInterval", ""), "10") << "halves to even";
+}
+
+TEST_F(PrintDialogTest, PrinterRunsEveryChosenBoringAndTellsWhoFollows) {
+  TestContext ctx(paths());
+  frmPrint dialog(ctx);
+  dialog.prepare(1, "site.sq2", 1);
+  dialog.cmdAll_Click();
+  dialog.lsvMultipleBorings_ItemClick(2);  // the last one is not chosen
+  dialog.cmdOK_Click();
+  EXPECT_EQ(dialog.runs(),
+            (std::vector<std::pair<std::string, bool>>{{"B-1", true}, {"B-2", true}}));
+  EXPECT_TRUE(shown().empty());
+  EXPECT_GT(std::filesystem::file_size(home_.path("printed.pdf")), 500u);
+}
+
+TEST_F(PrintDialogTest, ImpossibleNumbersAreRefusedBeforeAnythingIsDrawn) {
+  TestContext ctx(paths());
+  frmPrint dialog(ctx);
+  dialog.prepare(0, "site.sq2", 1);
+  dialog.txtUnitsPerFirstPage()->setText("zero");
+  dialog.cmdOK_Click();
+  EXPECT_EQ(prompts_.messageTexts().back(),
+            "The depth units per first page must be greater than 0.");
+  EXPECT_TRUE(shown().empty());
+}
+
+TEST(PrintDialogParsingTest, NumericBoxes) {
+  EXPECT_EQ(parseUnits("40 ft"), 40);
+  EXPECT_EQ(parseUnits("abc"), 0);
+  EXPECT_EQ(parseTickInterval("2.5"), 2);
+  EXPECT_EQ(parseTickInterval("3.5"), 4);
+  EXPECT_EQ(parseTickInterval("99999"), 32767);
+  EXPECT_EQ(parseCopies("2.9"), 2);
+  EXPECT_EQ(parseCopies("0"), 1);
+  EXPECT_EQ(parseCopies("-4"), 1);
+  EXPECT_EQ(parsePatternScale("0"), 0.1f);
+  EXPECT_EQ(parsePatternScale("0.5"), 0.5f);
+}
+
+}  // namespace
+}  // namespace sq::render
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
