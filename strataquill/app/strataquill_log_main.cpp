@@ -1,14 +1,22 @@
 // strataquill-log: renders boring logs of a project to a PDF file without a
 // display, through the same page composer as the desktop program.
 
+#include <QApplication>
 #include <QCommandLineParser>
-#include <QGuiApplication>
+#include <QPageSetupDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
 
+#include "strataquill/render/frm_print.h"
 #include "strataquill/render/log_export.h"
+#include "strataquill/render/print_run.h"
+#include "strataquill/shell/qt_user_prompts.h"
 #include "strataquill/shell/program_folder.h"
 #include "strataquill/shell/settings_store.h"
 
@@ -31,14 +39,48 @@ bool numberOption(const QCommandLineParser& parser, const QString& name, double&
   return ok;
 }
 
+// The print dialog and the preview run on a project without the desktop
+// program's main window: the borings come from the project itself.
+class StandaloneContext : public sq::render::PrintContext {
+ public:
+  StandaloneContext(std::string project, std::vector<std::string> borings, std::string current)
+      : project_(std::move(project)), borings_(std::move(borings)), current_(std::move(current)) {}
+  std::vector<std::string> boringNames() const override { return borings_; }
+  std::string currentBoring() const override { return current_; }
+  std::string projectPath() const override { return project_; }
+  std::string designerLayoutPath() const override { return {}; }
+  std::string classificationFile() const override {
+    return sq::programFolder() + "Classification.sqc";
+  }
+  std::string patternFolder() const override { return sq::programFolder() + "Patterns"; }
+  void saveOpenEditors() override {}
+  QPrinter& printer() override { return printer_; }
+  void printSetup() override {
+    QPageSetupDialog dialog(&printer_);
+    dialog.setWindowTitle("Printer Setup");
+    dialog.exec();
+  }
+  QWidget* mainWindow() const override { return nullptr; }
+
+ private:
+  std::string project_;
+  std::vector<std::string> borings_;
+  std::string current_;
+  QPrinter printer_{QPrinter::HighResolution};
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-      qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+  bool interactive = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    interactive = interactive || a == "--preview" || a == "--dialog";
+  }
+  if (!interactive && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
-  QGuiApplication::setApplicationName("strataquill-log");
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("strataquill-log");
   // The desktop program and this renderer share one settings application.
   sq::setApplicationName("Strataquill");
 
@@ -60,6 +102,12 @@ int main(int argc, char** argv) {
       {"major", "Major tick interval (> 0; labels).", "units"},
       {"minor", "Minor tick interval (>= 0; 0: ticks at the major interval only).", "units"},
       {"scale", "Pattern scale factor (at least 0.1).", "factor"},
+      {"preview", "Show the first chosen boring's log in the preview window instead of "
+                  "writing a PDF (needs a display)."},
+      {"print", "Send the chosen borings' logs to the system printer instead of writing a "
+                "PDF."},
+      {"copies", "Number of copies when printing (default 1).", "n"},
+      {"dialog", "Open the Print Options dialog for the project (needs a display)."},
   });
   parser.process(app);
 
@@ -119,6 +167,55 @@ int main(int argc, char** argv) {
   request.outputPath = parser.isSet("output")
                            ? parser.value("output").toStdString()
                            : fs::path(request.projectPath).replace_extension(".pdf").string();
+
+  if (parser.isSet("preview") || parser.isSet("print") || parser.isSet("dialog")) {
+    std::vector<std::string> borings;
+    std::string error;
+    if (!sq::render::listBorings(request.projectPath, borings, error)) {
+      std::cerr << "strataquill-log: " << error << "\n";
+      return 1;
+    }
+    std::vector<std::string> chosen = request.borings.empty() ? borings : request.borings;
+    for (const std::string& b : chosen)
+      if (std::find(borings.begin(), borings.end(), b) == borings.end()) {
+        std::cerr << "strataquill-log: the project has no boring named \"" << b << "\".\n";
+        return 1;
+      }
+    if (chosen.empty()) {
+      std::cerr << "strataquill-log: No borings exist to print.\n";
+      return 1;
+    }
+    sq::QtUserPrompts prompts;
+    sq::setPrompts(&prompts);
+    StandaloneContext context(request.projectPath, borings, chosen.front());
+    const std::string title = fs::path(request.projectPath).filename().string();
+    if (parser.isSet("dialog")) {
+      sq::render::frmPrint dialog(context);
+      dialog.ShowPrintDialog(parser.isSet("preview") ? 0 : 1, title, sq::render::kBoringLog);
+      return 0;
+    }
+    if (parser.isSet("print") && QPrinterInfo::availablePrinterNames().isEmpty()) {
+      std::cerr << "strataquill-log: no printer is installed; write a PDF with --output "
+                   "instead.\n";
+      return 1;
+    }
+    if (!exists(options.firstPageLayoutFile)) {
+      std::cerr << "strataquill-log: the layout file " << options.firstPageLayoutFile
+                << " does not exist.\n";
+      return 1;
+    }
+    const int destination = parser.isSet("preview") ? sq::render::kToPreview
+                                                    : sq::render::kToPrinter;
+    const int copies = std::max(1, parser.value("copies").toInt());
+    if (destination == sq::render::kToPreview) chosen.resize(1);
+    for (std::size_t i = 0; i < chosen.size(); ++i) {
+      int result = 0;
+      sq::render::drawPages(context, options, chosen[i], destination, chosen[i] + " -- " + title,
+                            sq::render::kBoringLog, i + 1 < chosen.size(), result, copies);
+      if (result == 0) return 1;
+    }
+    return 0;
+  }
 
   const sq::render::LogExportResult result = sq::render::exportLogsToPdf(request);
   if (!result.ok) {
