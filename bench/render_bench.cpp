@@ -1,0 +1,107 @@
+// Cost of composing and writing a boring log, per page, for logs of 10, 50
+// and 100 pages of the same density: 1 lithology interval a foot, 2 samples
+// a foot and a completion interval every 10 feet, 40 feet a page. The time
+// per page and the PDF bytes per page must stay flat as the log grows: the
+// page loop reads each page's rows through an index, and every pattern
+// picture is embedded once however often it fills.
+
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+
+#include <filesystem>
+
+#include "strataquill/db/database.h"
+#include "strataquill/db/jet_sql.h"
+#include "strataquill/layouts/classification_file.h"
+#include "strataquill/render/log_composer.h"
+#include "strataquill/render/surface_painter.h"
+#include "strataquill/shell/file_copy.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace sq;
+
+const std::string kBin = VEXAMOR_BENCH_BIN_DIR;
+
+std::string firstClass(layouts::ClassKind kind, int n) {
+  auto list = layouts::readClassList(kBin + "/Classification.sqc", kind);
+  return list.empty() ? std::string("none") : list[n % list.size()];
+}
+
+// A project with one boring `pages` × 40 feet deep.
+std::string makeProject(int pages) {
+  const std::string path =
+      (fs::temp_directory_path() / ("sq_bench_" + std::to_string(pages) + ".sq2")).string();
+  fs::remove(path);
+  copyFile(kBin + "/File.tpl", path, false);
+  auto db = db::Database::open(path);
+  db->execute("BEGIN");
+  const int feet = pages * 40;
+  db->execute("INSERT INTO [Boring Information] (BoringName, DepthUnits) VALUES (\"B-1\", "
+              "\"Feet\")");
+  for (int f = 0; f < feet; ++f) {
+    db->execute("INSERT INTO [Lithology Information] (BoringName, [From], [To], Description, "
+                "Classification, SeparatorType) VALUES (\"B-1\", " +
+                std::to_string(f) + ", " + std::to_string(f + 1) +
+                ", \"SILTY SAND (SM): brown, moist, medium dense, fine-grained.\", " +
+                db::jetStringLiteral(firstClass(layouts::ClassKind::kLithology, f)) +
+                ", \"0 - Solid\")");
+    for (double s : {0.0, 0.5})
+      db->execute("INSERT INTO [Sample Information] (BoringName, SampleType, [From], [To], "
+                  "BlowCounts, UserText1) VALUES (\"B-1\", " +
+                  db::jetStringLiteral(firstClass(layouts::ClassKind::kSamples, 0)) + ", " +
+                  std::to_string(f + s) + ", " + std::to_string(f + s + 0.4) +
+                  ", \"5-7-9\", \"12\")");
+    if (f % 10 == 0)
+      db->execute("INSERT INTO [Completion Information] (BoringName, [From], [To], "
+                  "Classification) VALUES (\"B-1\", " +
+                  std::to_string(f) + ", " + std::to_string(f + 10) + ", " +
+                  db::jetStringLiteral(firstClass(layouts::ClassKind::kCompletion, f / 10)) +
+                  ")");
+  }
+  db->execute("COMMIT");
+  return path;
+}
+
+void BM_RenderLogToPdf(benchmark::State& state) {
+  const int pages = static_cast<int>(state.range(0));
+  const std::string project = makeProject(pages);
+  const std::string pdf = project + ".pdf";
+  render::PrintOptions options;
+  options.firstPageLayoutFile = kBin + "/LogFirstPage.sqf";
+  options.additionalPageLayoutFile = kBin + "/LogAdditionalPages.sqf";
+  options.useAdditionalPageLayout = fs::exists(options.additionalPageLayoutFile);
+  int composed = 0;
+  for (auto _ : state) {
+    render::PrintSurface surface;
+    surface.startDoc();
+    render::LogComposer composer(surface, options,
+                                 {project, "B-1", render::kBoringLog, {},
+                                  kBin + "/Classification.sqc", kBin + "/Patterns", {}, {}, {}});
+    composer.composePages();
+    surface.endDoc();
+    render::writePdf(surface.document(), QString::fromStdString(pdf));
+    composed = surface.pageCount();
+  }
+  state.counters["pages"] = composed;
+  state.counters["s_per_page"] = benchmark::Counter(
+      composed, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  state.counters["pdf_bytes_per_page"] =
+      static_cast<double>(fs::file_size(pdf)) / std::max(1, composed);
+  fs::remove(pdf);
+  fs::remove(project);
+}
+BENCHMARK(BM_RenderLogToPdf)->Arg(10)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
