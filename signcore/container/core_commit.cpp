@@ -71,8 +71,8 @@ Win32Code ContainerCore::commit() {
   if (!dirty) return kErrorSuccess;
 
   // Fresh pages for the section information and the page map. The page map
-  // lists its own page, so its page is sized for the worst case: one more
-  // used entry than now (a split turns one free entry into a used and a free one).
+  // lists its own page; appended as the last page, it adds exactly one used
+  // entry and nothing else changes, so its size is known before it is written.
   if (pageMapPosition != kNoPage) pages.release(pageMapPosition);
   if (sectionInfoPosition != kNoPage) pages.release(sectionInfoPosition);
   pageMapPosition = sectionInfoPosition = kNoPage;
@@ -80,11 +80,11 @@ Win32Code ContainerCore::commit() {
   Expected<uint64_t> infoPage = pages.allocate(syspage::kHeaderSize + maxStoredSize(infoSize));
   if (!infoPage.ok()) return infoPage.error();
   sectionInfoPosition = *infoPage;
+  pages.trimFreeTail();
   const size_t mapBound = pages.contentSize() + pagemap::kUsedEntrySize;
-  Expected<uint64_t> mapPage = pages.allocate(syspage::kHeaderSize + maxStoredSize(mapBound));
+  Expected<uint64_t> mapPage = pages.append(syspage::kHeaderSize + maxStoredSize(mapBound));
   if (!mapPage.ok()) return mapPage.error();
   pageMapPosition = *mapPage;
-  pages.trimFreeTail();
   pages.renumberFree();
 
   PoolBuffer content;

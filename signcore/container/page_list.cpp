@@ -98,7 +98,16 @@ Expected<uint64_t> PageList::allocate(uint64_t bytes) {
     end_ = last->first + need;
     return last->first;
   }
-  if (end_ > kMaxEnd) return Failure{kErrorNotEnoughMemory};
+  return append(need);
+}
+
+Expected<uint64_t> PageList::append(uint64_t bytes) {
+  const uint64_t need = roundUp(bytes, granularity_);
+  if (bytes == 0 || need > kMaxPageSize || end_ > kMaxEnd ||
+      highestUsed_ == std::numeric_limits<int32_t>::max()) {
+    return Failure{kErrorNotEnoughMemory};
+  }
+  trimFreeTail();
   const uint64_t position = end_;
   pages_.emplace(position, Page{need, false, ++highestUsed_});
   end_ += need;

@@ -43,6 +43,9 @@ class PageList {
   // it the next used page number and returns its position; 8 when sizes,
   // positions or page numbers would overflow.
   Expected<uint64_t> allocate(uint64_t bytes);
+  // Drops free pages at the end and appends a page of at least `bytes`
+  // there, so that it becomes the last page.
+  Expected<uint64_t> append(uint64_t bytes);
   // Frees the used page at `position`.
   void release(uint64_t position);
   // Drops free pages at the end of the page area.
