@@ -212,7 +212,7 @@ TEST_F(ContainerTest, StreamsSpanManyPagesAndSupportPositionedAccess) {
   ASSERT_EQ(writeContainer(path, 0, {{"Long", 0, 2, 128, data}, {"Big", 0, 3, 1000, data}}),
             kErrorSuccess);
   // 128-byte blocks, and 1000 rounded up to 1024.
-  EXPECT_EQ(inspect(path, 0).dataPages.size(), 2344u + 293u);
+  EXPECT_EQ(inspect(path, 0).dataPageCount(), 2344u + 293u);
 
   auto container = Container::create();
   ASSERT_EQ(container->open(path, kReadWrite, 0, Disposition::kOpenExisting, 0), kErrorSuccess);
@@ -273,7 +273,9 @@ TEST_F(ContainerTest, SecondHeaderCopyEndsTheFile) {
   EXPECT_TRUE(std::equal(bytes.begin() + 128, bytes.begin() + 128 + 108,
                          bytes.begin() + layout.secondHeader));
   // Every page lies before the copy.
-  for (uint64_t page : layout.dataPages) EXPECT_LT(page, layout.secondHeader);
+  for (const auto& [name, pages] : layout.dataPages) {
+    for (uint64_t page : pages) EXPECT_LT(page, layout.secondHeader);
+  }
   EXPECT_LT(layout.pageMap, layout.secondHeader);
 }
 

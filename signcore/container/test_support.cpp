@@ -7,8 +7,11 @@
 #include <fstream>
 #include <random>
 
+#include <lzo/lzoconf.h>
 #include "container_core.h"
 #include "format.h"
+#include "page_codec.h"
+#include "page_headers.h"
 
 namespace vexamor::container::testing {
 
@@ -114,10 +117,18 @@ Layout inspect(const std::string& path, uint64_t headerOffset) {
   layout.pageMap = area + core.pageMapPosition;
   layout.sectionInfo = area + core.sectionInfoPosition;
   layout.secondHeader = area + core.header.usedEnd;
+  layout.pageMapNumber = core.header.pageMapNumber;
   for (const auto& section : core.table.sections) {
-    for (uint64_t position : section->pages) layout.dataPages.push_back(area + position);
+    for (uint64_t position : section->pages)
+      layout.dataPages[section->name].push_back(area + position);
   }
   return layout;
+}
+
+size_t Layout::dataPageCount() const {
+  size_t count = 0;
+  for (const auto& [name, pages] : dataPages) count += pages.size();
+  return count;
 }
 
 void editHeader(const std::string& path, uint64_t offset,
@@ -129,6 +140,41 @@ void editHeader(const std::string& path, uint64_t offset,
   edit(*fields);
   const ScrambledHeader encoded = encodeHeader(*fields);
   std::copy(encoded.begin(), encoded.end(), bytes.begin() + static_cast<ptrdiff_t>(offset));
+  writeFile(path, bytes);
+}
+
+void editHeaderField(const std::string& path, uint64_t offset, size_t fieldAt, uint32_t value) {
+  std::vector<uint8_t> bytes = readFile(path);
+  ASSERT_LE(offset + header::kSize, bytes.size());
+  uint8_t* h = bytes.data() + offset;
+  for (size_t i = 0; i < header::kSize; ++i) h[i] ^= headerMask()[i];
+  storeU32(h + fieldAt, value);
+  storeU32(h + header::kCrcAt, 0);
+  storeU32(h + header::kCrcAt, static_cast<uint32_t>(lzo_crc32(0, h, header::kSize)));
+  for (size_t i = 0; i < header::kSize; ++i) h[i] ^= headerMask()[i];
+  writeFile(path, bytes);
+}
+
+void editSystemPage(const std::string& path, uint64_t position,
+                    const std::function<void(std::vector<uint8_t>&)>& edit) {
+  std::vector<uint8_t> bytes = readFile(path);
+  const uint8_t* page = bytes.data() + position;
+  const uint32_t marker = loadU32(page + syspage::kMarkerAt);
+  std::vector<uint8_t> content(loadU32(page + syspage::kDecodedSizeAt));
+  const uint32_t stored = loadU32(page + syspage::kStoredSizeAt);
+  PageCodec codec;
+  ASSERT_EQ(
+      codec.decompress(kCompressionLzo, std::span(page + syspage::kHeaderSize, stored), content),
+      0);
+  edit(content);
+  std::vector<uint8_t> rewritten(syspage::kHeaderSize + maxStoredSize(content.size()));
+  size_t newStored = 0;
+  ASSERT_EQ(codec.compress(kCompressionLzo, 0, content,
+                           std::span(rewritten).subspan(syspage::kHeaderSize), &newStored),
+            kErrorSuccess);
+  rewritten.resize(syspage::kHeaderSize + newStored);
+  sealSystemPage(rewritten, marker, static_cast<uint32_t>(content.size()));
+  std::copy(rewritten.begin(), rewritten.end(), bytes.begin() + static_cast<ptrdiff_t>(position));
   writeFile(path, bytes);
 }
 

@@ -57,13 +57,21 @@ struct Layout {
   uint64_t pageMap = 0;
   uint64_t sectionInfo = 0;
   uint64_t secondHeader = 0;
-  std::vector<uint64_t> dataPages;  // every data page, in stream order
+  int32_t pageMapNumber = 0;
+  std::map<std::string, std::vector<uint64_t>> dataPages;  // by stream name, in block order
+  size_t dataPageCount() const;
 };
 Layout inspect(const std::string& path, uint64_t headerOffset);
 
 // Rewrites the header at `offset` through `edit`, with a fresh CRC.
 void editHeader(const std::string& path, uint64_t offset,
                 const std::function<void(FileHeader&)>& edit);
+// Sets a raw 32-bit field of the header at `offset`, with a fresh CRC.
+void editHeaderField(const std::string& path, uint64_t offset, size_t fieldAt, uint32_t value);
+// Decodes the system page at absolute `position`, lets `edit` change its
+// content and writes it back with a valid checksum (into the same page).
+void editSystemPage(const std::string& path, uint64_t position,
+                    const std::function<void(std::vector<uint8_t>&)>& edit);
 // Little-endian 32-bit field at an absolute file offset.
 void storeField(const std::string& path, uint64_t offset, uint32_t value);
 uint32_t loadField(const std::string& path, uint64_t offset);
