@@ -78,7 +78,8 @@ Expected<FileHeader> decodeHeader(std::span<const uint8_t, header::kSize> scramb
   std::memcpy(b.data(), scrambled.data(), b.size());
   scramble(b);
   if (std::memcmp(b.data() + kMagicAt, kMagic, kMagicSize) != 0 || loadU32(&b[kSizeAt]) != kSize ||
-      loadU32(&b[kVersionAt]) != kVersionField || loadU32(&b[kCrcAt]) != headerCrc(b)) {
+      loadU32(&b[kVersionAt]) != kVersionField ||
+      !checksumMatches(loadU32(&b[kCrcAt]), headerCrc(b))) {
     return Failure{kErrorFileCorrupt};
   }
   FileHeader f;

@@ -32,7 +32,7 @@ bool systemPageChecksumMatches(std::span<const uint8_t, syspage::kHeaderSize> by
   std::copy(bytes.begin(), bytes.end(), copy.begin());
   storeU32(&copy[kChecksumAt], 0);
   const uint32_t sum = pageChecksum(pageChecksum(0, copy), stored);
-  return sum == loadU32(&bytes[kChecksumAt]);
+  return checksumMatches(loadU32(&bytes[kChecksumAt]), sum);
 }
 
 namespace {
@@ -83,8 +83,8 @@ Expected<uint32_t> openDataPage(std::span<const uint8_t> page, const DataPageFie
     return Failure{kErrorFileCorrupt};
   }
   const uint32_t dataSum = pageChecksum(0, page.subspan(kHeaderSize, stored));
-  if (headerChecksum(plain, dataSum) != loadU32(&plain[kHeaderChecksumAt]) ||
-      dataSum != loadU32(&plain[kDataChecksumAt])) {
+  if (!checksumMatches(loadU32(&plain[kHeaderChecksumAt]), headerChecksum(plain, dataSum)) ||
+      !checksumMatches(loadU32(&plain[kDataChecksumAt]), dataSum)) {
     return Failure{kErrorFileCorrupt};
   }
   return stored;
