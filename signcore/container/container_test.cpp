@@ -67,6 +67,33 @@ TEST_F(ContainerTest, RoundTripsEveryCompressionTypeAndListsInContainerOrder) {
   for (const SampleStream& s : streams) EXPECT_EQ((*read)[nameOf(s)], s.data) << nameOf(s);
 }
 
+TEST_F(ContainerTest, CompressionTypeDecidesHowBlocksAreStored) {
+  const auto data = sampleBytes(4096, 5);
+  ASSERT_EQ(writeContainer(path, 0,
+                           {{"T0", 0, 0, 4096, data},
+                            {"T1", 0, 1, 4096, data},
+                            {"T2", 0, 2, 4096, data},
+                            {"T3", 0, 3, 4096, data}}),
+            kErrorSuccess);
+  const Layout layout = inspect(path, 0);
+  const auto bytes = readFile(path);
+  auto stored = [&](const char* name) {
+    const uint64_t page = layout.dataPages.at(name)[0];
+    // Header fields are masked with the page's position in the page area (behind 128 bytes).
+    const uint32_t size =
+        loadField(path, page + 8) ^ (static_cast<uint32_t>(page - 128) ^ 0x56657861);
+    return std::vector<uint8_t>(bytes.begin() + page + 32, bytes.begin() + page + 32 + size);
+  };
+  EXPECT_EQ(stored("T0"), data);
+  EXPECT_EQ(stored("T1"), data);
+  EXPECT_LT(stored("T2").size(), data.size() * 3 / 4);
+  const auto zlib = stored("T3");
+  ASSERT_GE(zlib.size(), 2u);
+  EXPECT_EQ(zlib[0], 0x78);  // zlib stream, 32 KiB window
+  EXPECT_EQ((zlib[0] * 256 + zlib[1]) % 31, 0);
+  EXPECT_LT(zlib.size(), data.size() * 3 / 4);
+}
+
 TEST_F(ContainerTest, HeaderAtLaterOffsetsKeepsWhatPrecedesIt) {
   for (uint64_t offset : {uint64_t{128}, uint64_t{896}}) {
     const std::vector<uint8_t> preamble(offset, 0xA5);
