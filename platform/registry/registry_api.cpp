@@ -90,6 +90,16 @@ LONG currentKey(const ResolvedKey& key, std::shared_ptr<const RegKey>* hive, con
   return *out != nullptr ? ERROR_SUCCESS : ERROR_KEY_DELETED;
 }
 
+// Resolves a handle that needs `right` and finds its key in the hive as it is now.
+LONG openCurrent(HKEY hKey, REGSAM right, std::shared_ptr<const RegKey>* hive,
+                 const RegKey** current) {
+  ResolvedKey key;
+  LONG rc = resolve(hKey, &key);
+  if (rc == ERROR_SUCCESS) rc = needAccess(key, right);
+  if (rc == ERROR_SUCCESS) rc = currentKey(key, hive, current);
+  return rc;
+}
+
 LONG copyValue(const RegValue& value, LPDWORD type, LPBYTE data, LPDWORD cbData) {
   if (type != nullptr) *type = value.type;
   if (cbData == nullptr) return data == nullptr ? ERROR_SUCCESS : ERROR_INVALID_PARAMETER;
@@ -235,12 +245,9 @@ extern "C" LONG RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwTy
 extern "C" LONG RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD, LPDWORD lpType,
                                  LPBYTE lpData, LPDWORD lpcbData) {
   return guarded([&]() -> LONG {
-    ResolvedKey key;
-    LONG rc = resolve(hKey, &key);
-    if (rc == ERROR_SUCCESS) rc = needAccess(key, KEY_QUERY_VALUE);
     std::shared_ptr<const RegKey> hive;
     const RegKey* current = nullptr;
-    if (rc == ERROR_SUCCESS) rc = currentKey(key, &hive, &current);
+    LONG rc = openCurrent(hKey, KEY_QUERY_VALUE, &hive, &current);
     if (rc != ERROR_SUCCESS) return rc;
     const RegValue* value = current->findValue(lpValueName != nullptr ? lpValueName : u"");
     if (value == nullptr) return ERROR_FILE_NOT_FOUND;
@@ -251,12 +258,9 @@ extern "C" LONG RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD, LPDWOR
 extern "C" LONG RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcchValueName,
                               LPDWORD, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
   return guarded([&]() -> LONG {
-    ResolvedKey key;
-    LONG rc = resolve(hKey, &key);
-    if (rc == ERROR_SUCCESS) rc = needAccess(key, KEY_QUERY_VALUE);
     std::shared_ptr<const RegKey> hive;
     const RegKey* current = nullptr;
-    if (rc == ERROR_SUCCESS) rc = currentKey(key, &hive, &current);
+    LONG rc = openCurrent(hKey, KEY_QUERY_VALUE, &hive, &current);
     if (rc != ERROR_SUCCESS) return rc;
     if (dwIndex >= current->values().size()) return ERROR_NO_MORE_ITEMS;
     const RegValue& value = current->values()[dwIndex];
@@ -269,12 +273,9 @@ extern "C" LONG RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDW
 extern "C" LONG RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName, LPDWORD,
                               LPWSTR lpClass, LPDWORD lpcchClass, FILETIME* lpftLastWriteTime) {
   return guarded([&]() -> LONG {
-    ResolvedKey key;
-    LONG rc = resolve(hKey, &key);
-    if (rc == ERROR_SUCCESS) rc = needAccess(key, KEY_ENUMERATE_SUB_KEYS);
     std::shared_ptr<const RegKey> hive;
     const RegKey* current = nullptr;
-    if (rc == ERROR_SUCCESS) rc = currentKey(key, &hive, &current);
+    LONG rc = openCurrent(hKey, KEY_ENUMERATE_SUB_KEYS, &hive, &current);
     if (rc != ERROR_SUCCESS) return rc;
     if (dwIndex >= current->subkeys().size()) return ERROR_NO_MORE_ITEMS;
     rc = copyName(current->subkeys()[dwIndex]->name(), lpName, lpcchName);
@@ -292,12 +293,9 @@ extern "C" LONG RegQueryInfoKeyW(HKEY hKey, LPWSTR lpClass, LPDWORD lpcchClass, 
                                  LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen,
                                  LPDWORD lpcbSecurityDescriptor, FILETIME* lpftLastWriteTime) {
   return guarded([&]() -> LONG {
-    ResolvedKey key;
-    LONG rc = resolve(hKey, &key);
-    if (rc == ERROR_SUCCESS) rc = needAccess(key, KEY_QUERY_VALUE);
     std::shared_ptr<const RegKey> hive;
     const RegKey* current = nullptr;
-    if (rc == ERROR_SUCCESS) rc = currentKey(key, &hive, &current);
+    LONG rc = openCurrent(hKey, KEY_QUERY_VALUE, &hive, &current);
     if (rc != ERROR_SUCCESS) return rc;
     DWORD maxSubKey = 0, maxName = 0, maxData = 0;
     for (const auto& sub : current->subkeys()) {
