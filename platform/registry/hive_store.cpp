@@ -1,0 +1,205 @@
+#include "platform/registry/hive_store.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <mutex>
+
+#include "platform/com/last_error.h"
+#include "platform/com/utf.h"
+
+namespace vexamor::registry {
+namespace {
+
+class Fd {
+ public:
+  explicit Fd(int fd = -1) : fd_(fd) {}
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  ~Fd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+struct FileStamp {
+  bool exists = false;
+  dev_t dev = 0;
+  ino_t ino = 0;
+  off_t size = 0;
+  timespec mtime{};
+  bool operator==(const FileStamp& o) const {
+    return exists == o.exists && dev == o.dev && ino == o.ino && size == o.size &&
+           mtime.tv_sec == o.mtime.tv_sec && mtime.tv_nsec == o.mtime.tv_nsec;
+  }
+};
+
+LONG stampOf(const std::string& path, FileStamp* stamp) {
+  struct stat st;
+  *stamp = {};
+  if (::stat(path.c_str(), &st) != 0) {
+    return errno == ENOENT ? ERROR_SUCCESS : win32::errorFromErrno(errno);
+  }
+  *stamp = {true, st.st_dev, st.st_ino, st.st_size, st.st_mtim};
+  return ERROR_SUCCESS;
+}
+
+LONG readWholeFile(const std::string& path, std::string* out) {
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  out->clear();
+  if (fd.get() < 0) return errno == ENOENT ? ERROR_SUCCESS : win32::errorFromErrno(errno);
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return win32::errorFromErrno(errno);
+    if (n == 0) return ERROR_SUCCESS;
+    out->append(buffer, static_cast<size_t>(n));
+  }
+}
+
+LONG writeAll(int fd, const std::string& data) {
+  size_t done = 0;
+  while (done < data.size()) {
+    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return win32::errorFromErrno(errno);
+    done += static_cast<size_t>(n);
+  }
+  return ERROR_SUCCESS;
+}
+
+// Writes data beside `path` and renames it over `path`, flushing file and folder.
+LONG replaceFile(const std::string& folder, const std::string& path, const std::string& data) {
+  std::string tmp = path + ".XXXXXX";
+  Fd fd(::mkstemp(tmp.data()));
+  if (fd.get() < 0) return win32::errorFromErrno(errno);
+  LONG rc = writeAll(fd.get(), data);
+  if (rc == ERROR_SUCCESS && ::fchmod(fd.get(), 0644) != 0) rc = win32::errorFromErrno(errno);
+  if (rc == ERROR_SUCCESS && ::fsync(fd.get()) != 0) rc = win32::errorFromErrno(errno);
+  if (rc == ERROR_SUCCESS && ::rename(tmp.c_str(), path.c_str()) != 0) {
+    rc = win32::errorFromErrno(errno);
+  }
+  if (rc != ERROR_SUCCESS) {
+    ::unlink(tmp.c_str());
+    return rc;
+  }
+  Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.get() >= 0) ::fsync(dir.get());
+  return ERROR_SUCCESS;
+}
+
+LONG makeFolders(const std::string& folder) {
+  for (size_t pos = 1; pos <= folder.size(); ++pos) {
+    if (pos != folder.size() && folder[pos] != '/') continue;
+    const std::string part = folder.substr(0, pos);
+    if (::mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) return win32::errorFromErrno(errno);
+  }
+  return ERROR_SUCCESS;
+}
+
+struct CachedHive {
+  std::string path;
+  FileStamp stamp;
+  std::shared_ptr<const RegKey> root;
+};
+
+std::mutex gMutex;
+CachedHive gCache[std::size(kAllHives)];
+
+CachedHive& cacheFor(Hive hive) {
+  return gCache[static_cast<size_t>(hive)];
+}
+
+// REQUIRES: gMutex held.
+LONG loadFresh(Hive hive, const std::string& path, std::unique_ptr<RegKey>* root, FileStamp* stamp,
+               bool* damaged) {
+  LONG rc = stampOf(path, stamp);
+  std::string bytes;
+  if (rc == ERROR_SUCCESS) rc = readWholeFile(path, &bytes);
+  if (rc != ERROR_SUCCESS) return rc;
+  const RegFile file = parseRegText(bytes);
+  *damaged = !file.problems.empty();
+  *root = std::make_unique<RegKey>(std::u16string(u""));
+  applyEntries(file, hive, **root);
+  return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+std::string registryFolder() {
+  if (const char* dir = std::getenv("VEXAMOR_REGISTRY"); dir != nullptr && *dir != 0) return dir;
+  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && *xdg != 0) {
+    return std::string(xdg) + "/vexamor/registry";
+  }
+  const char* home = std::getenv("HOME");
+  return std::string(home != nullptr ? home : "") + "/.config/vexamor/registry";
+}
+
+std::string hivePath(Hive hive) {
+  return registryFolder() + "/" + hiveName(hive) + ".reg";
+}
+
+LONG readHive(Hive hive, std::shared_ptr<const RegKey>* out) {
+  const std::string path = hivePath(hive);
+  std::lock_guard lock(gMutex);
+  CachedHive& cache = cacheFor(hive);
+  FileStamp stamp;
+  const LONG rc = stampOf(path, &stamp);
+  if (rc != ERROR_SUCCESS) return rc;
+  if (cache.root && cache.path == path && cache.stamp == stamp) {
+    *out = cache.root;
+    return ERROR_SUCCESS;
+  }
+  std::unique_ptr<RegKey> root;
+  bool damaged = false;
+  const LONG loaded = loadFresh(hive, path, &root, &stamp, &damaged);
+  if (loaded != ERROR_SUCCESS) return loaded;
+  cache = {path, stamp, std::shared_ptr<const RegKey>(std::move(root))};
+  *out = cache.root;
+  return ERROR_SUCCESS;
+}
+
+LONG updateHive(Hive hive, const HiveChange& change) {
+  const std::string folder = registryFolder();
+  const std::string path = hivePath(hive);
+  std::lock_guard lock(gMutex);
+  LONG rc = makeFolders(folder);
+  if (rc != ERROR_SUCCESS) return rc;
+  Fd lockFd(::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+  if (lockFd.get() < 0) return win32::errorFromErrno(errno);
+  while (::flock(lockFd.get(), LOCK_EX) != 0) {
+    if (errno != EINTR) return win32::errorFromErrno(errno);
+  }
+  std::unique_ptr<RegKey> root;
+  FileStamp stamp;
+  bool damaged = false;
+  rc = loadFresh(hive, path, &root, &stamp, &damaged);
+  if (rc != ERROR_SUCCESS) return rc;
+  bool changed = false;
+  rc = change(*root, &changed);
+  if (rc != ERROR_SUCCESS || !changed) return rc;
+  if (damaged) {
+    std::string original;
+    if (readWholeFile(path, &original) == ERROR_SUCCESS) {
+      replaceFile(folder, path + ".damaged", original);
+    }
+  }
+  rc = replaceFile(folder, path, writeRegText(*root, text::utf8ToUtf16(hiveName(hive))));
+  if (rc != ERROR_SUCCESS) return rc;
+  CachedHive& cache = cacheFor(hive);
+  FileStamp written;
+  if (stampOf(path, &written) == ERROR_SUCCESS) {
+    cache = {path, written, std::shared_ptr<const RegKey>(std::move(root))};
+  }
+  return ERROR_SUCCESS;
+}
+
+}  // namespace vexamor::registry

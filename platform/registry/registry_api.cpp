@@ -1,0 +1,375 @@
+// The Win32 registry calls over the hive store. A key handle names its key by hive and path,
+// so every call sees the hive as it is on disk now; a key deleted behind an open handle gives
+// ERROR_KEY_DELETED.
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <unordered_set>
+
+#include "platform/com/utf.h"
+#include "platform/registry/hive_store.h"
+#include "platform/registry/registry.h"
+
+namespace vexamor::registry {
+namespace {
+
+struct KeyHandle {
+  Hive hive;
+  std::vector<std::u16string> path;
+  REGSAM access;
+};
+
+std::mutex gHandlesMutex;
+std::unordered_set<KeyHandle*> gHandles;
+
+struct ResolvedKey {
+  Hive hive;
+  std::vector<std::u16string> path;
+  REGSAM access;
+};
+
+LONG resolve(HKEY key, ResolvedKey* out) {
+  const auto raw = reinterpret_cast<uintptr_t>(key);
+  if (raw >= 0x80000000u && raw <= 0x80000002u) {
+    *out = {kAllHives[raw - 0x80000000u], {}, KEY_ALL_ACCESS};
+    return ERROR_SUCCESS;
+  }
+  std::lock_guard lock(gHandlesMutex);
+  auto* handle = reinterpret_cast<KeyHandle*>(key);
+  if (gHandles.count(handle) == 0) return ERROR_INVALID_HANDLE;
+  *out = {handle->hive, handle->path, handle->access};
+  return ERROR_SUCCESS;
+}
+
+HKEY newHandle(Hive hive, std::vector<std::u16string> path, REGSAM access) {
+  auto* handle = new KeyHandle{hive, std::move(path), access};
+  std::lock_guard lock(gHandlesMutex);
+  gHandles.insert(handle);
+  return reinterpret_cast<HKEY>(handle);
+}
+
+// A name is stored only when the hive file can hold it: whole UTF-16 characters, no control
+// characters.
+bool storableName(std::u16string_view name) {
+  for (char16_t c : name) {
+    if (c < 0x20) return false;
+  }
+  return text::utf8ToUtf16(text::utf16ToUtf8(name)) == name;
+}
+
+// Splits "a\b\c"; a leading backslash or an empty element is a bad path name.
+LONG splitPath(LPCWSTR subKey, std::vector<std::u16string>* parts) {
+  parts->clear();
+  if (subKey == nullptr || *subKey == 0) return ERROR_SUCCESS;
+  std::u16string_view rest(subKey);
+  if (rest.back() == u'\\') rest.remove_suffix(1);
+  if (rest.empty() || rest.front() == u'\\') return ERROR_BAD_PATHNAME;
+  size_t start = 0;
+  while (start <= rest.size()) {
+    size_t end = rest.find(u'\\', start);
+    if (end == std::u16string_view::npos) end = rest.size();
+    const auto part = rest.substr(start, end - start);
+    if (part.empty()) return ERROR_BAD_PATHNAME;
+    if (part.size() > kMaxKeyNameLength || !storableName(part)) return ERROR_INVALID_PARAMETER;
+    parts->emplace_back(part);
+    start = end + 1;
+  }
+  return ERROR_SUCCESS;
+}
+
+LONG needAccess(const ResolvedKey& key, REGSAM right) {
+  return (key.access & right) == right ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+}
+
+// Looks the handle's key up in the hive as it is now.
+LONG currentKey(const ResolvedKey& key, std::shared_ptr<const RegKey>* hive, const RegKey** out) {
+  const LONG rc = readHive(key.hive, hive);
+  if (rc != ERROR_SUCCESS) return rc;
+  *out = (*hive)->findPath(key.path);
+  return *out != nullptr ? ERROR_SUCCESS : ERROR_KEY_DELETED;
+}
+
+// Resolves a handle that needs `right` and finds its key in the hive as it is now.
+LONG openCurrent(HKEY hKey, REGSAM right, std::shared_ptr<const RegKey>* hive,
+                 const RegKey** current) {
+  ResolvedKey key;
+  LONG rc = resolve(hKey, &key);
+  if (rc == ERROR_SUCCESS) rc = needAccess(key, right);
+  if (rc == ERROR_SUCCESS) rc = currentKey(key, hive, current);
+  return rc;
+}
+
+LONG copyValue(const RegValue& value, LPDWORD type, LPBYTE data, LPDWORD cbData) {
+  if (type != nullptr) *type = value.type;
+  if (cbData == nullptr) return data == nullptr ? ERROR_SUCCESS : ERROR_INVALID_PARAMETER;
+  const auto size = static_cast<DWORD>(value.data.size());
+  if (data != nullptr) {
+    if (*cbData < size) {
+      *cbData = size;
+      return ERROR_MORE_DATA;
+    }
+    if (size != 0) std::memcpy(data, value.data.data(), size);
+  }
+  *cbData = size;
+  return ERROR_SUCCESS;
+}
+
+LONG copyName(const std::u16string& name, LPWSTR buffer, LPDWORD cch) {
+  if (buffer == nullptr || cch == nullptr) return ERROR_INVALID_PARAMETER;
+  if (*cch <= name.size()) return ERROR_MORE_DATA;
+  std::memcpy(buffer, name.c_str(), (name.size() + 1) * sizeof(char16_t));
+  *cch = static_cast<DWORD>(name.size());
+  return ERROR_SUCCESS;
+}
+
+// Runs a registry call, turning an allocation failure into its Win32 code: nothing may
+// escape through the C interface.
+template <class F>
+LONG guarded(F&& body) {
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    return ERROR_NOT_ENOUGH_MEMORY;
+  } catch (...) {
+    return ERROR_INVALID_FUNCTION;
+  }
+}
+
+std::vector<std::u16string> joined(const std::vector<std::u16string>& base,
+                                   const std::vector<std::u16string>& sub) {
+  std::vector<std::u16string> path = base;
+  path.insert(path.end(), sub.begin(), sub.end());
+  return path;
+}
+
+}  // namespace
+}  // namespace vexamor::registry
+
+using namespace vexamor::registry;
+
+extern "C" LONG RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM samDesired,
+                              PHKEY phkResult) {
+  return guarded([&]() -> LONG {
+    if (phkResult == nullptr) return ERROR_INVALID_PARAMETER;
+    *phkResult = nullptr;
+    ResolvedKey base;
+    std::vector<std::u16string> sub;
+    LONG rc = resolve(hKey, &base);
+    if (rc == ERROR_SUCCESS) rc = splitPath(lpSubKey, &sub);
+    if (rc != ERROR_SUCCESS) return rc;
+    auto path = joined(base.path, sub);
+    if (path.size() > kMaxKeyDepth) return ERROR_FILE_NOT_FOUND;
+    std::shared_ptr<const RegKey> hive;
+    const RegKey* key = nullptr;
+    rc = currentKey(base, &hive, &key);
+    if (rc != ERROR_SUCCESS) return rc;
+    if (key->findPath(sub) == nullptr) return ERROR_FILE_NOT_FOUND;
+    *phkResult = newHandle(base.hive, std::move(path), samDesired);
+    return ERROR_SUCCESS;
+  });
+}
+
+extern "C" LONG RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD,
+                                REGSAM samDesired, const void*, PHKEY phkResult,
+                                LPDWORD lpdwDisposition) {
+  return guarded([&]() -> LONG {
+    if (phkResult == nullptr || lpSubKey == nullptr) return ERROR_INVALID_PARAMETER;
+    *phkResult = nullptr;
+    ResolvedKey base;
+    std::vector<std::u16string> sub;
+    LONG rc = resolve(hKey, &base);
+    if (rc == ERROR_SUCCESS) rc = splitPath(lpSubKey, &sub);
+    if (rc != ERROR_SUCCESS) return rc;
+    auto path = joined(base.path, sub);
+    if (path.size() > kMaxKeyDepth) return ERROR_INVALID_PARAMETER;
+    std::shared_ptr<const RegKey> hive;
+    const RegKey* key = nullptr;
+    rc = currentKey(base, &hive, &key);
+    if (rc != ERROR_SUCCESS) return rc;
+    bool created = false;
+    if (key->findPath(sub) == nullptr) {
+      rc = needAccess(base, KEY_CREATE_SUB_KEY);
+      if (rc != ERROR_SUCCESS) return rc;
+      rc = updateHive(base.hive, [&](RegKey& root, bool* changed) -> LONG {
+        RegKey* parent = root.findPath(base.path);
+        if (parent == nullptr) return ERROR_KEY_DELETED;
+        parent->createPath(sub, &created);
+        *changed = created;
+        return ERROR_SUCCESS;
+      });
+      if (rc != ERROR_SUCCESS) return rc;
+    }
+    if (lpdwDisposition != nullptr) {
+      *lpdwDisposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+    }
+    *phkResult = newHandle(base.hive, std::move(path), samDesired);
+    return ERROR_SUCCESS;
+  });
+}
+
+extern "C" LONG RegCloseKey(HKEY hKey) {
+  const auto raw = reinterpret_cast<uintptr_t>(hKey);
+  if (raw >= 0x80000000u && raw <= 0x80000002u) return ERROR_SUCCESS;
+  auto* handle = reinterpret_cast<KeyHandle*>(hKey);
+  {
+    std::lock_guard lock(gHandlesMutex);
+    if (gHandles.erase(handle) == 0) return ERROR_INVALID_HANDLE;
+  }
+  delete handle;
+  return ERROR_SUCCESS;
+}
+
+extern "C" LONG RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType,
+                               const BYTE* lpData, DWORD cbData) {
+  return guarded([&]() -> LONG {
+    ResolvedKey key;
+    LONG rc = resolve(hKey, &key);
+    if (rc == ERROR_SUCCESS) rc = needAccess(key, KEY_SET_VALUE);
+    if (rc != ERROR_SUCCESS) return rc;
+    const std::u16string name(lpValueName != nullptr ? lpValueName : u"");
+    if (name.size() > kMaxValueNameLength || !storableName(name) ||
+        (lpData == nullptr && cbData != 0)) {
+      return ERROR_INVALID_PARAMETER;
+    }
+    std::vector<uint8_t> data(lpData, lpData + (lpData != nullptr ? cbData : 0));
+    return updateHive(key.hive, [&](RegKey& root, bool* changed) -> LONG {
+      RegKey* target = root.findPath(key.path);
+      if (target == nullptr) return ERROR_KEY_DELETED;
+      *changed = target->setValue(name, dwType, std::move(data));
+      return ERROR_SUCCESS;
+    });
+  });
+}
+
+extern "C" LONG RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD, LPDWORD lpType,
+                                 LPBYTE lpData, LPDWORD lpcbData) {
+  return guarded([&]() -> LONG {
+    std::shared_ptr<const RegKey> hive;
+    const RegKey* current = nullptr;
+    LONG rc = openCurrent(hKey, KEY_QUERY_VALUE, &hive, &current);
+    if (rc != ERROR_SUCCESS) return rc;
+    const RegValue* value = current->findValue(lpValueName != nullptr ? lpValueName : u"");
+    if (value == nullptr) return ERROR_FILE_NOT_FOUND;
+    return copyValue(*value, lpType, lpData, lpcbData);
+  });
+}
+
+extern "C" LONG RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcchValueName,
+                              LPDWORD, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
+  return guarded([&]() -> LONG {
+    std::shared_ptr<const RegKey> hive;
+    const RegKey* current = nullptr;
+    LONG rc = openCurrent(hKey, KEY_QUERY_VALUE, &hive, &current);
+    if (rc != ERROR_SUCCESS) return rc;
+    if (dwIndex >= current->values().size()) return ERROR_NO_MORE_ITEMS;
+    const RegValue& value = current->values()[dwIndex];
+    rc = copyName(value.name, lpValueName, lpcchValueName);
+    if (rc != ERROR_SUCCESS) return rc;
+    return copyValue(value, lpType, lpData, lpcbData);
+  });
+}
+
+extern "C" LONG RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName, LPDWORD,
+                              LPWSTR lpClass, LPDWORD lpcchClass, FILETIME* lpftLastWriteTime) {
+  return guarded([&]() -> LONG {
+    std::shared_ptr<const RegKey> hive;
+    const RegKey* current = nullptr;
+    LONG rc = openCurrent(hKey, KEY_ENUMERATE_SUB_KEYS, &hive, &current);
+    if (rc != ERROR_SUCCESS) return rc;
+    if (dwIndex >= current->subkeys().size()) return ERROR_NO_MORE_ITEMS;
+    rc = copyName(current->subkeys()[dwIndex]->name(), lpName, lpcchName);
+    if (rc != ERROR_SUCCESS) return rc;
+    if (lpClass != nullptr && lpcchClass != nullptr && *lpcchClass > 0) *lpClass = 0;
+    if (lpcchClass != nullptr) *lpcchClass = 0;
+    if (lpftLastWriteTime != nullptr) *lpftLastWriteTime = {0, 0};
+    return ERROR_SUCCESS;
+  });
+}
+
+extern "C" LONG RegQueryInfoKeyW(HKEY hKey, LPWSTR lpClass, LPDWORD lpcchClass, LPDWORD,
+                                 LPDWORD lpcSubKeys, LPDWORD lpcbMaxSubKeyLen,
+                                 LPDWORD lpcbMaxClassLen, LPDWORD lpcValues,
+                                 LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen,
+                                 LPDWORD lpcbSecurityDescriptor, FILETIME* lpftLastWriteTime) {
+  return guarded([&]() -> LONG {
+    std::shared_ptr<const RegKey> hive;
+    const RegKey* current = nullptr;
+    LONG rc = openCurrent(hKey, KEY_QUERY_VALUE, &hive, &current);
+    if (rc != ERROR_SUCCESS) return rc;
+    DWORD maxSubKey = 0, maxName = 0, maxData = 0;
+    for (const auto& sub : current->subkeys()) {
+      maxSubKey = std::max<DWORD>(maxSubKey, static_cast<DWORD>(sub->name().size()));
+    }
+    for (const auto& v : current->values()) {
+      maxName = std::max<DWORD>(maxName, static_cast<DWORD>(v.name.size()));
+      maxData = std::max<DWORD>(maxData, static_cast<DWORD>(v.data.size()));
+    }
+    if (lpClass != nullptr && lpcchClass != nullptr && *lpcchClass > 0) *lpClass = 0;
+    if (lpcchClass != nullptr) *lpcchClass = 0;
+    if (lpcSubKeys != nullptr) *lpcSubKeys = static_cast<DWORD>(current->subkeys().size());
+    if (lpcbMaxSubKeyLen != nullptr) *lpcbMaxSubKeyLen = maxSubKey;
+    if (lpcbMaxClassLen != nullptr) *lpcbMaxClassLen = 0;
+    if (lpcValues != nullptr) *lpcValues = static_cast<DWORD>(current->values().size());
+    if (lpcbMaxValueNameLen != nullptr) *lpcbMaxValueNameLen = maxName;
+    if (lpcbMaxValueLen != nullptr) *lpcbMaxValueLen = maxData;
+    if (lpcbSecurityDescriptor != nullptr) *lpcbSecurityDescriptor = 0;
+    if (lpftLastWriteTime != nullptr) *lpftLastWriteTime = {0, 0};
+    return ERROR_SUCCESS;
+  });
+}
+
+extern "C" LONG RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName) {
+  return guarded([&]() -> LONG {
+    ResolvedKey key;
+    LONG rc = resolve(hKey, &key);
+    if (rc == ERROR_SUCCESS) rc = needAccess(key, KEY_SET_VALUE);
+    if (rc != ERROR_SUCCESS) return rc;
+    const std::u16string name(lpValueName != nullptr ? lpValueName : u"");
+    return updateHive(key.hive, [&](RegKey& root, bool* changed) -> LONG {
+      RegKey* target = root.findPath(key.path);
+      if (target == nullptr) return ERROR_KEY_DELETED;
+      *changed = target->removeValue(name);
+      return *changed ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+    });
+  });
+}
+
+namespace {
+
+LONG deleteKey(HKEY hKey, LPCWSTR lpSubKey, bool wholeTree) {
+  return guarded([&]() -> LONG {
+    ResolvedKey key;
+    std::vector<std::u16string> sub;
+    LONG rc = resolve(hKey, &key);
+    if (rc == ERROR_SUCCESS) rc = splitPath(lpSubKey, &sub);
+    if (rc != ERROR_SUCCESS) return rc;
+    if (sub.empty() && !wholeTree) return ERROR_INVALID_PARAMETER;
+    return updateHive(key.hive, [&](RegKey& root, bool* changed) -> LONG {
+      RegKey* base = root.findPath(key.path);
+      if (base == nullptr) return ERROR_KEY_DELETED;
+      RegKey* target = base->findPath(sub);
+      if (target == nullptr) return ERROR_FILE_NOT_FOUND;
+      if (sub.empty()) {  // empty the handle's own key, which stays
+        *changed = !target->values().empty() || !target->subkeys().empty();
+        target->clearValues();
+        while (!target->subkeys().empty()) target->removeSubkey(target->subkeys().back()->name());
+        return ERROR_SUCCESS;
+      }
+      if (!wholeTree && !target->subkeys().empty()) return ERROR_ACCESS_DENIED;
+      std::vector<std::u16string> parentPath(sub.begin(), sub.end() - 1);
+      *changed = base->findPath(parentPath)->removeSubkey(sub.back());
+      return ERROR_SUCCESS;
+    });
+  });
+}
+
+}  // namespace
+
+extern "C" LONG RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
+  return deleteKey(hKey, lpSubKey, false);
+}
+
+extern "C" LONG RegDeleteTreeW(HKEY hKey, LPCWSTR lpSubKey) {
+  return deleteKey(hKey, lpSubKey, true);
+}

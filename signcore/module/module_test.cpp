@@ -1,0 +1,133 @@
+// The module's exports and class objects, reached the way the COM runtime reaches them.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "platform/com/com_ptr.h"
+#include "platform/registry/testing/temp_registry.h"
+#include "signcore/idl/dxsigncore16.h"
+#include "signcore/module/proxy_info.h"
+
+namespace {
+
+using vexamor::com::ComPtr;
+
+class Module : public ::testing::Test {
+ protected:
+  void SetUp() override { registry_.importBuildTree(); }
+
+  // The module as the runtime loaded it (a second dlopen of the same file shares it).
+  void* loadedModule() const {
+    return dlopen((vexamor::registry::binDir() + "/DxSignCore16.so").c_str(),
+                  RTLD_NOW | RTLD_NOLOAD);
+  }
+
+  HRESULT canUnloadNow() const {
+    void* module = loadedModule();
+    if (module == nullptr) return E_FAIL;
+    auto entry = reinterpret_cast<PfnDllCanUnloadNow>(dlsym(module, "DllCanUnloadNow"));
+    const HRESULT hr = entry();
+    dlclose(module);
+    return hr;
+  }
+
+  vexamor::registry::TempRegistry registry_;
+};
+
+TEST_F(Module, CanUnloadOnlyWithoutObjectsFactoriesOrLocks) {
+  ComPtr<IVexaFindSignFile> finder;
+  ASSERT_EQ(vexamor::com::createInstance<IVexaFindSignFile>(CLSID_VexaFindSignFile, &finder), S_OK);
+  EXPECT_EQ(canUnloadNow(), S_FALSE);
+  finder.reset();
+  EXPECT_EQ(canUnloadNow(), S_OK);
+
+  ComPtr<IClassFactory> factory;
+  ASSERT_EQ(CoGetClassObject(CLSID_VexaSystemTime, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                             factory.outVoid()),
+            S_OK);
+  EXPECT_EQ(canUnloadNow(), S_FALSE);
+  ASSERT_EQ(factory->LockServer(TRUE), S_OK);
+  factory.reset();
+  EXPECT_EQ(canUnloadNow(), S_FALSE);  // the lock alone keeps the module
+  ASSERT_EQ(CoGetClassObject(CLSID_VexaSystemTime, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                             factory.outVoid()),
+            S_OK);
+  factory->LockServer(FALSE);
+  factory.reset();
+  EXPECT_EQ(canUnloadNow(), S_OK);
+
+  CoFreeUnusedLibraries();
+  EXPECT_EQ(loadedModule(), nullptr);
+  ASSERT_EQ(vexamor::com::createInstance<IVexaFindSignFile>(CLSID_VexaFindSignFile, &finder),
+            S_OK);  // loaded again on demand
+}
+
+TEST_F(Module, ClassFactoriesMakeOneObjectPerRequest) {
+  ComPtr<IClassFactory> factory;
+  ASSERT_EQ(CoGetClassObject(CLSID_VexaSystemTime, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                             factory.outVoid()),
+            S_OK);
+  ComPtr<IVexaSystemTime> a, b;
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IVexaSystemTime, a.outVoid()), S_OK);
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IVexaSystemTime, b.outVoid()), S_OK);
+  EXPECT_NE(a.get(), b.get());
+  ComPtr<IUnknown> outer;
+  factory.queryTo(&outer);
+  void* object = reinterpret_cast<void*>(0x1);
+  EXPECT_EQ(factory->CreateInstance(outer.get(), IID_IUnknown, &object), CLASS_E_NOAGGREGATION);
+  EXPECT_EQ(object, nullptr);
+  object = reinterpret_cast<void*>(0x1);
+  EXPECT_EQ(factory->CreateInstance(nullptr, IID_IVexaSecurity, &object), E_NOINTERFACE);
+  EXPECT_EQ(object, nullptr);
+}
+
+TEST_F(Module, ClassesNotBuiltYetAreNeitherServedNorRegistered) {
+  void* module = loadedModule();
+  if (module == nullptr) {
+    ComPtr<IVexaFindSignFile> finder;
+    vexamor::com::createInstance<IVexaFindSignFile>(CLSID_VexaFindSignFile, &finder);
+    module = loadedModule();
+  }
+  ASSERT_NE(module, nullptr);
+  auto getClassObject = reinterpret_cast<PfnDllGetClassObject>(dlsym(module, "DllGetClassObject"));
+  for (const CLSID* clsid : {&CLSID_VexaSignDRX, &CLSID_VexaSignAppend, &CLSID_VexaGetData,
+                             &CLSID_R18GetData, &CLSID_VexaSecurity}) {
+    void* factory = reinterpret_cast<void*>(0x1);
+    EXPECT_EQ(getClassObject(*clsid, IID_IClassFactory, &factory), CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(factory, nullptr);
+    ComPtr<IUnknown> object;
+    EXPECT_EQ(
+        CoCreateInstance(*clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, object.outVoid()),
+        REGDB_E_CLASSNOTREG);
+  }
+  EXPECT_EQ(dlsym(module, "createClassFactory"), nullptr);  // internals stay hidden
+  dlclose(module);
+}
+
+TEST_F(Module, ProxyInformationDescribesTheSixInterfaces) {
+  ComPtr<IVexaFindSignFile> finder;
+  ASSERT_EQ(vexamor::com::createInstance<IVexaFindSignFile>(CLSID_VexaFindSignFile, &finder), S_OK);
+  void* module = loadedModule();
+  ASSERT_NE(module, nullptr);
+  auto info = reinterpret_cast<PfnGetProxyDllInfo>(dlsym(module, "GetProxyDllInfo"));
+  ASSERT_NE(info, nullptr);
+  const ProxyFileInfo** files = nullptr;
+  const CLSID* factoryClsid = nullptr;
+  info(&files, &factoryClsid);
+  ASSERT_NE(files, nullptr);
+  ASSERT_NE(files[0], nullptr);
+  EXPECT_EQ(files[1], nullptr);
+  ASSERT_EQ(files[0]->interfaceCount, 6u);
+  EXPECT_EQ(*factoryClsid, IID_IVexaFindSignFile);
+  ULONG methods = 0;
+  for (ULONG i = 0; i < files[0]->interfaceCount; ++i) {
+    methods += files[0]->interfaces[i].methodCount;
+  }
+  EXPECT_EQ(methods, 6u * 3 + 4 + 4 + 6 + 1 + 6 + 7);
+  EXPECT_STREQ(files[0]->interfaces[4].name, "IVexaSystemTime");
+  EXPECT_EQ(*files[0]->interfaces[4].iid, IID_IVexaSystemTime);
+  dlclose(module);
+}
+
+}  // namespace

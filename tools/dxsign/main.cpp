@@ -1,0 +1,52 @@
+// dxsign: the command-line client of DxSignCore. It reaches the module only through COM
+// activation, as any client does.
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "platform/com/activation.h"
+#include "tools/dxsign/commands.h"
+
+namespace vexamor::dxsign {
+
+void printUsage(bool toError) {
+  (toError ? std::cerr : std::cout)
+      << "Usage: dxsign ext list                 list the registered file types\n"
+         "       dxsign ext lookup EXT           show the handler class of a file type\n"
+         "       dxsign ext register EXT CLASS   map EXT to CLASS ({CLSID} or ProgID)\n"
+         "       dxsign ext unregister EXT       remove a file type\n"
+         "       dxsign time [SERVER[:PORT]] [--timeout MS]\n"
+         "                                       the time of an RFC 868 server (port 37),\n"
+         "                                       or of the local clock without SERVER\n"
+         "       dxsign --help\n"
+         "Times are UTC. The time-out (1000 ms when 0 or less) bounds the name lookup, the\n"
+         "connection and the reply, each.\n";
+}
+
+}  // namespace vexamor::dxsign
+
+int main(int argc, char** argv) {
+  using namespace vexamor::dxsign;
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) {
+    printUsage(true);
+    return kUsage;
+  }
+  if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    printUsage(false);
+    return kSuccess;
+  }
+  CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  int status = kUsage;
+  const std::vector<std::string> rest(args.begin() + 1, args.end());
+  if (args[0] == "ext") {
+    status = runExtCommand(rest);
+  } else if (args[0] == "time") {
+    status = runTimeCommand(rest);
+  } else {
+    printUsage(true);
+  }
+  CoUninitialize();
+  return status;
+}
