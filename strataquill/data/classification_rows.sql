@@ -72,6 +72,8 @@ INSERT INTO Completion (Description, FileName) VALUES ("Native backfill", "well_
 INSERT INTO Completion (Description, FileName)
   VALUES ("Blank casing", "well_casing.png:25:well_casing.png:50:well_casing.png:25");
 INSERT INTO Completion (Description, FileName)
+  VALUES ("Blank casing in concrete", "concrete.png:25:well_casing.png:50:concrete.png:25");
+INSERT INTO Completion (Description, FileName)
   VALUES ("Blank casing in cement grout", "well_grout.png:25:well_casing.png:50:well_grout.png:25");
 INSERT INTO Completion (Description, FileName)
   VALUES ("Blank casing in bentonite seal",

@@ -63,12 +63,10 @@ void drawGrab(TilePainter& p) {
     }
 }
 void drawRockCore(TilePainter& p) {
-  horizontalLines(p, 4, 11.25);
+  // Core pieces seen end-on: open circles on a staggered grid.
   for (int j = 0; j < 4; ++j)
-    for (int i = 0; i < 2; ++i) {
-      const double x = i * 45.0 + (j % 2) * 22.5 + 11;
-      p.line(QPointF(x, 11.25 + j * 22.5), QPointF(x + 6, 33.75 + j * 22.5));
-    }
+    for (int i = 0; i < 3; ++i)
+      p.ellipse(QPointF((i + 0.5 * (j % 2) + 0.25) * 30.0, (j + 0.5) * 22.5), 7.5, 7.5);
 }
 void drawAugerCuttings(TilePainter& p) {
   zigzagLines(p, 4, 3, 10, 16);
