@@ -40,50 +40,50 @@ INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Soli
 
 -- Column headings, centred in the heading band.
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Depth", 0.53, 1.275, 0.97, 1.425, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Depth", 0.52, 1.275, 0.98, 1.425, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("<<Depth Units>>", 0.53, 1.425, 0.97, 1.585, "Arial", 7, False, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("<<Depth Units>>", 0.52, 1.425, 0.98, 1.585, "Arial", 7, False, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Sample", 1.03, 1.26, 1.39, 1.62, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Sample", 1.02, 1.26, 1.43, 1.62, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Blows per 6 in.", 1.45, 1.26, 1.94, 1.62, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Blows per 6 in.", 1.47, 1.26, 1.98, 1.62, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("<<User 1>>", 2, 1.26, 2.49, 1.62, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("<<User 1>>", 2.02, 1.26, 2.53, 1.62, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Graphic Log", 2.55, 1.26, 3.19, 1.62, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Graphic Log", 2.57, 1.26, 3.23, 1.62, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Classification", 3.25, 1.26, 4.04, 1.62, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Classification", 3.27, 1.26, 4.08, 1.62, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Material Description", 4.1, 1.26, 7.42, 1.62, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Material Description", 4.12, 1.26, 7.43, 1.62, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Well", 7.48, 1.26, 7.97, 1.62, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Well", 7.47, 1.26, 7.98, 1.62, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
 
 -- The data columns. They share one depth window (Y to YY), which the log maps the page's depth span onto.
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
   VALUES ("Depth", 0.5, 1.75, 1, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("Sample Symbol", 1, 1.75, 1.42, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("Sample Symbol", 1, 1.75, 1.45, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("Blow Count", 1.42, 1.75, 1.97, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("Blow Count", 1.45, 1.75, 2, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("UserText1", 1.97, 1.75, 2.52, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("UserText1", 2, 1.75, 2.55, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("Lithology", 2.52, 1.75, 3.22, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("Lithology", 2.55, 1.75, 3.25, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("Classification", 3.22, 1.75, 4.07, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("Classification", 3.25, 1.75, 4.1, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("Description", 4.07, 1.75, 7.45, 10.25, "Arial", 8, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("Description", 4.1, 1.75, 7.45, 10.25, "Arial", 8, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
   VALUES ("Completion", 7.45, 1.75, 8, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 
 -- Heading rule and column separators from the heading band to the bottom of the log.
 INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 0.5, 1.65, 8, 1.65);
 INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 1, 1.2, 1, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 1.42, 1.2, 1.42, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 1.97, 1.2, 1.97, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 2.52, 1.2, 2.52, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 3.22, 1.2, 3.22, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 4.07, 1.2, 4.07, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 1.45, 1.2, 1.45, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 2, 1.2, 2, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 2.55, 1.2, 2.55, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 3.25, 1.2, 3.25, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 4.1, 1.2, 4.1, 10.25);
 INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 7.45, 1.2, 7.45, 10.25);
 
 -- Footer below the frame: project file and print date.

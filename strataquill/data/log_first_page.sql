@@ -148,50 +148,50 @@ INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Soli
 
 -- Column headings, centred in the heading band.
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Depth", 0.53, 3.545, 0.97, 3.695, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Depth", 0.52, 3.545, 0.98, 3.695, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("<<Depth Units>>", 0.53, 3.695, 0.97, 3.855, "Arial", 7, False, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("<<Depth Units>>", 0.52, 3.695, 0.98, 3.855, "Arial", 7, False, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Sample", 1.03, 3.53, 1.39, 3.89, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Sample", 1.02, 3.53, 1.43, 3.89, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Blows per 6 in.", 1.45, 3.53, 1.94, 3.89, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Blows per 6 in.", 1.47, 3.53, 1.98, 3.89, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("<<User 1>>", 2, 3.53, 2.49, 3.89, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("<<User 1>>", 2.02, 3.53, 2.53, 3.89, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Graphic Log", 2.55, 3.53, 3.19, 3.89, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Graphic Log", 2.57, 3.53, 3.23, 3.89, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Classification", 3.25, 3.53, 4.04, 3.89, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Classification", 3.27, 3.53, 4.08, 3.89, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Material Description", 4.1, 3.53, 7.42, 3.89, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Material Description", 4.12, 3.53, 7.43, 3.89, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Well", 7.48, 3.53, 7.97, 3.89, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Well", 7.47, 3.53, 7.98, 3.89, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
 
 -- The data columns. They share one depth window (Y to YY), which the log maps the page's depth span onto.
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
   VALUES ("Depth", 0.5, 4.02, 1, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("Sample Symbol", 1, 4.02, 1.42, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("Sample Symbol", 1, 4.02, 1.45, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("Blow Count", 1.42, 4.02, 1.97, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("Blow Count", 1.45, 4.02, 2, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("UserText1", 1.97, 4.02, 2.52, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("UserText1", 2, 4.02, 2.55, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("Lithology", 2.52, 4.02, 3.22, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("Lithology", 2.55, 4.02, 3.25, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("Classification", 3.22, 4.02, 4.07, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("Classification", 3.25, 4.02, 4.1, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("Description", 4.07, 4.02, 7.45, 10.25, "Arial", 8, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("Description", 4.1, 4.02, 7.45, 10.25, "Arial", 8, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
   VALUES ("Completion", 7.45, 4.02, 8, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 
 -- Heading rule and column separators from the heading band to the bottom of the log.
 INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 0.5, 3.92, 8, 3.92);
 INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 1, 3.47, 1, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 1.42, 3.47, 1.42, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 1.97, 3.47, 1.97, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 2.52, 3.47, 2.52, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 3.22, 3.47, 3.22, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 4.07, 3.47, 4.07, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 1.45, 3.47, 1.45, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 2, 3.47, 2, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 2.55, 3.47, 2.55, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 3.25, 3.47, 3.25, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 4.1, 3.47, 4.1, 10.25);
 INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 7.45, 3.47, 7.45, 10.25);
 
 -- Footer below the frame: project file and print date.
