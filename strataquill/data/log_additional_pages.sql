@@ -46,15 +46,15 @@ INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItal
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
   VALUES ("Sample", 1.02, 1.26, 1.43, 1.62, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Blows per 6 in.", 1.47, 1.26, 1.98, 1.62, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Blow Count", 1.47, 1.26, 2.05, 1.62, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("<<User 1>>", 2.02, 1.26, 2.53, 1.62, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("<<User 1>>", 2.09, 1.26, 2.6, 1.62, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Graphic Log", 2.57, 1.26, 3.23, 1.62, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Graphic Log", 2.64, 1.26, 3.3, 1.62, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Classification", 3.27, 1.26, 4.08, 1.62, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Classification", 3.34, 1.26, 4.1, 1.62, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Material Description", 4.12, 1.26, 7.43, 1.62, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Material Description", 4.14, 1.26, 7.43, 1.62, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
   VALUES ("Well", 7.47, 1.26, 7.98, 1.62, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
 
@@ -64,15 +64,15 @@ INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, Fo
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
   VALUES ("Sample Symbol", 1, 1.75, 1.45, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("Blow Count", 1.45, 1.75, 2, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("Blow Count", 1.45, 1.75, 2.07, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("UserText1", 2, 1.75, 2.55, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("UserText1", 2.07, 1.75, 2.62, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("Lithology", 2.55, 1.75, 3.25, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("Lithology", 2.62, 1.75, 3.32, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("Classification", 3.25, 1.75, 4.1, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("Classification", 3.32, 1.75, 4.12, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("Description", 4.1, 1.75, 7.45, 10.25, "Arial", 8, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("Description", 4.12, 1.75, 7.45, 10.25, "Arial", 7.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
   VALUES ("Completion", 7.45, 1.75, 8, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 
@@ -80,10 +80,10 @@ INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, Fo
 INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 0.5, 1.65, 8, 1.65);
 INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 1, 1.2, 1, 10.25);
 INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 1.45, 1.2, 1.45, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 2, 1.2, 2, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 2.55, 1.2, 2.55, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 3.25, 1.2, 3.25, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 4.1, 1.2, 4.1, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 2.07, 1.2, 2.07, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 2.62, 1.2, 2.62, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 3.32, 1.2, 3.32, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 4.12, 1.2, 4.12, 10.25);
 INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 7.45, 1.2, 7.45, 10.25);
 
 -- Footer below the frame: project file and print date.

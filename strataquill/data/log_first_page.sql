@@ -154,15 +154,15 @@ INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItal
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
   VALUES ("Sample", 1.02, 3.53, 1.43, 3.89, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Blows per 6 in.", 1.47, 3.53, 1.98, 3.89, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Blow Count", 1.47, 3.53, 2.05, 3.89, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("<<User 1>>", 2.02, 3.53, 2.53, 3.89, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("<<User 1>>", 2.09, 3.53, 2.6, 3.89, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Graphic Log", 2.57, 3.53, 3.23, 3.89, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Graphic Log", 2.64, 3.53, 3.3, 3.89, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Classification", 3.27, 3.53, 4.08, 3.89, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Classification", 3.34, 3.53, 4.1, 3.89, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Material Description", 4.12, 3.53, 7.43, 3.89, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Material Description", 4.14, 3.53, 7.43, 3.89, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
   VALUES ("Well", 7.47, 3.53, 7.98, 3.89, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
 
@@ -172,15 +172,15 @@ INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, Fo
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
   VALUES ("Sample Symbol", 1, 4.02, 1.45, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("Blow Count", 1.45, 4.02, 2, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("Blow Count", 1.45, 4.02, 2.07, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("UserText1", 2, 4.02, 2.55, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("UserText1", 2.07, 4.02, 2.62, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("Lithology", 2.55, 4.02, 3.25, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("Lithology", 2.62, 4.02, 3.32, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("Classification", 3.25, 4.02, 4.1, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("Classification", 3.32, 4.02, 4.12, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("Description", 4.1, 4.02, 7.45, 10.25, "Arial", 8, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("Description", 4.12, 4.02, 7.45, 10.25, "Arial", 7.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
   VALUES ("Completion", 7.45, 4.02, 8, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 
@@ -188,10 +188,10 @@ INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, Fo
 INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 0.5, 3.92, 8, 3.92);
 INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 1, 3.47, 1, 10.25);
 INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 1.45, 3.47, 1.45, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 2, 3.47, 2, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 2.55, 3.47, 2.55, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 3.25, 3.47, 3.25, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 4.1, 3.47, 4.1, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 2.07, 3.47, 2.07, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 2.62, 3.47, 2.62, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 3.32, 3.47, 3.32, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 4.12, 3.47, 4.12, 10.25);
 INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 7.45, 3.47, 7.45, 10.25);
 
 -- Footer below the frame: project file and print date.

@@ -27,7 +27,6 @@ using sq::layouts::PatternSlice;
 constexpr double kSheetDpi = 150;
 constexpr double kPatternScale = 0.333;
 constexpr int kCellWidth = 560;
-constexpr int kCellHeight = 360;
 constexpr int kColumns = 4;
 constexpr int kHeadingHeight = 50;
 
@@ -36,12 +35,13 @@ struct Catalogue {
   const char* title;
   double columnWidth;  // inches of the log column the class is shown in
   double columnHeight;
+  int cellHeight;  // sheet pixels
 };
 
 const Catalogue kCatalogues[] = {
-    {ClassKind::kLithology, "Lithology", 0.75, 1.6},
-    {ClassKind::kCompletion, "Completion", 0.45, 1.6},
-    {ClassKind::kSamples, "Samples", 0.35, 0.35},
+    {ClassKind::kLithology, "Lithology", 0.75, 1.6, 360},
+    {ClassKind::kCompletion, "Completion", 0.45, 1.6, 300},
+    {ClassKind::kSamples, "Samples", 0.35, 0.35, 240},
 };
 
 // Size of a picture in sheet pixels, from the resolution stored in it.
@@ -154,7 +154,7 @@ int main(int argc, char** argv) {
   int height = 0;
   for (const Catalogue& cat : kCatalogues) {
     auto rows = sq::layouts::readClassTable(classification, cat.kind);
-    height += kHeadingHeight + ((int(rows.size()) + kColumns - 1) / kColumns) * kCellHeight;
+    height += kHeadingHeight + ((int(rows.size()) + kColumns - 1) / kColumns) * cat.cellHeight;
     entries.push_back({&cat, std::move(rows)});
   }
   if (height == 0) {
@@ -176,10 +176,11 @@ int main(int argc, char** argv) {
                          .arg(entry.rows.size()));
     top += kHeadingHeight;
     for (std::size_t i = 0; i < entry.rows.size(); ++i) {
-      const QPoint origin(int(i % kColumns) * kCellWidth, top + int(i / kColumns) * kCellHeight);
+      const QPoint origin(int(i % kColumns) * kCellWidth,
+                          top + int(i / kColumns) * entry.cat->cellHeight);
       drawClass(painter, origin, *entry.cat, entry.rows[i].first, entry.rows[i].second, folder);
     }
-    top += ((int(entry.rows.size()) + kColumns - 1) / kColumns) * kCellHeight;
+    top += ((int(entry.rows.size()) + kColumns - 1) / kColumns) * entry.cat->cellHeight;
   }
   painter.end();
   sheet.setDotsPerMeterX(qRound(kSheetDpi / 0.0254));
