@@ -30,7 +30,7 @@ void drawBentoniteSeal(TilePainter& p) {
 }
 void drawBentoniteChips(TilePainter& p) {
   TileScatter s(kN, kN, 302);
-  angularFragments(p, s, 22, 8, 13, 3, true);
+  angularFragments(p, s, 14, 13, 19, 4, true);
 }
 void drawCementGrout(TilePainter& p) {
   diagonalHatch(p, 4, true);
