@@ -37,31 +37,32 @@ std::string makeProject(int pages) {
   fs::remove(path);
   copyFile(kBin + "/File.tpl", path, false);
   auto db = db::Database::open(path);
-  db->execute("BEGIN");
+  db->beginTransaction();
   const int feet = pages * 40;
-  db->execute("INSERT INTO [Boring Information] (BoringName, DepthUnits) VALUES (\"B-1\", "
-              "\"Feet\")");
+  db->execute(
+      "INSERT INTO [Boring Information] (BoringName, DepthUnits) VALUES (\"B-1\", "
+      "\"Feet\")");
   for (int f = 0; f < feet; ++f) {
-    db->execute("INSERT INTO [Lithology Information] (BoringName, [From], [To], Description, "
-                "Classification, SeparatorType) VALUES (\"B-1\", " +
-                std::to_string(f) + ", " + std::to_string(f + 1) +
-                ", \"SILTY SAND (SM): brown, moist, medium dense, fine-grained.\", " +
-                db::jetStringLiteral(firstClass(layouts::ClassKind::kLithology, f)) +
-                ", \"0 - Solid\")");
+    db->execute(
+        "INSERT INTO [Lithology Information] (BoringName, [From], [To], Description, "
+        "Classification, SeparatorType) VALUES (\"B-1\", " +
+        std::to_string(f) + ", " + std::to_string(f + 1) +
+        ", \"SILTY SAND (SM): brown, moist, medium dense, fine-grained.\", " +
+        db::jetStringLiteral(firstClass(layouts::ClassKind::kLithology, f)) + ", \"0 - Solid\")");
     for (double s : {0.0, 0.5})
-      db->execute("INSERT INTO [Sample Information] (BoringName, SampleType, [From], [To], "
-                  "BlowCounts, UserText1) VALUES (\"B-1\", " +
-                  db::jetStringLiteral(firstClass(layouts::ClassKind::kSamples, 0)) + ", " +
-                  std::to_string(f + s) + ", " + std::to_string(f + s + 0.4) +
-                  ", \"5-7-9\", \"12\")");
+      db->execute(
+          "INSERT INTO [Sample Information] (BoringName, SampleType, [From], [To], "
+          "BlowCounts, UserText1) VALUES (\"B-1\", " +
+          db::jetStringLiteral(firstClass(layouts::ClassKind::kSamples, 0)) + ", " +
+          std::to_string(f + s) + ", " + std::to_string(f + s + 0.4) + ", \"5-7-9\", \"12\")");
     if (f % 10 == 0)
-      db->execute("INSERT INTO [Completion Information] (BoringName, [From], [To], "
-                  "Classification) VALUES (\"B-1\", " +
-                  std::to_string(f) + ", " + std::to_string(f + 10) + ", " +
-                  db::jetStringLiteral(firstClass(layouts::ClassKind::kCompletion, f / 10)) +
-                  ")");
+      db->execute(
+          "INSERT INTO [Completion Information] (BoringName, [From], [To], "
+          "Classification) VALUES (\"B-1\", " +
+          std::to_string(f) + ", " + std::to_string(f + 10) + ", " +
+          db::jetStringLiteral(firstClass(layouts::ClassKind::kCompletion, f / 10)) + ")");
   }
-  db->execute("COMMIT");
+  db->commitTransaction();
   return path;
 }
 
@@ -78,8 +79,15 @@ void BM_RenderLogToPdf(benchmark::State& state) {
     render::PrintSurface surface;
     surface.startDoc();
     render::LogComposer composer(surface, options,
-                                 {project, "B-1", render::kBoringLog, {},
-                                  kBin + "/Classification.sqc", kBin + "/Patterns", {}, {}, {}});
+                                 {project,
+                                  "B-1",
+                                  render::kBoringLog,
+                                  {},
+                                  kBin + "/Classification.sqc",
+                                  kBin + "/Patterns",
+                                  {},
+                                  {},
+                                  {}});
     composer.composePages();
     surface.endDoc();
     render::writePdf(surface.document(), QString::fromStdString(pdf));

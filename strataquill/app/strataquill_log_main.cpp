@@ -7,6 +7,9 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -16,8 +19,8 @@
 #include "strataquill/render/frm_print.h"
 #include "strataquill/render/log_export.h"
 #include "strataquill/render/print_run.h"
-#include "strataquill/shell/qt_user_prompts.h"
 #include "strataquill/shell/program_folder.h"
+#include "strataquill/shell/qt_user_prompts.h"
 #include "strataquill/shell/settings_store.h"
 
 namespace {
@@ -79,6 +82,14 @@ int main(int argc, char** argv) {
   }
   if (!interactive && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+    // Without a session (a build machine, ssh) the toolkit wants a private
+    // runtime folder; give it the one it would pick, made private.
+    const std::string runtime = "/tmp/runtime-" + std::to_string(::getuid());
+    ::mkdir(runtime.c_str(), 0700);
+    ::chmod(runtime.c_str(), 0700);
+    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime));
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName("strataquill-log");
   // The desktop program and this renderer share one settings application.
@@ -102,10 +113,12 @@ int main(int argc, char** argv) {
       {"major", "Major tick interval (> 0; labels).", "units"},
       {"minor", "Minor tick interval (>= 0; 0: ticks at the major interval only).", "units"},
       {"scale", "Pattern scale factor (at least 0.1).", "factor"},
-      {"preview", "Show the first chosen boring's log in the preview window instead of "
-                  "writing a PDF (needs a display)."},
-      {"print", "Send the chosen borings' logs to the system printer instead of writing a "
-                "PDF."},
+      {"preview",
+       "Show the first chosen boring's log in the preview window instead of "
+       "writing a PDF (needs a display)."},
+      {"print",
+       "Send the chosen borings' logs to the system printer instead of writing a "
+       "PDF."},
       {"copies", "Number of copies when printing (default 1).", "n"},
       {"dialog", "Open the Print Options dialog for the project (needs a display)."},
   });
@@ -204,8 +217,8 @@ int main(int argc, char** argv) {
                 << " does not exist.\n";
       return 1;
     }
-    const int destination = parser.isSet("preview") ? sq::render::kToPreview
-                                                    : sq::render::kToPrinter;
+    const int destination =
+        parser.isSet("preview") ? sq::render::kToPreview : sq::render::kToPrinter;
     const int copies = std::max(1, parser.value("copies").toInt());
     if (destination == sq::render::kToPreview) chosen.resize(1);
     for (std::size_t i = 0; i < chosen.size(); ++i) {

@@ -204,6 +204,21 @@ Result<Recordset> Database::openRecordset(std::string_view source) const {
   return Recordset::open(conn_, stmt->sqlite, stmt->updatableTable);
 }
 
+Status Database::beginTransaction() {
+  if (!conn_) return Status::error(ErrorCode::kGeneric, "Database is closed.");
+  return conn_->exec("BEGIN");
+}
+
+Status Database::commitTransaction() {
+  if (!conn_) return Status::error(ErrorCode::kGeneric, "Database is closed.");
+  return conn_->exec("COMMIT");
+}
+
+Status Database::rollback() {
+  if (!conn_) return Status::error(ErrorCode::kGeneric, "Database is closed.");
+  return conn_->exec("ROLLBACK");
+}
+
 Status Database::execute(std::string_view jetSql) {
   if (!conn_) return Status::error(ErrorCode::kGeneric, "Database is closed.");
   auto stmt = translateJetSql(jetSql);

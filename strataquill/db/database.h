@@ -49,6 +49,12 @@ class Database {
   // `source` is a table name or a SELECT statement of the desktop dialect.
   Result<Recordset> openRecordset(std::string_view source) const;
 
+  // Groups writes: nothing between begin and commit reaches the file unless
+  // the commit succeeds; rollback drops them. Transactions do not nest.
+  Status beginTransaction();
+  Status commitTransaction();
+  Status rollback();
+
   // Runs a statement of the desktop dialect that returns no rows (CREATE
   // TABLE, INSERT, UPDATE, DELETE).
   Status execute(std::string_view jetSql);

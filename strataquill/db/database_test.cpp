@@ -146,6 +146,21 @@ TEST_F(DatabaseTest, FilesThatAreNotDatabasesAreRefused) {
   EXPECT_FALSE(Database::open(dir_.string()).ok()) << "a folder is not a database";
 }
 
+TEST_F(DatabaseTest, RolledBackWritesNeverReachTheFile) {
+  Database db = makeSample();
+  ASSERT_TRUE(db.beginTransaction().ok());
+  ASSERT_TRUE(db.execute("INSERT INTO [Boring Information] (BoringName) VALUES (\"gone\")").ok());
+  ASSERT_TRUE(db.rollback().ok());
+  ASSERT_TRUE(db.beginTransaction().ok());
+  ASSERT_TRUE(db.execute("INSERT INTO [Boring Information] (BoringName) VALUES (\"kept\")").ok());
+  EXPECT_FALSE(db.beginTransaction().ok()) << "transactions do not nest";
+  ASSERT_TRUE(db.commitTransaction().ok());
+  db.close();
+  auto rs = Database::open(path("sample.sqf"))->openRecordset("Boring Information");
+  ASSERT_EQ(rs->recordCount(), 1);
+  EXPECT_EQ(rs->text("BoringName"), "kept");
+}
+
 TEST_F(DatabaseTest, CreateRefusesAnExistingFile) {
   { Database db = makeSample(); }
   EXPECT_FALSE(Database::create(path("sample.sqf")).ok());
