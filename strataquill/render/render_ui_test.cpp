@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -67,6 +68,23 @@ TEST(PrintPreviewTest, ZoomStepsInTwenties) {
   preview.cmdZoomFull()->click();
   EXPECT_EQ(s.zoom(), 40);
   EXPECT_TRUE(preview.cmdZoomIn()->isEnabled() && preview.cmdZoomOut()->isEnabled());
+}
+
+TEST(PrintPreviewTest, CopyPutsThePageOnTheClipboard) {
+  frmPrintPreview preview(nullptr, nullptr);
+  PrintSurface& s = preview.vsPrinter();
+  s.startDoc();
+  s.pen.width = 100;
+  s.drawLine(0, 0, s.pageWidth(), s.pageHeight());
+  s.endDoc();
+  QApplication::clipboard()->clear();
+  preview.cmdCopy()->click();
+  const QImage copied = QApplication::clipboard()->image();
+  ASSERT_FALSE(copied.isNull());
+  EXPECT_NEAR(copied.width() / static_cast<double>(copied.height()), 8.5 / 11, 0.01);
+  EXPECT_NE(copied.pixelColor(copied.width() / 2, copied.height() / 2), QColor(Qt::white))
+      << "the diagonal crosses the middle";
+  EXPECT_EQ(copied.pixelColor(copied.width() - 5, 5), QColor(Qt::white));
 }
 
 TEST(PrintPreviewTest, SurfaceKeepsTheWindowsLayout) {
