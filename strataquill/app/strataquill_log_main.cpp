@@ -19,6 +19,7 @@
 #include "strataquill/render/frm_print.h"
 #include "strataquill/render/log_export.h"
 #include "strataquill/render/print_run.h"
+#include "strataquill/shell/file_copy.h"
 #include "strataquill/shell/program_folder.h"
 #include "strataquill/shell/qt_user_prompts.h"
 #include "strataquill/shell/settings_store.h"
@@ -27,11 +28,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using sq::render::PrintOptions;
-
-bool exists(const std::string& path) {
-  std::error_code ec;
-  return !path.empty() && path[0] != '?' && fs::is_regular_file(path, ec);
-}
 
 // Reads a number option; false (with a message) when it is not a number.
 bool numberOption(const QCommandLineParser& parser, const QString& name, double& value) {
@@ -131,7 +127,7 @@ int main(int argc, char** argv) {
   }
   sq::render::LogExportRequest request;
   request.projectPath = fs::absolute(args[0].toStdString()).string();
-  if (!exists(request.projectPath)) {
+  if (!sq::isExistingFile(request.projectPath)) {
     std::cerr << "strataquill-log: the project " << request.projectPath << " does not exist.\n";
     return 1;
   }
@@ -141,9 +137,10 @@ int main(int argc, char** argv) {
   PrintOptions options = PrintOptions::load();
   const std::string shippedFirst = folder + "LogFirstPage.sqf";
   const std::string shippedAdditional = folder + "LogAdditionalPages.sqf";
-  if (!exists(options.firstPageLayoutFile)) {
+  if (!sq::isExistingFile(options.firstPageLayoutFile)) {
     options.firstPageLayoutFile = shippedFirst;
-    if (!exists(options.additionalPageLayoutFile) && exists(shippedAdditional)) {
+    if (!sq::isExistingFile(options.additionalPageLayoutFile) &&
+        sq::isExistingFile(shippedAdditional)) {
       options.additionalPageLayoutFile = shippedAdditional;
       options.useAdditionalPageLayout = true;
     }
@@ -212,7 +209,7 @@ int main(int argc, char** argv) {
                    "instead.\n";
       return 1;
     }
-    if (!exists(options.firstPageLayoutFile)) {
+    if (!sq::isExistingFile(options.firstPageLayoutFile)) {
       std::cerr << "strataquill-log: the layout file " << options.firstPageLayoutFile
                 << " does not exist.\n";
       return 1;

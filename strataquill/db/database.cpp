@@ -5,13 +5,11 @@
 
 #include "strataquill/db/connection.h"
 #include "strataquill/db/jet_sql.h"
+#include "strataquill/db/schema_reader.h"
 #include "strataquill/db/text_collation.h"
 
 namespace sq::db {
 namespace {
-
-// Holds the zero-length switch of every Text and Memo field.
-constexpr const char* kPropertyTable = "__dao_field_properties";
 
 bool isHiddenTable(std::string_view name) {
   return name.starts_with("sqlite_") || name.starts_with("__dao");
@@ -104,31 +102,7 @@ Result<TableDef> Database::tableDef(std::string_view name) const {
   for (const std::string& t : tableNames()) found = found || t == name;
   if (!found) return noSuchTable(name);
 
-  TableDef def;
-  def.name = std::string(name);
-  auto info = Statement::prepare(*conn_, "PRAGMA table_info(" + quoteIdentifier(name) + ")");
-  if (!info.ok()) return info.status();
-  while (info->step() == SQLITE_ROW) {
-    auto col = [&](int i) {
-      const unsigned char* t = sqlite3_column_text(info->get(), i);
-      return t ? std::string(reinterpret_cast<const char*>(t)) : std::string();
-    };
-    def.fields.push_back(fieldDefFromDeclaredType(col(1), col(2)));
-  }
-
-  auto props =
-      Statement::prepare(*conn_, std::string("SELECT field_name, allow_zero_length FROM ") +
-                                     kPropertyTable + " WHERE table_name = ?1");
-  if (props.ok()) {  // absent in files made by other tools: no field allows ""
-    props->bind(1, Value::text(def.name));
-    while (props->step() == SQLITE_ROW) {
-      std::string field = reinterpret_cast<const char*>(sqlite3_column_text(props->get(), 0));
-      for (FieldDef& f : def.fields)
-        if (equalsIgnoreCase(f.name, field) && f.isTextual())
-          f.allowZeroLength = sqlite3_column_int(props->get(), 1) != 0;
-    }
-  }
-  return def;
+  return readTableDef(*conn_, std::string(name));
 }
 
 Status Database::createTable(const TableDef& def) {

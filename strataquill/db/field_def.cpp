@@ -4,23 +4,6 @@
 #include <cctype>
 
 namespace sq::db {
-namespace {
-
-std::string upper(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return out;
-}
-
-}  // namespace
-
-bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
 const FieldDef* TableDef::field(std::string_view name) const {
   for (const FieldDef& f : fields)
     if (equalsIgnoreCase(f.name, name)) return &f;
@@ -81,7 +64,7 @@ std::string declaredTypeFor(const FieldDef& def) {
 }
 
 std::optional<DaoType> daoTypeFromDdlName(std::string_view name) {
-  const std::string n = upper(name);
+  const std::string n = toUpperAscii(name);
   if (n == "TEXT" || n == "VARCHAR" || n == "CHAR" || n == "STRING" || n == "ALPHANUMERIC")
     return DaoType::kText;
   if (n == "MEMO" || n == "LONGTEXT" || n == "LONGCHAR" || n == "NOTE") return DaoType::kMemo;
@@ -104,7 +87,7 @@ std::optional<DaoType> daoTypeFromDdlName(std::string_view name) {
 FieldDef fieldDefFromDeclaredType(std::string name, std::string_view declaredType) {
   FieldDef def;
   def.name = std::move(name);
-  const std::string t = upper(declaredType);
+  const std::string t = toUpperAscii(declaredType);
   std::string head = t.substr(0, t.find_first_of("( "));
   if (auto type = daoTypeFromDdlName(head)) {
     def.type = *type;

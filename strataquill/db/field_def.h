@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "strataquill/db/ascii_case.h"
+
 namespace sq::db {
 
 // Field types by their DAO type codes; the numbers are part of the API that
@@ -55,8 +57,5 @@ std::optional<DaoType> daoTypeFromDdlName(std::string_view name);
 
 // Storage size DAO reports for fixed-size types (Single 4, Double 8, ...).
 int defaultFieldSize(DaoType type);
-
-// Case-insensitive ASCII comparison, used for table and field names.
-bool equalsIgnoreCase(std::string_view a, std::string_view b);
 
 }  // namespace sq::db

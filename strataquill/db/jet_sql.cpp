@@ -16,12 +16,6 @@ struct Token {
   std::string text;  // words: as written; names and strings: the content
 };
 
-std::string upper(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return out;
-}
-
 bool isWordStart(unsigned char c) {
   return std::isalpha(c) || c == '_' || c >= 0x80;
 }
@@ -152,7 +146,7 @@ std::string sqliteString(std::string_view text) {
 // Classifies the bare words: a word next to a dot, or one that is neither a
 // keyword nor a known function, is a name.
 bool wordIsName(const std::vector<Token>& toks, std::size_t i) {
-  const std::string u = upper(toks[i].text);
+  const std::string u = toUpperAscii(toks[i].text);
   if (isPunct(toks, prevSolid(toks, i), ".") || isPunct(toks, nextSolid(toks, i), ".")) return true;
   if (contains(kKeywords, u)) return false;
   if ((contains(kAggregates, u) || contains(kScalarFunctions, u)) &&
@@ -214,7 +208,7 @@ std::optional<std::string> singleSourceTable(const std::vector<Token>& toks) {
     if (t.kind == Tok::kPunct && t.text == "(") ++depth;
     if (t.kind == Tok::kPunct && t.text == ")") --depth;
     if (t.kind != Tok::kWord || wordIsName(toks, i)) continue;
-    const std::string u = upper(t.text);
+    const std::string u = toUpperAscii(t.text);
     if (u == "DISTINCT" || u == "DISTINCTROW" || u == "GROUP" || u == "UNION" || u == "JOIN" ||
         u == "TOP")
       return std::nullopt;
@@ -228,7 +222,7 @@ std::optional<std::string> singleSourceTable(const std::vector<Token>& toks) {
   std::string table = toks[i].text;
   std::size_t after = nextSolid(toks, i);
   if (after < toks.size()) {
-    const std::string u = toks[after].kind == Tok::kWord ? upper(toks[after].text) : "";
+    const std::string u = toks[after].kind == Tok::kWord ? toUpperAscii(toks[after].text) : "";
     bool ends = isPunct(toks, after, ";") || u == "WHERE" || u == "ORDER";
     if (!ends) return std::nullopt;
   }
@@ -277,10 +271,10 @@ Result<SqlStatement> translateJetSql(std::string_view jet) {
   SqlStatement out;
   std::size_t first = toks.empty() || toks[0].kind != Tok::kSpace ? 0 : nextSolid(toks, 0);
   if (first >= toks.size()) return syntaxError("empty statement");
-  const std::string verb = toks[first].kind == Tok::kWord ? upper(toks[first].text) : "";
+  const std::string verb = toks[first].kind == Tok::kWord ? toUpperAscii(toks[first].text) : "";
   if (verb == "CREATE") {
     std::size_t t = nextSolid(toks, first);
-    if (t < toks.size() && upper(toks[t].text) == "TABLE") {
+    if (t < toks.size() && toUpperAscii(toks[t].text) == "TABLE") {
       auto def = parseCreateTable(toks, t);
       if (!def.ok()) return def.status();
       out.kind = SqlStatement::Kind::kCreateTable;
@@ -335,7 +329,7 @@ Result<SqlStatement> translateJetSql(std::string_view jet) {
         if (inOrderBy && t.text != ",") termOpen = true;
         continue;
       case Tok::kWord: {
-        const std::string u = upper(t.text);
+        const std::string u = toUpperAscii(t.text);
         if (wordIsName(toks, i)) {
           sql += quoteIdentifier(t.text);
           break;
@@ -370,7 +364,7 @@ Result<SqlStatement> translateJetSql(std::string_view jet) {
           std::size_t n = nextSolid(toks, i);
           if (isPunct(toks, n, "*")) toks[n] = {Tok::kSpace, ""};
         }
-        if (u == "BY" && upper(toks[prevSolid(toks, i)].text) == "ORDER") {
+        if (u == "BY" && toUpperAscii(toks[prevSolid(toks, i)].text) == "ORDER") {
           inOrderBy = true;
           termOpen = false;
           continue;
@@ -384,7 +378,7 @@ Result<SqlStatement> translateJetSql(std::string_view jet) {
 
   if (!out.updatableTable.empty()) {
     // Carry each row's identity so that edits find their row again.
-    std::size_t at = upper(sql).find("SELECT");
+    std::size_t at = toUpperAscii(sql).find("SELECT");
     sql.insert(at + 6, " _ROWID_ AS " + std::string(kRowIdColumn) + ",");
   }
   out.sqlite = std::move(sql);

@@ -5,6 +5,7 @@
 
 #include "strataquill/db/connection.h"
 #include "strataquill/db/jet_sql.h"
+#include "strataquill/db/schema_reader.h"
 
 namespace sq::db {
 namespace {
@@ -77,38 +78,8 @@ Status Recordset::load() {
   // switch of the updatable columns.
   TableDef base;
   if (!table_.empty()) {
-    std::string sql =
-        "SELECT name FROM sqlite_master WHERE type='table' AND name = ?1 COLLATE NOCASE";
-    auto check = Statement::prepare(*conn_, sql);
-    if (check.ok()) {
-      check->bind(1, Value::text(table_));
-      if (check->step() == SQLITE_ROW)
-        table_ = reinterpret_cast<const char*>(sqlite3_column_text(check->get(), 0));
-    }
-    auto props =
-        Statement::prepare(*conn_,
-                           "SELECT field_name, allow_zero_length FROM __dao_field_properties WHERE "
-                           "table_name = ?1");
-    std::vector<std::pair<std::string, bool>> azl;
-    if (props.ok()) {
-      props->bind(1, Value::text(table_));
-      while (props->step() == SQLITE_ROW)
-        azl.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(props->get(), 0)),
-                         sqlite3_column_int(props->get(), 1) != 0);
-    }
-    auto info = Statement::prepare(*conn_, "PRAGMA table_info(" + quoteIdentifier(table_) + ")");
-    if (info.ok()) {
-      while (info->step() == SQLITE_ROW) {
-        auto text = [&](int i) {
-          const unsigned char* t = sqlite3_column_text(info->get(), i);
-          return t ? std::string(reinterpret_cast<const char*>(t)) : std::string();
-        };
-        FieldDef f = fieldDefFromDeclaredType(text(1), text(2));
-        for (auto& [name, allow] : azl)
-          if (equalsIgnoreCase(name, f.name) && f.isTextual()) f.allowZeroLength = allow;
-        base.fields.push_back(std::move(f));
-      }
-    }
+    if (auto stored = storedTableName(*conn_, table_)) table_ = *stored;
+    base = readTableDef(*conn_, table_);
   }
 
   fields_.clear();

@@ -11,6 +11,8 @@ namespace {
 // on an edge to within this much (inches) counts as on it.
 constexpr double kEdgeTolerance = 1e-6;
 
+constexpr double kTw = kTwipsPerInch;
+
 // More ticks than this on one page would be drawn on top of each other.
 constexpr double kMaxTicksPerPage = 100000;
 
@@ -28,21 +30,19 @@ int tickStep(int major, int minor) {
 }
 
 void drawDepth(PrintSurface& surface, const ColumnBox& box, const DepthWindow& window, int major,
-               int minor, float majorTickWidth, float minorTickWidth,
-               const layouts::LayoutOptions& options) {
+               int minor, const layouts::LayoutOptions& options) {
   if (!(window.units > 0) || major <= 0 || minor < 0) return;
   const double scale = (box.yy - box.y) / window.units;
   const int step = tickStep(major, minor);
   if (window.units / step > kMaxTicksPerPage) return;
-  const double T = 1440.0;  // twips per inch
   for (long t = 0; t <= window.units; t += step) {
     const float depth = window.top + static_cast<float>(t);
     const double y = box.y + t * scale;
     const double rounded = std::nearbyint(depth);  // halves to even
     const bool isMajor = std::fmod(rounded, major) == 0;
-    const double tick = isMajor ? majorTickWidth : minorTickWidth;
-    surface.drawLine(box.x * T, y * T, (box.x + tick) * T, y * T);
-    surface.drawLine((box.xx - tick) * T, y * T, box.xx * T, y * T);
+    const double tick = isMajor ? options.majorTickWidth : options.minorTickWidth;
+    surface.drawLine(box.x * kTw, y * kTw, (box.x + tick) * kTw, y * kTw);
+    surface.drawLine((box.xx - tick) * kTw, y * kTw, box.xx * kTw, y * kTw);
     if (!isMajor) continue;
     const bool atTop = std::fabs(y - box.y) <= kEdgeTolerance;
     const bool atBottom = std::fabs(y - box.yy) <= kEdgeTolerance;
@@ -51,8 +51,9 @@ void drawDepth(PrintSurface& surface, const ColumnBox& box, const DepthWindow& w
         (atBottom && options.truncateLowerUnitText))
       continue;
     const QString label = QString::fromStdString(depthLabel(depth));
-    const double top = y * T - surface.textHeight() / 2;
-    surface.drawParagraph(label, box.x + 0.03, top / T, box.xx - 0.03, box.yy, TextAlign::kCenter);
+    const double top = y * kTw - surface.textHeight() / 2;
+    surface.drawParagraph(label, box.x + 0.03, top / kTw, box.xx - 0.03, box.yy,
+                          TextAlign::kCenter);
   }
 }
 

@@ -10,10 +10,10 @@ namespace sq::render {
 int tickStep(int major, int minor);
 
 // Draws the depth scale of a page in the column box: ticks from the page's
-// top depth down the window, labels at the major ticks. REQUIRES: the
+// top depth down the window, labels at the major ticks, with the tick
+// lengths and label truncation of the layout's options. REQUIRES: the
 // window's units > 0 and major > 0.
 void drawDepth(PrintSurface& surface, const ColumnBox& box, const DepthWindow& window, int major,
-               int minor, float majorTickWidth, float minorTickWidth,
-               const layouts::LayoutOptions& options);
+               int minor, const layouts::LayoutOptions& options);
 
 }  // namespace sq::render

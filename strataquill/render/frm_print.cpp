@@ -15,10 +15,10 @@
 #include <QVBoxLayout>
 
 #include <cmath>
-#include <filesystem>
 
 #include "strataquill/db/value.h"
 #include "strataquill/render/print_run.h"
+#include "strataquill/shell/file_copy.h"
 #include "strataquill/shell/program_folder.h"
 #include "strataquill/shell/select_all_line_edit.h"
 #include "strataquill/shell/settings_store.h"
@@ -42,11 +42,6 @@ QIcon checkIcon(bool checked) {
     p.drawPolyline(QPolygonF({QPointF(3, 7), QPointF(6, 10.5), QPointF(11, 3.5)}));
   }
   return QIcon(pm);
-}
-
-bool fileExists(const std::string& path) {
-  std::error_code ec;
-  return !path.empty() && std::filesystem::is_regular_file(path, ec);
 }
 
 QString qs(const std::string& s) {
@@ -240,11 +235,11 @@ void frmPrint::loadValues() {
   }
   options_ = PrintOptions::load();
   options_.printCancelled = false;
-  if (!fileExists(options_.firstPageLayoutFile)) {
+  if (!isExistingFile(options_.firstPageLayoutFile)) {
     options_.firstPageLayoutFile = "???";
     options_.firstPageLayoutFileTitle = "???";
   }
-  if (!fileExists(options_.additionalPageLayoutFile)) {
+  if (!isExistingFile(options_.additionalPageLayoutFile)) {
     options_.additionalPageLayoutFile = "???";
     options_.additionalPageLayoutFileTitle = "???";
     options_.useAdditionalPageLayout = false;
@@ -328,13 +323,13 @@ bool frmPrint::checkLayouts() {
       "one.";
   if (options_.firstPageLayoutFileTitle == "???")
     return refuse("You must select a layout file before printing.");
-  if (!fileExists(options_.firstPageLayoutFile)) return refuse(invalid);
+  if (!isExistingFile(options_.firstPageLayoutFile)) return refuse(invalid);
   if (chkUseAdditionalPageLayout_->isChecked()) {
     if (options_.additionalPageLayoutFileTitle == "???")
       return refuse(
           "You must select a layout file for additional pages, or do not select to use "
           "additional page layouts.");
-    if (!fileExists(options_.additionalPageLayoutFile)) return refuse(invalid);
+    if (!isExistingFile(options_.additionalPageLayoutFile)) return refuse(invalid);
   }
   return true;
 }

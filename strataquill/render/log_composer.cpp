@@ -1,10 +1,10 @@
 #include "strataquill/render/log_composer.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <filesystem>
 
+#include "strataquill/db/ascii_case.h"
 #include "strataquill/layouts/layout_codes.h"
 #include "strataquill/render/data_columns.h"
 #include "strataquill/render/depth_scale.h"
@@ -19,11 +19,6 @@ constexpr double kTw = kTwipsPerInch;
 constexpr int kMaxPages = 5000;
 // Pages added behind the depth range to finish a description that ran over.
 constexpr int kMaxOverrunPages = 200;
-
-std::string upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
 
 }  // namespace
 
@@ -163,7 +158,7 @@ void LogComposer::drawColumn(const layouts::LayoutColumn& column, const DepthWin
   const ColumnBox box{column.box.x, column.box.y, column.box.xx, column.box.yy};
   // A box without height has no depth window to draw into.
   if (!(box.yy > box.y)) return;
-  const std::string name = upper(column.name);
+  const std::string name = db::toUpperAscii(column.name);
   if (job_.reportType == kLayoutSample && name != "DEPTH") return;
   PageContext ctx{surface_,
                   data_,
@@ -173,7 +168,7 @@ void LogComposer::drawColumn(const layouts::LayoutColumn& column, const DepthWin
                   carried};
   if (name == "DEPTH") {
     drawDepth(surface_, box, window, options_.majorTickInterval, options_.minorTickInterval,
-              layoutOptions.majorTickWidth, layoutOptions.minorTickWidth, layoutOptions);
+              layoutOptions);
   } else if (name == "DESCRIPTION") {
     drawDescription(ctx, box, window);
   } else if (name == "BLOW COUNT") {

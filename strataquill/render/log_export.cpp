@@ -6,6 +6,7 @@
 #include "strataquill/project/project_schema.h"
 #include "strataquill/render/log_composer.h"
 #include "strataquill/render/surface_painter.h"
+#include "strataquill/shell/file_copy.h"
 
 namespace sq::render {
 namespace {
@@ -16,8 +17,7 @@ std::string rtrim(std::string s) {
 }
 
 bool isLayoutFile(const std::string& path, std::string& error) {
-  std::error_code ec;
-  if (path.empty() || path[0] == '?' || !std::filesystem::is_regular_file(path, ec)) {
+  if (!isExistingFile(path)) {
     error = "The layout file " + (path.empty() || path[0] == '?' ? std::string("(none)") : path) +
             " does not exist.";
     return false;

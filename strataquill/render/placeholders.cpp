@@ -5,18 +5,13 @@
 #include <QTime>
 
 #include <algorithm>
-#include <cctype>
 #include <map>
 
+#include "strataquill/db/ascii_case.h"
 #include "strataquill/shell/settings_store.h"
 
 namespace sq::render {
 namespace {
-
-std::string upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
 
 std::string field(const std::map<std::string, std::string>& record, const char* name) {
   auto it = record.find(name);
@@ -111,7 +106,7 @@ std::string systemTime() {
 
 std::string getVariableText(const BoringData& data, const PlaceholderRun& run,
                             const std::string& theText) {
-  const std::string token = upper(theText);
+  const std::string token = db::toUpperAscii(theText);
   const auto& p = data.projectFields;
   const auto& b = data.boringFields;
 

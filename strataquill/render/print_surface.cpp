@@ -29,9 +29,29 @@ QFont makeFont(const SurfaceFont& f) {
   return font;
 }
 
-double lineHeightOf(const QFont& font) {
-  return QFontMetricsF(font).height();
-}
+// Puts the paragraph margins and alignment at a box (twips) for its
+// lifetime, then gives the surface back its own.
+class ParagraphBox {
+ public:
+  ParagraphBox(PrintSurface& s, double left, double right, TextAlign align)
+      : s_(s), left_(s.marginLeft), right_(s.marginRight), align_(s.textAlign) {
+    s.marginLeft = left;
+    s.marginRight = s.pageWidth() - right;
+    s.textAlign = align;
+  }
+  ~ParagraphBox() {
+    s_.marginLeft = left_;
+    s_.marginRight = right_;
+    s_.textAlign = align_;
+  }
+  ParagraphBox(const ParagraphBox&) = delete;
+  ParagraphBox& operator=(const ParagraphBox&) = delete;
+
+ private:
+  PrintSurface& s_;
+  double left_, right_;
+  TextAlign align_;
+};
 
 }  // namespace
 
@@ -105,8 +125,18 @@ SurfacePage* PrintSurface::page() {
   return &doc_.pages.back();
 }
 
-QFont PrintSurface::currentQFont() const {
-  return makeFont(font);
+const QFont& PrintSurface::currentQFont() const {
+  if (cachedFor_ != font) {
+    cachedFont_ = makeFont(font);
+    cachedMetrics_.emplace(cachedFont_);
+    cachedFor_ = font;
+  }
+  return cachedFont_;
+}
+
+const QFontMetricsF& PrintSurface::metrics() const {
+  currentQFont();
+  return *cachedMetrics_;
 }
 
 void PrintSurface::drawLine(double x1, double y1, double x2, double y2) {
@@ -148,7 +178,7 @@ TextOp PrintSurface::makeTextOp(const QString& text, double x, double y) const {
   op.font = currentQFont();
   op.color = textColor;
   op.angle = textAngle / 10.0;
-  op.ascent = QFontMetricsF(op.font).ascent();
+  op.ascent = metrics().ascent();
   return op;
 }
 
@@ -162,7 +192,7 @@ void PrintSurface::printText(const QString& text) {
 }
 
 QStringList PrintSurface::wrapParagraph(const QString& text) const {
-  const QFontMetricsF fm(currentQFont());
+  const QFontMetricsF& fm = metrics();
   const double available = doc_.pageWidth - marginRight - marginLeft;
   QString normalized = text;
   normalized.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -202,11 +232,11 @@ QStringList PrintSurface::wrapParagraph(const QString& text) const {
 }
 
 double PrintSurface::textWidth(const QString& text) const {
-  return QFontMetricsF(currentQFont()).horizontalAdvance(text);
+  return metrics().horizontalAdvance(text);
 }
 
 double PrintSurface::textHeight() const {
-  return lineHeightOf(currentQFont());
+  return metrics().height();
 }
 
 double PrintSurface::paragraphHeight(const QString& text) const {
@@ -220,8 +250,7 @@ void PrintSurface::printParagraph(const QString& text) {
   const double left = marginLeft;
   const double right = doc_.pageWidth - marginRight;
   const double top = currentY;
-  const QFont qfont = currentQFont();
-  const QFontMetricsF fm(qfont);
+  const QFontMetricsF& fm = metrics();
   QTransform turn;
   turn.translate(left, top);
   turn.rotate(-textAngle / 10.0);
@@ -254,63 +283,42 @@ QSizeF PrintSurface::naturalSize(const QImage& image) {
 bool PrintSurface::rectTextFits(const QString& text, double left, double top, double right,
                                 double bottom) {
   if (!(right > left)) return false;
-  const double savedLeft = marginLeft, savedRight = marginRight;
-  marginLeft = left;
-  marginRight = doc_.pageWidth - right;
+  ParagraphBox box(*this, left, right, textAlign);
   const QStringList lines = wrapParagraph(text);
   bool fits = top + lines.size() * textHeight() <= bottom;
-  const QFontMetricsF fm(currentQFont());
-  for (const QString& line : lines) fits = fits && fm.horizontalAdvance(line) <= right - left;
-  marginLeft = savedLeft;
-  marginRight = savedRight;
+  for (const QString& line : lines) fits = fits && textWidth(line) <= right - left;
   return fits;
 }
 
 bool PrintSurface::drawRectText(const QString& text, double left, double top, double right,
                                 double bottom) {
   const bool fits = rectTextFits(text, left, top, right, bottom);
-  const double savedLeft = marginLeft, savedRight = marginRight;
+  if (!fits) return false;
   const double savedX = currentX, savedY = currentY;
-  marginLeft = left;
-  marginRight = doc_.pageWidth - right;
-  currentY = top;
-  if (fits) printParagraph(text);
-  marginLeft = savedLeft;
-  marginRight = savedRight;
+  {
+    ParagraphBox box(*this, left, right, textAlign);
+    currentY = top;
+    printParagraph(text);
+  }
   currentX = savedX;
   currentY = savedY;
-  return fits;
+  return true;
 }
 
 double PrintSurface::MeasureParagraphHeight(const QString& text, double left, double top,
                                             double right, double bottom, TextAlign align) {
   (void)top;
   (void)bottom;
-  const double savedLeft = marginLeft, savedRight = marginRight;
-  const TextAlign savedAlign = textAlign;
-  marginLeft = left * kTwipsPerInch;
-  marginRight = doc_.pageWidth - right * kTwipsPerInch;
-  textAlign = align;
-  const double height = paragraphHeight(text) / kTwipsPerInch;
-  marginLeft = savedLeft;
-  marginRight = savedRight;
-  textAlign = savedAlign;
-  return height;
+  ParagraphBox box(*this, left * kTwipsPerInch, right * kTwipsPerInch, align);
+  return paragraphHeight(text) / kTwipsPerInch;
 }
 
 void PrintSurface::drawParagraph(const QString& text, double left, double top, double right,
                                  double bottom, TextAlign align) {
   (void)bottom;
-  const double savedLeft = marginLeft, savedRight = marginRight;
-  const TextAlign savedAlign = textAlign;
-  marginLeft = left * kTwipsPerInch;
-  marginRight = doc_.pageWidth - right * kTwipsPerInch;
-  textAlign = align;
+  ParagraphBox box(*this, left * kTwipsPerInch, right * kTwipsPerInch, align);
   currentY = top * kTwipsPerInch;
   printParagraph(text);
-  marginLeft = savedLeft;
-  marginRight = savedRight;
-  textAlign = savedAlign;
 }
 
 QImage PrintSurface::loadPicture(const QString& file) {

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QHash>
 #include <QImage>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 #include "strataquill/render/surface_document.h"
 
@@ -20,6 +23,7 @@ struct SurfaceFont {
   bool bold = false;
   bool italic = false;
   bool underline = false;
+  friend bool operator==(const SurfaceFont&, const SurfaceFont&) = default;
 };
 
 // The print surface on which logs are composed: a document of pages, each a
@@ -137,7 +141,10 @@ class PrintSurface : public QObject {
   SurfacePage* page();
   // Index of the picture in the document, adding it the first time.
   int imageIndexFor(const QImage& image, const QString& key);
-  QFont currentQFont() const;
+  // The current font and its metrics; made again only when the font
+  // settings change, since every measure of a page asks for them.
+  const QFont& currentQFont() const;
+  const QFontMetricsF& metrics() const;
   TextOp makeTextOp(const QString& text, double x, double y) const;
 
   SurfaceDocument doc_;
@@ -149,6 +156,9 @@ class PrintSurface : public QObject {
   int status_ = 0;
   QHash<QString, int> imageIndex_;
   QHash<QString, QImage> pictureCache_;
+  mutable std::optional<SurfaceFont> cachedFor_;
+  mutable QFont cachedFont_;
+  mutable std::optional<QFontMetricsF> cachedMetrics_;
 };
 
 }  // namespace sq::render

@@ -53,6 +53,11 @@ bool copyContents(int in, int out) {
 
 }  // namespace
 
+bool isExistingFile(const std::string& path) {
+  std::error_code ec;
+  return !path.empty() && path[0] != '?' && std::filesystem::is_regular_file(path, ec);
+}
+
 bool copyFile(const std::string& source, const std::string& target, bool overwrite) {
   Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
   struct stat st {};

@@ -4,6 +4,10 @@
 
 namespace sq {
 
+// Whether `path` names an existing regular file. The no-file marker ("???",
+// or anything starting with "?") never does.
+bool isExistingFile(const std::string& path);
+
 // Copies `source` to `target`. Without `overwrite` an existing target makes
 // the copy fail. The copy goes to a temporary file in the target's folder
 // that is renamed into place, so a failed copy never leaves a half-written

@@ -1,17 +1,12 @@
 #include "strataquill/shell/ini_file.h"
 
+#include "strataquill/db/ascii_case.h"
+
 #include <algorithm>
 #include <cctype>
 
 namespace sq {
 namespace {
-
-bool sameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
 
 std::string escape(std::string_view s, bool isName) {
   std::string out;
@@ -77,7 +72,7 @@ IniFile IniFile::parse(std::string_view text) {
       }
       std::string name = unescape(line.substr(1, close - 1));
       auto it = std::find_if(ini.sections_.begin(), ini.sections_.end(),
-                             [&](const Section& s) { return sameName(s.name, name); });
+                             [&](const Section& s) { return db::equalsIgnoreCase(s.name, name); });
       if (it == ini.sections_.end()) {
         ini.sections_.push_back({name, {}});
         current = &ini.sections_.back();
@@ -91,7 +86,7 @@ IniFile IniFile::parse(std::string_view text) {
     std::string key = unescape(line.substr(0, eq));
     std::string value = unescape(line.substr(eq + 1));
     auto it = std::find_if(current->entries.begin(), current->entries.end(),
-                           [&](const Entry& e) { return sameName(e.key, key); });
+                           [&](const Entry& e) { return db::equalsIgnoreCase(e.key, key); });
     if (it == current->entries.end()) {
       current->entries.push_back({std::move(key), std::move(value)});
     } else {
@@ -114,22 +109,22 @@ std::string IniFile::serialize() const {
 
 std::optional<std::string> IniFile::get(std::string_view section, std::string_view key) const {
   for (const Section& s : sections_) {
-    if (!sameName(s.name, section)) continue;
+    if (!db::equalsIgnoreCase(s.name, section)) continue;
     for (const Entry& e : s.entries)
-      if (sameName(e.key, key)) return e.value;
+      if (db::equalsIgnoreCase(e.key, key)) return e.value;
   }
   return std::nullopt;
 }
 
 void IniFile::set(std::string_view section, std::string_view key, std::string_view value) {
   auto s = std::find_if(sections_.begin(), sections_.end(),
-                        [&](const Section& x) { return sameName(x.name, section); });
+                        [&](const Section& x) { return db::equalsIgnoreCase(x.name, section); });
   if (s == sections_.end()) {
     sections_.push_back({std::string(section), {}});
     s = sections_.end() - 1;
   }
   auto e = std::find_if(s->entries.begin(), s->entries.end(),
-                        [&](const Entry& x) { return sameName(x.key, key); });
+                        [&](const Entry& x) { return db::equalsIgnoreCase(x.key, key); });
   if (e == s->entries.end()) {
     s->entries.push_back({std::string(key), std::string(value)});
   } else {

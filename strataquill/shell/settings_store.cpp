@@ -4,13 +4,12 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <system_error>
 
+#include "strataquill/db/ascii_case.h"
 #include "strataquill/shell/ini_file.h"
 #include "strataquill/shell/program_folder.h"
 
@@ -88,12 +87,7 @@ fs::path SettingsStore::fileFor(std::string_view application) const {
   std::error_code ec;
   for (const auto& entry : fs::directory_iterator(folder_, ec)) {
     const std::string name = entry.path().filename().string();
-    if (name.size() == wanted.size() &&
-        std::equal(name.begin(), name.end(), wanted.begin(), [](char a, char b) {
-          return std::tolower(static_cast<unsigned char>(a)) ==
-                 std::tolower(static_cast<unsigned char>(b));
-        }))
-      return entry.path();
+    if (db::equalsIgnoreCase(name, wanted)) return entry.path();
   }
   return folder_ / wanted;
 }
