@@ -136,6 +136,13 @@ LONG guarded(F&& body) {
   }
 }
 
+// The key a handle stands for and the path of `subKey` below it.
+LONG resolveSubKey(HKEY hKey, LPCWSTR subKey, ResolvedKey* base,
+                   std::vector<std::u16string>* sub) {
+  LONG rc = resolve(hKey, base);
+  return rc == ERROR_SUCCESS ? splitPath(subKey, sub) : rc;
+}
+
 std::vector<std::u16string> joined(const std::vector<std::u16string>& base,
                                    const std::vector<std::u16string>& sub) {
   std::vector<std::u16string> path = base;
@@ -155,8 +162,7 @@ extern "C" LONG RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM samDesi
     *phkResult = nullptr;
     ResolvedKey base;
     std::vector<std::u16string> sub;
-    LONG rc = resolve(hKey, &base);
-    if (rc == ERROR_SUCCESS) rc = splitPath(lpSubKey, &sub);
+    LONG rc = resolveSubKey(hKey, lpSubKey, &base, &sub);
     if (rc != ERROR_SUCCESS) return rc;
     auto path = joined(base.path, sub);
     if (path.size() > kMaxKeyDepth) return ERROR_FILE_NOT_FOUND;
@@ -178,8 +184,7 @@ extern "C" LONG RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWOR
     *phkResult = nullptr;
     ResolvedKey base;
     std::vector<std::u16string> sub;
-    LONG rc = resolve(hKey, &base);
-    if (rc == ERROR_SUCCESS) rc = splitPath(lpSubKey, &sub);
+    LONG rc = resolveSubKey(hKey, lpSubKey, &base, &sub);
     if (rc != ERROR_SUCCESS) return rc;
     auto path = joined(base.path, sub);
     if (path.size() > kMaxKeyDepth) return ERROR_INVALID_PARAMETER;
@@ -341,8 +346,7 @@ LONG deleteKey(HKEY hKey, LPCWSTR lpSubKey, bool wholeTree) {
   return guarded([&]() -> LONG {
     ResolvedKey key;
     std::vector<std::u16string> sub;
-    LONG rc = resolve(hKey, &key);
-    if (rc == ERROR_SUCCESS) rc = splitPath(lpSubKey, &sub);
+    LONG rc = resolveSubKey(hKey, lpSubKey, &key, &sub);
     if (rc != ERROR_SUCCESS) return rc;
     if (sub.empty() && !wholeTree) return ERROR_INVALID_PARAMETER;
     return updateHive(key.hive, [&](RegKey& root, bool* changed) -> LONG {

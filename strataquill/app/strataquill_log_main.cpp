@@ -179,20 +179,10 @@ int main(int argc, char** argv) {
                            : fs::path(request.projectPath).replace_extension(".pdf").string();
 
   if (parser.isSet("preview") || parser.isSet("print") || parser.isSet("dialog")) {
-    std::vector<std::string> borings;
+    std::vector<std::string> borings, chosen;
     std::string error;
-    if (!sq::render::listBorings(request.projectPath, borings, error)) {
+    if (!sq::render::chooseBorings(request.projectPath, request.borings, borings, chosen, error)) {
       std::cerr << "strataquill-log: " << error << "\n";
-      return 1;
-    }
-    std::vector<std::string> chosen = request.borings.empty() ? borings : request.borings;
-    for (const std::string& b : chosen)
-      if (std::find(borings.begin(), borings.end(), b) == borings.end()) {
-        std::cerr << "strataquill-log: the project has no boring named \"" << b << "\".\n";
-        return 1;
-      }
-    if (chosen.empty()) {
-      std::cerr << "strataquill-log: No borings exist to print.\n";
       return 1;
     }
     sq::QtUserPrompts prompts;

@@ -114,6 +114,7 @@ Status Recordset::load() {
           readColumn(st, static_cast<int>(c) + (hasRowId ? 1 : 0), fields_[c].type));
     rows_.push_back(std::move(row));
   }
+  liveRows_ = static_cast<int>(rows_.size());
   if (rc != SQLITE_DONE)
     return conn_->lastError(classifySqliteError(sqlite3_errmsg(conn_->handle())));
   pos_ = 0;
@@ -128,9 +129,7 @@ Status Recordset::requery() {
 }
 
 int Recordset::recordCount() const {
-  int n = 0;
-  for (const Row& r : rows_) n += !r.deleted;
-  return n;
+  return liveRows_;
 }
 
 bool Recordset::bof() const {
@@ -375,6 +374,7 @@ Status Recordset::update() {
     row.values.assign(fields_.size(), Value::null());
     for (std::size_t c : cols) row.values[c] = *pending_[c];
     rows_.push_back(std::move(row));
+    ++liveRows_;
     lastModified_ = rows_.size() - 1;
     // Keep an EOF cursor at EOF after the row count grew.
     if (pos_ == static_cast<std::ptrdiff_t>(rows_.size()) - 1) ++pos_;
@@ -406,6 +406,7 @@ Status Recordset::deleteRecord() {
   if (stmt->step() != SQLITE_DONE)
     return conn_->lastError(classifySqliteError(sqlite3_errmsg(conn_->handle())));
   row->deleted = true;
+  --liveRows_;
   return {};
 }
 

@@ -90,6 +90,7 @@ class Recordset {
   std::vector<FieldDef> fields_;
   std::vector<std::string> baseColumns_;  // column of `table_` behind each field, or ""
   std::vector<Row> rows_;
+  int liveRows_ = 0;        // rows not deleted; the cursor tests it at every move
   std::ptrdiff_t pos_ = 0;  // -1 BOF, rows_.size() EOF
   Mode mode_ = Mode::kNone;
   std::vector<std::optional<Value>> pending_;

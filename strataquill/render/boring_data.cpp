@@ -176,12 +176,17 @@ float GetMaxDepth(const std::string& projectPath, const std::string& boring) {
 
 Catalogue Catalogue::load(const std::string& classificationFile) {
   using layouts::ClassKind;
-  return {layouts::readClassTable(classificationFile, ClassKind::kLithology),
-          layouts::readClassTable(classificationFile, ClassKind::kCompletion),
-          layouts::readClassTable(classificationFile, ClassKind::kSamples)};
+  auto read = [&](ClassKind kind) {
+    Classes classes;
+    for (auto& [description, patterns] : layouts::readClassTable(classificationFile, kind))
+      classes.emplace_back(std::move(description), layouts::parsePatternList(patterns));
+    return classes;
+  };
+  return {read(ClassKind::kLithology), read(ClassKind::kCompletion), read(ClassKind::kSamples)};
 }
 
-const std::string* Catalogue::find(layouts::ClassKind kind, const std::string& classText) const {
+const std::vector<layouts::PatternSlice>* Catalogue::find(layouts::ClassKind kind,
+                                                          const std::string& classText) const {
   const auto& table = kind == layouts::ClassKind::kLithology    ? lithology
                       : kind == layouts::ClassKind::kCompletion ? completion
                                                                 : samples;

@@ -78,13 +78,16 @@ float GetMaxDepth(const std::string& projectPath, const std::string& boring);
 std::string maxDepthSql(const std::string& tablePiece, const std::string& wherePiece,
                         const std::string& field, const std::string& boring);
 
-// The catalogues of the classification file, read once per run.
+// The catalogues of the classification file with their pattern lists split
+// into slices, read once per run.
 struct Catalogue {
-  std::vector<std::pair<std::string, std::string>> lithology, completion, samples;
+  using Classes = std::vector<std::pair<std::string, std::vector<layouts::PatternSlice>>>;
+  Classes lithology, completion, samples;
 
   static Catalogue load(const std::string& classificationFile);
-  // The first pattern list whose class equals `classText` exactly.
-  const std::string* find(layouts::ClassKind kind, const std::string& classText) const;
+  // The slices of the first class that equals `classText` exactly.
+  const std::vector<layouts::PatternSlice>* find(layouts::ClassKind kind,
+                                                 const std::string& classText) const;
 };
 
 }  // namespace sq::render

@@ -29,10 +29,10 @@ std::optional<double> drawPatternInterval(PageContext& ctx, const ColumnBox& box
   if (iv.from >= w.bottom() || iv.to <= w.top) return std::nullopt;
   double y1 = iv.from <= w.top ? box.y : mapDepth(box, w, iv.from);
   double y2 = iv.to >= w.bottom() ? box.yy : mapDepth(box, w, iv.to);
-  const std::string* patterns = ctx.catalogue.find(kind, *iv.classText);
-  if (!patterns) return std::nullopt;
+  const std::vector<layouts::PatternSlice>* slices = ctx.catalogue.find(kind, *iv.classText);
+  if (!slices) return std::nullopt;
   double x = box.x;
-  for (const layouts::PatternSlice& slice : layouts::parsePatternList(*patterns)) {
+  for (const layouts::PatternSlice& slice : *slices) {
     // A negative share would run the slice backwards over its neighbour.
     const double width = std::max(0.0f, slice.percent) * (box.xx - box.x) / 100.0;
     if (!(width > 0)) continue;

@@ -52,25 +52,26 @@ bool listBorings(const std::string& projectPath, std::vector<std::string>& borin
   return true;
 }
 
+bool chooseBorings(const std::string& projectPath, const std::vector<std::string>& requested,
+                   std::vector<std::string>& all, std::vector<std::string>& chosen,
+                   std::string& error) {
+  if (!listBorings(projectPath, all, error)) return false;
+  chosen = requested.empty() ? all : requested;
+  for (const std::string& b : chosen) {
+    if (std::find(all.begin(), all.end(), b) == all.end()) {
+      error = "The project has no boring named \"" + b + "\".";
+      return false;
+    }
+  }
+  if (chosen.empty()) error = "No borings exist to print.";
+  return !chosen.empty();
+}
+
 LogExportResult exportLogsToPdf(const LogExportRequest& request) {
   LogExportResult result;
   std::vector<std::string> all;
-  if (!listBorings(request.projectPath, all, result.error)) return result;
-  if (request.borings.empty()) {
-    result.borings = all;
-  } else {
-    for (const std::string& b : request.borings) {
-      if (std::find(all.begin(), all.end(), b) == all.end()) {
-        result.error = "The project has no boring named \"" + b + "\".";
-        return result;
-      }
-      result.borings.push_back(b);
-    }
-  }
-  if (result.borings.empty()) {
-    result.error = "No borings exist to print.";
+  if (!chooseBorings(request.projectPath, request.borings, all, result.borings, result.error))
     return result;
-  }
   if (std::string why = validateForRun(request.options, kBoringLog); !why.empty()) {
     result.error = why;
     return result;

@@ -13,6 +13,14 @@ namespace sq::render {
 bool listBorings(const std::string& projectPath, std::vector<std::string>& borings,
                  std::string& error);
 
+// The borings a run prints: the `requested` names (every boring when none
+// is requested), each of which must be one of the project's borings. False
+// with a reason when the project cannot be read, a name is unknown or
+// nothing is left to print. `all` receives every boring of the project.
+bool chooseBorings(const std::string& projectPath, const std::vector<std::string>& requested,
+                   std::vector<std::string>& all, std::vector<std::string>& chosen,
+                   std::string& error);
+
 struct LogExportRequest {
   std::string projectPath;
   std::vector<std::string> borings;  // empty: every boring

@@ -24,6 +24,8 @@ void setPreviewHook(PreviewHook hook) {
 void drawPages(PrintContext& context, PrintOptions& options, const std::string& boring,
                int Destination, const std::string& documentName, int reportType,
                bool moreBoringsFollow, int& result, int copies) {
+  // The print dialog closes itself after its last boring, so whether more
+  // follow changes nothing here.
   (void)moreBoringsFollow;
   result = 0;
   if (std::string why = validateForRun(options, reportType); !why.empty()) {
@@ -45,7 +47,6 @@ void drawPages(PrintContext& context, PrintOptions& options, const std::string& 
   {
     BusyCursor busy;
     surface.startDoc();
-    surface.resetTextState();
     RenderJob job{context.projectPath(),
                   boring,
                   reportType,
