@@ -1,0 +1,125 @@
+#include "platform/fileio/replace_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/com/last_error.h"
+
+namespace vexamor::fileio {
+namespace {
+
+std::string folderOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) {
+    return ".";
+  }
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string nameOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+mode_t newFileMode() {
+  // umask can only be read by setting it; the program is single-threaded nowhere that
+  // matters here, and the value is restored at once.
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+DWORD flushFolder(const std::string& folder) {
+  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir < 0) {
+    return win32::errorFromErrno(errno);
+  }
+  // Some file systems cannot flush a folder (EINVAL); the rename is then as durable as
+  // that file system makes it, which is all anyone can have there.
+  const int rc = ::fsync(dir);
+  const int err = errno;
+  ::close(dir);
+  return rc == 0 || err == EINVAL || err == EROFS ? ERROR_SUCCESS : win32::errorFromErrno(err);
+}
+
+}  // namespace
+
+std::string resolveLinks(const std::string& path) {
+  std::string current = path;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+      return current;
+    }
+    std::vector<char> target(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
+    const ssize_t n = ::readlink(current.c_str(), target.data(), target.size() - 1);
+    if (n < 0) {
+      return current;
+    }
+    const std::string link(target.data(), static_cast<size_t>(n));
+    current = link.starts_with('/') ? link : folderOf(current) + "/" + link;
+  }
+  return current;  // a loop: the caller's open fails with ELOOP-like errors on its own
+}
+
+DWORD writeAll(int fd, const void* data, std::size_t size) {
+  const auto* p = static_cast<const unsigned char*>(data);
+  while (size > 0) {
+    const ssize_t n = ::write(fd, p, size);
+    if (n < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      return win32::errorFromErrno(errno);
+    }
+    p += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return ERROR_SUCCESS;
+}
+
+DWORD replaceFile(const std::string& path, const ContentWriter& write) {
+  const std::string target = resolveLinks(path);
+  const std::string folder = folderOf(target);
+  std::string temp = folder + "/." + nameOf(target) + ".XXXXXX";
+  const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+  if (fd < 0) {
+    return win32::errorFromErrno(errno);
+  }
+  auto abandon = [&](DWORD code) {
+    ::close(fd);
+    ::unlink(temp.c_str());
+    return code;
+  };
+
+  struct stat old {};
+  const mode_t mode = ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : newFileMode();
+  if (::fchmod(fd, mode) != 0) {
+    return abandon(win32::errorFromErrno(errno));
+  }
+  if (const DWORD rc = write(fd); rc != ERROR_SUCCESS) {
+    return abandon(rc);
+  }
+  if (::fsync(fd) != 0) {
+    return abandon(win32::errorFromErrno(errno));
+  }
+  if (::close(fd) != 0) {
+    const int err = errno;
+    ::unlink(temp.c_str());
+    return win32::errorFromErrno(err);
+  }
+  if (::rename(temp.c_str(), target.c_str()) != 0) {
+    const int err = errno;
+    ::unlink(temp.c_str());
+    return win32::errorFromErrno(err);
+  }
+  return flushFolder(folder);
+}
+
+}  // namespace vexamor::fileio

@@ -1,0 +1,31 @@
+// Replacing a file whole: the new contents go to a temporary file in the same folder, which
+// is flushed, given the old file's mode and renamed over the old one; then the folder is
+// flushed. A reader, a crash or a power loss sees the old file or the new one, never a mix.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+#include "platform/com/win32_types.h"
+
+namespace vexamor::fileio {
+
+// Writes the new contents to `fd` (positioned at 0, empty); returns ERROR_SUCCESS or a
+// Win32 code, which abandons the replacement.
+using ContentWriter = std::function<DWORD(int fd)>;
+
+// Replaces `path` with what `write` produces. A symbolic link is followed: the file it names
+// is replaced, the link stays. A path that does not exist yet is created with the mode that
+// the user's umask gives a new file. Returns ERROR_SUCCESS or a Win32 code; on failure the
+// old file is untouched and no temporary file is left behind.
+DWORD replaceFile(const std::string& path, const ContentWriter& write);
+
+// Writes all of `size` bytes at the current position, retrying short writes and EINTR.
+DWORD writeAll(int fd, const void* data, std::size_t size);
+
+// The path that a symbolic link (or chain of them) finally names; `path` itself when it is
+// not a link. A dangling link resolves to the path that it names.
+std::string resolveLinks(const std::string& path);
+
+}  // namespace vexamor::fileio

@@ -1,0 +1,102 @@
+#include "platform/fileio/replace_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+using vexamor::fileio::replaceFile;
+using vexamor::fileio::writeAll;
+
+namespace {
+
+class ReplaceFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("replace_file_test." + std::to_string(::getpid()) + "." +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  static void put(const fs::path& p, const std::string& text) { std::ofstream(p) << text; }
+  static std::string get(const fs::path& p) {
+    std::ifstream in(p);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  static vexamor::fileio::ContentWriter writing(const std::string& text) {
+    return [text](int fd) { return writeAll(fd, text.data(), text.size()); };
+  }
+  size_t entries() const {
+    return static_cast<size_t>(std::distance(fs::directory_iterator(dir_), {}));
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(ReplaceFileTest, ReplacesContentsAndKeepsTheMode) {
+  const fs::path file = dir_ / "drawing.dwg";
+  put(file, "old contents that are longer than the new ones");
+  ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
+
+  ASSERT_EQ(replaceFile(file, writing("new")), ERROR_SUCCESS);
+
+  EXPECT_EQ(get(file), "new");
+  struct stat st {};
+  ASSERT_EQ(::stat(file.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(entries(), 1u) << "no temporary file may be left behind";
+}
+
+TEST_F(ReplaceFileTest, AFailingWriterLeavesTheOldFileAndNoTemporary) {
+  const fs::path file = dir_ / "a.zip";
+  put(file, "original");
+  const DWORD rc = replaceFile(file, [](int fd) {
+    writeAll(fd, "partial", 7);
+    return static_cast<DWORD>(ERROR_DISK_FULL);
+  });
+  EXPECT_EQ(rc, static_cast<DWORD>(ERROR_DISK_FULL));
+  EXPECT_EQ(get(file), "original");
+  EXPECT_EQ(entries(), 1u);
+}
+
+TEST_F(ReplaceFileTest, FollowsASymbolicLinkAndKeepsTheLink) {
+  fs::create_directories(dir_ / "real");
+  const fs::path target = dir_ / "real" / "file.txt";
+  put(target, "before");
+  const fs::path link = dir_ / "link.txt";
+  fs::create_symlink("real/file.txt", link);
+
+  ASSERT_EQ(replaceFile(link, writing("after")), ERROR_SUCCESS);
+
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(get(target), "after");
+  EXPECT_EQ(fs::read_symlink(link), fs::path("real/file.txt"));
+}
+
+TEST_F(ReplaceFileTest, ANewFileFollowsTheUmask) {
+  const mode_t old = ::umask(027);
+  const fs::path file = dir_ / "new.bin";
+  const DWORD rc = replaceFile(file, writing("x"));
+  ::umask(old);
+  ASSERT_EQ(rc, ERROR_SUCCESS);
+  struct stat st {};
+  ASSERT_EQ(::stat(file.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(get(file), "x");
+}
+
+TEST_F(ReplaceFileTest, AMissingFolderIsAPathError) {
+  const DWORD rc = replaceFile(dir_ / "gone" / "file", writing("x"));
+  EXPECT_EQ(rc, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+}
+
+}  // namespace
