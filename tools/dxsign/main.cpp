@@ -19,6 +19,10 @@ void printUsage(bool toError) {
          "       dxsign time [SERVER[:PORT]] [--timeout MS]\n"
          "                                       the time of an RFC 868 server (port 37),\n"
          "                                       or of the local clock without SERVER\n"
+         "       dxsign emblems PATH... [--watch]\n"
+         "                                       badge the signed files among PATH (folders\n"
+         "                                       walked) for file managers; --watch keeps\n"
+         "                                       the badges up to date until Ctrl+C\n"
          "       dxsign --help\n"
          "Times are UTC. The time-out (1000 ms when 0 or less) bounds the name lookup, the\n"
          "connection and the reply, each.\n";
@@ -44,6 +48,8 @@ int main(int argc, char** argv) {
     status = runExtCommand(rest);
   } else if (args[0] == "time") {
     status = runTimeCommand(rest);
+  } else if (args[0] == "emblems") {
+    status = runEmblemsCommand(rest);
   } else {
     printUsage(true);
   }
