@@ -159,6 +159,17 @@ TEST_F(Emblems, WatchFollowsWritesRenamesAndNewFolders) {
   EXPECT_EQ(emblemsOf(later), "[emblem-dxsign-signed]");
 }
 
+TEST_F(Emblems, SwitchedOffForTheUserEveryBadgeGoesAtTheNextRun) {
+  const std::string drawing = files_ + "/plan.fake";
+  writeFile(drawing, signedAnswers());
+  ASSERT_EQ(inSession(dxsign() + " emblems " + shellQuoted(files_)).status, 0);
+  ASSERT_EQ(emblemsOf(drawing), "[emblem-dxsign-signed]");
+  setEnabledValue(0);
+  const Outcome run = inSession(dxsign() + " emblems " + shellQuoted(files_));
+  EXPECT_EQ(run.out, "- " + drawing + "\n1 file, 0 signed; badges: 0 added, 1 removed\n");
+  EXPECT_EQ(emblemsOf(drawing), "");
+}
+
 TEST_F(Emblems, ExplainsWhatIsMissingAndGoesOnWithTheRest) {
   const std::string drawing = files_ + "/plan.fake";
   writeFile(drawing, signedAnswers());
