@@ -123,6 +123,8 @@ TEST_F(Overlay, ServesItsOneClassAndNothingElse) {
   ComPtr<IVexaSignFile> notOurs;
   EXPECT_EQ(a.queryTo(&notOurs), E_NOINTERFACE);
   EXPECT_EQ(notOurs.get(), nullptr);
+  EXPECT_EQ(dlsym(icon_, "_ZN7vexamor8signicon18createClassFactoryERK4GUIDPPv"), nullptr)
+      << "only the three exports are visible";
 }
 
 TEST_F(Overlay, LiveFactoriesAndHandlersKeepTheModuleLoaded) {
