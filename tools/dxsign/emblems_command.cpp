@@ -81,7 +81,9 @@ void refresh(IShellIconOverlayIdentifier* overlay, const std::vector<std::string
   std::vector<Outcome> outcomes(files.size());
   forEachParallel(files.size(), [&](size_t i) {
     Outcome& o = outcomes[i];
-    const std::u16string wide = text::utf8ToUtf16(fs::absolute(files[i]).string());
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(files[i], ec);
+    const std::u16string wide = text::utf8ToUtf16(ec ? files[i] : absolute.string());
     o.member = overlay->IsMemberOf(wide.c_str(), 0) == S_OK;
     o.change = setEmblem(files[i], kSignedEmblemName, o.member, &o.error);
   });

@@ -72,7 +72,10 @@ bool FolderWatch::addFolder(const std::string& folder, bool tree, const std::str
   }
   const int wd = inotify_add_watch(inotify_, folder.c_str(), kEvents | IN_ONLYDIR);
   if (wd < 0) {
-    *error = folder + ": " + std::strerror(errno);
+    *error = folder + ": " +
+             (errno == ENOSPC ? "the system's limit of watched folders is reached "
+                                "(sysctl fs.inotify.max_user_watches)"
+                              : std::strerror(errno));
     return false;
   }
   Watched& w = watched_[wd];
