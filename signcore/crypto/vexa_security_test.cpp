@@ -84,7 +84,11 @@ class Security : public ::testing::Test {
  protected:
   void SetUp() override {
     registry_.importBuildTree();
-    ASSERT_EQ(com::createInstance<IVexaSecurity>(CLSID_VexaSecurity, &security_), S_OK);
+    CLSID clsid{};  // as a client that knows the ProgID only
+    ASSERT_EQ(CLSIDFromProgID(u"DxSignCore.VexaSecurity.1", &clsid), S_OK);
+    ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IVexaSecurity,
+                               security_.outVoid()),
+              S_OK);
   }
 
   std::vector<CIPHER> allCiphers() {
