@@ -89,8 +89,8 @@ bool isUsable(const CIPHER& cipher) {
   csp::Md5Digest hash{};
   csp::SessionKey key;
   return SUCCEEDED(csp::randomBytes(random)) && SUCCEEDED(csp::md5(random, &hash)) &&
-         SUCCEEDED(csp::SessionKey::derive(*provider, cipher.algId, cipher.dwDefaultKeyLen, hash,
-                                           &key));
+         SUCCEEDED(
+             csp::SessionKey::derive(*provider, cipher.algId, cipher.dwDefaultKeyLen, hash, &key));
 }
 
 // Every usable cipher of every installed provider that `keep` accepts, in provider order and
@@ -187,17 +187,14 @@ class VexaSecurity final : public ComObject<VexaSecurity, IVexaSecurity> {
 
   HRESULT EnumerateAllCiphers(LONG* pElems, CIPHER*** rgCipher) override {
     return runMethod(kVexaSecurityClass, [&] {
-      return enumerateCiphers(pElems, rgCipher, [](csp::ALG_ID id) {
-        return csp::isDataEncryption(id);
-      });
+      return enumerateCiphers(pElems, rgCipher,
+                              [](csp::ALG_ID id) { return csp::isDataEncryption(id); });
     });
   }
 
   HRESULT EnumerateRC4Ciphers(LONG* pElems, CIPHER*** rgCipher) override {
     return runMethod(kVexaSecurityClass, [&] {
-      return enumerateCiphers(pElems, rgCipher, [](csp::ALG_ID id) {
-        return id == csp::CALG_RC4;
-      });
+      return enumerateCiphers(pElems, rgCipher, [](csp::ALG_ID id) { return id == csp::CALG_RC4; });
     });
   }
 
@@ -229,14 +226,12 @@ class VexaSecurity final : public ComObject<VexaSecurity, IVexaSecurity> {
     });
   }
 
-  HRESULT EncryptData(BSTR bstrPassword, CIPHER* pCipher, LONG* pcElems,
-                      BYTE** rgbData) override {
+  HRESULT EncryptData(BSTR bstrPassword, CIPHER* pCipher, LONG* pcElems, BYTE** rgbData) override {
     return runMethod(kVexaSecurityClass,
                      [&] { return transform(true, bstrPassword, pCipher, pcElems, rgbData); });
   }
 
-  HRESULT DecryptData(BSTR bstrPassword, CIPHER* pCipher, LONG* pcElems,
-                      BYTE** rgbData) override {
+  HRESULT DecryptData(BSTR bstrPassword, CIPHER* pCipher, LONG* pcElems, BYTE** rgbData) override {
     return runMethod(kVexaSecurityClass,
                      [&] { return transform(false, bstrPassword, pCipher, pcElems, rgbData); });
   }
@@ -248,8 +243,7 @@ HRESULT create(REFIID riid, void** ppv) {
 
 }  // namespace
 
-const ClassInfo kVexaSecurityClass = {CLSID_VexaSecurity,  IID_IVexaSecurity,
-                                      kProgIdVexaSecurity, "VexaSecurity",
-                                      "IVexaSecurity",     create};
+const ClassInfo kVexaSecurityClass = {CLSID_VexaSecurity, IID_IVexaSecurity, kProgIdVexaSecurity,
+                                      "VexaSecurity",     "IVexaSecurity",   create};
 
 }  // namespace vexamor::signcore

@@ -164,15 +164,13 @@ TEST_F(Security, EnumeratesEveryCipherInProviderThenAlgorithmOrder) {
     }
     return out;
   };
-  EXPECT_EQ(listing,
-            each("Microsoft Base Cryptographic Provider v1.0 1",
-                 "RC2 26114 40/40/56\nRC4 26625 40/40/56\nDES 26113 56/56/56\n") +
-                each("Microsoft Enhanced Cryptographic Provider v1.0 1", enhanced) +
-                each("Microsoft Enhanced RSA and AES Cryptographic Provider 24",
-                     enhanced +
-                         "AES 128 26126 128/128/128\nAES 192 26127 192/192/192\n"
-                         "AES 256 26128 256/256/256\n") +
-                each("Microsoft Strong Cryptographic Provider 1", enhanced));
+  EXPECT_EQ(listing, each("Microsoft Base Cryptographic Provider v1.0 1",
+                          "RC2 26114 40/40/56\nRC4 26625 40/40/56\nDES 26113 56/56/56\n") +
+                         each("Microsoft Enhanced Cryptographic Provider v1.0 1", enhanced) +
+                         each("Microsoft Enhanced RSA and AES Cryptographic Provider 24",
+                              enhanced + "AES 128 26126 128/128/128\nAES 192 26127 192/192/192\n"
+                                         "AES 256 26128 256/256/256\n") +
+                         each("Microsoft Strong Cryptographic Provider 1", enhanced));
 }
 
 TEST_F(Security, EnumeratesTheRc4CiphersOfEveryProvider) {
@@ -378,8 +376,7 @@ TEST_F(Security, BadCiphersGiveThePlatformsCodes) {
     Cipher cipher(test.type, test.provider, test.algId, test.keyLen);
     for (bool encrypting : {true, false}) {
       Buffer buffer(bytes("00112233445566778899aabbccddeeff"));
-      EXPECT_EQ(encrypting ? encrypt(cipher.c, buffer) : decrypt(cipher.c, buffer),
-                test.expected)
+      EXPECT_EQ(encrypting ? encrypt(cipher.c, buffer) : decrypt(cipher.c, buffer), test.expected)
           << std::hex << test.algId;
       EXPECT_EQ(lastError(), std::string(test.text) + "|DxSignCore.VexaSecurity.1");
       EXPECT_EQ(buffer.count, 16);

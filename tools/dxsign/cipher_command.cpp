@@ -66,18 +66,20 @@ std::string hexId(ULONG algId) {
 }
 
 // The constant names that users know the algorithms by, besides the providers' short names.
+struct ConstantName {
+  ULONG algId;
+  const char* name;
+};
+constexpr ConstantName kConstantNames[] = {
+    {0x6601, "DES"},     {0x6602, "RC2"},     {0x6603, "3DES"},    {0x6609, "3DES_112"},
+    {0x660E, "AES_128"}, {0x660F, "AES_192"}, {0x6610, "AES_256"}, {0x6801, "RC4"},
+};
+
 const char* constantName(ULONG algId) {
-  switch (algId) {
-    case 0x6601: return "DES";
-    case 0x6602: return "RC2";
-    case 0x6603: return "3DES";
-    case 0x6609: return "3DES_112";
-    case 0x660E: return "AES_128";
-    case 0x660F: return "AES_192";
-    case 0x6610: return "AES_256";
-    case 0x6801: return "RC4";
-    default: return "";
+  for (const ConstantName& c : kConstantNames) {
+    if (c.algId == algId) return c.name;
   }
+  return "";
 }
 
 // Lower case without blanks, '_' and '-', so "AES 256", "aes_256" and "AES-256" match.
@@ -105,11 +107,16 @@ ULONG preference(const CIPHER& c, ULONG bits) {
   switch (c.algId) {
     case 0x660E:
     case 0x660F:
-    case 0x6610: return 1000 + bits;
-    case 0x6603: return 900;
-    case 0x6609: return 800;
-    case 0x6601: return 0;
-    default: return bits;
+    case 0x6610:
+      return 1000 + bits;
+    case 0x6603:
+      return 900;
+    case 0x6609:
+      return 800;
+    case 0x6601:
+      return 0;
+    default:
+      return bits;
   }
 }
 
@@ -125,8 +132,7 @@ bool parseKeyLen(const std::string& text, ULONG* out) {
   char* end = nullptr;
   errno = 0;
   const unsigned long value = std::strtoul(text.c_str(), &end, 10);
-  if (text.empty() || text[0] == '-' || *end != 0 || errno != 0 || value == 0 ||
-      value > 65535) {
+  if (text.empty() || text[0] == '-' || *end != 0 || errno != 0 || value == 0 || value > 65535) {
     return false;
   }
   *out = static_cast<ULONG>(value);
@@ -181,8 +187,9 @@ std::optional<CIPHER> chooseCipher(const CipherList& list, const CipherOptions& 
   ULONG bestBits = 0;
   for (const CIPHER* c : list.records()) {
     if (options.provider &&
-        !text::equalsIgnoreCase(text::utf8ToUtf16(*options.provider),
-                                std::u16string_view(c->bstrProvName, SysStringLen(c->bstrProvName)))) {
+        !text::equalsIgnoreCase(
+            text::utf8ToUtf16(*options.provider),
+            std::u16string_view(c->bstrProvName, SysStringLen(c->bstrProvName)))) {
       continue;
     }
     if (options.algorithm && !algorithmMatches(*c, *options.algorithm)) continue;
@@ -210,8 +217,7 @@ int fail(const std::string& message) {
 }
 
 // The password as the cipher takes it: UTF-16, from text that must be UTF-8.
-std::optional<Bstr> passwordFor(const CipherOptions& options, bool encrypting,
-                                std::string* error) {
+std::optional<Bstr> passwordFor(const CipherOptions& options, bool encrypting, std::string* error) {
   const bool prompting =
       options.password.file.empty() && !options.password.fromStdin && ::isatty(STDIN_FILENO);
   std::optional<std::string> password = readPassword(options.password, "Password: ", *error);
@@ -219,7 +225,8 @@ std::optional<Bstr> passwordFor(const CipherOptions& options, bool encrypting,
   std::optional<Bstr> out;
   if (encrypting && prompting) {
     // A mistyped password would lock the data away for good.
-    std::optional<std::string> again = readPassword(options.password, "Repeat the password: ", *error);
+    std::optional<std::string> again =
+        readPassword(options.password, "Repeat the password: ", *error);
     if (!again) {
       explicit_bzero(password->data(), password->size());
       return std::nullopt;
@@ -337,7 +344,8 @@ int transformFile(bool encrypting, const std::vector<std::string>& args) {
   CoTaskMemFree(buffer);
   if (written != ERROR_SUCCESS) {
     const auto text = win32::systemMessage(written);
-    return fail("cannot write " + outPath + ": " + (text ? vexamor::text::utf16ToUtf8(*text) : "error " + std::to_string(written)));
+    return fail("cannot write " + outPath + ": " +
+                (text ? vexamor::text::utf16ToUtf8(*text) : "error " + std::to_string(written)));
   }
   std::cout << (encrypting ? "Encrypted " : "Decrypted ") << inPath << " to " << outPath << " ("
             << count << " bytes) with " << describeCipher(cipher) << ".\n";

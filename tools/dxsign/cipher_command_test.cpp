@@ -57,8 +57,7 @@ class DxsignCiphers : public ::testing::Test {
 };
 
 std::string hexOf(const std::string& bytes) {
-  return csp::testing::hexOf(
-      {reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
+  return csp::testing::hexOf({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
 }
 
 const std::string kEnhancedLines =
@@ -167,9 +166,9 @@ TEST_F(DxsignCiphers, AFailureLeavesTheOutputAsItWas) {
   EXPECT_EQ(wrong.status, 1);
   EXPECT_EQ(wrong.out, "dxsign: decrypting " + dir_ +
                            "/sealed failed: Bad Data. (0x80090005, DxSignCore.VexaSecurity.1)\n"
-                           "dxsign: the password is wrong, or " + dir_ +
-                           "/sealed was not encrypted with AES 256 (256-bit key) of " + kAes +
-                           "\n");
+                           "dxsign: the password is wrong, or " +
+                           dir_ + "/sealed was not encrypted with AES 256 (256-bit key) of " +
+                           kAes + "\n");
   EXPECT_EQ(read("out"), "old contents");
   write("short", "12345");
   EXPECT_EQ(crypt("decrypt", "short", "out").status, 1);

@@ -16,8 +16,8 @@ namespace {
 bool readType(HKEY providerKey, DWORD* type) {
   DWORD valueType = REG_NONE;
   DWORD size = sizeof *type;
-  return RegQueryValueExW(providerKey, u"Type", nullptr, &valueType,
-                          reinterpret_cast<BYTE*>(type), &size) == ERROR_SUCCESS &&
+  return RegQueryValueExW(providerKey, u"Type", nullptr, &valueType, reinterpret_cast<BYTE*>(type),
+                          &size) == ERROR_SUCCESS &&
          valueType == REG_DWORD && size == sizeof *type;
 }
 
@@ -77,7 +77,8 @@ std::string providerRegistrationText() {
   std::string out;
   for (const ProviderInfo& provider : knownProviders()) {
     char type[32];
-    std::snprintf(type, sizeof type, "\"Type\"=dword:%08x\n\n", static_cast<unsigned>(provider.type));
+    std::snprintf(type, sizeof type, "\"Type\"=dword:%08x\n\n",
+                  static_cast<unsigned>(provider.type));
     out += "[HKEY_LOCAL_MACHINE\\" + text::utf16ToUtf8(kProviderKeyPath) + "\\" +
            text::utf16ToUtf8(provider.name) + "]\n" + type;
   }

@@ -54,8 +54,7 @@ TEST_F(Providers, OpeningFailsAsThePlatformFails) {
   EXPECT_EQ(opened, nullptr);
   EXPECT_EQ(openProvider(MS_ENH_RSA_AES_PROV, PROV_RSA_FULL, &opened), NTE_PROV_TYPE_NO_MATCH);
   EXPECT_EQ(openProvider(MS_DEF_PROV, PROV_RSA_AES, &opened), NTE_PROV_TYPE_NO_MATCH);
-  EXPECT_EQ(openProvider(u"Microsoft Base Cryptographic Provider", 1, &opened),
-            NTE_KEYSET_NOT_DEF);
+  EXPECT_EQ(openProvider(u"Microsoft Base Cryptographic Provider", 1, &opened), NTE_KEYSET_NOT_DEF);
   EXPECT_EQ(openProvider(u"", 1, &opened), NTE_KEYSET_NOT_DEF);
   // A name never reaches a key below the provider's own.
   import(kKey + "Microsoft Base Cryptographic Provider v1.0\\Sub]\n\"Type\"=dword:00000001\n");

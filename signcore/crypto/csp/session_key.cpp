@@ -18,14 +18,10 @@ struct CipherShape {
 };
 
 constexpr CipherShape kShapes[] = {
-    {CALG_RC2, "RC2-CBC", 0, false},
-    {CALG_RC4, "RC4", 0, false},
-    {CALG_DES, "DES-CBC", 8, false},
-    {CALG_3DES_112, "DES-EDE-CBC", 16, false},
-    {CALG_3DES, "DES-EDE3-CBC", 24, false},
-    {CALG_AES_128, "AES-128-CBC", 16, true},
-    {CALG_AES_192, "AES-192-CBC", 24, true},
-    {CALG_AES_256, "AES-256-CBC", 32, true},
+    {CALG_RC2, "RC2-CBC", 0, false},         {CALG_RC4, "RC4", 0, false},
+    {CALG_DES, "DES-CBC", 8, false},         {CALG_3DES_112, "DES-EDE-CBC", 16, false},
+    {CALG_3DES, "DES-EDE3-CBC", 24, false},  {CALG_AES_128, "AES-128-CBC", 16, true},
+    {CALG_AES_192, "AES-192-CBC", 24, true}, {CALG_AES_256, "AES-256-CBC", 32, true},
 };
 
 const CipherShape* findShape(ALG_ID algId) {

@@ -70,8 +70,7 @@ class SessionKey {
   HRESULT decrypt(std::span<const uint8_t> in, std::span<uint8_t> out, size_t* written) const;
 
  private:
-  HRESULT run(bool encrypting, std::span<const uint8_t> in, uint8_t* out,
-              size_t* written) const;
+  HRESULT run(bool encrypting, std::span<const uint8_t> in, uint8_t* out, size_t* written) const;
 
   ALG_ID algId_ = 0;
   DWORD bits_ = 0;

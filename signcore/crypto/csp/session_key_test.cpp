@@ -59,7 +59,6 @@ HRESULT decrypt(const SessionKey& key, std::span<const uint8_t> data, std::vecto
   return hr;
 }
 
-
 TEST(KeyDerivation, HashesTheUtf16CodeUnitsOfThePassword) {
   EXPECT_EQ(hexOf(passwordDigest()), "d2b2486ed2761f58384feaace5a2bd99");
   Md5Digest empty{};
