@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -274,14 +275,22 @@ int listCiphers(IVexaSecurity* security) {
   return kSuccess;
 }
 
+// The whole file, which must fit one call: the component takes at most 2 GB at once.
 bool readWholeFile(const std::string& path, std::vector<uint8_t>* out, std::string* error) {
+  constexpr uintmax_t kLargest = static_cast<uintmax_t>(INT32_MAX) - 64;
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     *error = "cannot read " + path + ": " + std::strerror(errno);
     return false;
   }
+  std::error_code ignored;
+  const uintmax_t size = std::filesystem::file_size(path, ignored);
+  if (!ignored && size > kLargest) {
+    *error = path + " is too large: at most 2 GB can be encrypted or decrypted at once";
+    return false;
+  }
   out->assign(std::istreambuf_iterator<char>(in), {});
-  if (in.bad()) {
+  if (in.bad() || out->size() > kLargest) {
     *error = "cannot read " + path;
     return false;
   }
@@ -314,9 +323,6 @@ int transformFile(bool encrypting, const std::vector<std::string>& args) {
   std::vector<uint8_t> data;
   std::string error;
   if (!readWholeFile(inPath, &data, &error)) return fail(error);
-  if (data.size() > static_cast<size_t>(INT32_MAX) - 64) {
-    return fail(inPath + " is too large: at most 2 GB can be encrypted at once");
-  }
   const std::optional<Bstr> password = passwordFor(options, encrypting, &error);
   if (!password) return fail(error);
 
