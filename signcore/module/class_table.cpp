@@ -1,5 +1,6 @@
 #include "signcore/module/class_table.h"
 
+#include "signcore/crypto/vexa_security.h"
 #include "signcore/crypto/vexa_signature.h"
 #include "signcore/crypto/vexa_system_time.h"
 #include "signcore/module/vexa_find_sign_file.h"
@@ -11,6 +12,7 @@ constexpr const ClassInfo* kClasses[] = {
     &kVexaFindSignFileClass,
     &kVexaSignatureClass,
     &kVexaSystemTimeClass,
+    &kVexaSecurityClass,
 };
 
 }  // namespace

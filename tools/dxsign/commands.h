@@ -15,6 +15,8 @@ constexpr int kUsage = 2;
 int runExtCommand(const std::vector<std::string>& args);
 // time [SERVER] [--timeout MS]
 int runTimeCommand(const std::vector<std::string>& args);
+// ciphers | encrypt IN OUT [options] | decrypt IN OUT [options]
+int runCipherCommand(const std::string& verb, const std::vector<std::string>& args);
 // emblems PATH... [--watch]
 int runEmblemsCommand(const std::vector<std::string>& args);
 

@@ -19,6 +19,16 @@ void printUsage(bool toError) {
          "       dxsign time [SERVER[:PORT]] [--timeout MS]\n"
          "                                       the time of an RFC 868 server (port 37),\n"
          "                                       or of the local clock without SERVER\n"
+         "       dxsign ciphers                  list the usable ciphers of the installed\n"
+         "                                       providers\n"
+         "       dxsign encrypt IN OUT [CIPHER] [PASSWORD]\n"
+         "       dxsign decrypt IN OUT [CIPHER] [PASSWORD]\n"
+         "                                       encrypt or decrypt the file IN into OUT with\n"
+         "                                       a key derived from a password\n"
+         "         CIPHER: --provider NAME, --alg NAME (\"AES 256\", AES_256, RC4, 0x6801),\n"
+         "                 --keylen BITS; the strongest usable cipher (AES 256) by default\n"
+         "         PASSWORD: --password-file FILE (its first line) or --password-stdin;\n"
+         "                 asked for on a terminal otherwise, never taken from the command line\n"
          "       dxsign emblems PATH... [--watch]\n"
          "                                       badge the signed files among PATH (folders\n"
          "                                       walked) for file managers; --watch keeps\n"
@@ -48,6 +58,8 @@ int main(int argc, char** argv) {
     status = runExtCommand(rest);
   } else if (args[0] == "time") {
     status = runTimeCommand(rest);
+  } else if (args[0] == "ciphers" || args[0] == "encrypt" || args[0] == "decrypt") {
+    status = runCipherCommand(args[0], rest);
   } else if (args[0] == "emblems") {
     status = runEmblemsCommand(rest);
   } else {
