@@ -138,8 +138,7 @@ std::size_t prevSolid(const std::vector<Token>& toks, std::size_t i) {
 
 // The upper-cased bare word at `i`; "" for any other token and for no token.
 std::string wordAt(const std::vector<Token>& toks, std::size_t i) {
-  return i < toks.size() && toks[i].kind == Tok::kWord ? toUpperAscii(toks[i].text)
-                                                       : std::string();
+  return i < toks.size() && toks[i].kind == Tok::kWord ? toUpperAscii(toks[i].text) : std::string();
 }
 
 bool isPunct(const std::vector<Token>& toks, std::size_t i, std::string_view p) {
@@ -293,8 +292,8 @@ Result<SqlStatement> translateJetSql(std::string_view jet) {
   // Only the dialect's own statements reach the engine: anything else
   // (ATTACH, PRAGMA, VACUUM INTO, ...) could reach files or settings that
   // a query has no business with.
-  const bool tableDdl = (verb == "DROP" || verb == "ALTER") &&
-                        wordAt(toks, nextSolid(toks, verbAt)) == "TABLE";
+  const bool tableDdl =
+      (verb == "DROP" || verb == "ALTER") && wordAt(toks, nextSolid(toks, verbAt)) == "TABLE";
   if (verb != "SELECT" && verb != "INSERT" && verb != "UPDATE" && verb != "DELETE" &&
       verb != "CREATE" && !tableDdl)
     return Status::error(ErrorCode::kSyntax,

@@ -143,9 +143,9 @@ TEST(JetSqlTest, OnlyTheDialectsStatementsReachTheEngine) {
     auto r = translateJetSql(accepted);
     EXPECT_TRUE(r.ok()) << accepted << ": " << r.status().message();
   }
-  for (const char* size : {"CREATE TABLE t (a TEXT(0))", "CREATE TABLE t (a TEXT(256))",
-                           "CREATE TABLE t (a TEXT(99999999999999999999))",
-                           "CREATE TABLE t (a TEXT(1.5))"}) {
+  for (const char* size :
+       {"CREATE TABLE t (a TEXT(0))", "CREATE TABLE t (a TEXT(256))",
+        "CREATE TABLE t (a TEXT(99999999999999999999))", "CREATE TABLE t (a TEXT(1.5))"}) {
     auto r = translateJetSql(size);
     EXPECT_FALSE(r.ok()) << size;
   }

@@ -39,8 +39,8 @@ TEST(ScriptTest, RunsStatementsAndNamesTheOneThatFails) {
 }
 
 TEST(ScriptTest, StrayWordsAreAnErrorWithAMessageAndTouchNoOtherFile) {
-  const auto dir = std::filesystem::temp_directory_path() /
-                   ("sq_script_stray_" + std::to_string(::getpid()));
+  const auto dir =
+      std::filesystem::temp_directory_path() / ("sq_script_stray_" + std::to_string(::getpid()));
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
   {
@@ -51,8 +51,7 @@ TEST(ScriptTest, StrayWordsAreAnErrorWithAMessageAndTouchNoOtherFile) {
       EXPECT_FALSE(s.ok()) << script;
       EXPECT_NE(s.message().find("Invalid SQL statement"), std::string::npos) << s.message();
     }
-    const std::string attach =
-        "ATTACH DATABASE '" + (dir / "other.db").string() + "' AS other;";
+    const std::string attach = "ATTACH DATABASE '" + (dir / "other.db").string() + "' AS other;";
     EXPECT_FALSE(runScript(db.value(), attach).ok());
     EXPECT_FALSE(std::filesystem::exists(dir / "other.db"));
   }

@@ -124,8 +124,8 @@ TEST_F(ProjectFileTest, FileSystemsWithoutNoReplaceRenameMakeProjectsWithoutAQue
 TEST_F(ProjectFileTest, ReadOnlyTemplateGivesAProjectWithTheUsersMode) {
   const std::string folder = home_.path("program");
   std::filesystem::create_directories(folder);
-  ASSERT_TRUE(copyFile(std::string(VEXAMOR_TEST_BIN_DIR) + "/File.tpl", folder + "/File.tpl",
-                       false));
+  ASSERT_TRUE(
+      copyFile(std::string(VEXAMOR_TEST_BIN_DIR) + "/File.tpl", folder + "/File.tpl", false));
   ::chmod((folder + "/File.tpl").c_str(), 0444);
   setProgramFolder(folder);
   const mode_t saved = ::umask(027);

@@ -130,8 +130,9 @@ bool copyFile(const std::string& source, const std::string& target, bool overwri
   if (ok && overwrite && targetExists) ok = ::fchmod(out.get(), existing.st_mode & 07777) == 0;
   ok = ok && ::fsync(out.get()) == 0;
   ok = out.close() && ok;
-  if (ok) ok = overwrite ? ::rename(temp.c_str(), target.c_str()) == 0
-                         : publishWithoutReplacing(temp, target);
+  if (ok)
+    ok = overwrite ? ::rename(temp.c_str(), target.c_str()) == 0
+                   : publishWithoutReplacing(temp, target);
   if (!ok) ::unlink(temp.c_str());
   if (ok) syncFolder(folder);
   return ok;
