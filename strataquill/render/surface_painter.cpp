@@ -52,6 +52,7 @@ struct Painter {
   }
   void operator()(const TextOp& op) const {
     p.save();
+    if (!op.clip.isNull()) p.setClipRect(op.clip, Qt::IntersectClip);
     p.setPen(toColor(op.color));
     p.setFont(op.font);
     p.translate(op.origin);
