@@ -381,8 +381,8 @@ TEST_F(PrintDialogTest, APrinterThatCannotStartIsReportedAndNothingCountsAsPrint
   drawPages(ctx, options, "B-1", kToPrinter, "B-1 -- site.sq2", kBoringLog, false, result);
   EXPECT_EQ(result, 0);
   ASSERT_EQ(prompts_.messageTexts().size(), 1u);
-  EXPECT_EQ(prompts_.messageTexts()[0], "The document B-1 -- site.sq2 could not be printed: " +
-                                            p.printed + " cannot be started.");
+  EXPECT_EQ(prompts_.messageTexts()[0], "The document B-1 -- site.sq2 was not printed: the file " +
+                                            p.printed + " could not be opened.");
   EXPECT_EQ(prompts_.seen()[0].title, "Strataquill");
 
   // The dialog stops at the first boring that did not print.

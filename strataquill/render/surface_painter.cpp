@@ -171,7 +171,9 @@ PrintOutcome printDocument(const SurfaceDocument& doc, QPrinter& printer, int co
     for (int i = 0; i < pages; ++i) {
       if (progress) {
         if (progress->cancelRequested()) {
-          // Qt's own engines cannot abort a job; a file they wrote is removed.
+          // An engine that cannot abort (Qt's PDF and CUPS engines send a
+          // job only as it ends) gets no further pages; a file it wrote is
+          // removed.
           if (!printer.abort()) {
             painter.end();
             if (printer.outputFormat() == QPrinter::PdfFormat &&
@@ -193,16 +195,17 @@ PrintOutcome printDocument(const SurfaceDocument& doc, QPrinter& printer, int co
 
 std::string printFailureMessage(PrintOutcome outcome, const QPrinter& printer,
                                 const QString& documentName) {
-  const QString device = printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName()
-                                                                       : printer.printerName();
-  const QString where = device.isEmpty() ? QStringLiteral("the printer") : device;
+  const bool toFile = printer.outputFormat() == QPrinter::PdfFormat;
+  const QString name = toFile ? printer.outputFileName() : printer.printerName();
+  const QString where = (toFile ? QStringLiteral("the file ") : QStringLiteral("the printer ")) +
+                        (name.isEmpty() ? QStringLiteral("(none)") : name);
   switch (outcome) {
     case PrintOutcome::kNotStarted:
-      return QStringLiteral("The document %1 could not be printed: %2 cannot be started.")
+      return QStringLiteral("The document %1 was not printed: %2 could not be opened.")
           .arg(documentName, where)
           .toStdString();
     case PrintOutcome::kFailed:
-      return QStringLiteral("The document %1 could not be printed: %2 reported an error.")
+      return QStringLiteral("The document %1 was not printed: %2 reported an error.")
           .arg(documentName, where)
           .toStdString();
     case PrintOutcome::kPrinted:
