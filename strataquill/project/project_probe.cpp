@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "strataquill/db/database.h"
 #include "strataquill/project/project_schema.h"
@@ -29,8 +30,8 @@ ProjectFileState ProbeProjectFile(const std::string& path) {
   if (!rs.ok() && rs.status().code() != db::ErrorCode::kNoSuchTable)
     return ProjectFileState::kNotAProject;
   // Saving needs the file and, for the engine's journal, its folder.
-  std::string folder = path.substr(0, path.find_last_of('/') + 1);
-  if (folder.empty()) folder = ".";
+  const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+  const std::filesystem::path folder = parent.empty() ? std::filesystem::path(".") : parent;
   if (::access(path.c_str(), W_OK) != 0 || ::access(folder.c_str(), W_OK) != 0)
     return ProjectFileState::kReadOnly;
   return ProjectFileState::kProject;
