@@ -186,7 +186,8 @@ class ShapeIconEngine final : public QIconEngine {
 
   QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
                        qreal scale) override {
-    QPixmap pm = pixmap(size * scale, mode, state);
+    // `size` is in device pixels already.
+    QPixmap pm = pixmap(size, mode, state);
     pm.setDevicePixelRatio(scale);
     return pm;
   }
