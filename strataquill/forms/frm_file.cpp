@@ -180,7 +180,10 @@ class Group {
     grid_->addWidget(caption, rows_, 0);
     auto* line = new QHBoxLayout;
     for (QWidget* c : controls) line->addWidget(c, qobject_cast<QComboBox*>(c) ? 0 : 1);
-    grid_->addLayout(line, rows_++, 1);
+    grid_->addLayout(line, rows_, 1);
+    // The rows stay together at the top of a frame taller than they need.
+    grid_->setRowStretch(rows_, 0);
+    grid_->setRowStretch(++rows_, 1);
     return *this;
   }
   QGroupBox* box() const { return box_; }

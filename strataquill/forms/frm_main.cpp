@@ -785,43 +785,28 @@ static void runEditCommand(EditCommand command, widgets::BoundGrid* grid, QWidge
     prompts().beep();
 }
 
+void frmMain::editFocusedControl(int command) {
+  widgets::BoundGrid* grid;
+  QWidget* text;
+  focusedControl(&grid, &text);
+  runEditCommand(static_cast<EditCommand>(command), grid, text);
+  updateMenus();
+}
+
 void frmMain::mnuCut_Click() {
-  widgets::BoundGrid* grid;
-  QWidget* text;
-  focusedControl(&grid, &text);
-  runEditCommand(EditCommand::kCut, grid, text);
-  updateMenus();
+  editFocusedControl(static_cast<int>(EditCommand::kCut));
 }
-
 void frmMain::mnuCopy_Click() {
-  widgets::BoundGrid* grid;
-  QWidget* text;
-  focusedControl(&grid, &text);
-  runEditCommand(EditCommand::kCopy, grid, text);
+  editFocusedControl(static_cast<int>(EditCommand::kCopy));
 }
-
 void frmMain::mnuPaste_Click() {
-  widgets::BoundGrid* grid;
-  QWidget* text;
-  focusedControl(&grid, &text);
-  runEditCommand(EditCommand::kPaste, grid, text);
-  updateMenus();
+  editFocusedControl(static_cast<int>(EditCommand::kPaste));
 }
-
 void frmMain::mnuInsertRow_Click() {
-  widgets::BoundGrid* grid;
-  QWidget* text;
-  focusedControl(&grid, &text);
-  runEditCommand(EditCommand::kInsertRow, grid, text);
-  updateMenus();
+  editFocusedControl(static_cast<int>(EditCommand::kInsertRow));
 }
-
 void frmMain::mnuDeleteRow_Click() {
-  widgets::BoundGrid* grid;
-  QWidget* text;
-  focusedControl(&grid, &text);
-  runEditCommand(EditCommand::kDeleteRow, grid, text);
-  updateMenus();
+  editFocusedControl(static_cast<int>(EditCommand::kDeleteRow));
 }
 
 void frmMain::watchFocus(QWidget* now) {

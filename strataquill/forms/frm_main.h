@@ -149,6 +149,8 @@ class frmMain : public QMainWindow, public render::PrintContext {
   bool isShortcutTarget(QObject* object) const;
   void watchFocus(QWidget* now);
   void showIntervalProblems(int count);
+  // Runs a Cut, Copy, Paste, Insert Row or Delete Row on the focused control.
+  void editFocusedControl(int command);
   void notYetAvailable(const char* what);
 
   AppState state_;

@@ -4,6 +4,8 @@
 #include "strataquill/project/project_test_support.h"
 #include "strataquill/shell/file_copy.h"
 
+#include <sqlite3.h>
+
 namespace sq::project {
 namespace {
 
@@ -47,6 +49,31 @@ class BoringsTest : public ProjectTest {
 
   std::string path_;
 };
+
+TEST_F(BoringsTest, StructureCheckIndexesEveryPerBoringTableOnce) {
+  auto indexes = [&] {
+    sqlite3* raw = nullptr;
+    sqlite3_open_v2(path_.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    std::vector<std::string> out;
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(raw,
+                       "SELECT tbl_name || ':' || sql FROM sqlite_master WHERE type = 'index' "
+                       "AND sql IS NOT NULL ORDER BY tbl_name",
+                       -1, &st, nullptr);
+    while (sqlite3_step(st) == SQLITE_ROW)
+      out.push_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+    sqlite3_finalize(st);
+    sqlite3_close(raw);
+    return out;
+  };
+  const auto first = indexes();
+  ASSERT_EQ(first.size(), 4u);
+  for (const std::string& index : first) EXPECT_NE(index.find("(\"BoringName\")"), std::string::npos);
+  ASSERT_TRUE(CreateBoringRow(path_, "B-1"));
+  CheckFileFormat(path_);
+  EXPECT_EQ(indexes(), first) << "a second check adds nothing";
+  EXPECT_EQ(ReadBoringList(path_), std::vector<std::string>{"B-1"});
+}
 
 TEST_F(BoringsTest, ListIsSortedWithoutBlankNamesAndKeepsDuplicates) {
   for (const char* name : {"mw-2", "B-1", "   ", "", "MW-1", "B-1", " lead"})

@@ -29,15 +29,19 @@ bool RecordsetModel::Row::dirty() const {
 RecordsetModel::RecordsetModel(QObject* parent) : QAbstractTableModel(parent) {}
 RecordsetModel::~RecordsetModel() = default;
 
-void RecordsetModel::setColumns(std::vector<ColumnSpec> columns) {
-  beginResetModel();
-  columns_ = std::move(columns);
+void RecordsetModel::dropRows() {
   rows_.clear();
   rs_.reset();
   live_.clear();
   removed_.clear();
   notes_.clear();
   rawCount_ = 0;
+}
+
+void RecordsetModel::setColumns(std::vector<ColumnSpec> columns) {
+  beginResetModel();
+  columns_ = std::move(columns);
+  dropRows();
   endResetModel();
 }
 
@@ -64,12 +68,7 @@ void RecordsetModel::setSpareRows(int count) {
 
 void RecordsetModel::clear() {
   beginResetModel();
-  rows_.clear();
-  rs_.reset();
-  live_.clear();
-  removed_.clear();
-  notes_.clear();
-  rawCount_ = 0;
+  dropRows();
   endResetModel();
   emit cellsEdited();
 }

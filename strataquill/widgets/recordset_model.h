@@ -130,6 +130,7 @@ class RecordsetModel : public QAbstractTableModel {
     bool dirty() const;
   };
 
+  void dropRows();
   bool isNumeric(int column) const { return columns_[column].kind == CellKind::kNumber; }
   bool refused(const Row& row, int column) const;
   bool blank(const Row& row) const;
