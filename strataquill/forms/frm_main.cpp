@@ -534,6 +534,10 @@ void frmMain::printDispatch(int destination) {
   render::frmPrint dialog(*this, this);
   print_ = &dialog;
   dialog.prepare(destination, title, reportType);
+  // Centred over this window at the size its contents need, so all of it,
+  // OK included, is on the screen.
+  dialog.adjustSize();
+  dialog.move(frameGeometry().center() - dialog.rect().center());
   execModal(dialog);
 }
 
