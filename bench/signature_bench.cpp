@@ -108,8 +108,8 @@ struct Environment {
   const signcore::testing::TestPki& pki = signcore::testing::TestPki::get();
   signcore::testing::TempCertificateFolder certificates;
   com::ComPtr<IVexaSignature> signature;
-  std::string blob;             // the last signature made, for verifying
-  double evpSeconds = 0;        // the baseline of this run
+  std::string blob;       // the last signature made, for verifying
+  double evpSeconds = 0;  // the baseline of this run
 };
 
 Environment& environment() {
@@ -185,9 +185,9 @@ void BM_VerifySignature(benchmark::State& state) {
     LONG result = 0;
     const long before = peakKib(true);
     const auto start = Clock::now();
-    const HRESULT hr = env.signature->VerifySignature(
-        &source, static_cast<LONG>(env.blob.size()), reinterpret_cast<BYTE*>(env.blob.data()),
-        &result);
+    const HRESULT hr =
+        env.signature->VerifySignature(&source, static_cast<LONG>(env.blob.size()),
+                                       reinterpret_cast<BYTE*>(env.blob.data()), &result);
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     const long after = peakKib(false);
     if (hr != S_OK || result != 1) {

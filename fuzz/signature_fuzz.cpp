@@ -11,11 +11,11 @@
 
 #include "platform/com/bstr.h"
 #include "platform/com/error_info.h"
+#include "signature_fuzz_content.h"
 #include "signcore/crypto/cert_store.h"
 #include "signcore/crypto/crypt_codes.h"
 #include "signcore/crypto/testing/memory_data.h"
 #include "signcore/crypto/vexa_signature.h"
-#include "signature_fuzz_content.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <fstream>
 #include <string>
 
+#include "signature_fuzz_content.h"
 #include "signcore/crypto/signed_data.h"
 #include "signcore/crypto/testing/test_pki.h"
-#include "signature_fuzz_content.h"
 
 using namespace vexamor;
 using signcore::testing::TestCertificate;
@@ -30,21 +30,12 @@ std::string sign(const TestCertificate& signer, const std::u16string& timestamp,
   return blob;
 }
 
-std::string encode(PKCS7* p7) {
-  unsigned char* der = nullptr;
-  const int n = i2d_PKCS7(p7, &der);
-  std::string bytes(reinterpret_cast<char*>(der), static_cast<size_t>(n > 0 ? n : 0));
-  OPENSSL_free(der);
-  return bytes;
-}
-
 // The blob with its first signer's signer infos changed by `change`.
 template <class Change>
 std::string edited(const std::string& blob, Change change) {
-  const auto* p = reinterpret_cast<const unsigned char*>(blob.data());
-  ossl::Pkcs7 p7(d2i_PKCS7(nullptr, &p, static_cast<long>(blob.size())));
+  ossl::Pkcs7 p7 = signcore::testing::decodePkcs7(blob);
   change(p7.get());
-  return encode(p7.get());
+  return signcore::testing::encodePkcs7(p7.get());
 }
 
 }  // namespace
@@ -71,27 +62,24 @@ int main(int argc, char** argv) {
                                                                PKCS7_SIGNER_INFO_free);
                                  p7->d.sign->signer_info = sk_PKCS7_SIGNER_INFO_new_null();
                                })},
-      {"two-signers.p7s", edited(noted,
-                                 [](PKCS7* p7) {
-                                   PKCS7_SIGNER_INFO* first =
-                                       sk_PKCS7_SIGNER_INFO_value(p7->d.sign->signer_info, 0);
-                                   sk_PKCS7_SIGNER_INFO_push(
-                                       p7->d.sign->signer_info,
-                                       static_cast<PKCS7_SIGNER_INFO*>(ASN1_item_dup(
-                                           ASN1_ITEM_rptr(PKCS7_SIGNER_INFO), first)));
-                                 })},
-      {"note-not-octets.p7s", edited(noted,
-                                     [](PKCS7* p7) {
-                                       PKCS7_SIGNER_INFO* si = sk_PKCS7_SIGNER_INFO_value(
-                                           p7->d.sign->signer_info, 0);
-                                       sk_X509_ATTRIBUTE_pop_free(si->unauth_attr,
-                                                                  X509_ATTRIBUTE_free);
-                                       si->unauth_attr = nullptr;
-                                       ASN1_INTEGER* n = ASN1_INTEGER_new();
-                                       ASN1_INTEGER_set(n, 19);
-                                       PKCS7_add_attribute(si, NID_subject_key_identifier,
-                                                           V_ASN1_INTEGER, n);
-                                     })},
+      {"two-signers.p7s",
+       edited(noted,
+              [](PKCS7* p7) {
+                PKCS7_SIGNER_INFO* first = sk_PKCS7_SIGNER_INFO_value(p7->d.sign->signer_info, 0);
+                sk_PKCS7_SIGNER_INFO_push(p7->d.sign->signer_info,
+                                          static_cast<PKCS7_SIGNER_INFO*>(ASN1_item_dup(
+                                              ASN1_ITEM_rptr(PKCS7_SIGNER_INFO), first)));
+              })},
+      {"note-not-octets.p7s",
+       edited(noted,
+              [](PKCS7* p7) {
+                PKCS7_SIGNER_INFO* si = sk_PKCS7_SIGNER_INFO_value(p7->d.sign->signer_info, 0);
+                sk_X509_ATTRIBUTE_pop_free(si->unauth_attr, X509_ATTRIBUTE_free);
+                si->unauth_attr = nullptr;
+                ASN1_INTEGER* n = ASN1_INTEGER_new();
+                ASN1_INTEGER_set(n, 19);
+                PKCS7_add_attribute(si, NID_subject_key_identifier, V_ASN1_INTEGER, n);
+              })},
   };
   for (const auto& seed : seeds) {
     std::ofstream(std::string(argv[1]) + "/" + seed.name, std::ios::binary) << seed.bytes;

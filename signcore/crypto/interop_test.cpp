@@ -1,50 +1,27 @@
 // Signatures meet a client we did not write: the openssl command verifies what
 // ComputeSignature makes and makes what VerifySignature checks. The way a new user goes, too:
 // a PKCS #12 file imported with dxsign, then signing through the class's ProgID.
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <fstream>
 
 #include "platform/com/utf.h"
 #include "signcore/crypto/crypt_codes.h"
 #include "signcore/crypto/signature_fixture.h"
+#include "signcore/crypto/testing/run_command.h"
 
 namespace vexamor::signcore {
 namespace {
 
 using testing::TestCertificate;
 
-struct Shell {
-  int status;
-  std::string out;
-};
+using Shell = testing::CommandOutcome;
 
 Shell shell(const std::string& command) {
-  Shell result{-1, ""};
-  FILE* pipe = popen((command + " 2>&1 </dev/null").c_str(), "r");
-  if (pipe == nullptr) return result;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, n);
-  const int status = pclose(pipe);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
+  return testing::runCommand(command);
 }
 
 std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// UTF-16LE with its terminating zero: the note as it is signed.
-std::string utf16le(std::u16string_view text) {
-  std::string bytes;
-  for (char16_t c : text) {
-    bytes += static_cast<char>(c & 0xFF);
-    bytes += static_cast<char>(c >> 8);
-  }
-  return bytes + std::string(2, '\0');
 }
 
 class Interop : public SignatureTest {
@@ -98,7 +75,7 @@ TEST_F(Interop, TheNoteIsSignedLastAndShownAsTheOneUnsignedAttribute) {
   const std::u16string timestamp = u"1/2/2003/4/5/6/time";
   std::string blob;
   ASSERT_EQ(signWith(pki().rsaSigner, data_, &blob, &comment, &timestamp), S_OK);
-  const std::string note = utf16le(u"19;" + timestamp + comment);
+  const std::string note = testing::storedNote(u"19;" + timestamp + comment);
   Shell run = smimeVerify(blob, data_ + note, true);
   EXPECT_EQ(run.status, 0) << run.out;
   EXPECT_NE(smimeVerify(blob, data_, false).status, 0);
@@ -127,7 +104,7 @@ TEST_F(Interop, WeVerifyDetachedSignaturesMadeByOpenssl) {
   const std::string out = certificates_.folder() + "/openssl.p7s";
   for (const std::string& extra : {std::string(" -noattr"), std::string()}) {
     const Shell run = shell("openssl cms -sign -binary -outform DER -in " + content + " -signer " +
-                          cert + " -inkey " + key + " -out " + out + extra);
+                            cert + " -inkey " + key + " -out " + out + extra);
     ASSERT_EQ(run.status, 0) << run.out;
     const std::string blob = readFile(out);
     LONG result = 0;
@@ -139,7 +116,7 @@ TEST_F(Interop, WeVerifyDetachedSignaturesMadeByOpenssl) {
   }
   // A signature that leaves out the signer's certificate names a signer we cannot find.
   const Shell run = shell("openssl cms -sign -binary -noattr -nocerts -outform DER -in " + content +
-                        " -signer " + cert + " -inkey " + key + " -out " + out);
+                          " -signer " + cert + " -inkey " + key + " -out " + out);
   ASSERT_EQ(run.status, 0) << run.out;
   LONG result = 0;
   EXPECT_EQ(verify(readFile(out), data_, &result), CRYPT_E_SIGNER_NOT_FOUND);
@@ -176,7 +153,7 @@ TEST_F(Interop, ImportedPkcs12SignsThroughTheProgId) {
   LONG result = 0;
   EXPECT_EQ(verify(blob, data_, &result), S_OK);
   EXPECT_EQ(result, 1);
-  run = smimeVerify(blob, data_ + utf16le(u"0;" + comment), true);
+  run = smimeVerify(blob, data_ + testing::storedNote(u"0;" + comment), true);
   EXPECT_EQ(run.status, 0) << run.out;
 
   const Extracted info = extract(blob);

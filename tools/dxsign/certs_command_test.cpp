@@ -33,10 +33,7 @@ class DxsignCerts : public ::testing::Test {
     return path;
   }
 
-  // "dxsign certs ..." with standard input from nowhere, so no test waits at a prompt.
-  static Outcome certs(const std::string& args) {
-    return run("dxsign certs " + args + " </dev/null");
-  }
+  static Outcome certs(const std::string& args) { return run("dxsign certs " + args); }
 
   static const TestPki& pki() { return TestPki::get(); }
 
