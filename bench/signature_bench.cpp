@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -89,7 +90,6 @@ long peakKib(bool reset) {
 
 struct Environment {
   Environment() {
-    std::string registry = "/tmp/vexamor-signature-bench-XXXXXX";
     if (mkdtemp(registry.data()) == nullptr) std::abort();
     setenv("VEXAMOR_REGISTRY", registry.c_str(), 1);
     std::ifstream reg(std::string(VEXAMOR_BENCH_BIN_DIR) + "/DxSignCore16.reg", std::ios::binary);
@@ -105,6 +105,13 @@ struct Environment {
     }
   }
 
+  ~Environment() {
+    signature.reset();
+    std::error_code ignored;
+    std::filesystem::remove_all(registry, ignored);
+  }
+
+  std::string registry = "/tmp/vexamor-signature-bench-XXXXXX";
   const signcore::testing::TestPki& pki = signcore::testing::TestPki::get();
   signcore::testing::TempCertificateFolder certificates;
   com::ComPtr<IVexaSignature> signature;
