@@ -98,6 +98,7 @@ constexpr Message kMessages[] = {
     {0x80090003, "Bad Key."},
     {0x80090004, "Bad Length."},
     {0x80090005, "Bad Data."},
+    {0x80090006, "Invalid Signature."},
     {0x80090008, "Invalid algorithm specified."},
     {0x80090009, "Invalid flags specified."},
     {0x8009000A, "Invalid type specified."},
@@ -109,6 +110,14 @@ constexpr Message kMessages[] = {
     {0x8009001B, "Provider type does not match registered value."},
     {0x8009001E, "Provider DLL could not be found."},
     {0x80090020, "An internal error occurred."},
+    {0x80091002, "Unknown cryptographic algorithm."},
+    {0x80091004, "Invalid cryptographic message type."},
+    {0x80091007, "The hash value is not correct."},
+    {0x8009100E, "Cannot find the original signer."},
+    {0x80092004, "Cannot find object or property."},
+    {0x8009200E, "The signed cryptographic message does not have a signer for the specified signer index."},
+    {0x80093102, "ASN1 unexpected end of data."},
+    {0x8009310B, "ASN1 bad tag value met."},
     {0x80096004, "The signature of the certificate cannot be verified."},
 };
 

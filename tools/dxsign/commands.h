@@ -13,6 +13,8 @@ constexpr int kUsage = 2;
 
 // ext list | ext lookup EXT | ext register EXT CLSID | ext unregister EXT
 int runExtCommand(const std::vector<std::string>& args);
+// certs list | certs import FILE [--root] | certs verify S I N | certs remove S I N
+int runCertsCommand(const std::vector<std::string>& args);
 // time [SERVER] [--timeout MS]
 int runTimeCommand(const std::vector<std::string>& args);
 // ciphers | encrypt IN OUT [options] | decrypt IN OUT [options]

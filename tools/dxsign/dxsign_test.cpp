@@ -12,6 +12,8 @@ namespace {
 using vexamor::dxsign::testing::Outcome;
 using vexamor::dxsign::testing::run;
 using vexamor::registry::binDir;
+using vexamor::dxsign::testing::Outcome;
+using vexamor::dxsign::testing::run;
 using vexamor::signcore::testing::LoopbackTimeServer;
 
 class Dxsign : public ::testing::Test {

@@ -12,7 +12,16 @@ namespace vexamor::dxsign {
 
 void printUsage(bool toError) {
   (toError ? std::cerr : std::cout)
-      << "Usage: dxsign ext list                 list the registered file types\n"
+      << "Usage: dxsign certs list [--ca|--root] list a certificate store (My by default):\n"
+         "                                       subject, issuer, serial, expiry, key\n"
+         "       dxsign certs import FILE [--root] [--password-file FILE|--password-stdin]\n"
+         "                                       add a PKCS #12 file or PEM/DER certificate\n"
+         "                                       (with --root: trust its root certificates)\n"
+         "       dxsign certs verify SUBJECT ISSUER SERIAL\n"
+         "                                       check a certificate's chain\n"
+         "       dxsign certs remove SUBJECT ISSUER SERIAL [--ca|--root]\n"
+         "                                       remove a certificate (and its key)\n"
+         "       dxsign ext list                 list the registered file types\n"
          "       dxsign ext lookup EXT           show the handler class of a file type\n"
          "       dxsign ext register EXT CLASS   map EXT to CLASS ({CLSID} or ProgID)\n"
          "       dxsign ext unregister EXT       remove a file type\n"
@@ -34,7 +43,8 @@ void printUsage(bool toError) {
          "                                       walked) for file managers; --watch keeps\n"
          "                                       the badges up to date until Ctrl+C\n"
          "       dxsign --help\n"
-         "Times are UTC. The time-out (1000 ms when 0 or less) bounds the name lookup, the\n"
+         "A certificate is named by its subject (any part of it), issuer and serial number,\n"
+         "as certs list shows them. Times are UTC. The time-out (1000 ms when 0 or less) bounds the name lookup, the\n"
          "connection and the reply, each.\n";
 }
 
@@ -54,7 +64,9 @@ int main(int argc, char** argv) {
   CoInitializeEx(nullptr, COINIT_MULTITHREADED);
   int status = kUsage;
   const std::vector<std::string> rest(args.begin() + 1, args.end());
-  if (args[0] == "ext") {
+  if (args[0] == "certs") {
+    status = runCertsCommand(rest);
+  } else if (args[0] == "ext") {
     status = runExtCommand(rest);
   } else if (args[0] == "time") {
     status = runTimeCommand(rest);
