@@ -118,6 +118,13 @@ Win32Code ContainerCore::commit() {
 
   PageList next(header.granularity, header.splitThreshold);
   if (Win32Code rc = writeSystemPages(&next); rc != kErrorSuccess) return rc;
+  // The last page need not be written to its end; the file must reach it for
+  // the new header to be valid.
+  Expected<uint64_t> size = file->size();
+  if (!size.ok()) return size.error();
+  if (const uint64_t end = pageAreaStart() + next.end(); *size < end) {
+    if (Win32Code rc = file->truncate(end); rc != kErrorSuccess) return rc;
+  }
   // Everything the new header refers to is durable before the header is written.
   if (Win32Code rc = file->sync(); rc != kErrorSuccess) return rc;
   if (Win32Code rc = writeHeader(next); rc != kErrorSuccess) return rc;
