@@ -89,6 +89,33 @@ TEST_F(PageListTest, PageMapContentRoundTrips) {
   EXPECT_EQ(PageList::parse(content, header, &numbers).error(), kErrorFileCorrupt);
 }
 
+// A page holds at least a page header, so a page map can list no more pages
+// than its used area has room for, whatever granularity its header claims.
+TEST_F(PageListTest, PagesSmallerThanAPageHeaderAreRefused) {
+  FileHeader header;
+  header.granularity = 8;
+  std::vector<uint8_t> content;
+  auto add = [&](int32_t number, uint32_t size) {
+    content.resize(content.size() + (number < 0 ? 24 : 8), 0);
+    storeI32(&content[content.size() - (number < 0 ? 24 : 8)], number);
+    storeU32(&content[content.size() - (number < 0 ? 20 : 4)], size);
+    header.usedEnd += size;
+    ++(number < 0 ? header.freeCount : header.usedCount);
+  };
+  add(1, 24);
+  add(-1, 24);
+  PageNumbers numbers;
+  ASSERT_TRUE(PageList::parse(content, header, &numbers).ok());
+  add(-2, 8);
+  EXPECT_EQ(PageList::parse(content, header, &numbers).error(), kErrorFileCorrupt);
+  PageList fine(8, 8);  // nor does the engine make such pages
+  EXPECT_EQ(fine.allocate(40).value(), 0u);
+  EXPECT_EQ(fine.find(fine.allocate(1).value())->size, 24u);
+  fine.release(0);
+  EXPECT_EQ(fine.allocate(8).value(), 0u);  // the 16 bytes left are no page of their own
+  EXPECT_EQ(fine.find(0)->size, 40u);
+}
+
 TEST_F(PageListTest, CommittedPagesStayUntouchedUntilTheNextCommit) {
   for (uint64_t size : {64, 128, 64}) take(size);
   list = list.nextCommit();  // as a page map just written describes it
