@@ -12,6 +12,7 @@
 #include <tuple>
 
 #include "container.h"
+#include "platform/com/message_table.h"
 #include "test_support.h"
 
 namespace vexamor::container {
@@ -181,6 +182,18 @@ TEST(ContainerFormat, BytesOnDiskMatchTheDocumentedLayout) {
     EXPECT_EQ(decoded, data);
   }
   EXPECT_EQ(at, info.size());
+}
+
+// Whatever the engine hands back reads as the system words it.
+TEST(ContainerFormat, EveryCodeTheEngineReturnsHasItsSystemText) {
+  for (Win32Code code : {kErrorFileNotFound, kErrorAccessDenied, kErrorInvalidHandle,
+                         kErrorNotEnoughMemory, kErrorGenFailure, kErrorHandleEof,
+                         kErrorNotSupported, kErrorFileExists, kErrorInvalidParameter,
+                         kErrorDiskFull, kErrorAlreadyExists, kErrorNotFound, kErrorFileCorrupt}) {
+    EXPECT_TRUE(win32::systemMessage(code)) << code;
+  }
+  EXPECT_EQ(win32::systemMessage(kErrorFileCorrupt),
+            u"The file or directory is corrupted and unreadable.");
 }
 
 }  // namespace
