@@ -11,7 +11,7 @@ namespace vexamor::container {
 namespace {
 
 using namespace testing;
-using vexamor::testing::FailingAllocation;
+using vexamor::testing::failEachAllocation;
 constexpr uint32_t kReadWrite = kAccessRead | kAccessWrite;
 
 class AllocationTest : public ::testing::Test {
@@ -71,49 +71,39 @@ class AllocationTest : public ::testing::Test {
 };
 
 TEST_F(AllocationTest, ReadingGivesNotEnoughMemoryWhereverMemoryRunsOut) {
-  uint64_t n = 1;
-  for (;; ++n) {
-    Win32Code rc;
-    bool happened;
-    {
-      FailingAllocation failure(n);
-      rc = readEverything();
-      happened = failure.happened();
-    }
-    if (!happened) {
-      EXPECT_EQ(rc, kErrorSuccess);
-      break;
-    }
-    EXPECT_TRUE(rc == kErrorNotEnoughMemory || rc == kErrorSuccess) << "allocation " << n << ": " << rc;
-  }
-  EXPECT_GT(n, 10u);
+  const uint64_t failed =
+      failEachAllocation([&] { return readEverything(); },
+                         [](Win32Code rc, uint64_t n) {
+                           if (n == 0) {
+                             EXPECT_EQ(rc, kErrorSuccess);
+                           } else {
+                             EXPECT_TRUE(rc == kErrorNotEnoughMemory || rc == kErrorSuccess)
+                                 << "allocation " << n << ": " << rc;
+                           }
+                         });
+  EXPECT_GT(failed, 10u);
 }
 
 TEST_F(AllocationTest, ChangesGiveNotEnoughMemoryAndLeaveTheLastCommit) {
-  uint64_t n = 1;
-  for (;; ++n) {
-    writeFile(path, original);
-    Win32Code rc;
-    bool happened;
-    {
-      FailingAllocation failure(n);
-      rc = replaceAStream();
-      happened = failure.happened();
-    }
-    auto read = readAllStreams(path, 0);
-    ASSERT_TRUE(read.ok()) << "allocation " << n << ": " << read.error();
-    if (!happened) {
-      EXPECT_EQ(rc, kErrorSuccess);
-      EXPECT_EQ((*read)["DxDb:Signature"], payload);
-      break;
-    }
-    EXPECT_TRUE(rc == kErrorNotEnoughMemory || rc == kErrorSuccess) << "allocation " << n << ": " << rc;
-    if (*read != before) {
-      EXPECT_EQ((*read)["DxDb:Signature"], payload) << "allocation " << n;
-      EXPECT_EQ(read->count("Objects"), 0u);
-    }
-  }
-  EXPECT_GT(n, 10u);
+  const uint64_t failed =
+      failEachAllocation([&] { return replaceAStream(); },
+                         [&](Win32Code rc, uint64_t n) {
+                           auto read = readAllStreams(path, 0);
+                           writeFile(path, original);  // for the next run
+                           ASSERT_TRUE(read.ok()) << "allocation " << n << ": " << read.error();
+                           if (n == 0) {
+                             EXPECT_EQ(rc, kErrorSuccess);
+                             EXPECT_EQ((*read)["DxDb:Signature"], payload);
+                             return;
+                           }
+                           EXPECT_TRUE(rc == kErrorNotEnoughMemory || rc == kErrorSuccess)
+                               << "allocation " << n << ": " << rc;
+                           if (*read != before) {
+                             EXPECT_EQ((*read)["DxDb:Signature"], payload) << "allocation " << n;
+                             EXPECT_EQ(read->count("Objects"), 0u);
+                           }
+                         });
+  EXPECT_GT(failed, 10u);
 }
 
 }  // namespace

@@ -110,9 +110,8 @@ Expected<Stream> Container::openStream(std::string_view name, uint32_t identifie
   return guarded([&] { return openLocked(name, identifier, access, disposition, options); });
 }
 
-Expected<Stream> Container::openLocked(std::string_view name, uint32_t identifier,
-                                       uint32_t access, Disposition disposition,
-                                       const StreamOptions& options) {
+Expected<Stream> Container::openLocked(std::string_view name, uint32_t identifier, uint32_t access,
+                                       Disposition disposition, const StreamOptions& options) {
   ContainerCore& core = *core_;
   if (!core.isOpen) return Failure{kErrorInvalidHandle};
   SectionTable& table = core.table;

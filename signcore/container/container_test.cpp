@@ -231,8 +231,7 @@ TEST_F(ContainerTest, UnnamedStreamsAndIdentifiers) {
   ASSERT_TRUE(container->openStream("", 0xFFFFFFFF, kReadWrite, Disposition::kCreateNew).ok());
   EXPECT_EQ(container->info()->nextIdentifier, 1u);
   ASSERT_TRUE(container->openStream("", 1, kReadWrite, Disposition::kCreateNew).ok());
-  ASSERT_TRUE(
-      container->openStream("DxDb:Signature", 0, kReadWrite, Disposition::kCreateNew).ok());
+  ASSERT_TRUE(container->openStream("DxDb:Signature", 0, kReadWrite, Disposition::kCreateNew).ok());
   EXPECT_EQ(container->streamInfo(4)->identifier, 2u);
   EXPECT_EQ(container->info()->nextIdentifier, 3u);
   ASSERT_EQ(container->close(), kErrorSuccess);
@@ -320,7 +319,8 @@ TEST_F(ContainerTest, RewritingAStreamReusesFreePages) {
 // well inside that bound.
 TEST_F(ContainerTest, ThousandsOfEmptyStreamsRoundTrip) {
   std::vector<SampleStream> streams;
-  for (uint32_t i = 0; i < 3000; ++i) streams.push_back({"Entity:" + std::to_string(i), 0, 2, 0, {}});
+  for (uint32_t i = 0; i < 3000; ++i)
+    streams.push_back({"Entity:" + std::to_string(i), 0, 2, 0, {}});
   for (uint32_t i = 0; i < 1000; ++i) streams.push_back({"", 10000 + i, 2, 0, {}});
   streams.push_back({"Long", 0, 0, 128, sampleBytes(200000, 4)});
   ASSERT_EQ(writeContainer(path, 0, streams), kErrorSuccess);

@@ -131,8 +131,7 @@ Win32Code ContainerCore::load(uint64_t fileSize) {
   const std::optional<size_t> infoIndex = numbers.indexOf(header.sectionInfoNumber);
   if (header.pageMapNumber <= 0 || header.sectionInfoNumber <= 0 || !mapIndex || !infoIndex ||
       mapIndex == infoIndex || numbers.position(*mapIndex) != header.pageMapPosition ||
-      pages.find(header.pageMapPosition)->size <
-          syspage::kHeaderSize + uint64_t{map.storedSize}) {
+      pages.find(header.pageMapPosition)->size < syspage::kHeaderSize + uint64_t{map.storedSize}) {
     return kErrorFileCorrupt;
   }
   pageMapPosition = header.pageMapPosition;

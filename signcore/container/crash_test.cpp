@@ -157,7 +157,7 @@ TEST_F(CrashTest, TheFaultLayerUndoesUnflushedWritesButTheLast) {
   ASSERT_EQ(file.sync(), kErrorSuccess);
   ASSERT_EQ(file.writeAt(20, b), kErrorSuccess);
   ASSERT_EQ(file.writeAt(original.size() + 5, c), kErrorSuccess);  // grows the file
-  EXPECT_EQ(file.sync(), kErrorWriteFault);                         // the crash
+  EXPECT_EQ(file.sync(), kErrorWriteFault);                        // the crash
   EXPECT_EQ(file.writeAt(40, a), kErrorWriteFault);
   const auto bytes = readFile(path);
   ASSERT_EQ(bytes.size(), original.size() + 15);

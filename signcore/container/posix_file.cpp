@@ -116,7 +116,8 @@ Win32Code PosixFile::writeAt(uint64_t position, std::span<const uint8_t> bytes) 
 
 Win32Code PosixFile::truncate(uint64_t length) {
   if (length > static_cast<uint64_t>(std::numeric_limits<off_t>::max())) return kErrorDiskFull;
-  return ftruncate(fd_, static_cast<off_t>(length)) == 0 ? kErrorSuccess : win32::errorFromErrno(errno);
+  return ftruncate(fd_, static_cast<off_t>(length)) == 0 ? kErrorSuccess
+                                                         : win32::errorFromErrno(errno);
 }
 
 Win32Code PosixFile::sync() {

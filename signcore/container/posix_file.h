@@ -22,8 +22,7 @@ class PosixFile final : public ContainerFile {
   PosixFile& operator=(const PosixFile&) = delete;
 
   // The FileOpener of real files.
-  static Expected<std::unique_ptr<ContainerFile>> openFile(const std::string& path,
-                                                           uint32_t access,
+  static Expected<std::unique_ptr<ContainerFile>> openFile(const std::string& path, uint32_t access,
                                                            Disposition disposition);
 
   // Opens `path`; anything that is not a regular file gives 50 (not supported).

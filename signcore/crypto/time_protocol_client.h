@@ -18,10 +18,10 @@ constexpr uint32_t kSecondsFrom1900To1970 = 2208988800u;
 // The asynchronous host-name lookup the client starts and waits for: getaddrinfo_a and its
 // companions. Tests put in one that does not finish in time.
 struct NameResolver {
-  int (*start)(gaicb* request);                        // 0, or an EAI_ error
-  int (*status)(gaicb* request);                       // EAI_INPROGRESS while running
+  int (*start)(gaicb* request);                         // 0, or an EAI_ error
+  int (*status)(gaicb* request);                        // EAI_INPROGRESS while running
   void (*wait)(gaicb* request, const timespec* limit);  // until done or the limit passes
-  int (*cancel)(gaicb* request);                       // EAI_CANCELED when it stopped
+  int (*cancel)(gaicb* request);                        // EAI_CANCELED when it stopped
 };
 const NameResolver& systemResolver();
 

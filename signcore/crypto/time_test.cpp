@@ -13,8 +13,8 @@
 #include "platform/com/com_ptr.h"
 #include "platform/registry/testing/temp_registry.h"
 #include "signcore/crypto/calendar.h"
-#include "signcore/crypto/time_protocol_client.h"
 #include "signcore/crypto/testing/loopback_time_server.h"
+#include "signcore/crypto/time_protocol_client.h"
 #include "signcore/idl/dxsigncore16.h"
 
 namespace vexamor::signcore {
@@ -190,8 +190,9 @@ TEST_F(TimeServer, RefusedConnectionsAndUnknownHosts) {
 }
 
 Fields fieldsOf(const SYSTEMTIME& t) {
-  return {static_cast<SHORT>(t.wYear), static_cast<SHORT>(t.wMonth),  static_cast<SHORT>(t.wDay),
-          static_cast<SHORT>(t.wHour), static_cast<SHORT>(t.wMinute), static_cast<SHORT>(t.wSecond)};
+  return {static_cast<SHORT>(t.wYear),   static_cast<SHORT>(t.wMonth),
+          static_cast<SHORT>(t.wDay),    static_cast<SHORT>(t.wHour),
+          static_cast<SHORT>(t.wMinute), static_cast<SHORT>(t.wSecond)};
 }
 
 bool notLater(const Fields& a, const Fields& b) {

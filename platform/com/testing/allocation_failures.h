@@ -4,16 +4,10 @@
 // replaces the global operator new and delete (on top of malloc and free);
 // until a failure is armed they behave as usual. Only the arming thread is
 // affected.
-//
-//   for (uint64_t n = 1;; ++n) {
-//     FailingAllocation failure(n);
-//     const auto rc = operation();       // the n-th allocation fails
-//     if (!failure.happened()) break;    // the operation needs fewer
-//     EXPECT_TRUE(rc == success || rc == outOfMemory);
-//   }
 #pragma once
 
 #include <cstdint>
+#include <utility>
 
 namespace vexamor::testing {
 
@@ -27,5 +21,23 @@ class FailingAllocation {
 
   bool happened() const;
 };
+
+// Runs `operation` with its 1st, 2nd, ... allocation failing until a run needs no more
+// allocations than that, and hands each result to `check` with the number of the failed
+// allocation, or 0 for that last, undisturbed run. Returns how many runs failed one.
+template <class Operation, class Check>
+uint64_t failEachAllocation(Operation&& operation, Check&& check) {
+  for (uint64_t n = 1;; ++n) {
+    bool happened;
+    auto result = [&] {
+      FailingAllocation failure(n);
+      auto r = operation();
+      happened = failure.happened();
+      return r;
+    }();
+    check(std::move(result), happened ? n : 0);
+    if (!happened) return n - 1;
+  }
+}
 
 }  // namespace vexamor::testing

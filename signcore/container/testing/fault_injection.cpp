@@ -84,14 +84,13 @@ Win32Code FaultInjectingFile::writeAt(uint64_t position, std::span<const uint8_t
   std::vector<uint8_t> fresh(bytes.begin(), bytes.end());
   const Win32Code rc = file_->writeAt(position, bytes);
   std::shared_ptr<ContainerFile> file = file_;
-  plan_->record({number,
-                 [file, position, old = std::move(old), oldSize] {
-                   (void)file->writeAt(position, old);
-                   (void)file->truncate(oldSize);
-                 },
-                 [file, position, fresh = std::move(fresh)] {
-                   (void)file->writeAt(position, fresh);
-                 }});
+  plan_->record(
+      {number,
+       [file, position, old = std::move(old), oldSize] {
+         (void)file->writeAt(position, old);
+         (void)file->truncate(oldSize);
+       },
+       [file, position, fresh = std::move(fresh)] { (void)file->writeAt(position, fresh); }});
   return rc;
 }
 
