@@ -43,7 +43,7 @@ class Overlay : public ::testing::Test {
   void TearDown() override {
     overlay_.reset();
     if (icon_ != nullptr) dlclose(icon_);
-    CoFreeUnusedLibraries();
+    CoFreeUnusedLibrariesEx(0, 0);  // no other thread: nothing needs the unload delay
     EXPECT_FALSE(isLoaded(iconModulePath())) << "an object of DxSignIcon was never released";
   }
 
