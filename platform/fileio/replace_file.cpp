@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -84,7 +85,78 @@ DWORD writeAll(int fd, const void* data, std::size_t size) {
   return ERROR_SUCCESS;
 }
 
+DWORD writeAt(int fd, std::uint64_t offset, const void* data, std::size_t size) {
+  const auto* p = static_cast<const unsigned char*>(data);
+  while (size > 0) {
+    const ssize_t n = ::pwrite(fd, p, size, static_cast<off_t>(offset));
+    if (n < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      return win32::errorFromErrno(errno);
+    }
+    p += n;
+    offset += static_cast<std::uint64_t>(n);
+    size -= static_cast<std::size_t>(n);
+  }
+  return ERROR_SUCCESS;
+}
+
+DWORD copyRange(int source, std::uint64_t from, std::uint64_t length, int target) {
+  auto offset = static_cast<off_t>(from);
+  bool inKernel = true;
+  std::vector<unsigned char> buffer;
+  while (length > 0) {
+    const std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(length, 1u << 30));
+    if (inKernel) {
+      const ssize_t n = ::copy_file_range(source, &offset, target, nullptr, chunk, 0);
+      if (n > 0) {
+        length -= static_cast<std::uint64_t>(n);
+        continue;
+      }
+      if (n == 0) {
+        return ERROR_HANDLE_EOF;
+      }
+      if (errno == EINTR) {
+        continue;
+      }
+      // Across file systems, on some special files and on old kernels the kernel declines;
+      // a plain copy does the same work.
+      if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP &&
+          errno != EBADF) {
+        return win32::errorFromErrno(errno);
+      }
+      inKernel = false;
+      buffer.resize(1u << 20);
+    }
+    const ssize_t n =
+        ::pread(source, buffer.data(), std::min<std::size_t>(chunk, buffer.size()), offset);
+    if (n < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      return win32::errorFromErrno(errno);
+    }
+    if (n == 0) {
+      return ERROR_HANDLE_EOF;
+    }
+    if (const DWORD rc = writeAll(target, buffer.data(), static_cast<std::size_t>(n));
+        rc != ERROR_SUCCESS) {
+      return rc;
+    }
+    offset += n;
+    length -= static_cast<std::uint64_t>(n);
+  }
+  return ERROR_SUCCESS;
+}
+
 DWORD replaceFile(const std::string& path, const ContentWriter& write) {
+  return replaceFile(
+      path, [&write](int fd, const std::string&) { return write(fd); }, nullptr);
+}
+
+DWORD replaceFile(const std::string& path, const NamedContentWriter& write,
+                  const ReplaceCheck& beforeRename) {
   const std::string target = resolveLinks(path);
   const std::string folder = folderOf(target);
   std::string temp = folder + "/." + nameOf(target) + ".XXXXXX";
@@ -103,11 +175,16 @@ DWORD replaceFile(const std::string& path, const ContentWriter& write) {
   if (::fchmod(fd, mode) != 0) {
     return abandon(win32::errorFromErrno(errno));
   }
-  if (const DWORD rc = write(fd); rc != ERROR_SUCCESS) {
+  if (const DWORD rc = write(fd, temp); rc != ERROR_SUCCESS) {
     return abandon(rc);
   }
   if (::fsync(fd) != 0) {
     return abandon(win32::errorFromErrno(errno));
+  }
+  if (beforeRename) {
+    if (const DWORD rc = beforeRename(); rc != ERROR_SUCCESS) {
+      return abandon(rc);
+    }
   }
   if (::close(fd) != 0) {
     const int err = errno;

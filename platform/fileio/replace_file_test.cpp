@@ -1,6 +1,7 @@
 #include "platform/fileio/replace_file.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -92,6 +93,53 @@ TEST_F(ReplaceFileTest, ANewFileFollowsTheUmask) {
   ASSERT_EQ(::stat(file.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0640u);
   EXPECT_EQ(get(file), "x");
+}
+
+TEST_F(ReplaceFileTest, TheLastCheckCanStillAbandonTheReplacement) {
+  const fs::path file = dir_ / "drawing.drx";
+  put(file, "original");
+  std::string seenTemp;
+  const DWORD rc = replaceFile(
+      file,
+      [&](int fd, const std::string& temp) {
+        seenTemp = temp;
+        return writeAll(fd, "new", 3);
+      },
+      [&]() -> DWORD {
+        EXPECT_EQ(get(seenTemp), "new") << "the check runs once the contents are written";
+        return ERROR_SHARING_VIOLATION;
+      });
+  EXPECT_EQ(rc, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  EXPECT_EQ(get(file), "original");
+  EXPECT_EQ(entries(), 1u);
+  EXPECT_EQ(fs::path(seenTemp).parent_path(), dir_);
+}
+
+TEST_F(ReplaceFileTest, CopiesRangesAndWritesAtOffsets) {
+  const fs::path source = dir_ / "source.bin";
+  std::string text;
+  for (int i = 0; i < 300000; ++i) text += static_cast<char>('a' + i % 26);
+  put(source, text);
+  const int in = ::open(source.c_str(), O_RDONLY);
+  ASSERT_GE(in, 0);
+  const DWORD rc = replaceFile(dir_ / "copy.bin", [&](int fd) {
+    DWORD r = vexamor::fileio::copyRange(in, 5, 250000, fd);
+    if (r == ERROR_SUCCESS) r = writeAll(fd, "END", 3);
+    if (r == ERROR_SUCCESS) r = vexamor::fileio::writeAt(fd, 1, "XY", 2);
+    return r;
+  });
+  ASSERT_EQ(rc, ERROR_SUCCESS);
+  std::string expected = text.substr(5, 250000) + "END";
+  expected.replace(1, 2, "XY");
+  EXPECT_EQ(get(dir_ / "copy.bin"), expected);
+
+  // Asking for more than the source holds is an error, not a shorter copy.
+  const DWORD tooLong = replaceFile(dir_ / "short.bin", [&](int fd) {
+    return vexamor::fileio::copyRange(in, 299990, 11, fd);
+  });
+  EXPECT_EQ(tooLong, static_cast<DWORD>(ERROR_HANDLE_EOF));
+  EXPECT_FALSE(fs::exists(dir_ / "short.bin"));
+  ::close(in);
 }
 
 TEST_F(ReplaceFileTest, AMissingFolderIsAPathError) {

@@ -91,8 +91,7 @@ TEST_F(Module, ClassesNotBuiltYetAreNeitherServedNorRegistered) {
   }
   ASSERT_NE(module, nullptr);
   auto getClassObject = reinterpret_cast<PfnDllGetClassObject>(dlsym(module, "DllGetClassObject"));
-  for (const CLSID* clsid : {&CLSID_VexaSignDRX, &CLSID_VexaSignAppend, &CLSID_VexaGetData,
-                             &CLSID_R18GetData, &CLSID_VexaSecurity}) {
+  for (const CLSID* clsid : {&CLSID_VexaSecurity}) {
     void* factory = reinterpret_cast<void*>(0x1);
     EXPECT_EQ(getClassObject(*clsid, IID_IClassFactory, &factory), CLASS_E_CLASSNOTAVAILABLE);
     EXPECT_EQ(factory, nullptr);
