@@ -19,9 +19,18 @@ void printUsage(bool toError) {
          "       dxsign time [SERVER[:PORT]] [--timeout MS]\n"
          "                                       the time of an RFC 868 server (port 37),\n"
          "                                       or of the local clock without SERVER\n"
+         "       dxsign sign FILE... --cert SELECTOR [--comment TEXT]\n"
+         "                 [--time-server HOST[:PORT]] [--timeout MS]\n"
+         "                                       sign files with a certificate of the store,\n"
+         "                                       named by its serial number, by a unique part\n"
+         "                                       of its subject, or as SUBJECT|ISSUER|SERIAL\n"
+         "       dxsign verify FILE...           check the files' signatures (exit 3 when one\n"
+         "                                       is not signed)\n"
+         "       dxsign info FILE                the signer and time stamp of a signed file\n"
          "       dxsign --help\n"
          "Times are UTC. The time-out (1000 ms when 0 or less) bounds the name lookup, the\n"
-         "connection and the reply, each.\n";
+         "connection and the reply, each. Each file's handler is found by its extension\n"
+         "(dxsign ext list); many files are worked on at once, on all cores.\n";
 }
 
 }  // namespace vexamor::dxsign
@@ -44,6 +53,12 @@ int main(int argc, char** argv) {
     status = runExtCommand(rest);
   } else if (args[0] == "time") {
     status = runTimeCommand(rest);
+  } else if (args[0] == "sign") {
+    status = runSignCommand(rest);
+  } else if (args[0] == "verify") {
+    status = runVerifyCommand(rest);
+  } else if (args[0] == "info") {
+    status = runInfoCommand(rest);
   } else {
     printUsage(true);
   }

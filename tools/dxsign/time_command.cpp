@@ -12,9 +12,8 @@
 #include "tools/dxsign/commands.h"
 
 namespace vexamor::dxsign {
-namespace {
 
-bool parseTimeout(const std::string& text, LONG* out) {
+bool parseMilliseconds(const std::string& text, LONG* out) {
   char* end = nullptr;
   errno = 0;
   const long value = std::strtol(text.c_str(), &end, 10);
@@ -25,13 +24,11 @@ bool parseTimeout(const std::string& text, LONG* out) {
   return true;
 }
 
-}  // namespace
-
 int runTimeCommand(const std::vector<std::string>& args) {
   const std::string* server = nullptr;
   LONG timeout = 0;
   for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--timeout" && i + 1 < args.size() && parseTimeout(args[i + 1], &timeout)) {
+    if (args[i] == "--timeout" && i + 1 < args.size() && parseMilliseconds(args[i + 1], &timeout)) {
       ++i;
     } else if (server == nullptr && !args[i].starts_with("--")) {
       server = &args[i];
