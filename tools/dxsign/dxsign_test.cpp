@@ -2,11 +2,15 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "platform/registry/testing/temp_registry.h"
 #include "signcore/crypto/testing/loopback_time_server.h"
+#include "signcore/handlers/testing/drawing_files.h"
 
 namespace {
 
@@ -100,6 +104,66 @@ TEST_F(Dxsign, ReportsATimeoutAndRefusesBadUsage) {
   EXPECT_EQ(run("dxsign ext register .x").status, 2);
   EXPECT_EQ(run("dxsign time --timeout soon").status, 2);
   EXPECT_EQ(run("dxsign time a b").status, 2);
+}
+
+class DxsignFiles : public Dxsign {
+ protected:
+  void SetUp() override {
+    Dxsign::SetUp();
+    dir_ = std::filesystem::temp_directory_path() / ("dxsign." + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+  std::string file(const std::string& name) const { return (dir_ / name).string(); }
+  std::filesystem::path dir_;
+};
+
+TEST_F(DxsignFiles, VerifyAndInfoSayWhatIsNotSigned) {
+  namespace samples = vexamor::signcore::testing;
+  ASSERT_TRUE(samples::writeClassicDrawing(file("a.drx"), 20000));
+  ASSERT_EQ(samples::writeContainerDrawing(file("b.DRS"), samples::dozenStreams()), 0u);
+  ASSERT_TRUE(samples::writeFile(file("c.zip"), {'P', 'K'}));
+
+  const Outcome verify =
+      run("dxsign verify " + file("a.drx") + " " + file("b.DRS") + " " + file("c.zip"));
+  EXPECT_EQ(verify.status, 3);
+  EXPECT_EQ(verify.out, file("a.drx") + ": not signed\n" + file("b.DRS") + ": not signed\n" +
+                            file("c.zip") + ": not signed\n");
+  const Outcome info = run("dxsign info " + file("b.DRS"));
+  EXPECT_EQ(info.status, 3);
+  EXPECT_EQ(info.out, file("b.DRS") + ": not signed\n");
+}
+
+TEST_F(DxsignFiles, SaysPlainlyWhenNoHandlerCanBeFound) {
+  namespace samples = vexamor::signcore::testing;
+  ASSERT_TRUE(samples::writeFile(file("notes.txt"), {'x'}));
+  ASSERT_TRUE(samples::writeFile(file("README"), {'x'}));
+  ASSERT_TRUE(samples::writeFile(file("c.zip"), {'P', 'K'}));
+  const Outcome verify = run("dxsign verify " + file("notes.txt") + " " + file("README") + " " +
+                             file("c.zip") + " " + file("gone.drx"));
+  EXPECT_EQ(verify.status, 1);  // a failure outweighs "not signed"
+  EXPECT_EQ(verify.out,
+            file("notes.txt") + ": no signature handler is registered for \".txt\" files\n" +
+                file("README") +
+                ": the file name has no extension, so no signature handler can be chosen\n" +
+                file("c.zip") + ": not signed\n" + file("gone.drx") +
+                ": verification failed: The system cannot find the file specified. "
+                "(0x80070002, DxSignCore.VexaSignDRX.1)\n");
+  const Outcome info = run("dxsign info " + file("notes.txt"));
+  EXPECT_EQ(info.status, 1);
+  EXPECT_EQ(info.out, "dxsign: " + file("notes.txt") +
+                          ": no signature handler is registered for \".txt\" files\n");
+}
+
+TEST_F(DxsignFiles, RefusesBadUsageOfTheFileCommands) {
+  EXPECT_EQ(run("dxsign sign " + file("a.drx")).status, 2);  // no certificate
+  EXPECT_EQ(run("dxsign sign --cert x").status, 2);          // no file
+  EXPECT_EQ(run("dxsign sign a.drx --cert x --timeout soon").status, 2);
+  EXPECT_EQ(run("dxsign sign a.drx --cert x --colour red").status, 2);
+  EXPECT_EQ(run("dxsign verify").status, 2);
+  EXPECT_EQ(run("dxsign verify --all").status, 2);
+  EXPECT_EQ(run("dxsign info").status, 2);
+  EXPECT_EQ(run("dxsign info a.drx b.drx").status, 2);
 }
 
 TEST(DxsignUnregistered, ExplainsAMissingRegistration) {
