@@ -46,4 +46,22 @@ DWORD writeAt(int fd, std::uint64_t offset, const void* data, std::size_t size);
 // not a link. A dangling link resolves to the path that it names.
 std::string resolveLinks(const std::string& path);
 
+// What whole-file replacement tells a watching crash test about each change it is about to
+// make, so that the test can stop it there as if the process had died. Nothing watches in a
+// normal run.
+class ChangeObserver {
+ public:
+  virtual ~ChangeObserver() = default;
+  // `size` bytes of `data` are about to reach `fd` at `offset`; false: they do not.
+  virtual bool beforeWrite(int fd, std::uint64_t offset, const void* data, std::size_t size) = 0;
+  // The new file `from` is about to replace `target`; false: it does not.
+  virtual bool beforeRename(const std::string& from, const std::string& target) = 0;
+  // A file or folder is about to be flushed; false: the flush fails.
+  virtual bool beforeFlush() = 0;
+};
+
+// Installs the process's observer (null removes it). For tests: the observer sees the writes
+// of every thread, and a write it stops fails with ERROR_WRITE_FAULT.
+void setChangeObserver(ChangeObserver* observer);
+
 }  // namespace vexamor::fileio

@@ -142,6 +142,57 @@ TEST_F(ReplaceFileTest, CopiesRangesAndWritesAtOffsets) {
   ::close(in);
 }
 
+// Lets a number of changes through, then stops every change and flush.
+class StopAfter final : public vexamor::fileio::ChangeObserver {
+ public:
+  explicit StopAfter(int changes) : left_(changes) {}
+  bool beforeWrite(int, std::uint64_t, const void*, std::size_t) override { return take(); }
+  bool beforeRename(const std::string&, const std::string&) override { return take(); }
+  bool beforeFlush() override { return left_ >= 0; }
+  int seen = 0;
+
+ private:
+  bool take() {
+    ++seen;
+    return --left_ >= 0;
+  }
+  int left_;
+};
+
+TEST_F(ReplaceFileTest, StoppedAtAnyChangeTheFileIsOldOrNew) {
+  const fs::path file = dir_ / "drawing.drx";
+  const std::string source(3u << 20, 's');  // copied in several pieces
+  put(dir_ / "source", source);
+  const int in = ::open((dir_ / "source").c_str(), O_RDONLY);
+  auto write = [&](int fd) {
+    DWORD rc = vexamor::fileio::copyRange(in, 0, source.size(), fd);
+    if (rc == ERROR_SUCCESS) rc = writeAll(fd, "tail", 4);
+    if (rc == ERROR_SUCCESS) rc = vexamor::fileio::writeAt(fd, 0, "H", 1);
+    return rc;
+  };
+  std::string expected = source + "tail";
+  expected[0] = 'H';
+
+  StopAfter count(1000);
+  vexamor::fileio::setChangeObserver(&count);
+  put(file, "old");
+  ASSERT_EQ(replaceFile(file, write), ERROR_SUCCESS);
+  const int changes = count.seen;
+  EXPECT_EQ(changes, 3 + 2 + 1);  // three pieces, the tail, the header byte, the rename
+  for (int k = 0; k < changes; ++k) {
+    put(file, "old");
+    StopAfter stop(k);
+    vexamor::fileio::setChangeObserver(&stop);
+    EXPECT_EQ(replaceFile(file, write), static_cast<DWORD>(ERROR_WRITE_FAULT)) << k;
+    EXPECT_EQ(get(file), "old") << k;
+    EXPECT_EQ(entries(), 2u) << k;  // the file and the source: no temporary left
+  }
+  vexamor::fileio::setChangeObserver(nullptr);
+  ASSERT_EQ(replaceFile(file, write), ERROR_SUCCESS);
+  EXPECT_EQ(get(file), expected);
+  ::close(in);
+}
+
 TEST_F(ReplaceFileTest, AMissingFolderIsAPathError) {
   const DWORD rc = replaceFile(dir_ / "gone" / "file", writing("x"));
   EXPECT_EQ(rc, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
