@@ -2,6 +2,7 @@
 #pragma once
 
 #include <openssl/bio.h>
+#include <openssl/err.h>
 #include <openssl/evp.h>
 #include <openssl/pkcs12.h>
 #include <openssl/pkcs7.h>

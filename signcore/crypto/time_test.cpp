@@ -158,12 +158,6 @@ TEST_F(TimeServer, NoServerReadsTheLocalClock) {
   EXPECT_EQ(signature_->GetRFC867Time(nullptr, 0, nullptr), E_POINTER);
 }
 
-TEST_F(TimeServer, OtherSignatureMethodsAreNotBuiltYet) {
-  LONG count = 0;
-  EXPECT_EQ(signature_->VerifySignature(nullptr, 0, nullptr, &count), E_NOTIMPL);
-  EXPECT_EQ(lastDescription(), u"Not implemented");
-}
-
 TEST(SystemTime, ClientCreatedObjectsReadZeroAndRefuseNullPointers) {
   registry::TempRegistry registry;
   registry.importBuildTree();

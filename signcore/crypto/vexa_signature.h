@@ -1,5 +1,5 @@
-// VexaSignature: certificates, detached signatures and the time server. This build serves
-// GetRFC867Time; the certificate and signature methods answer E_NOTIMPL until they are built.
+// VexaSignature: the user's signing certificates, detached signatures over a stream of data
+// blocks, the signer's details read back from a signature, and the time server.
 #pragma once
 
 #include "signcore/module/com_object.h"

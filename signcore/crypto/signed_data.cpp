@@ -1,0 +1,276 @@
+#include "signcore/crypto/signed_data.h"
+
+#include <openssl/err.h>
+#include <openssl/objects.h>
+
+#include <algorithm>
+#include <climits>
+#include <initializer_list>
+#include <vector>
+
+#include "signcore/crypto/crypt_codes.h"
+
+namespace vexamor::signcore {
+namespace {
+
+// The note travels as the attribute that carries this identifier.
+constexpr int kNoteAttribute = NID_subject_key_identifier;  // 2.5.29.14
+
+std::u16string_view untilZero(std::u16string_view text) {
+  const size_t zero = text.find(u'\0');
+  return zero == std::u16string_view::npos ? text : text.substr(0, zero);
+}
+
+// Takes the errors of the thread's queue: whether one of them is of library `lib` with one
+// of `reasons`.
+class DrainedErrors {
+ public:
+  DrainedErrors() {
+    while (const unsigned long e = ERR_get_error()) errors_.push_back(e);
+  }
+  bool holds(int lib, std::initializer_list<int> reasons) const {
+    return std::any_of(errors_.begin(), errors_.end(), [&](unsigned long e) {
+      return ERR_GET_LIB(e) == lib &&
+             std::find(reasons.begin(), reasons.end(), ERR_GET_REASON(e)) != reasons.end();
+    });
+  }
+
+ private:
+  std::vector<unsigned long> errors_;
+};
+
+HRESULT writeDigest(BIO* bio, const BYTE* data, size_t size) {
+  while (size > 0) {
+    const int chunk = static_cast<int>(std::min<size_t>(size, INT_MAX));
+    if (BIO_write(bio, data, chunk) != chunk) {
+      ERR_clear_error();
+      return E_OUTOFMEMORY;
+    }
+    data += chunk;
+    size -= static_cast<size_t>(chunk);
+  }
+  return S_OK;
+}
+
+}  // namespace
+
+std::u16string makeNote(std::u16string_view timestamp, std::u16string_view comment) {
+  timestamp = untilZero(timestamp);
+  comment = untilZero(comment).substr(0, kCommentLimit);
+  if (timestamp.empty() && comment.empty()) return {};
+  std::u16string note;
+  for (char c : std::to_string(timestamp.size())) note += static_cast<char16_t>(c);
+  note += u';';
+  note += timestamp;
+  note += comment;
+  return note;
+}
+
+std::string noteBytes(std::u16string_view note) {
+  std::string bytes;
+  bytes.reserve(2 * note.size() + 2);
+  for (char16_t c : note) {
+    bytes += static_cast<char>(c & 0xFF);
+    bytes += static_cast<char>(c >> 8);
+  }
+  bytes.append(2, '\0');
+  return bytes;
+}
+
+NoteParts parseNote(std::string_view bytes) {
+  std::u16string text;
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    const auto c = static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                         static_cast<unsigned char>(bytes[i + 1]) << 8);
+    if (c == 0) break;
+    text += c;
+  }
+  size_t pos = 0;
+  size_t count = 0;
+  while (pos < text.size() && text[pos] >= u'0' && text[pos] <= u'9') {
+    count = std::min<size_t>(count * 10 + (text[pos] - u'0'), text.size());
+    ++pos;
+  }
+  NoteParts parts;
+  if (pos == 0) {
+    parts.comment = text;
+    return parts;
+  }
+  if (pos < text.size()) ++pos;  // the separator
+  const size_t stamp = std::min(count, text.size() - pos);
+  parts.timestamp = text.substr(pos, std::min(stamp, kTimestampLimit));
+  parts.comment = text.substr(pos + stamp);
+  return parts;
+}
+
+const EVP_MD* signingDigest(X509* cert) {
+  int digestNid = NID_undef;
+  int keyNid = NID_undef;
+  if (OBJ_find_sigid_algs(X509_get_signature_nid(cert), &digestNid, &keyNid) == 1 &&
+      digestNid != NID_undef) {
+    if (const EVP_MD* md = EVP_get_digestbynid(digestNid)) return md;
+  }
+  return EVP_sha256();
+}
+
+// ----- SignatureWriter -----
+
+HRESULT SignatureWriter::begin(X509* cert, EVP_PKEY* key) {
+  ERR_clear_error();
+  p7_.reset(PKCS7_new());
+  if (!p7_ || PKCS7_set_type(p7_.get(), NID_pkcs7_signed) != 1) return E_OUTOFMEMORY;
+  if (X509_check_private_key(cert, key) != 1) {
+    ERR_clear_error();
+    return NTE_BAD_KEYSET;
+  }
+  signer_ = PKCS7_add_signature(p7_.get(), cert, key, signingDigest(cert));
+  if (signer_ == nullptr) {  // a key type that PKCS #7 cannot sign with
+    ERR_clear_error();
+    return NTE_BAD_KEYSET;
+  }
+  if (PKCS7_add_certificate(p7_.get(), cert) != 1 ||
+      PKCS7_content_new(p7_.get(), NID_pkcs7_data) != 1) {
+    ERR_clear_error();
+    return E_OUTOFMEMORY;
+  }
+  PKCS7_set_detached(p7_.get(), 1);
+  // Detached: the digest BIOs end in a null sink, so nothing of the content is kept.
+  digest_.reset(PKCS7_dataInit(p7_.get(), nullptr));
+  if (!digest_) {
+    ERR_clear_error();
+    return NTE_BAD_KEYSET;
+  }
+  return S_OK;
+}
+
+HRESULT SignatureWriter::update(const BYTE* data, size_t size) {
+  return writeDigest(digest_.get(), data, size);
+}
+
+HRESULT SignatureWriter::finish(const std::string& note, std::string* der) {
+  if (!note.empty()) {
+    if (HRESULT hr = update(reinterpret_cast<const BYTE*>(note.data()), note.size()); FAILED(hr)) {
+      return hr;
+    }
+    ASN1_OCTET_STRING* value = ASN1_OCTET_STRING_new();
+    if (value == nullptr ||
+        ASN1_OCTET_STRING_set(value, reinterpret_cast<const unsigned char*>(note.data()),
+                              static_cast<int>(note.size())) != 1 ||
+        PKCS7_add_attribute(signer_, kNoteAttribute, V_ASN1_OCTET_STRING, value) != 1) {
+      ASN1_OCTET_STRING_free(value);
+      ERR_clear_error();
+      return E_OUTOFMEMORY;
+    }
+  }
+  if (PKCS7_dataFinal(p7_.get(), digest_.get()) != 1) {
+    ERR_clear_error();
+    return NTE_BAD_KEYSET;
+  }
+  const int size = i2d_PKCS7(p7_.get(), nullptr);
+  if (size <= 0) {
+    ERR_clear_error();
+    return E_OUTOFMEMORY;
+  }
+  der->resize(static_cast<size_t>(size));
+  auto* out = reinterpret_cast<unsigned char*>(der->data());
+  if (i2d_PKCS7(p7_.get(), &out) != size) {
+    ERR_clear_error();
+    return E_OUTOFMEMORY;
+  }
+  return S_OK;
+}
+
+// ----- SignatureBlob -----
+
+HRESULT SignatureBlob::parse(const BYTE* data, size_t size) {
+  ERR_clear_error();
+  if (size == 0 || size > LONG_MAX) return CRYPT_E_ASN1_EOD;
+  constexpr BYTE kSequence = 0x30;  // a ContentInfo is a SEQUENCE, whatever follows
+  if (data[0] != kSequence) return CRYPT_E_ASN1_BADTAG;
+  const unsigned char* p = data;
+  p7_.reset(d2i_PKCS7(nullptr, &p, static_cast<long>(size)));
+  if (!p7_) {
+    const DrainedErrors errors;
+    return errors.holds(ERR_LIB_ASN1,
+                        {ASN1_R_TOO_LONG, ASN1_R_HEADER_TOO_LONG, ASN1_R_NOT_ENOUGH_DATA})
+               ? CRYPT_E_ASN1_EOD
+               : CRYPT_E_ASN1_BADTAG;
+  }
+  if (!PKCS7_type_is_signed(p7_.get()) || p7_->d.sign == nullptr ||
+      p7_->d.sign->contents == nullptr) {
+    p7_.reset();
+    return CRYPT_E_INVALID_MSG_TYPE;
+  }
+  STACK_OF(PKCS7_SIGNER_INFO)* signers = PKCS7_get_signer_info(p7_.get());
+  if (sk_PKCS7_SIGNER_INFO_num(signers) > 0) {
+    signer_ = sk_PKCS7_SIGNER_INFO_value(signers, 0);
+    if (signer_->issuer_and_serial != nullptr) {
+      signerCert_ = X509_find_by_issuer_and_serial(
+          certificates(), signer_->issuer_and_serial->issuer, signer_->issuer_and_serial->serial);
+    }
+  }
+  return S_OK;
+}
+
+STACK_OF(X509) * SignatureBlob::certificates() const {
+  return p7_ ? p7_->d.sign->cert : nullptr;
+}
+
+X509* SignatureBlob::signerCertificate() const {
+  if (signerCert_ != nullptr) return signerCert_;
+  return sk_X509_num(certificates()) > 0 ? sk_X509_value(certificates(), 0) : nullptr;
+}
+
+HRESULT SignatureBlob::note(std::optional<std::string>* bytes) const {
+  bytes->reset();
+  if (signer_ == nullptr) return S_OK;
+  STACK_OF(X509_ATTRIBUTE)* attributes = PKCS7_get_attributes(signer_);
+  if (sk_X509_ATTRIBUTE_num(attributes) <= 0) return S_OK;
+  X509_ATTRIBUTE* first = sk_X509_ATTRIBUTE_value(attributes, 0);
+  const ASN1_TYPE* value = X509_ATTRIBUTE_get0_type(first, 0);
+  if (value == nullptr || value->type != V_ASN1_OCTET_STRING) return CRYPT_E_ASN1_BADTAG;
+  const ASN1_OCTET_STRING* text = value->value.octet_string;
+  bytes->emplace(reinterpret_cast<const char*>(ASN1_STRING_get0_data(text)),
+                 static_cast<size_t>(ASN1_STRING_length(text)));
+  return S_OK;
+}
+
+HRESULT SignatureBlob::beginVerify() {
+  if (signer_ == nullptr) return CRYPT_E_NO_SIGNER;
+  if (signerCert_ == nullptr) return CRYPT_E_SIGNER_NOT_FOUND;
+  if (!PKCS7_type_is_data(p7_->d.sign->contents)) return CRYPT_E_INVALID_MSG_TYPE;
+  // Content carried inside is not what is verified: the caller's blocks are.
+  PKCS7_set_detached(p7_.get(), 1);
+  digest_.reset(PKCS7_dataInit(p7_.get(), nullptr));
+  if (!digest_) {
+    ERR_clear_error();
+    return CRYPT_E_UNKNOWN_ALGO;
+  }
+  return S_OK;
+}
+
+HRESULT SignatureBlob::update(const BYTE* data, size_t size) {
+  return writeDigest(digest_.get(), data, size);
+}
+
+HRESULT SignatureBlob::finishVerify() {
+  std::optional<std::string> noteBytes;
+  if (HRESULT hr = note(&noteBytes); FAILED(hr)) return hr;
+  if (noteBytes) {
+    if (HRESULT hr = update(reinterpret_cast<const BYTE*>(noteBytes->data()), noteBytes->size());
+        FAILED(hr)) {
+      return hr;
+    }
+  }
+  ERR_clear_error();
+  if (PKCS7_signatureVerify(digest_.get(), p7_.get(), signer_, signerCert_) == 1) return S_OK;
+  const DrainedErrors errors;
+  if (errors.holds(ERR_LIB_PKCS7, {PKCS7_R_DIGEST_FAILURE})) return CRYPT_E_HASH_VALUE;
+  if (errors.holds(ERR_LIB_PKCS7,
+                   {PKCS7_R_UNABLE_TO_FIND_MESSAGE_DIGEST, PKCS7_R_UNKNOWN_DIGEST_TYPE})) {
+    return CRYPT_E_UNKNOWN_ALGO;
+  }
+  return NTE_BAD_SIGNATURE;
+}
+
+}  // namespace vexamor::signcore

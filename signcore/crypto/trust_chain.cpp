@@ -1,0 +1,193 @@
+#include "signcore/crypto/trust_chain.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
+
+#include "signcore/crypto/cert_store.h"
+
+namespace vexamor::signcore {
+namespace {
+
+struct ErrorBit {
+  int error;
+  LONG bit;
+};
+
+// Every OpenSSL verification error that a chain can meet here, with the trust bit it sets.
+// Revocation is not checked (no CRLs are fetched), so the CRL errors can only come from a
+// caller's own CRLs; they stand for an unknown revocation status.
+constexpr ErrorBit kErrorBits[] = {
+    {X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT, CERT_TRUST_IS_PARTIAL_CHAIN},
+    {X509_V_ERR_UNABLE_TO_GET_CRL, CERT_TRUST_REVOCATION_STATUS_UNKNOWN},
+    {X509_V_ERR_UNABLE_TO_DECRYPT_CERT_SIGNATURE, CERT_TRUST_IS_NOT_SIGNATURE_VALID},
+    {X509_V_ERR_UNABLE_TO_DECRYPT_CRL_SIGNATURE, CERT_TRUST_REVOCATION_STATUS_UNKNOWN},
+    {X509_V_ERR_UNABLE_TO_DECODE_ISSUER_PUBLIC_KEY, CERT_TRUST_IS_NOT_SIGNATURE_VALID},
+    {X509_V_ERR_CERT_SIGNATURE_FAILURE, CERT_TRUST_IS_NOT_SIGNATURE_VALID},
+    {X509_V_ERR_CRL_SIGNATURE_FAILURE, CERT_TRUST_REVOCATION_STATUS_UNKNOWN},
+    {X509_V_ERR_CERT_NOT_YET_VALID, CERT_TRUST_IS_NOT_TIME_VALID},
+    {X509_V_ERR_CERT_HAS_EXPIRED, CERT_TRUST_IS_NOT_TIME_VALID},
+    {X509_V_ERR_CRL_NOT_YET_VALID, CERT_TRUST_REVOCATION_STATUS_UNKNOWN},
+    {X509_V_ERR_CRL_HAS_EXPIRED, CERT_TRUST_REVOCATION_STATUS_UNKNOWN},
+    {X509_V_ERR_ERROR_IN_CERT_NOT_BEFORE_FIELD, CERT_TRUST_IS_NOT_TIME_VALID},
+    {X509_V_ERR_ERROR_IN_CERT_NOT_AFTER_FIELD, CERT_TRUST_IS_NOT_TIME_VALID},
+    {X509_V_ERR_ERROR_IN_CRL_LAST_UPDATE_FIELD, CERT_TRUST_REVOCATION_STATUS_UNKNOWN},
+    {X509_V_ERR_ERROR_IN_CRL_NEXT_UPDATE_FIELD, CERT_TRUST_REVOCATION_STATUS_UNKNOWN},
+    {X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT, CERT_TRUST_IS_UNTRUSTED_ROOT},
+    {X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN, CERT_TRUST_IS_UNTRUSTED_ROOT},
+    {X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY, CERT_TRUST_IS_PARTIAL_CHAIN},
+    {X509_V_ERR_UNABLE_TO_VERIFY_LEAF_SIGNATURE, CERT_TRUST_IS_PARTIAL_CHAIN},
+    {X509_V_ERR_CERT_CHAIN_TOO_LONG, CERT_TRUST_IS_PARTIAL_CHAIN},
+    {X509_V_ERR_CERT_REVOKED, CERT_TRUST_IS_REVOKED},
+    {X509_V_ERR_INVALID_CA, CERT_TRUST_INVALID_BASIC_CONSTRAINTS},
+    {X509_V_ERR_PATH_LENGTH_EXCEEDED, CERT_TRUST_INVALID_BASIC_CONSTRAINTS},
+    {X509_V_ERR_INVALID_PURPOSE, CERT_TRUST_IS_NOT_VALID_FOR_USAGE},
+    {X509_V_ERR_CERT_UNTRUSTED, CERT_TRUST_IS_NOT_VALID_FOR_USAGE},
+    {X509_V_ERR_CERT_REJECTED, CERT_TRUST_IS_EXPLICIT_DISTRUST},
+    {X509_V_ERR_SUBJECT_ISSUER_MISMATCH, CERT_TRUST_IS_PARTIAL_CHAIN},
+    {X509_V_ERR_AKID_SKID_MISMATCH, CERT_TRUST_IS_PARTIAL_CHAIN},
+    {X509_V_ERR_AKID_ISSUER_SERIAL_MISMATCH, CERT_TRUST_IS_PARTIAL_CHAIN},
+    {X509_V_ERR_KEYUSAGE_NO_CERTSIGN, CERT_TRUST_IS_NOT_VALID_FOR_USAGE},
+    {X509_V_ERR_UNABLE_TO_GET_CRL_ISSUER, CERT_TRUST_REVOCATION_STATUS_UNKNOWN},
+    {X509_V_ERR_UNHANDLED_CRITICAL_EXTENSION, CERT_TRUST_INVALID_EXTENSION},
+    {X509_V_ERR_KEYUSAGE_NO_CRL_SIGN, CERT_TRUST_REVOCATION_STATUS_UNKNOWN},
+    {X509_V_ERR_UNHANDLED_CRITICAL_CRL_EXTENSION, CERT_TRUST_REVOCATION_STATUS_UNKNOWN},
+    {X509_V_ERR_INVALID_NON_CA, CERT_TRUST_INVALID_BASIC_CONSTRAINTS},
+    {X509_V_ERR_PROXY_PATH_LENGTH_EXCEEDED, CERT_TRUST_INVALID_BASIC_CONSTRAINTS},
+    {X509_V_ERR_KEYUSAGE_NO_DIGITAL_SIGNATURE, CERT_TRUST_IS_NOT_VALID_FOR_USAGE},
+    {X509_V_ERR_PROXY_CERTIFICATES_NOT_ALLOWED, CERT_TRUST_INVALID_EXTENSION},
+    {X509_V_ERR_INVALID_EXTENSION, CERT_TRUST_INVALID_EXTENSION},
+    {X509_V_ERR_INVALID_POLICY_EXTENSION, CERT_TRUST_INVALID_POLICY_CONSTRAINTS},
+    {X509_V_ERR_NO_EXPLICIT_POLICY, CERT_TRUST_INVALID_POLICY_CONSTRAINTS},
+    {X509_V_ERR_DIFFERENT_CRL_SCOPE, CERT_TRUST_REVOCATION_STATUS_UNKNOWN},
+    {X509_V_ERR_UNSUPPORTED_EXTENSION_FEATURE, CERT_TRUST_INVALID_EXTENSION},
+    {X509_V_ERR_UNNESTED_RESOURCE, CERT_TRUST_INVALID_EXTENSION},
+    {X509_V_ERR_PERMITTED_VIOLATION, CERT_TRUST_HAS_NOT_PERMITTED_NAME_CONSTRAINT},
+    {X509_V_ERR_EXCLUDED_VIOLATION, CERT_TRUST_HAS_EXCLUDED_NAME_CONSTRAINT},
+    {X509_V_ERR_SUBTREE_MINMAX, CERT_TRUST_HAS_NOT_SUPPORTED_NAME_CONSTRAINT},
+    {X509_V_ERR_UNSUPPORTED_CONSTRAINT_TYPE, CERT_TRUST_HAS_NOT_SUPPORTED_NAME_CONSTRAINT},
+    {X509_V_ERR_UNSUPPORTED_CONSTRAINT_SYNTAX, CERT_TRUST_HAS_NOT_SUPPORTED_NAME_CONSTRAINT},
+    {X509_V_ERR_UNSUPPORTED_NAME_SYNTAX, CERT_TRUST_INVALID_NAME_CONSTRAINTS},
+    {X509_V_ERR_CRL_PATH_VALIDATION_ERROR, CERT_TRUST_REVOCATION_STATUS_UNKNOWN},
+    {X509_V_ERR_PATH_LOOP, CERT_TRUST_IS_CYCLIC},
+    {X509_V_ERR_EE_KEY_TOO_SMALL, CERT_TRUST_HAS_WEAK_SIGNATURE},
+    {X509_V_ERR_CA_KEY_TOO_SMALL, CERT_TRUST_HAS_WEAK_SIGNATURE},
+    {X509_V_ERR_CA_MD_TOO_WEAK, CERT_TRUST_HAS_WEAK_SIGNATURE},
+    {X509_V_ERR_PROXY_SUBJECT_NAME_VIOLATION, CERT_TRUST_INVALID_EXTENSION},
+    {X509_V_ERR_UNSUPPORTED_SIGNATURE_ALGORITHM, CERT_TRUST_IS_NOT_SIGNATURE_VALID},
+    {X509_V_ERR_SIGNATURE_ALGORITHM_MISMATCH, CERT_TRUST_IS_NOT_SIGNATURE_VALID},
+    {X509_V_ERR_SIGNATURE_ALGORITHM_INCONSISTENCY, CERT_TRUST_IS_NOT_SIGNATURE_VALID},
+};
+
+struct BitWords {
+  LONG bit;
+  const char* words;
+};
+
+constexpr BitWords kBitWords[] = {
+    {CERT_TRUST_IS_NOT_TIME_VALID, "not time valid"},
+    {CERT_TRUST_IS_REVOKED, "revoked"},
+    {CERT_TRUST_IS_NOT_SIGNATURE_VALID, "signature not valid"},
+    {CERT_TRUST_IS_NOT_VALID_FOR_USAGE, "not valid for usage"},
+    {CERT_TRUST_IS_UNTRUSTED_ROOT, "untrusted root"},
+    {CERT_TRUST_REVOCATION_STATUS_UNKNOWN, "revocation status unknown"},
+    {CERT_TRUST_IS_CYCLIC, "cyclic"},
+    {CERT_TRUST_INVALID_EXTENSION, "invalid extension"},
+    {CERT_TRUST_INVALID_POLICY_CONSTRAINTS, "invalid policy constraints"},
+    {CERT_TRUST_INVALID_BASIC_CONSTRAINTS, "invalid basic constraints"},
+    {CERT_TRUST_INVALID_NAME_CONSTRAINTS, "invalid name constraints"},
+    {CERT_TRUST_HAS_NOT_SUPPORTED_NAME_CONSTRAINT, "unsupported name constraint"},
+    {CERT_TRUST_HAS_NOT_PERMITTED_NAME_CONSTRAINT, "name not permitted"},
+    {CERT_TRUST_HAS_EXCLUDED_NAME_CONSTRAINT, "name excluded"},
+    {CERT_TRUST_IS_PARTIAL_CHAIN, "partial chain"},
+    {CERT_TRUST_HAS_WEAK_SIGNATURE, "weak signature"},
+    {CERT_TRUST_IS_EXPLICIT_DISTRUST, "explicitly distrusted"},
+};
+
+int recordError(int ok, X509_STORE_CTX* ctx) {
+  if (ok == 0) {
+    auto* status = static_cast<LONG*>(X509_STORE_CTX_get_app_data(ctx));
+    *status |= trustStatusForVerifyError(X509_STORE_CTX_get_error(ctx));
+  }
+  return 1;  // go on, so that every error of the chain is seen
+}
+
+std::string environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+bool exists(const std::string& path) {
+  struct stat st {};
+  return !path.empty() && ::stat(path.c_str(), &st) == 0;
+}
+
+// The trust anchors: the user's Root store, then the system's certificates. The system
+// folder is looked up by subject hash only when a chain needs it, so this stays cheap.
+ossl::X509Store trustAnchors(const std::string& certificateFolder) {
+  ossl::X509Store store(X509_STORE_new());
+  if (!store) return store;
+  for (const StoredCertificate& root :
+       CertStore(StoreName::Root, certificateFolder).certificates()) {
+    X509_STORE_add_cert(store.get(), root.cert.get());
+  }
+  std::string folder = environment(X509_get_default_cert_dir_env());
+  if (folder.empty()) folder = X509_get_default_cert_dir();
+  std::string file = environment(X509_get_default_cert_file_env());
+  if (file.empty() && !exists(folder)) file = X509_get_default_cert_file();
+  if (exists(folder)) X509_STORE_load_path(store.get(), folder.c_str());
+  if (exists(file)) X509_STORE_load_file(store.get(), file.c_str());
+  ERR_clear_error();
+  return store;
+}
+
+}  // namespace
+
+LONG trustStatusForVerifyError(int error) {
+  for (const ErrorBit& row : kErrorBits) {
+    if (row.error == error) return row.bit;
+  }
+  return CERT_TRUST_IS_NOT_SIGNATURE_VALID;
+}
+
+std::string trustStatusWords(LONG status) {
+  std::string words;
+  LONG named = 0;
+  for (const BitWords& row : kBitWords) {
+    if ((status & row.bit) == 0) continue;
+    if (!words.empty()) words += ", ";
+    words += row.words;
+    named |= row.bit;
+  }
+  if ((status & ~named) != 0) {
+    char rest[32];
+    std::snprintf(rest, sizeof rest, "%sother 0x%x", words.empty() ? "" : ", ",
+                  static_cast<unsigned>(status & ~named));
+    words += rest;
+  }
+  return words.empty() ? "no error" : words;
+}
+
+LONG chainTrustStatus(X509* cert, STACK_OF(X509) * untrusted,
+                      const std::string& certificateFolder) {
+  ossl::X509Store anchors = trustAnchors(certificateFolder);
+  ossl::X509StoreCtx ctx(X509_STORE_CTX_new());
+  if (!anchors || !ctx || X509_STORE_CTX_init(ctx.get(), anchors.get(), cert, untrusted) != 1) {
+    ERR_clear_error();
+    return CERT_TRUST_IS_PARTIAL_CHAIN;
+  }
+  LONG status = CERT_TRUST_NO_ERROR;
+  X509_STORE_CTX_set_app_data(ctx.get(), &status);
+  X509_STORE_CTX_set_verify_cb(ctx.get(), recordError);
+  // Level 1: signatures and keys of less than 80 bits of security (MD5, RSA under 1024 bits)
+  // are weak.
+  X509_VERIFY_PARAM_set_auth_level(X509_STORE_CTX_get0_param(ctx.get()), 1);
+  const int verified = X509_verify_cert(ctx.get());
+  if (verified <= 0 && status == CERT_TRUST_NO_ERROR) status = CERT_TRUST_IS_PARTIAL_CHAIN;
+  ERR_clear_error();
+  return status;
+}
+
+}  // namespace vexamor::signcore

@@ -1,0 +1,47 @@
+// Chain building and the trust status that clients read: the error bits of the platform's
+// chain engine, collected over every error that OpenSSL meets on the way to a trust anchor.
+// Trust anchors are the user's Root store and the system CA bundle (OpenSSL's default
+// certificate folder, or file, honouring SSL_CERT_DIR and SSL_CERT_FILE).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/com/win32_types.h"
+#include "signcore/crypto/openssl_ptr.h"
+
+namespace vexamor::signcore {
+
+// Trust error status bits, with the values clients test for.
+inline constexpr LONG CERT_TRUST_NO_ERROR = 0x00000000;
+inline constexpr LONG CERT_TRUST_IS_NOT_TIME_VALID = 0x00000001;
+inline constexpr LONG CERT_TRUST_IS_REVOKED = 0x00000004;
+inline constexpr LONG CERT_TRUST_IS_NOT_SIGNATURE_VALID = 0x00000008;
+inline constexpr LONG CERT_TRUST_IS_NOT_VALID_FOR_USAGE = 0x00000010;
+inline constexpr LONG CERT_TRUST_IS_UNTRUSTED_ROOT = 0x00000020;
+inline constexpr LONG CERT_TRUST_REVOCATION_STATUS_UNKNOWN = 0x00000040;
+inline constexpr LONG CERT_TRUST_IS_CYCLIC = 0x00000080;
+inline constexpr LONG CERT_TRUST_INVALID_EXTENSION = 0x00000100;
+inline constexpr LONG CERT_TRUST_INVALID_POLICY_CONSTRAINTS = 0x00000200;
+inline constexpr LONG CERT_TRUST_INVALID_BASIC_CONSTRAINTS = 0x00000400;
+inline constexpr LONG CERT_TRUST_INVALID_NAME_CONSTRAINTS = 0x00000800;
+inline constexpr LONG CERT_TRUST_HAS_NOT_SUPPORTED_NAME_CONSTRAINT = 0x00001000;
+inline constexpr LONG CERT_TRUST_HAS_NOT_PERMITTED_NAME_CONSTRAINT = 0x00004000;
+inline constexpr LONG CERT_TRUST_HAS_EXCLUDED_NAME_CONSTRAINT = 0x00008000;
+inline constexpr LONG CERT_TRUST_IS_PARTIAL_CHAIN = 0x00010000;
+inline constexpr LONG CERT_TRUST_HAS_WEAK_SIGNATURE = 0x00100000;
+inline constexpr LONG CERT_TRUST_IS_EXPLICIT_DISTRUST = 0x04000000;
+
+// The bit that an OpenSSL verification error (X509_V_ERR_...) stands for. An error that the
+// table does not know counts as a signature that cannot be checked, so no error is ever lost.
+LONG trustStatusForVerifyError(int error);
+
+// The status bits in words, most significant concern first: "not time valid, partial chain".
+std::string trustStatusWords(LONG status);
+
+// Builds the chain of `cert` at the current time, looking for issuers among `untrusted` and
+// the trust anchors, with no usage requirement; returns the OR of the bits of every error.
+// A chain that cannot even be attempted (no memory) is a partial chain.
+LONG chainTrustStatus(X509* cert, STACK_OF(X509) * untrusted, const std::string& certificateFolder);
+
+}  // namespace vexamor::signcore
