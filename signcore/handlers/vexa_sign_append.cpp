@@ -55,9 +55,18 @@ class AppendedFormat final : public SignedFileFormat {
     if (!file.ok()) return file.hr();
     Result<uint64_t> marker = appended::findMarker(*file);
     if (!marker.ok()) return marker.hr();
-    // Behind an existing marker the file is signed again in place; without one the marker
-    // goes at the end.
-    const uint64_t end = *marker != 0 ? *marker - appended::kMarker.size() : file->size();
+    // Behind an existing signature the file is signed again in place. A marker that no
+    // signature follows (a text quoting it) is the file's own data and stays; the new marker
+    // then goes at the end, like one for a file that has none.
+    uint64_t end = file->size();
+    if (*marker != 0) {
+      Result<std::vector<uint8_t>> old = appended::readBlob(*file, *marker);
+      if (old.ok()) {
+        end = *marker - appended::kMarker.size();
+      } else if (old.fault().systemError && old.hr() != HRESULT_FROM_WIN32(ERROR_HANDLE_EOF)) {
+        return old.hr();
+      }
+    }
 
     std::vector<uint8_t> blob;
     {
