@@ -48,16 +48,7 @@ std::vector<std::pair<std::string, std::vector<uint8_t>>> withoutSignature(
 // Rewrites stream `name` of a container with `data`, through the engine.
 void rewriteStream(const std::string& path, const std::string& name,
                    const std::vector<uint8_t>& data) {
-  auto c = Container::create();
-  ASSERT_EQ(c->open(path, container::kAccessRead | container::kAccessWrite, kShareAll,
-                    Disposition::kOpenExisting, 0),
-            0u);
-  auto s = c->openStream(name, 0, container::kAccessRead | container::kAccessWrite,
-                         Disposition::kTruncateExisting);
-  ASSERT_TRUE(s.ok()) << s.error();
-  ASSERT_EQ(s->write(data), 0u);
-  ASSERT_EQ(s->close(), 0u);
-  ASSERT_EQ(c->close(), 0u);
+  ASSERT_EQ(rewriteContainerStream(path, name, data), 0u);
 }
 
 class ClassicSigning : public SigningTest {};

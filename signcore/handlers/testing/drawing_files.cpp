@@ -186,6 +186,22 @@ std::vector<std::pair<std::string, std::vector<uint8_t>>> readContainerStreams(
   return out;
 }
 
+uint32_t rewriteContainerStream(const std::string& path, const std::string& name,
+                                const std::vector<uint8_t>& data) {
+  auto offset = container::findContainerHeader(path);
+  auto c = Container::create();
+  if (auto rc = c->setHeaderOffset(offset.value_or(0)); rc != 0) return rc;
+  if (auto rc = c->open(path, kAccessRead | kAccessWrite, 3, Disposition::kOpenExisting, 0x80);
+      rc != 0) {
+    return rc;
+  }
+  auto s = c->openStream(name, 0, kAccessRead | kAccessWrite, Disposition::kTruncateExisting);
+  if (!s.ok()) return s.error();
+  if (auto rc = s->write(data); rc != 0) return rc;
+  if (auto rc = s->close(); rc != 0) return rc;
+  return c->close();
+}
+
 std::vector<uint8_t> readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

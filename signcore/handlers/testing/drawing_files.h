@@ -60,6 +60,11 @@ uint32_t writeLargeContainerDrawing(const std::string& path, int streamCount, ui
 std::vector<std::pair<std::string, std::vector<uint8_t>>> readContainerStreams(
     const std::string& path);
 
+// Replaces the data of stream `name` of the container at `path` (header at 0), as an editor
+// of the drawing would. Returns the engine's Win32 code, 0 on success.
+uint32_t rewriteContainerStream(const std::string& path, const std::string& name,
+                                const std::vector<uint8_t>& data);
+
 std::vector<uint8_t> readFile(const std::string& path);
 bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 
