@@ -77,36 +77,28 @@ class ClassicFormat final : public SignedFileFormat {
     if (*end > UINT32_MAX) return HRESULT_FROM_WIN32(kErrorFileTooLarge);
     const auto at = static_cast<uint32_t>(*end);
 
-    std::vector<uint8_t> blob;
-    {
-      com::ComPtr<IVexaGetData> data;
-      HRESULT hr = createFileRangeData(fd->get(), at, classic::kPointerOffset,
-                                       classic::kPointerSize, data.out());
-      if (FAILED(hr)) return hr;
-      hr = compute(data.get(), &blob);
-      if (FAILED(hr)) return hr;
-    }
-    if (blob.size() > UINT32_MAX) return HRESULT_FROM_WIN32(kErrorFileTooLarge);
-
     // The new file: the drawing data as signed, the pointer set, the block behind the data.
     // Whatever lay behind the old block (the tail of a longer blob) is not carried over.
-    const std::vector<uint8_t> block = classic::encodeBlock(at, blob);
-    return replaceSignedFile(path, *before, [&](int out, const std::string&) -> HRESULT {
-      if (DWORD rc = fileio::copyRange(fd->get(), 0, at, out); rc != ERROR_SUCCESS) {
-        return HRESULT_FROM_WIN32(rc);
-      }
+    std::vector<uint8_t> blob;
+    auto signData = [&]() -> HRESULT {
+      com::ComPtr<IVexaGetData> data;
+      const HRESULT hr = createFileRangeData(fd->get(), at, classic::kPointerOffset,
+                                             classic::kPointerSize, data.out());
+      if (FAILED(hr)) return hr;
+      return compute(data.get(), &blob);
+    };
+    auto writeBlock = [&](int out, const std::string&) -> HRESULT {
+      if (blob.size() > UINT32_MAX) return HRESULT_FROM_WIN32(kErrorFileTooLarge);
+      const std::vector<uint8_t> block = classic::encodeBlock(at, blob);
       if (DWORD rc = fileio::writeAll(out, block.data(), block.size()); rc != ERROR_SUCCESS) {
         return HRESULT_FROM_WIN32(rc);
       }
       uint8_t pointerBytes[classic::kPointerSize];
       storeLe32(pointerBytes, at);
-      if (DWORD rc = fileio::writeAt(out, classic::kPointerOffset, pointerBytes,
-                                     classic::kPointerSize);
-          rc != ERROR_SUCCESS) {
-        return HRESULT_FROM_WIN32(rc);
-      }
-      return S_OK;
-    });
+      return HRESULT_FROM_WIN32(
+          fileio::writeAt(out, classic::kPointerOffset, pointerBytes, classic::kPointerSize));
+    };
+    return replaceSignedFileCopying(path, *before, fd->get(), at, signData, writeBlock);
   }
 };
 

@@ -134,25 +134,26 @@ HRESULT sign(const std::string& path, uint64_t headerOffset, const ComputeBlob& 
   Result<FileIdentity> before = identityOf(fd->get());
   if (!before.ok()) return before.hr();
 
-  return replaceSignedFile(path, *before, [&](int out, const std::string& copy) -> HRESULT {
-    if (DWORD rc = fileio::copyRange(fd->get(), 0, before->size, out); rc != ERROR_SUCCESS) {
-      return HRESULT_FROM_WIN32(rc);
-    }
-    Result<std::shared_ptr<Container>> c = openContainer(copy, headerOffset, true);
+  // The streams are signed as they are in the file while it is copied; the copy, identical
+  // unless the file changes (which the replacement refuses), then gets the signature stream.
+  signature_stream::Content content;
+  auto signStreams = [&]() -> HRESULT {
+    Result<std::shared_ptr<Container>> c = openContainer(path, headerOffset, false);
     if (!c.ok()) return c.hr();
     Result<Listing> listing = listStreams(**c);
     if (!listing.ok()) return listing.hr();
     if (listing->signable.empty()) return E_UNEXPECTED;
-
-    signature_stream::Content content;
     for (const StreamRef& ref : listing->signable) content.identifiers.push_back(ref.identifier);
-    {
-      com::ComPtr<IVexaGetData> data;
-      HRESULT hr = createContainerStreamData(*c, listing->signable, data.out());
-      if (FAILED(hr)) return hr;
-      hr = compute(data.get(), &content.blob);
-      if (FAILED(hr)) return hr;
-    }
+    com::ComPtr<IVexaGetData> data;
+    const HRESULT hr = createContainerStreamData(*c, listing->signable, data.out());
+    if (FAILED(hr)) return hr;
+    return compute(data.get(), &content.blob);
+  };
+  auto storeSignature = [&](int, const std::string& copy) -> HRESULT {
+    Result<std::shared_ptr<Container>> c = openContainer(copy, headerOffset, true);
+    if (!c.ok()) return c.hr();
+    Result<Listing> listing = listStreams(**c);
+    if (!listing.ok()) return listing.hr();
     if (listing->signature) {
       auto rc = (*c)->removeStream(listing->signature->name, listing->signature->identifier);
       if (rc != container::kErrorSuccess) return HRESULT_FROM_WIN32(rc);
@@ -167,7 +168,9 @@ HRESULT sign(const std::string& path, uint64_t headerOffset, const ComputeBlob& 
     if (auto rc = stream->close(); rc != container::kErrorSuccess) return HRESULT_FROM_WIN32(rc);
     if (auto rc = (*c)->close(); rc != container::kErrorSuccess) return HRESULT_FROM_WIN32(rc);
     return S_OK;
-  });
+  };
+  return replaceSignedFileCopying(path, *before, fd->get(), before->size, signStreams,
+                                  storeSignature);
 }
 
 }  // namespace vexamor::signcore::container_format

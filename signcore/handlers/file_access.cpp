@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <thread>
 
 #include "platform/com/last_error.h"
 #include "platform/com/utf.h"
@@ -78,6 +79,30 @@ HRESULT replaceSignedFile(const std::string& path, const FileIdentity& before,
       });
   if (FAILED(written)) return written;
   return HRESULT_FROM_WIN32(rc);
+}
+
+HRESULT replaceSignedFileCopying(const std::string& path, const FileIdentity& before, int source,
+                                 uint64_t prefixLength, const std::function<HRESULT()>& prepare,
+                                 const SignedFileWriter& finish) {
+  return replaceSignedFile(path, before, [&](int fd, const std::string& tempPath) -> HRESULT {
+    DWORD copied = ERROR_SUCCESS;
+    std::thread copier([&] {
+      copied = fileio::copyRange(source, 0, prefixLength, fd);
+      // Start writing the copy out now, so that the flush before the rename has less to do.
+      if (copied == ERROR_SUCCESS) ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    });
+    HRESULT prepared;
+    try {
+      prepared = prepare();
+    } catch (...) {
+      copier.join();
+      throw;
+    }
+    copier.join();
+    if (FAILED(prepared)) return prepared;
+    if (copied != ERROR_SUCCESS) return HRESULT_FROM_WIN32(copied);
+    return finish(fd, tempPath);
+  });
 }
 
 }  // namespace vexamor::signcore

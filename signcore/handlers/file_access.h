@@ -59,4 +59,12 @@ using SignedFileWriter = std::function<HRESULT(int fd, const std::string& tempPa
 HRESULT replaceSignedFile(const std::string& path, const FileIdentity& before,
                           const SignedFileWriter& write);
 
+// The same for a new file that begins with the first `prefixLength` bytes of `source` (the
+// signed data, unchanged): they are copied on a thread of their own while `prepare` runs (the
+// signature being computed over the same bytes), so that hashing and writing overlap; then
+// `finish` writes the rest. The copy counts only if `prepare` succeeds.
+HRESULT replaceSignedFileCopying(const std::string& path, const FileIdentity& before, int source,
+                                 uint64_t prefixLength, const std::function<HRESULT()>& prepare,
+                                 const SignedFileWriter& finish);
+
 }  // namespace vexamor::signcore

@@ -68,23 +68,21 @@ class AppendedFormat final : public SignedFileFormat {
       }
     }
 
-    std::vector<uint8_t> blob;
-    {
+    std::vector<uint8_t> trailer;
+    auto signData = [&]() -> HRESULT {
       com::ComPtr<IVexaGetData> data;
       HRESULT hr = createFileRangeData(fd->get(), end, 0, 0, data.out());
       if (FAILED(hr)) return hr;
+      std::vector<uint8_t> blob;
       hr = compute(data.get(), &blob);
       if (FAILED(hr)) return hr;
-    }
-    const std::vector<uint8_t> trailer = appended::encodeTrailer(blob);
-    if (HRESULT hr = checkFoundAgain(*file, end, trailer); FAILED(hr)) return hr;
-
-    return replaceSignedFile(path, *before, [&](int out, const std::string&) -> HRESULT {
-      if (DWORD rc = fileio::copyRange(fd->get(), 0, end, out); rc != ERROR_SUCCESS) {
-        return HRESULT_FROM_WIN32(rc);
-      }
+      trailer = appended::encodeTrailer(blob);
+      return checkFoundAgain(*file, end, trailer);
+    };
+    auto writeTrailer = [&](int out, const std::string&) -> HRESULT {
       return HRESULT_FROM_WIN32(fileio::writeAll(out, trailer.data(), trailer.size()));
-    });
+    };
+    return replaceSignedFileCopying(path, *before, fd->get(), end, signData, writeTrailer);
   }
 
  private:
