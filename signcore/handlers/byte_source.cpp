@@ -1,6 +1,5 @@
 #include "signcore/handlers/byte_source.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,12 +16,6 @@ Result<bool> ByteSource::readExactly(uint64_t offset, std::span<uint8_t> out,
   if (!got.ok()) return got.fault();
   if (*got != out.size()) return shortRead;
   return true;
-}
-
-Result<FileSource> FileSource::open(int fd) {
-  struct stat st {};
-  if (::fstat(fd, &st) != 0) return systemFault(win32::errorFromErrno(errno));
-  return FileSource(fd, static_cast<uint64_t>(st.st_size));
 }
 
 Result<size_t> FileSource::readAt(uint64_t offset, std::span<uint8_t> out) const {

@@ -20,17 +20,15 @@ class ByteSource {
   Result<bool> readExactly(uint64_t offset, std::span<uint8_t> out, Fault shortRead) const;
 };
 
-// The bytes of an open file; the descriptor stays the caller's. The size is taken once, when
-// the source is made.
+// The bytes of an open file of `size` bytes (as it was when opened); the descriptor stays
+// the caller's.
 class FileSource final : public ByteSource {
  public:
-  // Fails with the system's code when the size cannot be read.
-  static Result<FileSource> open(int fd);
+  FileSource(int fd, uint64_t size) : fd_(fd), size_(size) {}
   uint64_t size() const override { return size_; }
   Result<size_t> readAt(uint64_t offset, std::span<uint8_t> out) const override;
 
  private:
-  FileSource(int fd, uint64_t size) : fd_(fd), size_(size) {}
   int fd_;
   uint64_t size_;
 };

@@ -31,10 +31,9 @@ Result<std::optional<classic::Block>> findBlock(const ByteSource& file) {
 class ClassicFormat final : public SignedFileFormat {
  public:
   HRESULT isSigned(const std::string& path, bool* isSigned) override {
-    Result<UniqueFd> fd = openExistingFile(path, false);
-    if (!fd.ok()) return fd.hr();
-    Result<FileSource> file = FileSource::open(fd->get());
-    if (!file.ok()) return file.hr();
+    Result<OpenedFile> opened = openUserFile(path, false);
+    if (!opened.ok()) return opened.hr();
+    const FileSource* file = &opened->bytes;
     Result<std::optional<classic::Block>> block = findBlock(*file);
     if (!block.ok()) return block.hr();
     *isSigned = block->has_value();
@@ -42,10 +41,10 @@ class ClassicFormat final : public SignedFileFormat {
   }
 
   HRESULT readSignature(const std::string& path, bool withData, StoredSignature* out) override {
-    Result<UniqueFd> fd = openExistingFile(path, false);
-    if (!fd.ok()) return fd.hr();
-    Result<FileSource> file = FileSource::open(fd->get());
-    if (!file.ok()) return file.hr();
+    Result<OpenedFile> opened = openUserFile(path, false);
+    if (!opened.ok()) return opened.hr();
+    const int fd = opened->fd.get();
+    const FileSource* file = &opened->bytes;
     if (Result<bool> version = classic::checkVersion(*file); !version.ok()) return version.hr();
     Result<std::optional<classic::Block>> block = findBlock(*file);
     if (!block.ok()) return block.hr();
@@ -53,7 +52,7 @@ class ClassicFormat final : public SignedFileFormat {
     classic::Block& found = **block;
     if (withData) {
       const HRESULT hr =
-          createFileRangeData(fd->get(), found.pointer, classic::kPointerOffset,
+          createFileRangeData(fd, found.pointer, classic::kPointerOffset,
                               classic::kPointerSize, out->signedData.out());
       if (FAILED(hr)) return hr;
     }
@@ -62,12 +61,11 @@ class ClassicFormat final : public SignedFileFormat {
   }
 
   HRESULT sign(const std::string& path, const ComputeBlob& compute) override {
-    Result<UniqueFd> fd = openExistingFile(path, true);
-    if (!fd.ok()) return fd.hr();
-    Result<FileIdentity> before = identityOf(fd->get());
-    if (!before.ok()) return before.hr();
-    Result<FileSource> file = FileSource::open(fd->get());
-    if (!file.ok()) return file.hr();
+    Result<OpenedFile> opened = openUserFile(path, true);
+    if (!opened.ok()) return opened.hr();
+    const int fd = opened->fd.get();
+    const FileIdentity& before = opened->identity;
+    const FileSource* file = &opened->bytes;
     if (Result<bool> version = classic::checkVersion(*file); !version.ok()) return version.hr();
     Result<uint32_t> pointer = classic::readPointer(*file);
     if (!pointer.ok()) return pointer.hr();
@@ -82,7 +80,7 @@ class ClassicFormat final : public SignedFileFormat {
     std::vector<uint8_t> blob;
     auto signData = [&]() -> HRESULT {
       com::ComPtr<IVexaGetData> data;
-      const HRESULT hr = createFileRangeData(fd->get(), at, classic::kPointerOffset,
+      const HRESULT hr = createFileRangeData(fd, at, classic::kPointerOffset,
                                              classic::kPointerSize, data.out());
       if (FAILED(hr)) return hr;
       return compute(data.get(), &blob);
@@ -98,7 +96,7 @@ class ClassicFormat final : public SignedFileFormat {
       return HRESULT_FROM_WIN32(
           fileio::writeAt(out, classic::kPointerOffset, pointerBytes, classic::kPointerSize));
     };
-    return replaceSignedFileCopying(path, *before, fd->get(), at, signData, writeBlock);
+    return replaceSignedFileCopying(path, before, fd, at, signData, writeBlock);
   }
 };
 

@@ -129,10 +129,8 @@ HRESULT readSignature(const std::string& path, uint64_t headerOffset, bool withD
 }
 
 HRESULT sign(const std::string& path, uint64_t headerOffset, const ComputeBlob& compute) {
-  Result<UniqueFd> fd = openExistingFile(path, true);
-  if (!fd.ok()) return fd.hr();
-  Result<FileIdentity> before = identityOf(fd->get());
-  if (!before.ok()) return before.hr();
+  Result<OpenedFile> opened = openUserFile(path, true);
+  if (!opened.ok()) return opened.hr();
 
   // The streams are signed as they are in the file while it is copied; the copy, identical
   // unless the file changes (which the replacement refuses), then gets the signature stream.
@@ -169,8 +167,8 @@ HRESULT sign(const std::string& path, uint64_t headerOffset, const ComputeBlob& 
     if (auto rc = (*c)->close(); rc != container::kErrorSuccess) return HRESULT_FROM_WIN32(rc);
     return S_OK;
   };
-  return replaceSignedFileCopying(path, *before, fd->get(), before->size, signStreams,
-                                  storeSignature);
+  return replaceSignedFileCopying(path, opened->identity, opened->fd.get(),
+                                  opened->identity.size, signStreams, storeSignature);
 }
 
 }  // namespace vexamor::signcore::container_format

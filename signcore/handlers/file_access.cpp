@@ -63,6 +63,15 @@ Result<FileIdentity> identityOf(int fd) {
   return identityFrom(st);
 }
 
+Result<OpenedFile> openUserFile(const std::string& path, bool forWriting) {
+  Result<UniqueFd> fd = openExistingFile(path, forWriting);
+  if (!fd.ok()) return fd.fault();
+  Result<FileIdentity> identity = identityOf(fd->get());
+  if (!identity.ok()) return identity.fault();
+  const int descriptor = fd->get();
+  return OpenedFile{std::move(*fd), *identity, FileSource(descriptor, identity->size)};
+}
+
 HRESULT replaceSignedFile(const std::string& path, const FileIdentity& before,
                           const SignedFileWriter& write) {
   HRESULT written = S_OK;

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "platform/com/bstr.h"
+#include "signcore/handlers/byte_source.h"
 #include "signcore/handlers/result.h"
 
 namespace vexamor::signcore {
@@ -49,6 +50,14 @@ struct FileIdentity {
   bool operator==(const FileIdentity&) const = default;
 };
 Result<FileIdentity> identityOf(int fd);
+
+// A user's file opened as openExistingFile does, with its bytes and what it was when opened.
+struct OpenedFile {
+  UniqueFd fd;
+  FileIdentity identity;
+  FileSource bytes;
+};
+Result<OpenedFile> openUserFile(const std::string& path, bool forWriting);
 
 // Writes the new contents of a file; a failure abandons the replacement.
 using SignedFileWriter = std::function<HRESULT(int fd, const std::string& tempPath)>;

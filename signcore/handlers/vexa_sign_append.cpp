@@ -17,10 +17,9 @@ constexpr DWORD kErrorFileTooLarge = 223;
 class AppendedFormat final : public SignedFileFormat {
  public:
   HRESULT isSigned(const std::string& path, bool* isSigned) override {
-    Result<UniqueFd> fd = openExistingFile(path, false);
-    if (!fd.ok()) return fd.hr();
-    Result<FileSource> file = FileSource::open(fd->get());
-    if (!file.ok()) return file.hr();
+    Result<OpenedFile> opened = openUserFile(path, false);
+    if (!opened.ok()) return opened.hr();
+    const FileSource* file = &opened->bytes;
     Result<uint64_t> marker = appended::findMarker(*file);
     if (!marker.ok()) return marker.hr();
     *isSigned = *marker != 0;
@@ -28,10 +27,10 @@ class AppendedFormat final : public SignedFileFormat {
   }
 
   HRESULT readSignature(const std::string& path, bool withData, StoredSignature* out) override {
-    Result<UniqueFd> fd = openExistingFile(path, false);
-    if (!fd.ok()) return fd.hr();
-    Result<FileSource> file = FileSource::open(fd->get());
-    if (!file.ok()) return file.hr();
+    Result<OpenedFile> opened = openUserFile(path, false);
+    if (!opened.ok()) return opened.hr();
+    const int fd = opened->fd.get();
+    const FileSource* file = &opened->bytes;
     Result<uint64_t> marker = appended::findMarker(*file);
     if (!marker.ok()) return marker.hr();
     if (*marker == 0) return S_FALSE;
@@ -39,7 +38,7 @@ class AppendedFormat final : public SignedFileFormat {
     if (!blob.ok()) return blob.hr();
     if (withData) {
       const uint64_t end = *marker - appended::kMarker.size();
-      const HRESULT hr = createFileRangeData(fd->get(), end, 0, 0, out->signedData.out());
+      const HRESULT hr = createFileRangeData(fd, end, 0, 0, out->signedData.out());
       if (FAILED(hr)) return hr;
     }
     out->blob = std::move(*blob);
@@ -47,12 +46,11 @@ class AppendedFormat final : public SignedFileFormat {
   }
 
   HRESULT sign(const std::string& path, const ComputeBlob& compute) override {
-    Result<UniqueFd> fd = openExistingFile(path, true);
-    if (!fd.ok()) return fd.hr();
-    Result<FileIdentity> before = identityOf(fd->get());
-    if (!before.ok()) return before.hr();
-    Result<FileSource> file = FileSource::open(fd->get());
-    if (!file.ok()) return file.hr();
+    Result<OpenedFile> opened = openUserFile(path, true);
+    if (!opened.ok()) return opened.hr();
+    const int fd = opened->fd.get();
+    const FileIdentity& before = opened->identity;
+    const FileSource* file = &opened->bytes;
     Result<uint64_t> marker = appended::findMarker(*file);
     if (!marker.ok()) return marker.hr();
     // Behind an existing signature the file is signed again in place. A marker that no
@@ -71,7 +69,7 @@ class AppendedFormat final : public SignedFileFormat {
     std::vector<uint8_t> trailer;
     auto signData = [&]() -> HRESULT {
       com::ComPtr<IVexaGetData> data;
-      HRESULT hr = createFileRangeData(fd->get(), end, 0, 0, data.out());
+      HRESULT hr = createFileRangeData(fd, end, 0, 0, data.out());
       if (FAILED(hr)) return hr;
       std::vector<uint8_t> blob;
       hr = compute(data.get(), &blob);
@@ -82,7 +80,7 @@ class AppendedFormat final : public SignedFileFormat {
     auto writeTrailer = [&](int out, const std::string&) -> HRESULT {
       return HRESULT_FROM_WIN32(fileio::writeAll(out, trailer.data(), trailer.size()));
     };
-    return replaceSignedFileCopying(path, *before, fd->get(), end, signData, writeTrailer);
+    return replaceSignedFileCopying(path, before, fd, end, signData, writeTrailer);
   }
 
  private:

@@ -48,11 +48,13 @@ TEST_F(Dxsign, ListsTheDefaultFileTypesOfAFreshSetup) {
   const Outcome list = run("dxsign ext list");
   EXPECT_EQ(list.status, 0);
   EXPECT_EQ(list.out,
-            ".drx\t{72EC5935-3EC3-4E94-A3F1-D2FC478521C2}\n"
-            ".drt\t{72EC5935-3EC3-4E94-A3F1-D2FC478521C2}\n"
-            ".drs\t{72EC5935-3EC3-4E94-A3F1-D2FC478521C2}\n"
-            ".zip\t{BF7227D0-D41D-48FC-B545-8263F2CDA621}\n"
-            ".exe\t{BF7227D0-D41D-48FC-B545-8263F2CDA621}\n");
+            ".drx\t{72EC5935-3EC3-4E94-A3F1-D2FC478521C2}\tDxSignCore.VexaSignDRX.1\n"
+            ".drt\t{72EC5935-3EC3-4E94-A3F1-D2FC478521C2}\tDxSignCore.VexaSignDRX.1\n"
+            ".drs\t{72EC5935-3EC3-4E94-A3F1-D2FC478521C2}\tDxSignCore.VexaSignDRX.1\n"
+            ".zip\t{BF7227D0-D41D-48FC-B545-8263F2CDA621}\tDxSignCore.VexaSignAppend.1\n"
+            ".exe\t{BF7227D0-D41D-48FC-B545-8263F2CDA621}\tDxSignCore.VexaSignAppend.1\n");
+  const Outcome lookup = run("dxsign ext lookup .DRS");
+  EXPECT_EQ(lookup.out, "{72EC5935-3EC3-4E94-A3F1-D2FC478521C2}\tDxSignCore.VexaSignDRX.1\n");
 }
 
 TEST_F(Dxsign, RegistersLooksUpAndUnregistersFileTypes) {

@@ -12,6 +12,7 @@
 #include "tools/dxsign/commands.h"
 #include "tools/dxsign/file_handlers.h"
 #include "tools/dxsign/file_jobs.h"
+#include "tools/dxsign/time_text.h"
 
 namespace vexamor::dxsign {
 namespace {
@@ -30,18 +31,7 @@ int overallStatus(const std::vector<FileOutcome>& outcomes) {
 }
 
 std::string timeText(IVexaSystemTime* time) {
-  if (time == nullptr) return "";
-  SHORT year = 0, month = 0, day = 0, hour = 0, minutes = 0, seconds = 0;
-  time->get_Year(&year);
-  time->get_Month(&month);
-  time->get_Day(&day);
-  time->get_Hour(&hour);
-  time->get_Minutes(&minutes);
-  time->get_Seconds(&seconds);
-  char text[48];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d UTC", year, month, day, hour,
-                minutes, seconds);
-  return text;
+  return time != nullptr ? utcText(time) : "";
 }
 
 struct SignOptions {
