@@ -36,7 +36,7 @@ Result<size_t> FileSource::readAt(uint64_t offset, std::span<uint8_t> out) const
 Result<size_t> MemorySource::readAt(uint64_t offset, std::span<uint8_t> out) const {
   if (offset >= bytes_.size()) return size_t{0};
   const size_t n = static_cast<size_t>(std::min<uint64_t>(out.size(), bytes_.size() - offset));
-  std::memcpy(out.data(), bytes_.data() + offset, n);
+  if (n > 0) std::memcpy(out.data(), bytes_.data() + offset, n);
   return n;
 }
 

@@ -174,7 +174,7 @@ class MemoryReader final : public signature_stream::Reader {
   uint64_t size() const override { return bytes_.size(); }
   Result<size_t> read(std::span<uint8_t> out) override {
     const size_t n = std::min(out.size(), bytes_.size() - at_);
-    std::memcpy(out.data(), bytes_.data() + at_, n);
+    if (n > 0) std::memcpy(out.data(), bytes_.data() + at_, n);
     at_ += n;
     return n;
   }
