@@ -98,7 +98,20 @@ constexpr HRESULT CO_E_CLASSSTRING = makeHresult(0x800401F3);
 constexpr HRESULT CO_E_ERRORINDLL = makeHresult(0x800401F9);
 
 // Cryptography.
+constexpr HRESULT NTE_BAD_KEY = makeHresult(0x80090003);
+constexpr HRESULT NTE_BAD_LEN = makeHresult(0x80090004);
+constexpr HRESULT NTE_BAD_DATA = makeHresult(0x80090005);
+constexpr HRESULT NTE_BAD_ALGID = makeHresult(0x80090008);
+constexpr HRESULT NTE_BAD_FLAGS = makeHresult(0x80090009);
+constexpr HRESULT NTE_BAD_TYPE = makeHresult(0x8009000A);
+constexpr HRESULT NTE_NO_MEMORY = makeHresult(0x8009000E);
+constexpr HRESULT NTE_BAD_PROV_TYPE = makeHresult(0x80090014);
 constexpr HRESULT NTE_BAD_KEYSET = makeHresult(0x80090016);
+constexpr HRESULT NTE_PROV_TYPE_ENTRY_BAD = makeHresult(0x80090018);
+constexpr HRESULT NTE_KEYSET_NOT_DEF = makeHresult(0x80090019);
+constexpr HRESULT NTE_PROV_TYPE_NO_MATCH = makeHresult(0x8009001B);
+constexpr HRESULT NTE_PROV_DLL_NOT_FOUND = makeHresult(0x8009001E);
+constexpr HRESULT NTE_FAIL = makeHresult(0x80090020);
 constexpr HRESULT TRUST_E_CERT_SIGNATURE = makeHresult(0x80096004);
 
 // Win32 error codes.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/com/message_table.h"
 #include "signcore/crypto/cert_store.h"
 #include "signcore/crypto/crypt_codes.h"
 #include "signcore/crypto/signature_fixture.h"
@@ -200,6 +201,27 @@ TEST_F(Certificates, EveryErrorOfTheChainIsCollected) {
   spec.notAfter = "20011231235959Z";
   EXPECT_EQ(statusOf(testing::makeCertificate(spec)),
             CERT_TRUST_IS_NOT_TIME_VALID | CERT_TRUST_IS_PARTIAL_CHAIN);
+}
+
+TEST(CryptCodes, EveryCodeHasTheSystemsText) {
+  const std::pair<HRESULT, const char16_t*> codes[] = {
+      {NTE_BAD_SIGNATURE, u"Invalid Signature."},
+      {CRYPT_E_UNKNOWN_ALGO, u"Unknown cryptographic algorithm."},
+      {CRYPT_E_INVALID_MSG_TYPE, u"Invalid cryptographic message type."},
+      {CRYPT_E_HASH_VALUE, u"The hash value is not correct."},
+      {CRYPT_E_SIGNER_NOT_FOUND, u"Cannot find the original signer."},
+      {CRYPT_E_NOT_FOUND, u"Cannot find object or property."},
+      {CRYPT_E_NO_SIGNER,
+       u"The signed cryptographic message does not have a signer for the specified signer "
+       u"index."},
+      {CRYPT_E_ASN1_EOD, u"ASN1 unexpected end of data."},
+      {CRYPT_E_ASN1_BADTAG, u"ASN1 bad tag value met."},
+      {NTE_BAD_KEYSET, u"Keyset does not exist"},
+      {TRUST_E_CERT_SIGNATURE, u"The signature of the certificate cannot be verified."},
+  };
+  for (const auto& [code, text] : codes) {
+    EXPECT_EQ(win32::systemMessage(static_cast<uint32_t>(code)), text) << std::hex << code;
+  }
 }
 
 TEST(TrustStatus, BitsReadAsWords) {

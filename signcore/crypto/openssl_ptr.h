@@ -6,6 +6,7 @@
 #include <openssl/evp.h>
 #include <openssl/pkcs12.h>
 #include <openssl/pkcs7.h>
+#include <openssl/provider.h>
 #include <openssl/x509.h>
 #include <openssl/x509_vfy.h>
 
@@ -23,6 +24,7 @@ using Ptr = std::unique_ptr<T, Deleter<T, Free>>;
 
 inline void freeBio(BIO* b) { BIO_free_all(b); }
 inline void freeX509Stack(STACK_OF(X509) * s) { sk_X509_pop_free(s, X509_free); }
+inline void unloadProvider(OSSL_PROVIDER* p) { OSSL_PROVIDER_unload(p); }
 
 using Bio = Ptr<BIO, freeBio>;
 using X509Ptr = Ptr<X509, X509_free>;
@@ -37,5 +39,7 @@ using Cipher = Ptr<EVP_CIPHER, EVP_CIPHER_free>;
 using Md = Ptr<EVP_MD, EVP_MD_free>;
 using Pkcs7 = Ptr<PKCS7, PKCS7_free>;
 using Pkcs12 = Ptr<PKCS12, PKCS12_free>;
+using LibCtx = Ptr<OSSL_LIB_CTX, OSSL_LIB_CTX_free>;
+using Provider = Ptr<OSSL_PROVIDER, unloadProvider>;
 
 }  // namespace vexamor::ossl

@@ -21,16 +21,11 @@ std::string sampleData() {
 }
 
 ossl::Pkcs7 decode(const std::string& blob) {
-  const auto* p = reinterpret_cast<const unsigned char*>(blob.data());
-  return ossl::Pkcs7(d2i_PKCS7(nullptr, &p, static_cast<long>(blob.size())));
+  return testing::decodePkcs7(blob);
 }
 
 std::string encode(PKCS7* p7) {
-  unsigned char* der = nullptr;
-  const int n = i2d_PKCS7(p7, &der);
-  std::string bytes(reinterpret_cast<char*>(der), static_cast<size_t>(n > 0 ? n : 0));
-  OPENSSL_free(der);
-  return bytes;
+  return testing::encodePkcs7(p7);
 }
 
 PKCS7_SIGNER_INFO* firstSigner(PKCS7* p7) {
@@ -50,14 +45,8 @@ std::string withNoteValue(const std::string& blob, int type, const std::string& 
   return encode(p7.get());
 }
 
-// A note as stored: UTF-16LE with its terminating zero.
 std::string note(std::u16string_view text) {
-  std::string bytes;
-  for (char16_t c : text) {
-    bytes += static_cast<char>(c & 0xFF);
-    bytes += static_cast<char>(c >> 8);
-  }
-  return bytes + std::string(2, '\0');
+  return testing::storedNote(text);
 }
 
 class Signatures : public SignatureTest {

@@ -1,5 +1,6 @@
 #include "signcore/module/class_table.h"
 
+#include "signcore/crypto/vexa_security.h"
 #include "signcore/crypto/vexa_signature.h"
 #include "signcore/crypto/vexa_system_time.h"
 #include "signcore/handlers/r18_get_data.h"
@@ -19,6 +20,7 @@ constexpr const ClassInfo* kClasses[] = {
     &kVexaGetDataClass,
     &kR18GetDataClass,
     &kVexaSystemTimeClass,
+    &kVexaSecurityClass,
 };
 
 }  // namespace

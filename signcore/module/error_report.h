@@ -21,6 +21,11 @@ std::u16string errorDescription(HRESULT hr);
 // HRESULT_FROM_WIN32, an HRESULT passes unchanged.
 HRESULT reportFailure(const ClassInfo& cls, long code);
 
+// Thrown by a method body for the rare failure that is returned without an error object.
+struct UnreportedFailure {
+  HRESULT hr;
+};
+
 // Runs a method body that returns an HRESULT; reports a failing result, and turns an escaping
 // exception into E_OUTOFMEMORY or E_FAIL so that none crosses the interface.
 template <class Body>
@@ -28,6 +33,8 @@ HRESULT runMethod(const ClassInfo& cls, Body&& body) noexcept {
   HRESULT hr;
   try {
     hr = body();
+  } catch (const UnreportedFailure& failure) {
+    return failure.hr;
   } catch (const std::bad_alloc&) {
     hr = E_OUTOFMEMORY;
   } catch (...) {

@@ -1,6 +1,7 @@
 #include "signcore/module/registration.h"
 
 #include "platform/com/utf.h"
+#include "signcore/crypto/csp/provider.h"
 #include "signcore/idl/dxsigncore16.h"
 #include "signcore/module/class_table.h"
 #include "signcore/module/proxy_info.h"
@@ -74,6 +75,7 @@ std::string registrationText(const std::string& modulePath) {
   for (const auto& type : kDefaultFileTypes) {
     out += quoted(type.extension) + "=" + quoted(guidText(type.handler)) + "\n";
   }
+  out += "\n" + csp::providerRegistrationText();
   return out;
 }
 

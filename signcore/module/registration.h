@@ -1,6 +1,6 @@
 // The ".reg" text that setup imports to register the module: for every class of the class
 // table its CLSID key (name, InprocServer32, ProgID), its ProgID keys, the interface keys,
-// and the default file-type registry.
+// the default file-type registry and the cryptographic providers.
 #pragma once
 
 #include <string>

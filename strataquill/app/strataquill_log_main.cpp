@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "strataquill/app/terminal_progress.h"
 #include "strataquill/render/frm_print.h"
 #include "strataquill/render/log_export.h"
 #include "strataquill/render/print_run.h"
@@ -37,6 +38,31 @@ bool numberOption(const QCommandLineParser& parser, const QString& name, double&
   if (!ok) std::cerr << "strataquill-log: --" << name.toStdString() << " needs a number.\n";
   return ok;
 }
+
+// Messages of a run without a display go to standard error; a question gets
+// its first button, as a silent run would answer it.
+class ConsolePrompts : public sq::UserPrompts {
+ public:
+  sq::MessageAnswer message(std::string_view text, std::string_view, sq::MessageButtons buttons,
+                            sq::MessageIcon) override {
+    std::cerr << "strataquill-log: " << text << "\n";
+    switch (buttons) {
+      case sq::MessageButtons::kOk:
+      case sq::MessageButtons::kOkCancel:
+        return sq::MessageAnswer::kOk;
+      default:
+        return sq::MessageAnswer::kYes;
+    }
+  }
+  std::string inputBox(std::string_view, std::string_view, std::string_view) override { return {}; }
+  sq::FileDialogResult fileDialog(const sq::FileDialogRequest&) override { return {}; }
+  void beep() override {}
+  void setBusy(bool) override {}
+};
+
+// Exit status of a run the user stopped with Ctrl+C (128 + SIGINT), as
+// shells report it.
+constexpr int kInterrupted = 130;
 
 // The print dialog and the preview run on a project without the desktop
 // program's main window: the borings come from the project itself.
@@ -86,6 +112,10 @@ int main(int argc, char** argv) {
     ::chmod(runtime.c_str(), 0700);
     qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime));
   }
+  // A run that writes a PDF or prints stops cleanly on Ctrl+C: it removes
+  // what it has begun to write. The windows of --preview and --dialog are
+  // closed as windows are.
+  if (!interactive) sq::TerminalProgress::installInterruptHandlers();
   QApplication app(argc, argv);
   QApplication::setApplicationName("strataquill-log");
   // The desktop program and this renderer share one settings application.
@@ -185,8 +215,13 @@ int main(int argc, char** argv) {
       std::cerr << "strataquill-log: " << error << "\n";
       return 1;
     }
-    sq::QtUserPrompts prompts;
-    sq::setPrompts(&prompts);
+    sq::QtUserPrompts windowPrompts;
+    ConsolePrompts consolePrompts;
+    if (interactive) {
+      sq::setPrompts(&windowPrompts);
+    } else {
+      sq::setPrompts(&consolePrompts);
+    }
     StandaloneContext context(request.projectPath, borings, chosen.front());
     const std::string title = fs::path(request.projectPath).filename().string();
     if (parser.isSet("dialog")) {
@@ -208,19 +243,34 @@ int main(int argc, char** argv) {
         parser.isSet("preview") ? sq::render::kToPreview : sq::render::kToPrinter;
     const int copies = std::max(1, parser.value("copies").toInt());
     if (destination == sq::render::kToPreview) chosen.resize(1);
+    sq::TerminalProgress terminal(static_cast<int>(chosen.size()), "printing");
     for (std::size_t i = 0; i < chosen.size(); ++i) {
       int result = 0;
       sq::render::drawPages(context, options, chosen[i], destination, chosen[i] + " -- " + title,
-                            sq::render::kBoringLog, i + 1 < chosen.size(), result, copies);
-      if (result == 0) return 1;
+                            sq::render::kBoringLog, i + 1 < chosen.size(), result, copies,
+                            interactive ? nullptr : &terminal);
+      if (result == 0) {
+        terminal.finished();
+        if (!sq::TerminalProgress::interrupted()) return 1;
+        std::cerr << "strataquill-log: cancelled.\n";
+        return kInterrupted;
+      }
     }
     return 0;
   }
 
+  std::vector<std::string> all, chosen;
+  std::string error;
+  if (!sq::render::chooseBorings(request.projectPath, request.borings, all, chosen, error)) {
+    std::cerr << "strataquill-log: " << error << "\n";
+    return 1;
+  }
+  sq::TerminalProgress terminal(static_cast<int>(chosen.size()), "writing");
+  request.progress = &terminal;
   const sq::render::LogExportResult result = sq::render::exportLogsToPdf(request);
   if (!result.ok) {
     std::cerr << "strataquill-log: " << result.error << "\n";
-    return 1;
+    return result.cancelled ? kInterrupted : 1;
   }
   std::cout << "Wrote " << result.pages << (result.pages == 1 ? " page" : " pages") << " ("
             << result.borings.size() << (result.borings.size() == 1 ? " boring" : " borings")

@@ -3,10 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "strataquill/shell/settings_store.h"
 #include "strataquill/shell/test_home.h"
@@ -37,6 +43,44 @@ std::string quote(const std::string& s) {
   return "'" + s + "'";
 }
 
+// Runs a program on a terminal of its own, as a user at a terminal does.
+// `watch` sees everything the program wrote so far and may type into the
+// terminal through the descriptor it gets.
+Outcome runOnTerminal(const std::vector<std::string>& args,
+                      const std::function<void(const std::string& output, int terminal)>& watch) {
+  Outcome r{-1, {}};
+  int terminal = -1;
+  const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+  if (child < 0) return r;
+  if (child == 0) {
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  std::array<char, 4096> buf;
+  for (;;) {
+    const ssize_t n = ::read(terminal, buf.data(), buf.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;  // the program has closed the terminal
+    r.output.append(buf.data(), static_cast<std::size_t>(n));
+    if (watch) watch(r.output, terminal);
+  }
+  ::close(terminal);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+std::vector<std::string> filesIn(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder))
+    names.push_back(entry.path().filename().string());
+  return names;
+}
+
 class StrataquillLogTest : public ::testing::Test {
  protected:
   std::string log(const std::string& args) {
@@ -52,6 +96,7 @@ TEST_F(StrataquillLogTest, DemoProjectBecomesAMultiPageLog) {
   Outcome r = run(log("--output " + quote(pdf)));
   ASSERT_EQ(r.status, 0) << r.output;
   EXPECT_NE(r.output.find("Wrote 7 pages (3 borings) to " + pdf), std::string::npos) << r.output;
+  EXPECT_EQ(r.output.find("boring 1 of 3"), std::string::npos) << "no progress into a pipe";
 
   Outcome info = run("pdfinfo " + quote(pdf));
   EXPECT_NE(info.output.find("Pages:           7\n"), std::string::npos) << info.output;
@@ -76,6 +121,56 @@ TEST_F(StrataquillLogTest, OneBoringWithOtherNumbers) {
   EXPECT_NE(text.output.find("90"), std::string::npos) << "labels every 10 down to 100";
   EXPECT_EQ(text.output.find("95"), std::string::npos);
   EXPECT_EQ(text.output.find("MW-1"), std::string::npos);
+}
+
+class StrataquillLogTerminalTest : public StrataquillLogTest {
+ protected:
+  void SetUp() override {
+    out_ = home_.path("out");
+    fs::create_directories(out_);
+    pdf_ = out_ + "/long.pdf";
+  }
+  // A long log: half a foot a page, some 440 pages.
+  std::vector<std::string> longLog() const {
+    return {kBin + "/strataquill-log",
+            kBin + "/demo/Demo.sq2",
+            "--units-first",
+            "0.5",
+            "--units-additional",
+            "0.5",
+            "-o",
+            pdf_};
+  }
+  std::string out_, pdf_;
+};
+
+TEST_F(StrataquillLogTerminalTest, ShowsProgressOnATerminal) {
+  Outcome r = runOnTerminal(longLog(), {});
+  ASSERT_EQ(r.status, 0) << r.output;
+  for (const char* shown :
+       {"B-1 -- Demo.sq2: boring 1 of 3, page 2\r", "MW-1 -- Demo.sq2: boring 3 of 3, page 3\r",
+        "boring 3 of 3, writing page 1 of "})
+    EXPECT_NE(r.output.find(shown), std::string::npos) << shown;
+  EXPECT_NE(r.output.find("\r\033[KWrote "), std::string::npos) << "the progress line is cleared";
+  EXPECT_TRUE(fs::exists(pdf_));
+}
+
+TEST_F(StrataquillLogTerminalTest, CtrlCStopsCleanlyAndLeavesNoFile) {
+  // Once while composing, once while the file is being written.
+  for (const char* stage : {"boring 2 of 3, page 20", "writing page 30 of"}) {
+    bool typed = false;
+    Outcome r = runOnTerminal(longLog(), [&](const std::string& output, int terminal) {
+      if (!typed && output.find(stage) != std::string::npos) {
+        typed = ::write(terminal, "\x03", 1) == 1;  // the terminal's interrupt key
+      }
+    });
+    ASSERT_TRUE(typed) << stage << "\n" << r.output;
+    EXPECT_EQ(r.status, 130) << stage << "\n" << r.output;
+    EXPECT_NE(r.output.find("Cancelled; " + pdf_ + " was not written."), std::string::npos)
+        << r.output;
+    EXPECT_EQ(r.output.find("Wrote "), std::string::npos);
+    EXPECT_TRUE(filesIn(out_).empty()) << "no PDF and no temporary file: " << filesIn(out_)[0];
+  }
 }
 
 TEST_F(StrataquillLogTest, BadInputIsRefusedWithAReason) {

@@ -205,4 +205,18 @@ Status Database::execute(std::string_view jetSql) {
   return conn_->exec(stmt->sqlite);
 }
 
+Status Database::createIndex(std::string_view name, std::string_view table,
+                             const std::vector<std::string>& fields) {
+  auto def = tableDef(table);
+  if (!def.ok()) return def.status();
+  std::string sql = "CREATE INDEX IF NOT EXISTS " + quoteIdentifier(name) + " ON " +
+                    quoteIdentifier(def->name) + " (";
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    if (!def->field(fields[i]))
+      return Status::error(ErrorCode::kItemNotFound, "Item not found in this collection.");
+    sql += (i ? ", " : "") + quoteIdentifier(fields[i]);
+  }
+  return conn_->exec(sql + ")");
+}
+
 }  // namespace sq::db

@@ -46,6 +46,11 @@ class Database {
   // Only Text and Memo fields have the switch.
   Status setAllowZeroLength(std::string_view table, std::string_view field, bool allow);
 
+  // Adds the index `name` over `fields` of `table` unless an index of that
+  // name exists. Indexes change no data; they only make lookups quick.
+  Status createIndex(std::string_view name, std::string_view table,
+                     const std::vector<std::string>& fields);
+
   // `source` is a table name or a SELECT statement of the desktop dialect.
   Result<Recordset> openRecordset(std::string_view source) const;
 

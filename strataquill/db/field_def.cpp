@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 
 namespace sq::db {
 const FieldDef* TableDef::field(std::string_view name) const {
@@ -108,8 +109,12 @@ FieldDef fieldDefFromDeclaredType(std::string name, std::string_view declaredTyp
   if (def.type == DaoType::kText) {
     auto open = t.find('(');
     if (open != std::string::npos) {
-      int size = std::atoi(t.c_str() + open + 1);
-      if (size > 0) def.size = size;
+      // The size as a damaged or foreign file may write it: no number keeps
+      // the default, a number beyond a Text field's limit is the limit.
+      int size = 0;
+      const char* first = t.c_str() + open + 1;
+      auto [end, ec] = std::from_chars(first, t.c_str() + t.size(), size);
+      if (ec == std::errc() && end != first && size > 0) def.size = std::min(size, 255);
     }
   }
   return def;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <charconv>
 #include <optional>
 #include <vector>
 
@@ -115,19 +116,29 @@ bool contains(const std::array<const char*, N>& list, std::string_view word) {
   return std::any_of(list.begin(), list.end(), [&](const char* k) { return word == k; });
 }
 
-// Index of the next non-blank token after `i`, or toks.size().
+// Index of the next non-blank token after `i`, or toks.size() when there is
+// none. Every look-up below goes through wordAt() or isPunct(), which take
+// toks.size() as "no token", so a statement that ends (or starts) anywhere
+// is read as far as it goes and never beyond.
 std::size_t nextSolid(const std::vector<Token>& toks, std::size_t i) {
   for (++i; i < toks.size(); ++i)
     if (toks[i].kind != Tok::kSpace) return i;
   return toks.size();
 }
 
+// Index of the last non-blank token before `i`, or toks.size() when there is
+// none.
 std::size_t prevSolid(const std::vector<Token>& toks, std::size_t i) {
   while (i > 0) {
     --i;
     if (toks[i].kind != Tok::kSpace) return i;
   }
   return toks.size();
+}
+
+// The upper-cased bare word at `i`; "" for any other token and for no token.
+std::string wordAt(const std::vector<Token>& toks, std::size_t i) {
+  return i < toks.size() && toks[i].kind == Tok::kWord ? toUpperAscii(toks[i].text) : std::string();
 }
 
 bool isPunct(const std::vector<Token>& toks, std::size_t i, std::string_view p) {
@@ -180,7 +191,11 @@ Result<TableDef> parseCreateTable(const std::vector<Token>& toks, std::size_t i)
     if (isPunct(toks, i, "(")) {
       i = nextSolid(toks, i);
       if (i >= toks.size() || toks[i].kind != Tok::kNumber) return syntaxError("field size");
-      field.size = std::atoi(toks[i].text.c_str());
+      const std::string& digits = toks[i].text;
+      auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), field.size);
+      if (ec != std::errc() || end != digits.data() + digits.size() || field.size < 1 ||
+          field.size > 255)
+        return syntaxError("field size " + digits);
       i = nextSolid(toks, i);
       if (!isPunct(toks, i, ")")) return syntaxError("missing )");
       i = nextSolid(toks, i);
@@ -222,7 +237,7 @@ std::optional<std::string> singleSourceTable(const std::vector<Token>& toks) {
   std::string table = toks[i].text;
   std::size_t after = nextSolid(toks, i);
   if (after < toks.size()) {
-    const std::string u = toks[after].kind == Tok::kWord ? toUpperAscii(toks[after].text) : "";
+    const std::string u = wordAt(toks, after);
     bool ends = isPunct(toks, after, ";") || u == "WHERE" || u == "ORDER";
     if (!ends) return std::nullopt;
   }
@@ -271,10 +286,22 @@ Result<SqlStatement> translateJetSql(std::string_view jet) {
   SqlStatement out;
   std::size_t first = toks.empty() || toks[0].kind != Tok::kSpace ? 0 : nextSolid(toks, 0);
   if (first >= toks.size()) return syntaxError("empty statement");
-  const std::string verb = toks[first].kind == Tok::kWord ? toUpperAscii(toks[first].text) : "";
+  std::size_t verbAt = first;
+  while (isPunct(toks, verbAt, "(")) verbAt = nextSolid(toks, verbAt);
+  const std::string verb = wordAt(toks, verbAt);
+  // Only the dialect's own statements reach the engine: anything else
+  // (ATTACH, PRAGMA, VACUUM INTO, ...) could reach files or settings that
+  // a query has no business with.
+  const bool tableDdl =
+      (verb == "DROP" || verb == "ALTER") && wordAt(toks, nextSolid(toks, verbAt)) == "TABLE";
+  if (verb != "SELECT" && verb != "INSERT" && verb != "UPDATE" && verb != "DELETE" &&
+      verb != "CREATE" && !tableDdl)
+    return Status::error(ErrorCode::kSyntax,
+                         "Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', "
+                         "'SELECT', or 'UPDATE'.");
   if (verb == "CREATE") {
     std::size_t t = nextSolid(toks, first);
-    if (t < toks.size() && toUpperAscii(toks[t].text) == "TABLE") {
+    if (wordAt(toks, t) == "TABLE") {
       auto def = parseCreateTable(toks, t);
       if (!def.ok()) return def.status();
       out.kind = SqlStatement::Kind::kCreateTable;
@@ -364,7 +391,7 @@ Result<SqlStatement> translateJetSql(std::string_view jet) {
           std::size_t n = nextSolid(toks, i);
           if (isPunct(toks, n, "*")) toks[n] = {Tok::kSpace, ""};
         }
-        if (u == "BY" && toUpperAscii(toks[prevSolid(toks, i)].text) == "ORDER") {
+        if (u == "BY" && wordAt(toks, prevSolid(toks, i)) == "ORDER") {
           inOrderBy = true;
           termOpen = false;
           continue;

@@ -93,6 +93,67 @@ TEST(JetSqlTest, MalformedStatementsAreErrors) {
   }
 }
 
+TEST(JetSqlTest, StatementsThatStopOrStartAnywhereAreErrorsNotCrashes) {
+  // A statement cut at any token boundary, front or back, must come out as
+  // a statement or as a syntax error with a message ("BY x" once read past
+  // the start of the token list).
+  const std::string statements[] = {
+      "SELECT [Sample Information].SampleType, [Sample Information].From FROM [Sample "
+      "Information] WHERE ([Sample Information].BoringName = \"B-1\" And ((([Sample "
+      "Information].From) > 0) Or (([Sample Information].To) < 40))) ORDER BY [Sample "
+      "Information].From, [Sample Information].To DESC;",
+      "SELECT Max([From]) AS [Max Of From] FROM [Lithology Information] WHERE Len(Text.Text) "
+      "<> 0 & 'x' ;",
+      "CREATE TABLE [Boring Information] ([BoringName] TEXT(50), DateStart MEMO, [From] SINGLE);",
+      "DELETE * FROM [Text] WHERE Flag = True AND X MOD 2 = 1",
+      "INSERT INTO Lines (X, Y) VALUES (1.5e3, .5)"};
+  int errors = 0;
+  for (const std::string& statement : statements) {
+    for (std::size_t from = 0; from < statement.size(); ++from) {
+      for (std::size_t to = from; to <= statement.size(); ++to) {
+        const std::string piece = statement.substr(from, to - from);
+        auto r = translateJetSql(piece);
+        if (r.ok()) continue;
+        ++errors;
+        EXPECT_EQ(r.status().code(), ErrorCode::kSyntax) << piece;
+        ASSERT_FALSE(r.status().message().empty()) << piece;
+      }
+    }
+  }
+  EXPECT_GT(errors, 0);
+  for (const char* text : {"BY x", "BY", " BY", "ORDER BY", "(", "((", ")", "BY ORDER BY"}) {
+    auto r = translateJetSql(text);
+    ASSERT_FALSE(r.ok()) << text;
+    EXPECT_EQ(r.status().message(),
+              "Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or "
+              "'UPDATE'.")
+        << text;
+  }
+}
+
+TEST(JetSqlTest, OnlyTheDialectsStatementsReachTheEngine) {
+  for (const char* refused :
+       {"ATTACH DATABASE 'elsewhere.db' AS x", "PRAGMA writable_schema = 1",
+        "VACUUM INTO 'copy.db'", "DROP VIEW v", "BEGIN", "WITH c AS (SELECT 1) SELECT * FROM c"}) {
+    auto r = translateJetSql(refused);
+    EXPECT_FALSE(r.ok()) << refused;
+  }
+  for (const char* accepted : {"DROP TABLE Lines", "ALTER TABLE t ADD COLUMN c TEXT",
+                               "(SELECT a FROM t)", "UPDATE Options SET X = 1"}) {
+    auto r = translateJetSql(accepted);
+    EXPECT_TRUE(r.ok()) << accepted << ": " << r.status().message();
+  }
+  for (const char* size :
+       {"CREATE TABLE t (a TEXT(0))", "CREATE TABLE t (a TEXT(256))",
+        "CREATE TABLE t (a TEXT(99999999999999999999))", "CREATE TABLE t (a TEXT(1.5))"}) {
+    auto r = translateJetSql(size);
+    EXPECT_FALSE(r.ok()) << size;
+  }
+  auto widest = translateJetSql("CREATE TABLE t (a TEXT(255))");
+  ASSERT_TRUE(widest.ok());
+  EXPECT_EQ(widest->createTable.fields.at(0).size, 255);
+}
+
 TEST(JetSqlTest, StringLiteralRoundTripsAnyText) {
   for (std::string text : {"plain", "with \"quotes\"", "\"", "it's", "B-1\" OR \"1\"=\"1", ""}) {
     auto r = translateJetSql("SELECT a FROM t WHERE b = " + jetStringLiteral(text));

@@ -72,7 +72,8 @@ Status Recordset::load() {
   if (!stmt.ok()) return stmt.status();
   sqlite3_stmt* st = stmt->get();
   const int columns = sqlite3_column_count(st);
-  const bool hasRowId = columns > 0 && std::string_view(sqlite3_column_name(st, 0)) == kRowIdColumn;
+  const char* firstName = columns > 0 ? sqlite3_column_name(st, 0) : nullptr;
+  const bool hasRowId = firstName && std::string_view(firstName) == kRowIdColumn;
 
   // Field definitions of the base table give sizes and the zero-length
   // switch of the updatable columns.

@@ -38,5 +38,25 @@ TEST(ScriptTest, RunsStatementsAndNamesTheOneThatFails) {
   std::filesystem::remove(path);
 }
 
+TEST(ScriptTest, StrayWordsAreAnErrorWithAMessageAndTouchNoOtherFile) {
+  const auto dir =
+      std::filesystem::temp_directory_path() / ("sq_script_stray_" + std::to_string(::getpid()));
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  {
+    auto db = Database::create((dir / "t.db").string());
+    ASSERT_TRUE(db.ok());
+    for (const char* script : {"BY x", "BY", "ORDER BY a;", ");"}) {
+      Status s = runScript(db.value(), script);
+      EXPECT_FALSE(s.ok()) << script;
+      EXPECT_NE(s.message().find("Invalid SQL statement"), std::string::npos) << s.message();
+    }
+    const std::string attach = "ATTACH DATABASE '" + (dir / "other.db").string() + "' AS other;";
+    EXPECT_FALSE(runScript(db.value(), attach).ok());
+    EXPECT_FALSE(std::filesystem::exists(dir / "other.db"));
+  }
+  std::filesystem::remove_all(dir);
+}
+
 }  // namespace
 }  // namespace sq::db

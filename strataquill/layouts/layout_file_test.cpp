@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <fstream>
 
 #include "strataquill/db/database.h"
+#include "strataquill/shell/file_copy.h"
 #include "strataquill/shell/program_folder.h"
 #include "strataquill/shell/scripted_prompts.h"
 #include "strataquill/shell/test_home.h"
@@ -68,6 +70,20 @@ TEST_F(LayoutFileTest, OverwriteQuestionFollowsTheAnswer) {
 
   prompts_.planMessage(MessageAnswer::kYes);
   EXPECT_TRUE(CreateLayoutFile(path));
+  EXPECT_EQ(open(path).tableNames().size(), 5u);
+}
+
+int renameWithoutNoReplace(const char*, const char*) {
+  errno = ENOSYS;
+  return -1;
+}
+
+TEST_F(LayoutFileTest, FileSystemsWithoutNoReplaceRenameMakeLayoutsWithoutAQuestion) {
+  setRenameNoReplaceCall(renameWithoutNoReplace);
+  const std::string path = home_.path("share.sqf");
+  EXPECT_TRUE(CreateLayoutFile(path));
+  setRenameNoReplaceCall(nullptr);
+  EXPECT_TRUE(prompts_.seen().empty());
   EXPECT_EQ(open(path).tableNames().size(), 5u);
 }
 

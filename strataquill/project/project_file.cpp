@@ -39,17 +39,10 @@ void fillSampleLabels(const std::string& path) {
 }  // namespace
 
 bool CreateNewProjectFile(const std::string& target) {
+  if (!copyTemplateAsking(programFolder() + "File.tpl", target)) return false;
   BusyCursor busy;
-  const std::string source = programFolder() + "File.tpl";
-  bool copied = copyFile(source, target, false);
-  if (!copied) {
-    MessageAnswer answer =
-        prompts().message("The file " + target + " already exists.  Do you wish to overwrite it?",
-                          "Overwrite Existing File?", MessageButtons::kYesNo, MessageIcon::kNone);
-    if (answer == MessageAnswer::kYes) copied = copyFile(source, target, true);
-  }
-  if (copied) fillSampleLabels(target);
-  return copied;
+  fillSampleLabels(target);
+  return true;
 }
 
 }  // namespace sq::project

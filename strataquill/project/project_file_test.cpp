@@ -1,9 +1,13 @@
 #include "strataquill/project/project_file.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <fstream>
 
 #include "strataquill/project/project_schema.h"
 #include "strataquill/project/project_test_support.h"
+#include "strataquill/shell/file_copy.h"
 #include "strataquill/shell/scripted_prompts.h"
 #include "strataquill/shell/settings_store.h"
 
@@ -93,6 +97,44 @@ TEST_F(ProjectFileTest, MissingTemplateFailsAfterTheQuestionAndKeepsTheTarget) {
   prompts_.planMessage(MessageAnswer::kYes);
   EXPECT_FALSE(CreateNewProjectFile(home_.path("new.sq2")));
   EXPECT_FALSE(std::filesystem::exists(home_.path("new.sq2")));
+}
+
+int renameWithoutNoReplace(const char*, const char*) {
+  errno = EINVAL;
+  return -1;
+}
+
+TEST_F(ProjectFileTest, FileSystemsWithoutNoReplaceRenameMakeProjectsWithoutAQuestion) {
+  // vfat, exFAT, SMB and FUSE mounts: no hard links, and a rename that
+  // cannot refuse to replace.
+  setRenameNoReplaceCall(renameWithoutNoReplace);
+  const std::string path = home_.path("usb.sq2");
+  EXPECT_TRUE(CreateNewProjectFile(path));
+  EXPECT_TRUE(prompts_.seen().empty()) << prompts_.messageTexts().front();
+  EXPECT_EQ(labels(path), std::vector<std::string>(10, "Undefined"));
+
+  std::ofstream(home_.path("taken.sq2")) << "precious";
+  prompts_.planMessage(MessageAnswer::kNo);
+  EXPECT_FALSE(CreateNewProjectFile(home_.path("taken.sq2")));
+  EXPECT_EQ(prompts_.seen().size(), 1u) << "an existing file is still asked about";
+  EXPECT_EQ(std::filesystem::file_size(home_.path("taken.sq2")), 8u);
+  setRenameNoReplaceCall(nullptr);
+}
+
+TEST_F(ProjectFileTest, ReadOnlyTemplateGivesAProjectWithTheUsersMode) {
+  const std::string folder = home_.path("program");
+  std::filesystem::create_directories(folder);
+  ASSERT_TRUE(
+      copyFile(std::string(VEXAMOR_TEST_BIN_DIR) + "/File.tpl", folder + "/File.tpl", false));
+  ::chmod((folder + "/File.tpl").c_str(), 0444);
+  setProgramFolder(folder);
+  const mode_t saved = ::umask(027);
+  const std::string path = home_.path("mine.sq2");
+  EXPECT_TRUE(CreateNewProjectFile(path));
+  ::umask(saved);
+  struct stat st {};
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
 
 }  // namespace

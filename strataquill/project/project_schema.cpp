@@ -137,6 +137,13 @@ void CheckFileFormat(const std::string& CurrentFile) {
       resume([&] { return database.appendField(wanted.name, added); });
     }
   }
+  // Every per-boring query selects by BoringName; an index keeps a boring
+  // switch as quick in a project of a thousand borings as in one of ten.
+  for (const char* table : {"Boring Information", "Lithology Information", "Sample Information",
+                            "Completion Information"})
+    resume([&] {
+      return database.createIndex(std::string(table) + " by BoringName", table, {"BoringName"});
+    });
 }
 
 std::string GetSQL(std::string_view Boring, int whichTable) {

@@ -20,8 +20,9 @@ const std::vector<db::TableDef>& projectTables();
 
 // Checks and repairs a project file in place: adds missing tables and fields
 // (in the listed order) and lets every Text and Memo field hold an empty
-// string. Never removes, renames or retypes anything and changes no data.
-// Each step that fails is skipped.
+// string, and indexes BoringName in the four per-boring tables. Never
+// removes, renames or retypes anything and changes no data. Each step that
+// fails is skipped.
 void CheckFileFormat(const std::string& CurrentFile);
 
 // The statement that reads one boring's rows of table `whichTable` (1

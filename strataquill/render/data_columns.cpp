@@ -1,8 +1,8 @@
 #include "strataquill/render/data_columns.h"
 
 #include <cmath>
+#include <limits>
 
-#include "strataquill/db/jet_sql.h"
 #include "strataquill/layouts/layout_codes.h"
 
 namespace sq::render {
@@ -21,16 +21,15 @@ struct Interval {
   const std::string* classText;
 };
 
-// Fills and outlines one interval's slices; returns the interval's bottom
-// y (inches) when it was drawn.
-std::optional<double> drawPatternInterval(PageContext& ctx, const ColumnBox& box,
-                                          const DepthWindow& w, ClassKind kind, const Interval& iv,
-                                          bool sidesOnly) {
-  if (iv.from >= w.bottom() || iv.to <= w.top) return std::nullopt;
+// Fills and outlines one interval's slices; true when the interval is on the
+// page and its class was found.
+bool drawPatternInterval(PageContext& ctx, const ColumnBox& box, const DepthWindow& w,
+                         ClassKind kind, const Interval& iv, bool sidesOnly) {
+  if (iv.from >= w.bottom() || iv.to <= w.top) return false;
   double y1 = iv.from <= w.top ? box.y : mapDepth(box, w, iv.from);
   double y2 = iv.to >= w.bottom() ? box.yy : mapDepth(box, w, iv.to);
   const std::vector<layouts::PatternSlice>* slices = ctx.catalogue.find(kind, *iv.classText);
-  if (!slices) return std::nullopt;
+  if (!slices) return false;
   double x = box.x;
   for (const layouts::PatternSlice& slice : *slices) {
     // A negative share would run the slice backwards over its neighbour.
@@ -50,41 +49,10 @@ std::optional<double> drawPatternInterval(PageContext& ctx, const ColumnBox& box
     }
     x += width;
   }
-  return y2;
+  return true;
 }
 
 }  // namespace
-
-std::string GetColumnSQL(int Column, const std::string& Boring, float TopDepth, float BottomDepth) {
-  const std::string quoted = db::jetStringLiteral(Boring);
-  const std::string condition = "And ((([Sample Information].From) > " + depthLabel(TopDepth) +
-                                ") Or (([Sample Information].To) < " + depthLabel(BottomDepth) +
-                                "))) ORDER BY [Sample Information].From, [Sample Information].To;";
-  if (Column == kBlowCountColumn)
-    return "SELECT [Sample Information].SampleType, [Sample Information].From, [Sample "
-           "Information].To, [Sample Information].BlowCounts From [Sample Information] Where "
-           "([Sample Information].BoringName = " +
-           quoted + " " + condition;
-  if (Column == kClassificationColumn)
-    return "SELECT [From], [To], [Classification], [SeparatorType] FROM [Lithology Information] "
-           "WHERE [Lithology Information].BoringName = " +
-           quoted + " ORDER BY [Lithology Information].From, [Lithology Information].To;";
-  if (Column > kUserTextColumn && Column <= kUserTextColumn + 10)
-    return "SELECT [Sample Information].SampleType, [Sample Information].From, [Sample "
-           "Information].To, [Sample Information].UserText" +
-           std::to_string(Column - kUserTextColumn) +
-           " FROM [Sample Information] WHERE ([Sample Information].BoringName = " + quoted + " " +
-           condition;
-  return {};
-}
-
-std::string GetColumnFieldName(int Column) {
-  if (Column == kBlowCountColumn) return "BlowCounts";
-  if (Column == kClassificationColumn) return "Classification";
-  if (Column > kUserTextColumn && Column <= kUserTextColumn + 10)
-    return "UserText" + std::to_string(Column - kUserTextColumn);
-  return {};
-}
 
 void drawLithology(PageContext& ctx, const ColumnBox& box, const DepthWindow& w) {
   const auto& rows = ctx.data.lithology.rows();
@@ -105,16 +73,19 @@ void drawSampleSymbol(PageContext& ctx, const ColumnBox& box, const DepthWindow&
 
 void drawCompletion(PageContext& ctx, const ColumnBox& box, const DepthWindow& w) {
   const auto& rows = ctx.data.completion.rows();
-  std::optional<double> lastBottom;
-  for (std::size_t i : ctx.data.completion.touching(w.top, w.bottom())) {
-    auto y2 = drawPatternInterval(ctx, box, w, ClassKind::kCompletion,
-                                  {rows[i].from, rows[i].to, &rows[i].classification}, true);
-    if (y2) lastBottom = y2;
+  bool drawn = false;
+  for (std::size_t i : ctx.data.completion.touching(w.top, w.bottom()))
+    drawn |= drawPatternInterval(ctx, box, w, ClassKind::kCompletion,
+                                 {rows[i].from, rows[i].to, &rows[i].classification}, true);
+  // Close the well where its last interval ends when that is on this page,
+  // also exactly on the page's bottom edge; a well that goes on below the
+  // page stays open there.
+  float wellBottom = -std::numeric_limits<float>::infinity();
+  for (const CompletionRow& row : rows) wellBottom = std::max(wellBottom, row.to);
+  if (drawn && wellBottom > w.top && wellBottom <= w.bottom()) {
+    const double y = mapDepth(box, w, wellBottom);
+    ctx.surface.drawLine(box.x * kTw, y * kTw, box.xx * kTw, y * kTw);
   }
-  // Close the well where it ends; a well that goes on to the next page
-  // stays open at the page's bottom edge.
-  if (lastBottom && *lastBottom > box.y && *lastBottom < box.yy)
-    ctx.surface.drawLine(box.x * kTw, *lastBottom * kTw, box.xx * kTw, *lastBottom * kTw);
 }
 
 void drawGenericColumnText(PageContext& ctx, int column, const ColumnBox& box, const DepthWindow& w,
@@ -151,9 +122,12 @@ void drawGenericColumnText(PageContext& ctx, int column, const ColumnBox& box, c
     if (y < box.y || y > box.yy) continue;
     const QString text = qs(*row.text);
     const double h = s.MeasureParagraphHeight(text, left, y, right, box.yy, TextAlign::kCenter);
+    // Pushed inside the column: up when it would end below it, then down
+    // when it would start above it, so a text taller than the column starts
+    // at its top (and the column's clip keeps the rest off the page).
     double top = y - h / 2;
-    if (top < box.y) top = box.y;
     if (top + h > box.yy) top = box.yy - h - 0.03;
+    if (top < box.y) top = box.y;
     s.drawParagraph(text, left, top, right, box.yy, TextAlign::kCenter);
     if (separator) {
       const double yTo = mapDepth(box, w, row.to);

@@ -11,12 +11,6 @@ inline constexpr int kBlowCountColumn = 1;
 inline constexpr int kClassificationColumn = 2;
 inline constexpr int kUserTextColumn = 100;  // + 1 … 10
 
-// The query of a text column for a page from TopDepth to BottomDepth (""
-// for other column numbers), as the program writes it.
-std::string GetColumnSQL(int Column, const std::string& Boring, float TopDepth, float BottomDepth);
-// "BlowCounts", "Classification" or "UserText1" … "UserText10"; "" otherwise.
-std::string GetColumnFieldName(int Column);
-
 // Pattern columns: each interval on the page filled with its class's
 // pattern slices and outlined (completion: side lines only, and a line
 // under the last interval).

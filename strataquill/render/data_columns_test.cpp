@@ -1,6 +1,9 @@
 #include "strataquill/render/data_columns.h"
 
+#include <fstream>
+
 #include "strataquill/render/render_test_support.h"
+#include "strataquill/render/surface_painter.h"
 
 namespace sq::render {
 namespace {
@@ -53,6 +56,24 @@ TEST_F(DataColumnsTest, IntervalAcrossAPageBreakIsOutlinedOnBothPages) {
   EXPECT_TRUE(has(comp2, 3, 3, 4, 3)) << "a line closes the well where it ends";
   ASSERT_EQ(patterns(0).size(), 2u);
   EXPECT_EQ(patterns(0)[0].rect, QRectF(QPointF(1 * kTw, 9 * kTw), QPointF(2 * kTw, 10 * kTw)));
+}
+
+TEST_F(DataColumnsTest, WellEndingOnThePagesBottomDepthIsClosedThere) {
+  addClass("Completion", "Screen", "screen.png:100");
+  addCompletion("B-1", 20, 40, "Screen");
+  addColumn("Completion", 3, 2, 4, 10);
+  compose("B-1");
+  ASSERT_EQ(surface_.pageCount(), 1);
+  EXPECT_TRUE(has(linesIn(0, 3, 4), 3, 10, 4, 10)) << "the closing line on the bottom edge";
+
+  // A well that goes on below the page stays open there and closes where
+  // it ends on the next page.
+  addCompletion("B-1", 40, 50, "Screen");
+  compose("B-1");
+  ASSERT_EQ(surface_.pageCount(), 2);
+  EXPECT_FALSE(has(linesIn(0, 3, 4), 3, 10, 4, 10));
+  EXPECT_TRUE(has(linesIn(1, 3, 4), 3, 4, 4, 4));
+  EXPECT_FALSE(has(linesIn(1, 3, 4), 3, 2, 4, 2)) << "not closed at its top";
 }
 
 TEST_F(DataColumnsTest, SlicesShareTheWidthAndPatternsScale) {
@@ -188,6 +209,86 @@ TEST_F(DataColumnsTest, DescriptionOverrunningTheLastDepthGetsItsOwnPage) {
   EXPECT_GT(surface_.pageCount(), 1);
 }
 
+TEST_F(DataColumnsTest, DescriptionsGoOnBehindTheLastDepthOnlyWhereAPageTakesThem) {
+  std::string text;
+  for (int i = 0; i < 400; ++i) text += (i ? " long" : "long") + std::to_string(i);
+  addLithology("B-1", 35, 40, text, "x");
+  addColumn("Description", 2, 2, 4, 10);
+  const std::string second = home_.path("second.sqf");
+  ASSERT_TRUE(copyFile(layout_, second, false));
+  sql(second, "DELETE * FROM ColumnGraphics");
+  options_.additionalPageLayoutFile = second;
+  options_.useAdditionalPageLayout = true;
+
+  // No description column on the following pages: the log ends with its
+  // depth range instead of adding pages that nothing is drawn on.
+  sql(second,
+      "INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontSize) VALUES (\"Depth\", 1, 2, "
+      "1.5, 10, 8)");
+  compose("B-1");
+  EXPECT_EQ(surface_.pageCount(), 1);
+
+  // Nor when the following pages' layout cannot be read.
+  const std::string damaged = home_.path("damaged.sqf");
+  std::ofstream(damaged) << "not a layout";
+  options_.additionalPageLayoutFile = damaged;
+  compose("B-1");
+  EXPECT_EQ(surface_.pageCount(), 1);
+
+  // A description column with no height takes nothing either.
+  options_.additionalPageLayoutFile = second;
+  sql(second,
+      "INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontSize) VALUES (\"Description\", 2, "
+      "5, 6, 5, 8)");
+  compose("B-1");
+  EXPECT_EQ(surface_.pageCount(), 1);
+
+  // One that can take the text gets it, and the log ends once all of it is
+  // printed.
+  sql(second,
+      "INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontSize) VALUES (\"Description\", 2, "
+      "1, 6, 10, 8)");
+  compose("B-1");
+  ASSERT_GT(surface_.pageCount(), 1);
+  std::string all;
+  for (int p = 0; p < surface_.pageCount(); ++p)
+    for (const std::string& t : texts(p))
+      if (t.starts_with("long")) all += t + " ";
+  EXPECT_EQ(all, text + " ");
+  EXPECT_FALSE(texts(surface_.pageCount() - 1).empty()) << "no blank page at the end";
+}
+
+TEST_F(DataColumnsTest, NoColumnTextIsDrawnOutsideItsColumn) {
+  // Columns shorter than one line of their text: a description carried to
+  // the following pages and a blow count. What does not fit is cut at the
+  // column's edges instead of running over the page footer.
+  addLithology("B-1", 0, 10, "clay sand gravel", "x");
+  addSample("B-1", 2, 3, "SPT", "5-7-9");
+  addColumn("Description", 2, 2, 4, 2.08);
+  addColumn("Blow Count", 5, 2, 6, 2.08);
+  sql(layout_, "UPDATE ColumnGraphics SET FontSize = 10");
+  compose("B-1");
+  ASSERT_GE(surface_.pageCount(), 2);
+  const double dpi = 96;
+  int inked = 0;
+  for (int page = 0; page < surface_.pageCount(); ++page) {
+    const QImage image = renderPageImage(surface_.document(), page, dpi);
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) {
+        if (qGray(image.pixel(x, y)) > 160) continue;
+        const double xi = (x + 0.5) / dpi, yi = (y + 0.5) / dpi;
+        const bool inDescription = xi > 1.98 && xi < 4.02 && yi > 1.98 && yi < 2.1;
+        const bool inBlowCount = xi > 4.98 && xi < 6.02 && yi > 1.98 && yi < 2.1;
+        EXPECT_TRUE(inDescription || inBlowCount)
+            << "ink at " << xi << ", " << yi << " inches on page " << page + 1;
+        if (!(inDescription || inBlowCount)) return;
+        ++inked;
+      }
+    }
+  }
+  EXPECT_GT(inked, 0) << "the tops of the texts still show";
+}
+
 TEST_F(DataColumnsTest, SeparatorIsStraightWhenTheTextEndsInsideTheInterval) {
   addLithology("B-1", 0, 20, "short", "x", "2 - Dot");
   addColumn("Description", 2, 2, 4, 10);
@@ -213,31 +314,6 @@ TEST(DescriptionLinesTest, WordsFillLinesAndLongWordsStandAlone) {
   auto wide = fillDescriptionLines(s, "a Supercalifragilisticexpialidocious b", w);
   EXPECT_EQ(wide, (std::vector<std::string>{"a", "Supercalifragilisticexpialidocious", "b"}));
   EXPECT_EQ(fillDescriptionLines(s, "", w), std::vector<std::string>{""});
-}
-
-TEST(ColumnQueriesTest, TextsAsTheProgramWritesThem) {
-  EXPECT_EQ(GetColumnSQL(1, "B-1", 0, 40),
-            "SELECT [Sample Information].SampleType, [Sample Information].From, [Sample "
-            "Information].To, [Sample Information].BlowCounts From [Sample Information] Where "
-            "([Sample Information].BoringName = \"B-1\" And ((([Sample Information].From) >  0) "
-            "Or (([Sample Information].To) <  40))) ORDER BY [Sample Information].From, [Sample "
-            "Information].To;");
-  EXPECT_EQ(GetColumnSQL(103, "B\"1", 40, 80.5f),
-            "SELECT [Sample Information].SampleType, [Sample Information].From, [Sample "
-            "Information].To, [Sample Information].UserText3 FROM [Sample Information] WHERE "
-            "([Sample Information].BoringName = \"B\"\"1\" And ((([Sample Information].From) >  "
-            "40) Or (([Sample Information].To) <  80.5))) ORDER BY [Sample Information].From, "
-            "[Sample Information].To;");
-  EXPECT_EQ(GetColumnSQL(2, "B-1", 0, 40),
-            "SELECT [From], [To], [Classification], [SeparatorType] FROM [Lithology Information] "
-            "WHERE [Lithology Information].BoringName = \"B-1\" ORDER BY [Lithology "
-            "Information].From, [Lithology Information].To;");
-  EXPECT_EQ(GetColumnSQL(3, "B-1", 0, 40), "");
-  EXPECT_EQ(GetColumnSQL(111, "B-1", 0, 40), "");
-  EXPECT_EQ(GetColumnFieldName(1), "BlowCounts");
-  EXPECT_EQ(GetColumnFieldName(2), "Classification");
-  EXPECT_EQ(GetColumnFieldName(110), "UserText10");
-  EXPECT_EQ(GetColumnFieldName(100), "");
 }
 
 }  // namespace

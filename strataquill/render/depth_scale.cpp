@@ -50,10 +50,13 @@ void drawDepth(PrintSurface& surface, const ColumnBox& box, const DepthWindow& w
     if (!inside || (atTop && options.truncateUpperUnitText) ||
         (atBottom && options.truncateLowerUnitText))
       continue;
+    // One line, never wrapped: centred between the inset sides even when it
+    // is wider than they are, and on the tick.
     const QString label = QString::fromStdString(depthLabel(depth));
-    const double top = y * kTw - surface.textHeight() / 2;
-    surface.drawParagraph(label, box.x + 0.03, top / kTw, box.xx - 0.03, box.yy,
-                          TextAlign::kCenter);
+    const double centre = (box.x + 0.03 + box.xx - 0.03) / 2 * kTw;
+    surface.currentX = centre - surface.textWidth(label) / 2;
+    surface.currentY = y * kTw - surface.textHeight() / 2;
+    surface.printText(label);
   }
 }
 

@@ -17,6 +17,7 @@
 #include <cmath>
 
 #include "strataquill/db/value.h"
+#include "strataquill/render/print_progress_dialog.h"
 #include "strataquill/render/print_run.h"
 #include "strataquill/shell/file_copy.h"
 #include "strataquill/shell/program_folder.h"
@@ -349,25 +350,33 @@ void frmPrint::cmdOK_Click() {
   options_.saveNumbers();
 
   runs_.clear();
+  const bool multiple =
+      Destination != 0 && reportType != kLayoutSample && optMultipleBorings_->isChecked();
+  const int count = lsvMultipleBorings_->count();
+  int chosen = 0;
+  for (int i = 0; i < count; ++i) chosen += itemIcon(i) == 2;
+  // One progress window for the whole run, so its Cancel stops every boring.
+  PrintProgressDialog progress(context_.mainWindow(), multiple ? chosen : 1);
   auto run = [&](const std::string& boring, bool moreFollow) {
     const std::string documentName =
         reportType == kLayoutSample ? dialogFileName : boring + " -- " + dialogFileName;
     runs_.emplace_back(boring, moreFollow);
     int result = 0;
     drawPages(context_, options_, boring, Destination, documentName, reportType, moreFollow, result,
-              Destination == 0 ? 1 : copies);
+              Destination == 0 ? 1 : copies, &progress);
     return result;
   };
-  if (Destination != 0 && reportType != kLayoutSample && optMultipleBorings_->isChecked()) {
-    const int count = lsvMultipleBorings_->count();
+  if (multiple) {
     for (int i = 0; i < count; ++i) {
       if (itemIcon(i) != 2) continue;
-      // A cancelled boring ends the whole run: the user asked to stop.
+      // A boring that did not print ends the whole run: the user asked to
+      // stop, or the printer cannot print.
       if (run(lsvMultipleBorings_->item(i)->text().toStdString(), i != count - 1) == 0) break;
     }
   } else {
     run(context_.currentBoring(), false);
   }
+  progress.finished();
   if (QWidget* main = context_.mainWindow()) main->activateWindow();
   accept();
 }

@@ -10,6 +10,7 @@
 #include <QScrollArea>
 
 #include "strataquill/render/print_options.h"
+#include "strataquill/render/print_progress_dialog.h"
 #include "strataquill/render/surface_painter.h"
 #include "strataquill/shell/user_prompts.h"
 
@@ -161,10 +162,18 @@ void frmPrintPreview::cmdCopy_Click() {
 
 void frmPrintPreview::cmdPrint_Click() {
   if (printer_) {
-    BusyCursor busy;
-    if (!printDocument(surface_.document(), *printer_, surface_.copies()))
-      prompts().message("The document could not be sent to the printer.", "Strataquill",
-                        MessageButtons::kOk, MessageIcon::kNone);
+    PrintProgressDialog progress(this);
+    progress.documentStarted(surface_.documentName().toStdString());
+    PrintOutcome outcome;
+    {
+      BusyCursor busy;
+      outcome = printDocument(surface_.document(), *printer_, surface_.copies(), &progress);
+    }
+    progress.finished();
+    if (outcome == PrintOutcome::kCancelled && options_) options_->printCancelled = true;
+    if (std::string why = printFailureMessage(outcome, *printer_, surface_.documentName());
+        !why.empty())
+      prompts().message(why, "Strataquill", MessageButtons::kOk, MessageIcon::kNone);
   }
   cmdClose_Click();
 }

@@ -17,8 +17,33 @@ constexpr double kTw = kTwipsPerInch;
 
 // A log longer than this many pages is a mistake in the options, not a log.
 constexpr int kMaxPages = 5000;
-// Pages added behind the depth range to finish a description that ran over.
-constexpr int kMaxOverrunPages = 200;
+
+// Whether a page of `layout` has a description column that carried text can
+// be drawn into.
+bool takesDescriptions(const layouts::LayoutForPrint& layout) {
+  for (const layouts::LayoutColumn& column : layout.columns)
+    if (db::toUpperAscii(column.name) == "DESCRIPTION" && column.box.yy > column.box.y) return true;
+  return false;
+}
+
+int pendingItems(const std::vector<CarriedItem>& carried) {
+  return static_cast<int>(
+      std::count_if(carried.begin(), carried.end(), [](const CarriedItem& c) { return !c.done; }));
+}
+
+// Keeps text of one column inside the column's box for as long as it lives.
+class ColumnClip {
+ public:
+  ColumnClip(PrintSurface& surface, const QRectF& box) : surface_(surface) {
+    surface_.textClip = box;
+  }
+  ~ColumnClip() { surface_.textClip = QRectF(); }
+  ColumnClip(const ColumnClip&) = delete;
+  ColumnClip& operator=(const ColumnClip&) = delete;
+
+ private:
+  PrintSurface& surface_;
+};
 
 }  // namespace
 
@@ -84,23 +109,31 @@ bool LogComposer::composePages() {
   std::vector<CarriedItem> carried;
   float top = 0.0f;
   int pageNumber = 1;
-  int overrun = 0;
   pages_ = 0;
-  for (;;) {
-    const PageLayoutChoice choice =
-        chooseLayoutForPage(options_, job_.reportType, pageNumber, job_.designerLayoutPath);
-    if (!(choice.units > 0)) break;
+  PageLayoutChoice choice =
+      chooseLayoutForPage(options_, job_.reportType, pageNumber, job_.designerLayoutPath);
+  while (choice.units > 0) {
     if (pageNumber > 1) surface_.newPage();
+    if (job_.pageStarted) job_.pageStarted(pageNumber);
+    const int pendingBefore = pendingItems(carried);
     drawPage(choice.layoutFile, {top, choice.units}, pageNumber, carried);
     ++pages_;
     if (options_.printCancelled) return false;
     const float next = top + choice.units;
     if (!(next > top)) break;  // the units are too small to move on
-    top = next;
-    const bool moreDepth = top < deepest;
-    // Behind the last depth, pages go on only to finish descriptions.
-    if (!moreDepth && (carried.empty() || ++overrun > kMaxOverrunPages)) break;
     if (pageNumber >= kMaxPages) break;
+    const bool overrunPage = !(top < deepest);
+    top = next;
+    choice =
+        chooseLayoutForPage(options_, job_.reportType, pageNumber + 1, job_.designerLayoutPath);
+    // Behind the last depth, pages go on only to finish descriptions: while
+    // the next page has a description column to take them, and while each
+    // such page takes some.
+    if (!(top < deepest)) {
+      const int pending = pendingItems(carried);
+      if (pending == 0 || (overrunPage && pending >= pendingBefore)) break;
+      if (!takesDescriptions(layoutFor(choice.layoutFile))) break;
+    }
     ++pageNumber;
   }
   return true;
@@ -160,6 +193,13 @@ void LogComposer::drawColumn(const layouts::LayoutColumn& column, const DepthWin
   if (!(box.yy > box.y)) return;
   const std::string name = db::toUpperAscii(column.name);
   if (job_.reportType == kLayoutSample && name != "DEPTH") return;
+  // No text leaves its column. Depth labels are centred on their ticks, so
+  // those at the top and bottom edges reach over them by design; they are
+  // held to the column's sides only.
+  ColumnClip clip(surface_, name == "DEPTH" ? QRectF(QPointF(box.x * kTw, 0),
+                                                     QPointF(box.xx * kTw, surface_.pageHeight()))
+                                            : QRectF(QPointF(box.x * kTw, box.y * kTw),
+                                                     QPointF(box.xx * kTw, box.yy * kTw)));
   PageContext ctx{surface_,
                   data_,
                   catalogue_,

@@ -27,6 +27,8 @@ struct RenderJob {
   // Lets window events through between the stages of a page, so a cancel
   // can take effect; nothing when empty.
   std::function<void()> letEventsRun;
+  // Told the number of each page (from 1) as it is started; may be empty.
+  std::function<void(int page)> pageStarted;
 };
 
 // Composes the pages of one boring's log on a print surface: it splits the

@@ -83,15 +83,20 @@ LogExportResult exportLogsToPdf(const LogExportRequest& request) {
 
   PrintOptions options = request.options;
   if (options.patternScaleFactor < 0.1f) options.patternScaleFactor = 0.1f;
+  options.printCancelled = false;
+  PrintProgress* progress = request.progress;
+  auto cancelled = [&] {
+    if (progress && progress->cancelRequested()) options.printCancelled = true;
+    return options.printCancelled;
+  };
+  const std::string projectName = std::filesystem::path(request.projectPath).filename().string();
   PrintSurface surface;
   surface.setDocumentName(QString::fromStdString(
-      result.borings.size() == 1
-          ? result.borings[0] + " -- " +
-                std::filesystem::path(request.projectPath).filename().string()
-          : std::filesystem::path(request.projectPath).filename().string()));
+      result.borings.size() == 1 ? result.borings[0] + " -- " + projectName : projectName));
   surface.startDoc();
-  for (std::size_t i = 0; i < result.borings.size(); ++i) {
+  for (std::size_t i = 0; i < result.borings.size() && !cancelled(); ++i) {
     if (i > 0) surface.newPage();
+    if (progress) progress->documentStarted(result.borings[i] + " -- " + projectName);
     RenderJob job{request.projectPath,
                   result.borings[i],
                   kBoringLog,
@@ -100,13 +105,26 @@ LogExportResult exportLogsToPdf(const LogExportRequest& request) {
                   request.patternFolder,
                   {},
                   {},
-                  {}};
+                  [&] { cancelled(); },
+                  [&](int page) {
+                    if (progress) progress->composing(page);
+                  }};
     LogComposer composer(surface, options, std::move(job));
     composer.composePages();
   }
   surface.endDoc();
   QString error;
-  if (!writePdf(surface.document(), QString::fromStdString(request.outputPath), &error)) {
+  const PrintOutcome outcome =
+      cancelled() ? PrintOutcome::kCancelled
+                  : writePdf(surface.document(), QString::fromStdString(request.outputPath), &error,
+                             progress);
+  if (progress) progress->finished();
+  if (outcome == PrintOutcome::kCancelled) {
+    result.cancelled = true;
+    result.error = "Cancelled; " + request.outputPath + " was not written.";
+    return result;
+  }
+  if (outcome != PrintOutcome::kPrinted) {
     result.error = "Cannot write " + request.outputPath + ": " + error.toStdString();
     return result;
   }

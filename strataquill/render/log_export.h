@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "strataquill/render/print_options.h"
+#include "strataquill/render/print_progress.h"
 
 namespace sq::render {
 
@@ -28,18 +29,22 @@ struct LogExportRequest {
   std::string classificationFile;
   std::string patternFolder;
   std::string outputPath;
+  // Told of every boring and page; its cancel stops the run. May be null.
+  PrintProgress* progress = nullptr;
 };
 
 struct LogExportResult {
   bool ok = false;
-  std::string error;  // why nothing was written
+  bool cancelled = false;  // stopped by the user; nothing was written
+  std::string error;       // why nothing was written
   int pages = 0;
   std::vector<std::string> borings;  // what was rendered, in order
 };
 
 // Renders the logs of the chosen borings, one after the other, into one PDF
 // file. Everything is checked before anything is drawn: the project, the
-// borings, the layouts and the numbers.
+// borings, the layouts and the numbers. The file appears whole or not at
+// all, also when the run is cancelled.
 LogExportResult exportLogsToPdf(const LogExportRequest& request);
 
 }  // namespace sq::render

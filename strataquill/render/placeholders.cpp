@@ -96,12 +96,53 @@ const std::map<std::string, const char*>& boringTokens() {
 
 }  // namespace
 
+QString timeFormatWithoutZone(const QString& format) {
+  QString out;
+  bool quoted = false;
+  for (qsizetype i = 0; i < format.size();) {
+    const QChar c = format[i];
+    if (c == '\'') {
+      quoted = !quoted;
+      out += c;
+      ++i;
+      continue;
+    }
+    if (quoted || c != 't') {
+      out += c;
+      ++i;
+      continue;
+    }
+    // The zone designator, with the brackets some locales put around it
+    // and the blanks that set it apart.
+    qsizetype end = i;
+    while (end < format.size() && format[end] == 't') ++end;
+    if (out.endsWith('(') && end < format.size() && format[end] == ')') {
+      out.chop(1);
+      ++end;
+    }
+    while (!out.isEmpty() && out.back().isSpace()) out.chop(1);
+    while (end < format.size() && format[end].isSpace()) ++end;
+    if (!out.isEmpty() && end < format.size()) out += ' ';
+    i = end;
+  }
+  return out;
+}
+
+std::string printDateText(const QLocale& locale, const QDate& date) {
+  return locale.toString(date, QLocale::ShortFormat).toStdString();
+}
+
+std::string printTimeText(const QLocale& locale, const QTime& time) {
+  return locale.toString(time, timeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat)))
+      .toStdString();
+}
+
 std::string systemShortDate() {
-  return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat).toStdString();
+  return printDateText(QLocale::system(), QDate::currentDate());
 }
 
 std::string systemTime() {
-  return QLocale::system().toString(QTime::currentTime(), QLocale::LongFormat).toStdString();
+  return printTimeText(QLocale::system(), QTime::currentTime());
 }
 
 std::string getVariableText(const BoringData& data, const PlaceholderRun& run,

@@ -1,5 +1,10 @@
 #pragma once
 
+#include <QDate>
+#include <QLocale>
+#include <QString>
+#include <QTime>
+
 #include <functional>
 #include <string>
 
@@ -28,5 +33,12 @@ std::string getVariableText(const BoringData& data, const PlaceholderRun& run,
 // The system's short date and its time form, as the print run uses them.
 std::string systemShortDate();
 std::string systemTime();
+
+// A date in the locale's short form, and a time in the locale's time form
+// with seconds but without the time zone, which a log page has no room for.
+std::string printDateText(const QLocale& locale, const QDate& date);
+std::string printTimeText(const QLocale& locale, const QTime& time);
+// A time format (QLocale's notation) without its zone designator.
+QString timeFormatWithoutZone(const QString& format);
 
 }  // namespace sq::render

@@ -33,6 +33,38 @@ class PlaceholdersTest : public RenderFixture {
   PlaceholderRun run_;
 };
 
+TEST(PrintTimeTest, TheLocalesTimeWithSecondsAndWithoutTheZone) {
+  const QTime time(23, 39, 59);
+  auto at = [&](const char* locale) {
+    return QString::fromStdString(printTimeText(QLocale(locale), time))
+        .replace(QChar(0x202F), ' ')
+        .toStdString();
+  };
+  EXPECT_EQ(at("en_US"), "11:39:59 PM");
+  EXPECT_EQ(at("de_DE"), "23:39:59");
+  EXPECT_EQ(at("zh_CN"), "23:39:59") << "a zone in front";
+  EXPECT_EQ(at("fa_IR"), "۲۳:۳۹:۵۹") << "a zone in brackets";
+  EXPECT_EQ(at("ko_KR"), "오후 11시 39분 59초");
+  EXPECT_EQ(timeFormatWithoutZone("h 'at' t"), "h 'at'") << "quoted text stays";
+  EXPECT_EQ(timeFormatWithoutZone("HH:mm 'tt' t ss"), "HH:mm 'tt' ss");
+  for (const QLocale& locale :
+       QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory)) {
+    const QString format = timeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat));
+    EXPECT_EQ(format, format.trimmed()) << locale.name().toStdString();
+    EXPECT_FALSE(format.contains("  ")) << locale.name().toStdString();
+    bool quoted = false, zone = false;
+    for (QChar c : format) {
+      if (c == '\'') quoted = !quoted;
+      zone |= !quoted && c == 't';
+    }
+    EXPECT_FALSE(zone) << locale.name().toStdString() << ": " << format.toStdString();
+    const std::string text = printTimeText(locale, time);
+    EXPECT_FALSE(text.empty()) << locale.name().toStdString();
+  }
+  EXPECT_EQ(printDateText(QLocale("en_US"), QDate(2026, 12, 7)), "12/7/26");
+  EXPECT_EQ(printDateText(QLocale("de_DE"), QDate(2026, 12, 7)), "07.12.26");
+}
+
 TEST_F(PlaceholdersTest, CompanyValuesUseTheRenderersDefaultsUntilSaved) {
   EXPECT_EQ(value("<<Company Name>>"), "Quality Consulting");
   EXPECT_EQ(value("<<COMPANY CITY>>"), "Your Favorite City");

@@ -2,8 +2,11 @@
 
 #include <QApplication>
 
+#include <optional>
+
 #include "strataquill/render/frm_print_preview.h"
 #include "strataquill/render/log_composer.h"
+#include "strataquill/render/print_progress_dialog.h"
 #include "strataquill/render/surface_painter.h"
 #include "strataquill/shell/user_prompts.h"
 
@@ -23,7 +26,7 @@ void setPreviewHook(PreviewHook hook) {
 
 void drawPages(PrintContext& context, PrintOptions& options, const std::string& boring,
                int Destination, const std::string& documentName, int reportType,
-               bool moreBoringsFollow, int& result, int copies) {
+               bool moreBoringsFollow, int& result, int copies, PrintProgress* progress) {
   // The print dialog closes itself after its last boring, so whether more
   // follow changes nothing here.
   (void)moreBoringsFollow;
@@ -36,12 +39,23 @@ void drawPages(PrintContext& context, PrintOptions& options, const std::string& 
     BusyCursor busy;
     context.saveOpenEditors();
   }
+  // A run of one boring that its caller does not follow gets a window of
+  // its own.
+  std::optional<PrintProgressDialog> ownProgress;
+  if (!progress) progress = &ownProgress.emplace(context.mainWindow());
+  // The user's Cancel reaches the run through the options' flag, which the
+  // composer tests between the stages of every page.
+  auto cancelled = [&] {
+    if (progress->cancelRequested()) options.printCancelled = true;
+    return options.printCancelled;
+  };
 
   frmPrintPreview preview(&options, &context.printer(), context.mainWindow());
   PrintSurface& surface = preview.vsPrinter();
   preview.SetVSPrinterPageSize();
   surface.setCopies(copies);
   surface.setDocumentName(QString::fromStdString(documentName));
+  progress->documentStarted(documentName);
 
   bool finished;
   {
@@ -55,15 +69,26 @@ void drawPages(PrintContext& context, PrintOptions& options, const std::string& 
                   context.patternFolder(),
                   {},
                   {},
-                  [] { QApplication::processEvents(); }};
+                  [&] { cancelled(); },
+                  [&](int page) { progress->composing(page); }};
     LogComposer composer(surface, options, std::move(job));
-    finished = composer.composePages() && !options.printCancelled;
+    finished = composer.composePages() && !cancelled();
     if (finished && Destination != kToPreview) {
       surface.endDoc();
-      if (!printDocument(surface.document(), context.printer(), surface.copies())) finished = false;
+      const PrintOutcome outcome =
+          printDocument(surface.document(), context.printer(), surface.copies(), progress);
+      if (outcome == PrintOutcome::kCancelled) options.printCancelled = true;
+      if (outcome != PrintOutcome::kPrinted) finished = false;
+      if (std::string why = printFailureMessage(outcome, context.printer(), surface.documentName());
+          !why.empty()) {
+        progress->finished();
+        prompts().message(why, "Strataquill", MessageButtons::kOk, MessageIcon::kNone);
+      }
     }
   }
+  if (ownProgress) progress->finished();
   if (finished && Destination == kToPreview) {
+    progress->finished();
     surface.setZoom(40);
     preview.UpdatePreviewButtons();
     if (previewHook()) {

@@ -75,6 +75,7 @@ void PrintSurface::resetTextState() {
   pen = Pen{};
   textAlign = TextAlign::kLeft;
   textAngle = 0;
+  textClip = QRectF();
   marginLeft = marginRight = marginTop = marginBottom = 0;
   currentX = currentY = 0;
 }
@@ -179,6 +180,7 @@ TextOp PrintSurface::makeTextOp(const QString& text, double x, double y) const {
   op.color = textColor;
   op.angle = textAngle / 10.0;
   op.ascent = metrics().ascent();
+  op.clip = textClip;
   return op;
 }
 

@@ -72,6 +72,8 @@ class PrintSurface : public QObject {
   SurfaceFont font;
   Rgb textColor = 0;
   Pen pen;
+  // The box (twips) outside which no text shows; null for the whole page.
+  QRectF textClip;
 
   // Resets font, colours, pen, alignment, angle and margins to their
   // starting values.

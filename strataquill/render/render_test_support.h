@@ -119,6 +119,7 @@ class RenderFixture : public ::testing::Test {
                      patterns_,
                      [] { return std::string("12/7/2026"); },
                      [] { return std::string("8:15:00 PM"); },
+                     {},
                      {}};
   }
 

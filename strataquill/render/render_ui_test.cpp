@@ -7,8 +7,13 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
+
+#include <fstream>
+#include <functional>
 
 #include "strataquill/render/frm_print.h"
 #include "strataquill/render/frm_print_preview.h"
@@ -278,6 +283,124 @@ TEST_F(PrintDialogTest, PrinterRunsEveryChosenBoringAndTellsWhoFollows) {
             (std::vector<std::pair<std::string, bool>>{{"B-1", true}, {"B-2", true}}));
   EXPECT_TRUE(shown().empty());
   EXPECT_GT(std::filesystem::file_size(home_.path("printed.pdf")), 500u);
+}
+
+// Watches the progress window while a run goes on: records what it says and
+// presses its Cancel button once `when` says so.
+class ProgressWatcher {
+ public:
+  explicit ProgressWatcher(std::function<bool(const QString& label)> when)
+      : when_(std::move(when)) {
+    QObject::connect(&timer_, &QTimer::timeout, [this] { look(); });
+    timer_.start(0);
+  }
+  const QStringList& labels() const { return labels_; }
+  bool cancelled() const { return cancelled_; }
+  static QProgressDialog* visibleWindow() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* d = qobject_cast<QProgressDialog*>(w); d && d->isVisible()) return d;
+    return nullptr;
+  }
+
+ private:
+  void look() {
+    QProgressDialog* d = visibleWindow();
+    if (!d) return;
+    if (labels_.isEmpty() || labels_.back() != d->labelText()) labels_ << d->labelText();
+    if (cancelled_ || !when_(d->labelText())) return;
+    for (QPushButton* b : d->findChildren<QPushButton*>())
+      if (b->text() == "Cancel") {
+        b->click();
+        cancelled_ = true;
+      }
+  }
+  std::function<bool(const QString&)> when_;
+  QTimer timer_;
+  QStringList labels_;
+  bool cancelled_ = false;
+};
+
+int pdfPages(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  const std::string pdf((std::istreambuf_iterator<char>(in)), {});
+  int pages = 0;
+  for (std::size_t at = pdf.find("/Type /Page"); at != std::string::npos;
+       at = pdf.find("/Type /Page", at + 1))
+    pages += pdf.compare(at, 12, "/Type /Pages") != 0;
+  return pages;
+}
+
+TEST_F(PrintDialogTest, ProgressWindowCancelStopsTheWholeRun) {
+  TestContext ctx(paths());
+  frmPrint dialog(ctx);
+  dialog.prepare(1, "site.sq2", 1);
+  dialog.cmdAll_Click();
+  dialog.txtUnitsPerFirstPage()->setText("1");  // 50 pages a boring
+  ProgressWatcher watcher([](const QString& label) { return label.endsWith("page 5"); });
+  dialog.cmdOK_Click();
+  ASSERT_TRUE(watcher.cancelled()) << watcher.labels().join(" | ").toStdString();
+  EXPECT_TRUE(watcher.labels().contains("B-1 -- site.sq2\nBoring 1 of 3\nComposing page 2"))
+      << watcher.labels().join(" | ").toStdString();
+  EXPECT_EQ(dialog.runs(), (std::vector<std::pair<std::string, bool>>{{"B-1", true}}))
+      << "the later borings are not started";
+  EXPECT_TRUE(dialog.options().printCancelled);
+  EXPECT_FALSE(std::filesystem::exists(home_.path("printed.pdf"))) << "nothing was printed";
+  EXPECT_EQ(ProgressWatcher::visibleWindow(), nullptr) << "the window closes with the run";
+}
+
+TEST_F(PrintDialogTest, CancelWhilePrintingDiscardsTheDocument) {
+  TestContext ctx(paths());
+  frmPrint dialog(ctx);
+  dialog.prepare(1, "site.sq2", 1);
+  dialog.txtUnitsPerFirstPage()->setText("1");
+  ProgressWatcher watcher([](const QString& label) { return label.contains("Printing page 10"); });
+  dialog.cmdOK_Click();
+  ASSERT_TRUE(watcher.cancelled()) << watcher.labels().join(" | ").toStdString();
+  EXPECT_TRUE(watcher.labels().contains("B-2 -- site.sq2\nBoring 1 of 1\nPrinting page 9 of 50"));
+  EXPECT_FALSE(std::filesystem::exists(home_.path("printed.pdf")));
+  EXPECT_TRUE(prompts_.messageTexts().empty()) << "a cancel is no failure";
+}
+
+TEST_F(PrintDialogTest, OnePageRunShowsNoProgressWindow) {
+  TestContext ctx(paths());
+  frmPrint dialog(ctx);
+  dialog.prepare(0, "site.sq2", 1);
+  dialog.txtUnitsPerFirstPage()->setText("60");
+  ProgressWatcher watcher([](const QString&) { return false; });
+  dialog.cmdOK_Click();
+  EXPECT_EQ(shown(), std::vector<int>{1});
+  EXPECT_TRUE(watcher.labels().isEmpty()) << watcher.labels().join(" | ").toStdString();
+}
+
+TEST_F(PrintDialogTest, APrinterThatCannotStartIsReportedAndNothingCountsAsPrinted) {
+  TestPaths p = paths();
+  p.printed = home_.path("no/such/folder/printed.pdf");
+  TestContext ctx(p);
+  PrintOptions options = PrintOptions::load();
+  int result = -1;
+  drawPages(ctx, options, "B-1", kToPrinter, "B-1 -- site.sq2", kBoringLog, false, result);
+  EXPECT_EQ(result, 0);
+  ASSERT_EQ(prompts_.messageTexts().size(), 1u);
+  EXPECT_EQ(prompts_.messageTexts()[0], "The document B-1 -- site.sq2 was not printed: the file " +
+                                            p.printed + " could not be opened.");
+  EXPECT_EQ(prompts_.seen()[0].title, "Strataquill");
+
+  // The dialog stops at the first boring that did not print.
+  frmPrint dialog(ctx);
+  dialog.prepare(1, "site.sq2", 1);
+  dialog.cmdAll_Click();
+  dialog.cmdOK_Click();
+  EXPECT_EQ(dialog.runs().size(), 1u);
+}
+
+TEST_F(PrintDialogTest, CopiesArePrintedOnePassEachWhenThePrinterDoesNotMakeThem) {
+  TestContext ctx(paths());
+  ASSERT_FALSE(ctx.printer().supportsMultipleCopies()) << "PDF output makes no copies";
+  frmPrint dialog(ctx);
+  dialog.prepare(1, "site.sq2", 1);
+  dialog.txtNumberOfCopies()->setText("3");
+  dialog.cmdOK_Click();
+  EXPECT_EQ(pdfPages(home_.path("printed.pdf")), 6) << "two pages, three times";
 }
 
 TEST_F(PrintDialogTest, ImpossibleNumbersAreRefusedBeforeAnythingIsDrawn) {

@@ -44,7 +44,7 @@ struct LineOp {
 // One line of text whose top-left corner is `origin`, turned by `angle`
 // degrees counter-clockwise around that corner. `ascent` (twips) puts the
 // baseline, so every output draws the line where the reference metrics
-// placed it.
+// placed it. Nothing of the text shows outside `clip` unless it is null.
 struct TextOp {
   QPointF origin;
   QString text;
@@ -52,6 +52,7 @@ struct TextOp {
   Rgb color = 0;
   double angle = 0;
   double ascent = 0;
+  QRectF clip;
 };
 
 // A picture stretched into `rect`.

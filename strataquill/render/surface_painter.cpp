@@ -1,12 +1,15 @@
 #include "strataquill/render/surface_painter.h"
 
 #include <QBrush>
+#include <QFile>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPen>
 #include <QPrinter>
 #include <QSaveFile>
+
+#include "strataquill/render/print_progress.h"
 
 namespace sq::render {
 namespace {
@@ -52,6 +55,7 @@ struct Painter {
   }
   void operator()(const TextOp& op) const {
     p.save();
+    if (!op.clip.isNull()) p.setClipRect(op.clip, Qt::IntersectClip);
     p.setPen(toColor(op.color));
     p.setFont(op.font);
     p.translate(op.origin);
@@ -90,11 +94,12 @@ void paintPage(QPainter& painter, const SurfaceDocument& doc, int index) {
   painter.restore();
 }
 
-bool writePdf(const SurfaceDocument& doc, const QString& path, QString* error) {
+PrintOutcome writePdf(const SurfaceDocument& doc, const QString& path, QString* error,
+                      PrintProgress* progress) {
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly)) {
     if (error) *error = file.errorString();
-    return false;
+    return PrintOutcome::kNotStarted;
   }
   {
     QPdfWriter writer(&file);
@@ -108,10 +113,19 @@ bool writePdf(const SurfaceDocument& doc, const QString& path, QString* error) {
     if (!painter.begin(&writer)) {
       if (error) *error = QStringLiteral("cannot start the PDF writer");
       file.cancelWriting();
-      return false;
+      return PrintOutcome::kNotStarted;
     }
     const int pages = std::max<int>(1, static_cast<int>(doc.pages.size()));
     for (int i = 0; i < pages; ++i) {
+      if (progress) {
+        if (progress->cancelRequested()) {
+          painter.end();
+          file.cancelWriting();
+          if (error) *error = QStringLiteral("cancelled");
+          return PrintOutcome::kCancelled;
+        }
+        progress->printing(i + 1, pages, 1, 1);
+      }
       if (i > 0) writer.newPage();
       paintPage(painter, doc, i);
     }
@@ -119,9 +133,9 @@ bool writePdf(const SurfaceDocument& doc, const QString& path, QString* error) {
   }
   if (!file.commit()) {
     if (error) *error = file.errorString();
-    return false;
+    return PrintOutcome::kFailed;
   }
-  return true;
+  return PrintOutcome::kPrinted;
 }
 
 QImage renderPageImage(const SurfaceDocument& doc, int index, double dpi) {
@@ -137,19 +151,68 @@ QImage renderPageImage(const SurfaceDocument& doc, int index, double dpi) {
   return image;
 }
 
-bool printDocument(const SurfaceDocument& doc, QPrinter& printer, int copies) {
+PrintOutcome printDocument(const SurfaceDocument& doc, QPrinter& printer, int copies,
+                           PrintProgress* progress) {
+  copies = std::max(1, copies);
   printer.setDocName(doc.name);
-  printer.setCopyCount(std::max(1, copies));
   printer.setFullPage(true);
+  // A printer that makes the copies itself gets the count; for one that
+  // does not (a PDF file, some drivers) every copy is sent in turn.
+  printer.setCopyCount(copies);
+  const int passes = printer.supportsMultipleCopies() ? 1 : copies;
+  if (passes > 1) printer.setCopyCount(1);
   QPainter painter;
-  if (!painter.begin(&printer)) return false;
+  if (!painter.begin(&printer)) return PrintOutcome::kNotStarted;
   const double scale = printer.resolution() / kTwipsPerInch;
   painter.scale(scale, scale);
-  for (int i = 0; i < static_cast<int>(doc.pages.size()); ++i) {
-    if (i > 0) printer.newPage();
-    paintPage(painter, doc, i);
+  const int pages = static_cast<int>(doc.pages.size());
+  bool first = true;
+  for (int copy = 1; copy <= passes; ++copy) {
+    for (int i = 0; i < pages; ++i) {
+      if (progress) {
+        if (progress->cancelRequested()) {
+          // An engine that cannot abort (Qt's PDF and CUPS engines send a
+          // job only as it ends) gets no further pages; a file it wrote is
+          // removed.
+          if (!printer.abort()) {
+            painter.end();
+            if (printer.outputFormat() == QPrinter::PdfFormat &&
+                !printer.outputFileName().isEmpty())
+              QFile::remove(printer.outputFileName());
+          }
+          return PrintOutcome::kCancelled;
+        }
+        progress->printing(i + 1, pages, copy, passes);
+      }
+      if (!first && !printer.newPage()) return PrintOutcome::kFailed;
+      first = false;
+      paintPage(painter, doc, i);
+    }
   }
-  return painter.end();
+  if (!painter.end() || printer.printerState() == QPrinter::Error) return PrintOutcome::kFailed;
+  return PrintOutcome::kPrinted;
+}
+
+std::string printFailureMessage(PrintOutcome outcome, const QPrinter& printer,
+                                const QString& documentName) {
+  const bool toFile = printer.outputFormat() == QPrinter::PdfFormat;
+  const QString name = toFile ? printer.outputFileName() : printer.printerName();
+  const QString where = (toFile ? QStringLiteral("the file ") : QStringLiteral("the printer ")) +
+                        (name.isEmpty() ? QStringLiteral("(none)") : name);
+  switch (outcome) {
+    case PrintOutcome::kNotStarted:
+      return QStringLiteral("The document %1 was not printed: %2 could not be opened.")
+          .arg(documentName, where)
+          .toStdString();
+    case PrintOutcome::kFailed:
+      return QStringLiteral("The document %1 was not printed: %2 reported an error.")
+          .arg(documentName, where)
+          .toStdString();
+    case PrintOutcome::kPrinted:
+    case PrintOutcome::kCancelled:
+      break;
+  }
+  return {};
 }
 
 }  // namespace sq::render

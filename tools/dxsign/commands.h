@@ -17,8 +17,12 @@ constexpr int kNotSigned = 3;
 
 // ext list | ext lookup EXT | ext register EXT CLSID | ext unregister EXT
 int runExtCommand(const std::vector<std::string>& args);
+// certs list | certs import FILE [--root] | certs verify S I N | certs remove S I N
+int runCertsCommand(const std::vector<std::string>& args);
 // time [SERVER] [--timeout MS]
 int runTimeCommand(const std::vector<std::string>& args);
+// ciphers | encrypt IN OUT [options] | decrypt IN OUT [options]
+int runCipherCommand(const std::string& verb, const std::vector<std::string>& args);
 // sign FILE... --cert SELECTOR [--comment TEXT] [--time-server HOST[:PORT]] [--timeout MS]
 int runSignCommand(const std::vector<std::string>& args);
 // verify FILE...

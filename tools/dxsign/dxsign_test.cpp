@@ -1,10 +1,8 @@
 // dxsign as a user runs it: a fresh registry set up with vexareg, then the commands.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -12,28 +10,14 @@
 #include "signcore/crypto/testing/loopback_time_server.h"
 #include "signcore/crypto/testing/test_pki.h"
 #include "signcore/handlers/testing/drawing_files.h"
+#include "tools/dxsign/testing/run_dxsign.h"
 
 namespace {
 
+using vexamor::dxsign::testing::Outcome;
+using vexamor::dxsign::testing::run;
 using vexamor::registry::binDir;
 using vexamor::signcore::testing::LoopbackTimeServer;
-
-struct Outcome {
-  int status;
-  std::string out;  // standard output and error together
-};
-
-Outcome run(const std::string& command) {
-  FILE* pipe = popen((binDir() + "/" + command + " 2>&1").c_str(), "r");
-  Outcome result{-1, ""};
-  if (pipe == nullptr) return result;
-  char buffer[512];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, n);
-  const int status = pclose(pipe);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
 
 class Dxsign : public ::testing::Test {
  protected:

@@ -12,7 +12,16 @@ namespace vexamor::dxsign {
 
 void printUsage(bool toError) {
   (toError ? std::cerr : std::cout)
-      << "Usage: dxsign ext list                 list the registered file types\n"
+      << "Usage: dxsign certs list [--ca|--root] list a certificate store (My by default):\n"
+         "                                       subject, issuer, serial, expiry, key\n"
+         "       dxsign certs import FILE [--root] [--password-file FILE|--password-stdin]\n"
+         "                                       add a PKCS #12 file or PEM/DER certificate\n"
+         "                                       (with --root: trust its root certificates)\n"
+         "       dxsign certs verify SUBJECT ISSUER SERIAL\n"
+         "                                       check a certificate's chain\n"
+         "       dxsign certs remove SUBJECT ISSUER SERIAL [--ca|--root]\n"
+         "                                       remove a certificate (and its key)\n"
+         "       dxsign ext list                 list the registered file types\n"
          "       dxsign ext lookup EXT           show the handler class of a file type\n"
          "       dxsign ext register EXT CLASS   map EXT to CLASS ({CLSID} or ProgID)\n"
          "       dxsign ext unregister EXT       remove a file type\n"
@@ -27,8 +36,19 @@ void printUsage(bool toError) {
          "       dxsign verify FILE...           check the files' signatures (exit 3 when one\n"
          "                                       is not signed)\n"
          "       dxsign info FILE                the signer and time stamp of a signed file\n"
+         "       dxsign ciphers                  list the usable ciphers of the installed\n"
+         "                                       providers\n"
+         "       dxsign encrypt IN OUT [CIPHER] [PASSWORD]\n"
+         "       dxsign decrypt IN OUT [CIPHER] [PASSWORD]\n"
+         "                                       encrypt or decrypt the file IN into OUT with\n"
+         "                                       a key derived from a password\n"
+         "         CIPHER: --provider NAME, --alg NAME (\"AES 256\", AES_256, RC4, 0x6801),\n"
+         "                 --keylen BITS; the strongest usable cipher (AES 256) by default\n"
+         "         PASSWORD: --password-file FILE (its first line) or --password-stdin;\n"
+         "                 asked for on a terminal otherwise, never taken from the command line\n"
          "       dxsign --help\n"
-         "Times are UTC. The time-out (1000 ms when 0 or less) bounds the name lookup, the\n"
+         "A certificate is named by its subject (any part of it), issuer and serial number,\n"
+         "as certs list shows them. Times are UTC. The time-out (1000 ms when 0 or less) bounds the name lookup, the\n"
          "connection and the reply, each. Each file's handler is found by its extension\n"
          "(dxsign ext list); many files are worked on at once, on all cores.\n";
 }
@@ -49,7 +69,9 @@ int main(int argc, char** argv) {
   CoInitializeEx(nullptr, COINIT_MULTITHREADED);
   int status = kUsage;
   const std::vector<std::string> rest(args.begin() + 1, args.end());
-  if (args[0] == "ext") {
+  if (args[0] == "certs") {
+    status = runCertsCommand(rest);
+  } else if (args[0] == "ext") {
     status = runExtCommand(rest);
   } else if (args[0] == "time") {
     status = runTimeCommand(rest);
@@ -59,6 +81,8 @@ int main(int argc, char** argv) {
     status = runVerifyCommand(rest);
   } else if (args[0] == "info") {
     status = runInfoCommand(rest);
+  } else if (args[0] == "ciphers" || args[0] == "encrypt" || args[0] == "decrypt") {
+    status = runCipherCommand(args[0], rest);
   } else {
     printUsage(true);
   }

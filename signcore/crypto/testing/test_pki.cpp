@@ -231,6 +231,28 @@ std::vector<const TestCertificate*> TestPki::signers() const {
   return {&rsaSigner, &ecSigner, &expired, &notYetValid, &brokenChain, &noKey, &longName};
 }
 
+std::string encodePkcs7(PKCS7* p7) {
+  unsigned char* der = nullptr;
+  const int n = i2d_PKCS7(p7, &der);
+  std::string bytes(reinterpret_cast<char*>(der), static_cast<size_t>(n > 0 ? n : 0));
+  OPENSSL_free(der);
+  return bytes;
+}
+
+ossl::Pkcs7 decodePkcs7(const std::string& der) {
+  const auto* p = reinterpret_cast<const unsigned char*>(der.data());
+  return ossl::Pkcs7(d2i_PKCS7(nullptr, &p, static_cast<long>(der.size())));
+}
+
+std::string storedNote(std::u16string_view text) {
+  std::string bytes;
+  for (char16_t c : text) {
+    bytes += static_cast<char>(c & 0xFF);
+    bytes += static_cast<char>(c >> 8);
+  }
+  return bytes + std::string(2, '\0');
+}
+
 std::string makePkcs12(const TestCertificate& cert, const std::string& password,
                        const std::vector<const TestCertificate*>& chain) {
   ossl::X509Stack others(sk_X509_new_null());

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "signcore/crypto/cert_store.h"
@@ -85,6 +86,14 @@ struct TestPki {
   // Every signer of the set, in the order above.
   std::vector<const TestCertificate*> signers() const;
 };
+
+// DER of a PKCS #7 structure and back, for tests that take blobs apart and put them together.
+std::string encodePkcs7(PKCS7* p7);
+ossl::Pkcs7 decodePkcs7(const std::string& der);
+
+// A note text as it is stored and signed: UTF-16LE with its terminating zero, written out here
+// independently of the code under test.
+std::string storedNote(std::u16string_view text);
 
 // A PKCS #12 file holding a certificate, its key and `chain`, protected by `password`.
 std::string makePkcs12(const TestCertificate& cert, const std::string& password,

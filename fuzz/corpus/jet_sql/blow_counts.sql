@@ -1,0 +1,1 @@
+SELECT [Sample Information].SampleType, [Sample Information].From, [Sample Information].To, [Sample Information].BlowCounts From [Sample Information] Where ([Sample Information].BoringName = "B-1" And ((([Sample Information].From) > 0) Or (([Sample Information].To) < 40))) ORDER BY [Sample Information].From, [Sample Information].To;

@@ -1,0 +1,1 @@
+CREATE TABLE [Boring Information] ([BoringName] TEXT(50), DateStart MEMO, [From] SINGLE, Flag BIT, N LONG NOT NULL);

@@ -1,0 +1,1 @@
+DELETE * FROM [Text] WHERE X = 1;

@@ -1,0 +1,1 @@
+SELECT DISTINCTROW UCase(Description) & ' - ' & Classification AS Label, Angle MOD 45 FROM [Lithology Information], [Text] WHERE [From] >= .5e1 OR [To] != 1.25;

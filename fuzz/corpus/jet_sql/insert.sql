@@ -1,0 +1,1 @@
+INSERT INTO [Text] ([Text], X, Y) VALUES ("say ""hi""", 1.5, -2);

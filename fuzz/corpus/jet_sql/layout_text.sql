@@ -1,0 +1,1 @@
+SELECT [Text].[Text], X, Y, XX, YY FROM [Text] WHERE FontBold = True AND Len(Text.Text) <> 0 ORDER BY X DESC, Y;

@@ -1,0 +1,1 @@
+SELECT [Lithology Information].BoringName, [Lithology Information].From, [Lithology Information].To, [Lithology Information].Description, [Lithology Information].Classification, [Lithology Information].SeparatorType FROM [Lithology Information] WHERE ((([Lithology Information].BoringName) = "B-1")) ORDER BY [Lithology Information].From, [Lithology Information].To;

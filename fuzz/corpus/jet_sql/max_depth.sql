@@ -1,0 +1,1 @@
+SELECT Max([From]) AS [Max Of From] FROM [Sample Information] WHERE [Sample Information].BoringName = "B ""1""" ;

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "strataquill/db/recordset.h"
+
+namespace sq::forms {
+
+// Binds text boxes and lists of a form to the fields of a record set's
+// current row: load shows the row, save writes the fields that the user
+// changed, without asking, as a bound form does when its row is left.
+class FieldBinding {
+ public:
+  // `widget` is a QLineEdit, a QPlainTextEdit or a QComboBox.
+  void bind(QWidget* widget, std::string field);
+
+  // Shows the first row of `rs` (empty boxes when it has none) and keeps
+  // the set for saving.
+  void load(db::Recordset rs);
+  void clear();
+  bool hasPendingEdits() const;
+  // Writes the changed fields; false (with the reason) when the row could
+  // not be written, and the edits stay pending.
+  bool save(std::string& error);
+  const std::vector<std::pair<QWidget*, std::string>>& bindings() const { return bindings_; }
+
+  static QString widgetText(const QWidget* widget);
+  static void setWidgetText(QWidget* widget, const QString& text);
+
+ private:
+  std::vector<std::pair<QWidget*, std::string>> bindings_;
+  std::vector<QString> loaded_;
+  std::optional<db::Recordset> rs_;
+};
+
+}  // namespace sq::forms

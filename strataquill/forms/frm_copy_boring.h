@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QDialog>
+
+#include "strataquill/forms/app_state.h"
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+namespace sq::forms {
+
+class frmMain;
+
+// The "Copy Boring" dialog: copies the chosen parts of one boring to a new
+// boring name.
+class frmCopyBoring : public QDialog {
+  Q_OBJECT
+
+ public:
+  frmCopyBoring(AppState& state, frmMain& main);
+
+  void cmdOK_Click();
+  void cmdCancel_Click();
+
+  QComboBox* cmbCopyFrom() const { return copyFrom_; }
+  QLineEdit* txtCopyTo() const { return copyTo_; }
+  QCheckBox* chkBoringInfo() const { return boringInfo_; }
+  QCheckBox* chkLithology() const { return lithology_; }
+  QCheckBox* chkSamples() const { return samples_; }
+  QCheckBox* chkCompletion() const { return completion_; }
+  QPushButton* cmdOK() const { return ok_; }
+  QPushButton* cmdCancel() const { return cancel_; }
+
+ private:
+  AppState& state_;
+  frmMain& main_;
+  QComboBox* copyFrom_;
+  QLineEdit* copyTo_;
+  QCheckBox *boringInfo_, *lithology_, *samples_, *completion_;
+  QPushButton *ok_, *cancel_;
+};
+
+}  // namespace sq::forms

@@ -1,0 +1,176 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QPrinter>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "strataquill/forms/app_state.h"
+#include "strataquill/render/print_context.h"
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QTimer;
+class QToolBar;
+
+namespace sq {
+class HelpWindow;
+namespace render {
+class frmPrint;
+}
+namespace widgets {
+class BoundGrid;
+}
+}  // namespace sq
+
+namespace sq::forms {
+
+class frmFile;
+
+// The main window: the MDI parent with the menus, the toolbar and its boring
+// selector, the splash timer and the program-wide state. Every command of
+// the menus and the toolbar runs through one QAction, whose enabling is
+// computed from the active child window and its focused control, so
+// shortcuts and toolbar buttons obey the same rules as the menus.
+class frmMain : public QMainWindow, public render::PrintContext {
+  Q_OBJECT
+
+ public:
+  explicit frmMain(QWidget* parent = nullptr);
+  ~frmMain() override;
+
+  AppState& state() { return state_; }
+
+  // The start-up sequence; `commandLine` is the program's arguments joined
+  // with blanks, as the system hands them over.
+  void Form_Load(const std::string& commandLine);
+  // The splash timer: ends the splash and enables menus and toolbar.
+  void tmrSplash_Timer();
+  QTimer* tmrSplash() const { return tmrSplash_; }
+
+  // Public operations.
+  std::string GetCurrentBoring() const;
+  void AddBoring();
+  bool BoringExists(const std::string& name) const;
+  void RemoveBoring();
+  void UpdateMenuBar();
+  void OpenExistingStrataquillFile();
+  void CreateNewStrataquillFile();
+  void CreateNewFormatFile();
+  void PageFormat();
+
+  // Menu commands.
+  void mnuClose_Click();
+  bool mnuExit_Click();
+  void printDispatch(int destination);
+  void mnuCut_Click();
+  void mnuCopy_Click();
+  void mnuPaste_Click();
+  void mnuInsertRow_Click();
+  void mnuDeleteRow_Click();
+  void mnuSampleHeadings_Click();
+  void mnuCopyBoring_Click();
+  void mnuEditLayout_Click();
+  void mnuContents_Click();
+  void tbToolBar_ButtonClick(const QString& key);
+  // The selector's selection handling: save, reload, refit.
+  void cmbBoringSelect_Click();
+
+  // The boring selector.
+  QComboBox* cmbBoringSelect() const { return cmbBoringSelect_; }
+  std::vector<std::string> boringList() const;
+  void setBoringList(const std::vector<std::string>& names, const std::string& current);
+  void selectBoringText(const std::string& name);
+
+  // Unloads the data entry window, then opens `path` in a new one. False
+  // when the file was refused or the open window would not close.
+  bool openProject(const std::string& path, const std::string& title);
+  // Unloads the data entry window (it saves first); false when the user
+  // chose to go back to correct something.
+  bool unloadDataEntry();
+  frmFile* dataEntryWindow() const;
+  HelpWindow* helpWindow() const;
+  QMdiArea* mdiArea() const { return mdi_; }
+  QAction* action(const QString& name) const;
+  QMenu* menu(const QString& name) const;
+  QToolBar* toolBar() const { return toolBar_; }
+  QLabel* intervalStatus() const { return intervalStatus_; }
+  QWidget* splash() const;
+
+  // Recomputes the enabling of every menu item and toolbar button.
+  void updateMenus();
+
+  // The printer-setup dialog; tests replace it. It returns whether a
+  // printer was chosen.
+  static void setPrinterSetupHook(std::function<bool(QPrinter&)> hook);
+
+  // PrintContext.
+  std::vector<std::string> boringNames() const override { return boringList(); }
+  std::string currentBoring() const override { return GetCurrentBoring(); }
+  std::string projectPath() const override { return state_.CurrentProjectPath; }
+  std::string designerLayoutPath() const override { return state_.DesignerLayoutPath; }
+  std::string classificationFile() const override { return state_.ClassificationFile; }
+  std::string patternFolder() const override { return state_.PatternsFolder; }
+  void saveOpenEditors() override;
+  QPrinter& printer() override { return printer_; }
+  void printSetup() override { PageFormat(); }
+  QWidget* mainWindow() const override { return const_cast<frmMain*>(this); }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* object, QEvent* event) override;
+
+ private:
+  enum class ChildKind { kNone, kFile, kLayoutDesign, kClassificationDesign, kOther };
+  enum class FocusKind { kGrid, kTextBox, kOther };
+
+  void createActions();
+  void createMenus();
+  void createToolBar();
+  QAction* makeAction(const char* name, const QString& text, const QKeySequence& shortcut,
+                      void (frmMain::*slot)());
+  void updateFileMenu();
+  void updateEditMenu();
+  void updateBoringsMenu();
+  void updateLayoutMenu();
+  void updateClassificationsMenu();
+  void setMenusEnabled(bool enabled);
+  ChildKind activeChildKind() const;
+  FocusKind focusedControl(widgets::BoundGrid** grid, QWidget** text) const;
+  bool isShortcutTarget(QObject* object) const;
+  void watchFocus(QWidget* now);
+  void showIntervalProblems(int count);
+  // Runs a Cut, Copy, Paste, Insert Row or Delete Row on the focused control.
+  void editFocusedControl(int command);
+  void notYetAvailable(const char* what);
+
+  AppState state_;
+  QMdiArea* mdi_;
+  QToolBar* toolBar_ = nullptr;
+  QWidget* selectorPlaceholder_ = nullptr;
+  QComboBox* cmbBoringSelect_ = nullptr;
+  QTimer* tmrSplash_;
+  QLabel* intervalStatus_;
+  QPointer<QWidget> splash_;
+  QPointer<frmFile> file_;
+  QPointer<QMdiSubWindow> fileWindow_;
+  QPointer<HelpWindow> help_;
+  QPointer<render::frmPrint> print_;
+  QPrinter printer_;
+  std::map<QString, QAction*> actions_;
+  std::map<QString, QMenu*> menus_;
+  std::map<QString, QAction*> buttons_;  // toolbar key -> button
+  bool menusEnabled_ = false;
+  QMetaObject::Connection selectionWatch_;
+};
+
+}  // namespace sq::forms

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <functional>
+
+class QDialog;
+
+namespace sq::forms {
+
+// The timers, screen metrics and modal loops of the windows, in one place:
+// tests fire the splash timer at once, fake a small screen and drive modal
+// dialogs instead of waiting for a person.
+struct UiEnvironment {
+  int splashIntervalMs = 4000;
+  // The screen's width in pixels; empty: the primary screen's.
+  std::function<int()> screenWidth;
+  // Runs a modal dialog and returns its result; empty: QDialog::exec().
+  std::function<int(QDialog&)> runModal;
+};
+
+UiEnvironment& uiEnvironment();
+
+int screenWidthPixels();
+int execModal(QDialog& dialog);
+
+}  // namespace sq::forms

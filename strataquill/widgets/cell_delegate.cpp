@@ -1,0 +1,116 @@
+#include "strataquill/widgets/cell_delegate.h"
+
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include "strataquill/widgets/recordset_model.h"
+
+namespace sq::widgets {
+namespace {
+
+CellKind kindOf(const RecordsetModel& model, const QModelIndex& index) {
+  return model.columns()[index.column()].kind;
+}
+
+}  // namespace
+
+CellDelegate::CellDelegate(RecordsetModel& model, QObject* parent)
+    : QStyledItemDelegate(parent), model_(model) {}
+
+QWidget* CellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                                    const QModelIndex& index) const {
+  QWidget* editor = nullptr;
+  switch (kindOf(model_, index)) {
+    case CellKind::kWrapText: {
+      auto* box = new QPlainTextEdit(parent);
+      box->setFrameShape(QFrame::NoFrame);
+      box->setTabChangesFocus(true);
+      box->installEventFilter(const_cast<CellDelegate*>(this));
+      editor = box;
+      break;
+    }
+    case CellKind::kDropDownList:
+    case CellKind::kEditableDropDown: {
+      auto* list = new QComboBox(parent);
+      list->setEditable(kindOf(model_, index) == CellKind::kEditableDropDown);
+      list->addItem(QString());
+      const QString items = model_.columns()[index.column()].listItems;
+      if (!items.isEmpty()) list->addItems(items.split('\t'));
+      list->setMaxVisibleItems(20);
+      editor = list;
+      break;
+    }
+    case CellKind::kCheckBox:
+      return nullptr;
+    default:
+      editor = QStyledItemDelegate::createEditor(parent, option, index);
+      break;
+  }
+  editor_ = editor;
+  return editor;
+}
+
+void CellDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
+  const QString text = index.data(Qt::EditRole).toString();
+  if (auto* box = qobject_cast<QPlainTextEdit*>(editor)) {
+    box->setPlainText(text);
+    box->selectAll();
+  } else if (auto* list = qobject_cast<QComboBox*>(editor)) {
+    int at = list->findText(text, Qt::MatchExactly);
+    // A stored value that the list no longer offers is kept, not lost.
+    if (at < 0) {
+      list->insertItem(1, text);
+      at = 1;
+    }
+    list->setCurrentIndex(at);
+    if (list->isEditable()) list->setEditText(text);
+  } else {
+    QStyledItemDelegate::setEditorData(editor, index);
+  }
+}
+
+void CellDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
+                                const QModelIndex& index) const {
+  if (auto* box = qobject_cast<QPlainTextEdit*>(editor)) {
+    model->setData(index, box->toPlainText(), Qt::EditRole);
+  } else if (auto* list = qobject_cast<QComboBox*>(editor)) {
+    model->setData(index, list->currentText(), Qt::EditRole);
+  } else {
+    QStyledItemDelegate::setModelData(editor, model, index);
+  }
+}
+
+void CellDelegate::destroyEditor(QWidget* editor, const QModelIndex& index) const {
+  if (editor_ == editor) editor_ = nullptr;
+  QStyledItemDelegate::destroyEditor(editor, index);
+}
+
+void CellDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                                        const QModelIndex& index) const {
+  QStyledItemDelegate::updateEditorGeometry(editor, option, index);
+  // A wrapping editor gets room for a few lines even in a low row.
+  if (qobject_cast<QPlainTextEdit*>(editor))
+    editor->setGeometry(option.rect.adjusted(0, 0, 0, std::max(0, 80 - option.rect.height())));
+}
+
+bool CellDelegate::eventFilter(QObject* object, QEvent* event) {
+  auto* box = qobject_cast<QPlainTextEdit*>(object);
+  if (box && event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+        !(key->modifiers() & Qt::ShiftModifier)) {
+      emit commitData(box);
+      emit closeEditor(box, QAbstractItemDelegate::SubmitModelCache);
+      return true;
+    }
+    if (key->key() == Qt::Key_Escape) {
+      emit closeEditor(box, QAbstractItemDelegate::RevertModelCache);
+      return true;
+    }
+  }
+  return QStyledItemDelegate::eventFilter(object, event);
+}
+
+}  // namespace sq::widgets

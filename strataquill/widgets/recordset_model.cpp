@@ -1,0 +1,348 @@
+#include "strataquill/widgets/recordset_model.h"
+
+#include <cmath>
+#include <limits>
+
+#include "strataquill/db/value.h"
+
+namespace sq::widgets {
+namespace {
+
+// Blanks around a value are dropped when it is shown; nothing else is.
+QString trimBlanks(const QString& s) {
+  qsizetype b = 0, e = s.size();
+  while (b < e && s[b] == ' ') ++b;
+  while (e > b && s[e - 1] == ' ') --e;
+  return s.mid(b, e - b);
+}
+
+const QColor kRefusedColour(255, 205, 205);
+
+}  // namespace
+
+bool RecordsetModel::Row::dirty() const {
+  for (bool c : changed)
+    if (c) return true;
+  return false;
+}
+
+RecordsetModel::RecordsetModel(QObject* parent) : QAbstractTableModel(parent) {}
+RecordsetModel::~RecordsetModel() = default;
+
+void RecordsetModel::dropRows() {
+  rows_.clear();
+  rs_.reset();
+  live_.clear();
+  removed_.clear();
+  notes_.clear();
+  rawCount_ = 0;
+}
+
+void RecordsetModel::setColumns(std::vector<ColumnSpec> columns) {
+  beginResetModel();
+  columns_ = std::move(columns);
+  dropRows();
+  endResetModel();
+}
+
+void RecordsetModel::setHeading(int column, const QString& heading) {
+  if (column < 0 || column >= columnCount()) return;
+  columns_[column].heading = heading;
+  emit headerDataChanged(Qt::Horizontal, column, column);
+}
+
+void RecordsetModel::setListItems(int column, const QString& tabSeparated) {
+  if (column >= 0 && column < columnCount()) columns_[column].listItems = tabSeparated;
+}
+
+void RecordsetModel::setFixedValue(int column, const QString& value) {
+  fixed_[column] = value;
+}
+
+void RecordsetModel::setSpareRows(int count) {
+  if (count == spare_) return;
+  beginResetModel();
+  spare_ = std::max(0, count);
+  endResetModel();
+}
+
+void RecordsetModel::clear() {
+  beginResetModel();
+  dropRows();
+  endResetModel();
+  emit cellsEdited();
+}
+
+void RecordsetModel::load(db::Recordset rs) {
+  beginResetModel();
+  rows_.clear();
+  live_.clear();
+  removed_.clear();
+  notes_.clear();
+  int raw = 0;
+  for (rs.moveFirst(); !rs.eof(); rs.moveNext(), ++raw) {
+    Row row;
+    row.raw = raw;
+    row.changed.assign(columns_.size(), false);
+    for (const ColumnSpec& c : columns_)
+      row.cells.push_back(c.field.isEmpty()
+                              ? QString()
+                              : trimBlanks(QString::fromStdString(rs.text(c.field.toStdString()))));
+    rows_.push_back(std::move(row));
+    live_.push_back(raw);
+  }
+  rawCount_ = raw;
+  rs_.emplace(std::move(rs));
+  endResetModel();
+  emit cellsEdited();
+}
+
+bool RecordsetModel::refused(const Row& row, int column) const {
+  if (!isNumeric(column)) return false;
+  const QString t = row.cells[column].trimmed();
+  if (t.isEmpty()) return false;
+  auto n = db::parseWholeNumber(t.toStdString());
+  return !n || !std::isfinite(*n) || std::fabs(*n) > std::numeric_limits<float>::max();
+}
+
+bool RecordsetModel::blank(const Row& row) const {
+  for (int c = 0; c < columnCount(); ++c)
+    if (!columns_[c].hidden && !row.cells[c].trimmed().isEmpty()) return false;
+  return true;
+}
+
+bool RecordsetModel::hasPendingEdits() const {
+  if (!removed_.empty()) return true;
+  for (const Row& r : rows_)
+    if (r.raw < 0 ? !blank(r) : r.dirty()) return true;
+  return false;
+}
+
+std::vector<RecordsetModel::Refusal> RecordsetModel::refusals() const {
+  std::vector<Refusal> out;
+  for (int r = 0; r < dataRowCount(); ++r)
+    for (int c = 0; c < columnCount(); ++c)
+      if (refused(rows_[r], c)) out.push_back({r, c, rows_[r].cells[c]});
+  return out;
+}
+
+QString RecordsetModel::valueToWrite(const Row& row, int column) const {
+  if (auto f = fixed_.find(column); f != fixed_.end()) return f->second;
+  const QString& text = row.cells[column];
+  return text.isEmpty() ? QStringLiteral(" ") : text;
+}
+
+bool RecordsetModel::writeRow(Row& row, std::string& error) {
+  db::Recordset& rs = *rs_;
+  const bool adding = row.raw < 0;
+  db::Status s = adding ? rs.addNew() : rs.edit();
+  std::vector<int> written;
+  for (int c = 0; s.ok() && c < columnCount(); ++c) {
+    const ColumnSpec& spec = columns_[c];
+    if (spec.field.isEmpty() || refused(row, c)) continue;
+    const bool isFixed = fixed_.count(c) != 0;
+    if (spec.hidden && !isFixed) continue;
+    if (!adding && !row.changed[c] && !isFixed) continue;
+    s = rs.setField(spec.field.toStdString(),
+                    db::Value::text(valueToWrite(row, c).toStdString()));
+    written.push_back(c);
+  }
+  if (s.ok()) s = rs.update();
+  if (!s.ok()) {
+    rs.cancelUpdate();
+    if (error.empty()) error = s.message();
+    return false;
+  }
+  if (adding) {
+    row.raw = rawCount_++;
+    live_.push_back(row.raw);
+  }
+  // A refused cell stays changed: it is still waiting to be written.
+  for (int c : written) row.changed[c] = false;
+  return true;
+}
+
+RecordsetModel::SaveReport RecordsetModel::submitAll() {
+  SaveReport report;
+  if (!rs_) return report;
+  db::Recordset& rs = *rs_;
+  std::map<int, Row*> byRaw;
+  for (Row& r : rows_)
+    if (r.raw >= 0 && r.dirty()) byRaw[r.raw] = &r;
+
+  // One pass of the cursor over the rows read, in their order: the record
+  // set edits and deletes only its current row.
+  if (!byRaw.empty() || !removed_.empty()) {
+    std::vector<int> stillLive;
+    rs.moveFirst();
+    for (int raw : live_) {
+      if (removed_.count(raw)) {
+        db::Status s = rs.deleteRecord();
+        if (s.ok()) {
+          removed_.erase(raw);
+        } else {
+          ++report.failedRows;
+          if (report.error.empty()) report.error = s.message();
+          stillLive.push_back(raw);
+        }
+      } else {
+        stillLive.push_back(raw);
+        if (auto it = byRaw.find(raw); it != byRaw.end() && !writeRow(*it->second, report.error))
+          ++report.failedRows;
+      }
+      rs.moveNext();
+    }
+    live_ = std::move(stillLive);
+  }
+  for (Row& r : rows_)
+    if (r.raw < 0 && !blank(r) && !writeRow(r, report.error)) ++report.failedRows;
+  return report;
+}
+
+QString RecordsetModel::cellText(int row, int column) const {
+  if (row < 0 || row >= dataRowCount() || column < 0 || column >= columnCount()) return {};
+  return rows_[row].cells[column];
+}
+
+void RecordsetModel::materializeUpTo(int row) {
+  if (row < dataRowCount()) return;
+  const int first = dataRowCount();
+  // The spare rows stay below: the new data rows take the place of the
+  // first spare rows and as many spare rows are added at the bottom.
+  beginInsertRows({}, rowCount(), rowCount() + (row - first));
+  for (int r = first; r <= row; ++r) {
+    Row blankRow;
+    blankRow.cells.assign(columns_.size(), QString());
+    blankRow.changed.assign(columns_.size(), false);
+    rows_.push_back(std::move(blankRow));
+  }
+  endInsertRows();
+}
+
+bool RecordsetModel::setCellText(int row, int column, const QString& text) {
+  if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) return false;
+  if (row >= dataRowCount()) {
+    if (text.isEmpty()) return true;
+    materializeUpTo(row);
+  }
+  Row& r = rows_[row];
+  if (r.cells[column] == text) return true;
+  r.cells[column] = text;
+  r.changed[column] = true;
+  emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+  emit cellsEdited();
+  return true;
+}
+
+void RecordsetModel::insertBlankRow(int row) {
+  if (row < 0 || row > dataRowCount()) return;
+  beginInsertRows({}, row, row);
+  Row blankRow;
+  blankRow.cells.assign(columns_.size(), QString());
+  blankRow.changed.assign(columns_.size(), false);
+  rows_.insert(rows_.begin() + row, std::move(blankRow));
+  endInsertRows();
+  emit cellsEdited();
+}
+
+void RecordsetModel::removeDataRow(int row) {
+  if (row < 0 || row >= dataRowCount()) return;
+  beginRemoveRows({}, row, row);
+  if (rows_[row].raw >= 0) removed_.insert(rows_[row].raw);
+  rows_.erase(rows_.begin() + row);
+  endRemoveRows();
+  emit cellsEdited();
+}
+
+void RecordsetModel::setCellNote(int row, int column, const QString& note, const QColor& colour) {
+  notes_[{row, column}] = {note, colour};
+  const QModelIndex i = index(row, column);
+  emit dataChanged(i, i, {Qt::ToolTipRole, Qt::BackgroundRole});
+}
+
+void RecordsetModel::clearNotes() {
+  if (notes_.empty()) return;
+  auto old = std::move(notes_);
+  notes_.clear();
+  for (const auto& [cell, note] : old) {
+    const QModelIndex i = index(cell.first, cell.second);
+    emit dataChanged(i, i, {Qt::ToolTipRole, Qt::BackgroundRole});
+  }
+}
+
+QString RecordsetModel::cellNote(int row, int column) const {
+  auto it = notes_.find({row, column});
+  return it == notes_.end() ? QString() : it->second.first;
+}
+
+int RecordsetModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : dataRowCount() + spare_;
+}
+
+int RecordsetModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(columns_.size());
+}
+
+QVariant RecordsetModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid()) return {};
+  const int row = index.row(), column = index.column();
+  const ColumnSpec& spec = columns_[column];
+  const bool isData = row < dataRowCount();
+  const QString text = isData ? rows_[row].cells[column] : QString();
+  const bool isRefused = isData && refused(rows_[row], column);
+  auto note = notes_.find({row, column});
+  switch (role) {
+    case Qt::DisplayRole:
+      return spec.kind == CellKind::kCheckBox ? QVariant() : QVariant(text);
+    case Qt::EditRole:
+      return text;
+    case Qt::CheckStateRole:
+      if (spec.kind != CellKind::kCheckBox) return {};
+      return text.compare("True", Qt::CaseInsensitive) == 0 || text == "-1" ? Qt::Checked
+                                                                             : Qt::Unchecked;
+    case Qt::ToolTipRole:
+      if (isRefused)
+        return QStringLiteral("\u201C%1\u201D is not a number. Type a depth such as 12.5; "
+                              "until then this cell is not saved.")
+            .arg(text);
+      if (note != notes_.end()) return note->second.first;
+      return {};
+    case Qt::BackgroundRole:
+      if (isRefused) return kRefusedColour;
+      if (note != notes_.end()) return note->second.second;
+      return {};
+    case Qt::TextAlignmentRole:
+      return spec.kind == CellKind::kWrapText ? int(Qt::AlignLeft | Qt::AlignTop)
+                                              : int(Qt::AlignLeft | Qt::AlignVCenter);
+    case kRefusedRole:
+      return isRefused;
+    default:
+      return {};
+  }
+}
+
+bool RecordsetModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  if (!index.isValid()) return false;
+  if (role == Qt::CheckStateRole)
+    return setCellText(index.row(), index.column(),
+                       value.toInt() == Qt::Checked ? QStringLiteral("True")
+                                                    : QStringLiteral("False"));
+  if (role != Qt::EditRole) return false;
+  return setCellText(index.row(), index.column(), value.toString());
+}
+
+Qt::ItemFlags RecordsetModel::flags(const QModelIndex& index) const {
+  if (!index.isValid()) return Qt::NoItemFlags;
+  Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+  if (columns_[index.column()].kind == CellKind::kCheckBox) return f | Qt::ItemIsUserCheckable;
+  return f | Qt::ItemIsEditable;
+}
+
+QVariant RecordsetModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (role != Qt::DisplayRole) return QAbstractTableModel::headerData(section, orientation, role);
+  if (orientation == Qt::Vertical) return section + 1;
+  if (section < 0 || section >= columnCount()) return {};
+  return columns_[section].heading;
+}
+
+}  // namespace sq::widgets

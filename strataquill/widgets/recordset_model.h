@@ -1,0 +1,152 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QString>
+#include <QStringList>
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "strataquill/db/recordset.h"
+
+namespace sq::widgets {
+
+// How a column's cells show and edit their value.
+enum class CellKind {
+  kText,              // single-line text
+  kWrapText,          // multi-line text that wraps in its column
+  kDropDownList,      // one of a tab-separated list
+  kEditableDropDown,  // a list to pick from, or any text
+  kCheckBox,          // "True" or "False"
+  kNumber,            // a number, or nothing
+};
+
+struct ColumnSpec {
+  ColumnSpec(QString heading, QString field, CellKind kind = CellKind::kText, bool hidden = false,
+             QString listItems = {})
+      : heading(std::move(heading)),
+        field(std::move(field)),
+        kind(kind),
+        hidden(hidden),
+        listItems(std::move(listItems)) {}
+
+  QString heading;
+  QString field;  // the field of the record set the column is bound to
+  CellKind kind = CellKind::kText;
+  bool hidden = false;
+  QString listItems;  // drop-down items, joined with tabs
+};
+
+// The rows of a record set as a table of cells, with every edit held here
+// until the owner saves (submitAll). Below the data rows it shows spare
+// rows; a spare row becomes a data row when something is typed into it.
+// Saving writes the changed cells of changed rows, appends new rows that
+// hold anything, and deletes removed rows, so that after a save and a
+// reopen the table holds exactly the rows shown here, blank spare rows left
+// out.
+//
+// Exchange with the fields: a value read is shown with leading and trailing
+// blanks removed; a cell written as empty is stored as one blank " "; a
+// column with a fixed value (the hidden BoringName) writes that value
+// instead of its text. A numeric cell holding text that is not a number is
+// refused where it stands: it keeps the text, says why, and that one field
+// is not written until the text is corrected, so nothing typed is lost.
+class RecordsetModel : public QAbstractTableModel {
+  Q_OBJECT
+
+ public:
+  // A note that a cell carries (ToolTipRole), with its colour.
+  static constexpr int kRefusedRole = Qt::UserRole + 1;  // bool: refused numeric text
+
+  explicit RecordsetModel(QObject* parent = nullptr);
+  ~RecordsetModel() override;
+
+  void setColumns(std::vector<ColumnSpec> columns);
+  const std::vector<ColumnSpec>& columns() const { return columns_; }
+  void setHeading(int column, const QString& heading);
+  void setListItems(int column, const QString& tabSeparated);
+  void setFixedValue(int column, const QString& value);
+  void setSpareRows(int count);
+  int spareRows() const { return spare_; }
+
+  // Reads every row of `rs`, which the model keeps for saving. A failed
+  // open leaves the model empty (spare rows only).
+  void load(db::Recordset rs);
+  void clear();
+  bool bound() const { return rs_.has_value(); }
+
+  int dataRowCount() const { return static_cast<int>(rows_.size()); }
+  bool hasPendingEdits() const;
+  // Cells of numeric columns holding text that is not a number.
+  struct Refusal {
+    int row, column;
+    QString text;
+  };
+  std::vector<Refusal> refusals() const;
+
+  struct SaveReport {
+    int failedRows = 0;  // rows that could not be written; their edits stay pending
+    std::string error;   // the first failure's reason
+    bool ok() const { return failedRows == 0; }
+  };
+  SaveReport submitAll();
+
+  QString cellText(int row, int column) const;
+  // What the user's typing does: the spare row becomes a data row, the cell
+  // is marked changed. False for a column that cannot be edited.
+  bool setCellText(int row, int column, const QString& text);
+  // Inserts a blank data row at `row` (up to dataRowCount()).
+  void insertBlankRow(int row);
+  // Removes data row `row`; a spare row is left alone.
+  void removeDataRow(int row);
+
+  // Notes that the owner puts on cells (interval checks); cleared by load.
+  void setCellNote(int row, int column, const QString& note, const QColor& colour);
+  void clearNotes();
+  QString cellNote(int row, int column) const;
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+ signals:
+  // Something the user sees as data changed (typing, rows inserted or
+  // removed, a load); notes do not count.
+  void cellsEdited();
+
+ private:
+  struct Row {
+    int raw = -1;  // position in the record set; -1 for a row not yet written
+    std::vector<QString> cells;
+    std::vector<bool> changed;
+    bool dirty() const;
+  };
+
+  void dropRows();
+  bool isNumeric(int column) const { return columns_[column].kind == CellKind::kNumber; }
+  bool refused(const Row& row, int column) const;
+  bool blank(const Row& row) const;
+  QString valueToWrite(const Row& row, int column) const;
+  bool writeRow(Row& row, std::string& error);
+  void materializeUpTo(int row);
+
+  std::vector<ColumnSpec> columns_;
+  std::map<int, QString> fixed_;
+  int spare_ = 25;
+  std::optional<db::Recordset> rs_;
+  std::vector<Row> rows_;
+  std::vector<int> live_;  // record-set positions not deleted, ascending
+  std::set<int> removed_;  // record-set positions to delete at the next save
+  int rawCount_ = 0;       // positions the record set has handed out
+  std::map<std::pair<int, int>, std::pair<QString, QColor>> notes_;
+};
+
+}  // namespace sq::widgets
