@@ -74,6 +74,11 @@ Result<OpenedFile> openUserFile(const std::string& path, bool forWriting) {
 
 HRESULT replaceSignedFile(const std::string& path, const FileIdentity& before,
                           const SignedFileWriter& write) {
+  auto unchanged = [&]() -> DWORD {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return win32::errorFromErrno(errno);
+    return identityFrom(st) == before ? ERROR_SUCCESS : ERROR_SHARING_VIOLATION;
+  };
   HRESULT written = S_OK;
   const DWORD rc = fileio::replaceFile(
       path,
@@ -81,11 +86,12 @@ HRESULT replaceSignedFile(const std::string& path, const FileIdentity& before,
         written = write(fd, tempPath);
         return FAILED(written) ? kErrorCancelled : ERROR_SUCCESS;
       },
-      [&]() -> DWORD {
-        struct stat st {};
-        if (::stat(path.c_str(), &st) != 0) return win32::errorFromErrno(errno);
-        return identityFrom(st) == before ? ERROR_SUCCESS : ERROR_SHARING_VIOLATION;
-      });
+      unchanged);
+  // A file that changed meanwhile may also have made the writing fail (cut short under the
+  // copy, say): the change is then what the caller hears about.
+  if ((FAILED(written) || rc != ERROR_SUCCESS) && unchanged() == ERROR_SHARING_VIOLATION) {
+    return HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION);
+  }
   if (FAILED(written)) return written;
   return HRESULT_FROM_WIN32(rc);
 }
