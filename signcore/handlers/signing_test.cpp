@@ -3,6 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <thread>
+
 #include "container.h"
 #include "signcore/crypto/crypt_codes.h"
 #include "signcore/handlers/appended_layout.h"
@@ -315,6 +318,40 @@ TEST_F(ContainerSigning, AContainerThatChangesWhileItIsSignedIsLeftAlone) {
             HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION));
   EXPECT_EQ(readFile(path), changed);
   EXPECT_EQ(entries(), 1u);
+}
+
+// The overlay asks one handler object about many files from several threads at once.
+TEST_F(ContainerSigning, OneHandlerAnswersManyThreadsAtOnce) {
+  const std::string classicPath = file("plan.drx");
+  const std::string containerPath = file("site.drs");
+  const std::string unsignedPath = file("draft.drx");
+  ASSERT_TRUE(writeFile(classicPath, makeClassicDrawing(70000).bytes));
+  ASSERT_EQ(writeContainerDrawing(containerPath, dozenStreams()), 0u);
+  ASSERT_TRUE(writeFile(unsignedPath, makeClassicDrawing(9000).bytes));
+  auto h = drx();
+  ASSERT_EQ(sign(h.get(), classicPath, pki().rsaSigner), S_OK);
+  ASSERT_EQ(sign(h.get(), containerPath, pki().ecSigner), S_OK);
+
+  std::atomic<int> wrong{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 6; ++t) {
+    threads.emplace_back([&, t] {
+      CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+      for (int i = 0; i < 8; ++i) {
+        const auto& path = (t + i) % 3 == 0 ? classicPath : (t + i) % 3 == 1 ? containerPath
+                                                                              : unsignedPath;
+        const bool expectSigned = path != unsignedPath;
+        if (isSigned(h.get(), path) != std::make_pair(S_OK, LONG{expectSigned ? 1 : 0})) ++wrong;
+        if (verify(h.get(), path) !=
+            std::make_pair(expectSigned ? S_OK : S_FALSE, LONG{expectSigned ? 1 : 0})) {
+          ++wrong;
+        }
+      }
+      CoUninitialize();
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  EXPECT_EQ(wrong.load(), 0);
 }
 
 class AppendedSigning : public SigningTest {};
