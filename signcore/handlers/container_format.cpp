@@ -1,6 +1,7 @@
 #include "signcore/handlers/container_format.h"
 
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -21,9 +22,17 @@ using container::kAccessWrite;
 constexpr uint32_t kShareReadWrite = 3;
 constexpr uint32_t kNormalAttributes = 0x80;
 
+std::mutex gOpenerMutex;
+container::FileOpener gOpener;  // empty: plain files
+
+std::unique_ptr<Container> createContainer() {
+  std::lock_guard lock(gOpenerMutex);
+  return gOpener ? Container::create(gOpener) : Container::create();
+}
+
 Result<std::shared_ptr<Container>> openContainer(const std::string& path, uint64_t headerOffset,
                                                  bool forWriting) {
-  std::shared_ptr<Container> c = Container::create();
+  std::shared_ptr<Container> c = createContainer();
   if (c == nullptr) return systemFault(ERROR_NOT_ENOUGH_MEMORY);
   if (auto rc = c->setHeaderOffset(headerOffset); rc != container::kErrorSuccess) {
     return systemFault(rc);
@@ -169,6 +178,11 @@ HRESULT sign(const std::string& path, uint64_t headerOffset, const ComputeBlob& 
   };
   return replaceSignedFileCopying(path, opened->identity, opened->fd.get(),
                                   opened->identity.size, signStreams, storeSignature);
+}
+
+void setFileOpenerForTesting(container::FileOpener opener) {
+  std::lock_guard lock(gOpenerMutex);
+  gOpener = std::move(opener);
 }
 
 }  // namespace vexamor::signcore::container_format

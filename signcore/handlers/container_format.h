@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "container_file.h"
 #include "signcore/handlers/signed_file_format.h"
 
 namespace vexamor::signcore::container_format {
@@ -16,5 +17,9 @@ HRESULT readSignature(const std::string& path, uint64_t headerOffset, bool withD
 // Signs a copy of the file and commits it before the copy replaces the file, so a failure or
 // a crash at any point leaves the original as it was.
 HRESULT sign(const std::string& path, uint64_t headerOffset, const ComputeBlob& compute);
+
+// Opens the files of the containers the handler works on through `opener` (a crash test's
+// fault-injecting layer); an empty one restores plain files. For tests only.
+void setFileOpenerForTesting(container::FileOpener opener);
 
 }  // namespace vexamor::signcore::container_format
