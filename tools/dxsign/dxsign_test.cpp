@@ -243,9 +243,13 @@ TEST_F(DxsignSigning, ChoosesTheCertificateBySubjectPartOrByItsThreeTexts) {
                       "subject containing \"nobody\" (dxsign certs list shows them)\n");
   const Outcome expired = run("dxsign sign " + file("a.zip") + " --cert 'expired signer'");
   EXPECT_EQ(expired.status, 1);
-  EXPECT_EQ(expired.out, file("a.zip") +
-                             ": signing failed: Unspecified error (0x80004005, "
-                             "DxSignCore.VexaSignAppend.1)\n");
+  // Refused before any file is touched, with the chain's problem in words.
+  EXPECT_NE(expired.out.find("cannot sign: "), std::string::npos) << expired.out;
+  EXPECT_NE(expired.out.find("(status 0x00000001)\n"), std::string::npos) << expired.out;
+  EXPECT_EQ(expired.out.find("signing failed"), std::string::npos) << expired.out;
+  const Outcome broken = run("dxsign sign " + file("a.zip") + " --cert 'Broken Chain'");
+  EXPECT_EQ(broken.status, 1);
+  EXPECT_NE(broken.out.find("cannot sign: "), std::string::npos) << broken.out;
 }
 
 TEST(DxsignUnregistered, ExplainsAMissingRegistration) {

@@ -7,6 +7,7 @@
 
 #include "platform/com/com.h"
 #include "platform/com/com_ptr.h"
+#include "signcore/crypto/trust_chain.h"
 #include "tools/dxsign/certificate_choice.h"
 #include "tools/dxsign/com_failure.h"
 #include "tools/dxsign/commands.h"
@@ -88,6 +89,29 @@ int runSignCommand(const std::vector<std::string>& args) {
     std::cerr << "dxsign: " << problem << '\n';
     return kFailure;
   }
+  const Bstr subject(certificate.subject), issuer(certificate.issuer), serial(certificate.serial);
+  // The handlers refuse a certificate whose chain is not valid with a bare E_FAIL; say why
+  // before touching any file.
+  LONG valid = 0;
+  LONG chainStatus = 0;
+  hr = signature->VerifyCertificate(subject.get(), issuer.get(), serial.get(), &valid,
+                                    &chainStatus);
+  if (FAILED(hr)) {
+    std::cerr << "dxsign: " << describeFailure("checking the certificate", hr) << '\n';
+    return kFailure;
+  }
+  if (valid == 0) {
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(chainStatus));
+    std::cerr << "dxsign: the certificate of " << certificate.subject
+              << " cannot sign: " << signcore::trustStatusWords(chainStatus) << " (status "
+              << code << ")";
+    if ((chainStatus & 0x20) != 0) {
+      std::cerr << "; import the root of its chain with dxsign certs import FILE --root";
+    }
+    std::cerr << '\n';
+    return kFailure;
+  }
   // One time stamp for the whole run, from the server when one is named.
   ComPtr<IVexaSystemTime> timestamp;
   const Bstr server = options.timeServer ? Bstr(*options.timeServer) : Bstr();
@@ -99,7 +123,6 @@ int runSignCommand(const std::vector<std::string>& args) {
     std::cerr << "dxsign: " << describeFailure(what, hr) << '\n';
     return kFailure;
   }
-  const Bstr subject(certificate.subject), issuer(certificate.issuer), serial(certificate.serial);
   const Bstr comment = options.comment ? Bstr(*options.comment) : Bstr();
 
   const auto outcomes = runFileJobs(options.files, [&]() -> FileJob {
