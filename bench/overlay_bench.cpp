@@ -5,9 +5,9 @@
 // time over that of opening the file, reading its first and last 2 KiB and closing it (goal:
 // 3 or less). Signed and tampered files are read whole to verify; their rate is bytes_per_second.
 //
-// The registry is a temporary one holding the build tree's registration. Signing uses the
-// first certificate with a private key in the user's store ($XDG_DATA_HOME/vexamor/
-// certificates/My, filled by `dxsign certs import`); without one the signed cases are skipped.
+// The registry and the certificate store are temporary ones: the build tree's registration,
+// and the test certificates (made at start) to sign with. VEXAMOR_BENCH_DIR names the folder
+// of the files (/dev/shm leaves the disk out of the figures).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <stdlib.h>
@@ -26,6 +26,7 @@
 #include "platform/com/shell_icon_overlay.h"
 #include "platform/com/utf.h"
 #include "platform/registry/reg_import.h"
+#include "signcore/crypto/testing/test_pki.h"
 #include "signcore/idl/dxsigncore16.h"
 #include "signicon/dxsign_icon.h"
 
@@ -64,48 +65,23 @@ void writeRandom(const std::string& path, size_t size) {
   }
 }
 
-// Signs through the handler that the file-type registry names for ".zip".
+// Signs through the handler that the file-type registry names for ".zip", with the test
+// signer; "" on success, else what failed.
 std::string sign(const std::string& path) {
-  ComPtr<IVexaSignature> signature;
-  if (FAILED(vexamor::com::createInstance<IVexaSignature>(CLSID_VexaSignature, &signature))) {
-    return "VexaSignature cannot be created";
-  }
-  LONG count = 0;
-  BSTR *subjects = nullptr, *issuers = nullptr, *serials = nullptr;
-  IVexaSystemTime** expirations = nullptr;
-  if (FAILED(signature->EnumerateCertificates(&count, &subjects, &issuers, &serials,
-                                              &expirations)) ||
-      count == 0) {
-    return "no certificate in the user's store (dxsign certs import FILE)";
-  }
-  std::string error = "no certificate could sign";
+  const auto& signer = vexamor::signcore::testing::TestPki::get().rsaSigner;
   ComPtr<IVexaFindSignFile> finder;
   CLSID handlerClass = CLSID_NULL;
   ComPtr<IVexaSignFile> handler;
   if (FAILED(vexamor::com::createInstance<IVexaFindSignFile>(CLSID_VexaFindSignFile, &finder)) ||
       FAILED(finder->Lookup(Bstr(std::string_view(".zip")).get(), &handlerClass)) ||
       FAILED(vexamor::com::createInstance<IVexaSignFile>(handlerClass, &handler))) {
-    error = "no signature handler for .zip";
-  } else {
-    const Bstr file{std::string_view(path)};
-    for (LONG i = 0; i < count && !error.empty(); ++i) {
-      if (SUCCEEDED(handler->AddSign(file.get(), subjects[i], issuers[i], serials[i], nullptr,
-                                     nullptr, nullptr, nullptr))) {
-        error.clear();
-      }
-    }
+    return "no signature handler for .zip";
   }
-  for (LONG i = 0; i < count; ++i) {
-    SysFreeString(subjects[i]);
-    SysFreeString(issuers[i]);
-    SysFreeString(serials[i]);
-    if (expirations[i] != nullptr) expirations[i]->Release();
-  }
-  for (void* array : {static_cast<void*>(subjects), static_cast<void*>(issuers),
-                      static_cast<void*>(serials), static_cast<void*>(expirations)}) {
-    CoTaskMemFree(array);
-  }
-  return error;
+  const HRESULT hr =
+      handler->AddSign(Bstr(std::string_view(path)).get(), Bstr(signer.subject()).get(),
+                       Bstr(signer.issuer()).get(), Bstr(signer.serial()).get(), nullptr,
+                       nullptr, nullptr, nullptr);
+  return SUCCEEDED(hr) ? "" : "AddSign failed";
 }
 
 // The files, the registry and the handler, made once for every benchmark of the run.
@@ -138,12 +114,22 @@ class Setting {
  private:
   Setting() {
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    std::string pattern = (fs::temp_directory_path() / "overlay-bench.XXXXXX").string();
+    const char* base = std::getenv("VEXAMOR_BENCH_DIR");
+    std::string pattern =
+        ((base != nullptr && *base != 0 ? fs::path(base) : fs::temp_directory_path()) /
+         "overlay-bench.XXXXXX")
+            .string();
     folder_ = ::mkdtemp(pattern.data()) != nullptr ? pattern : "";
     ::setenv("VEXAMOR_REGISTRY", (folder_ + "/registry").c_str(), 1);
     if (folder_.empty() || !importFile(binDir() + "/DxSignCore16.reg") ||
         !importFile(binDir() + "/DxSignIcon.reg")) {
       error_ = "cannot set up a registry from " + binDir();
+      return;
+    }
+    try {
+      certificates_.installStandardSet();
+    } catch (const std::exception& e) {
+      error_ = std::string("cannot make the test certificates: ") + e.what();
       return;
     }
     if (FAILED(vexamor::com::createInstance<IShellIconOverlayIdentifier>(CLSID_VexaSignIconOverlay,
@@ -159,6 +145,7 @@ class Setting {
 
   std::string folder_;
   std::string error_;
+  vexamor::signcore::testing::TempCertificateFolder certificates_;
   ComPtr<IShellIconOverlayIdentifier> overlay_;
 };
 

@@ -10,6 +10,8 @@
 #include <string>
 
 #include "platform/registry/testing/temp_registry.h"
+#include "signcore/crypto/testing/test_pki.h"
+#include "signcore/handlers/testing/drawing_files.h"
 #include "signicon/testing/overlay_testing.h"
 
 namespace {
@@ -193,6 +195,49 @@ TEST_F(Emblems, ExplainsWhatIsMissingAndGoesOnWithTheRest) {
 
   EXPECT_EQ(shell(dxsign() + " emblems 2>/dev/null").status, 2);
   EXPECT_EQ(shell(dxsign() + " emblems --now " + shellQuoted(drawing) + " 2>/dev/null").status, 2);
+}
+
+// The new user's road: files signed with `dxsign sign` through the real handlers, badged by
+// `dxsign emblems`, then one byte of one file changed.
+class EmblemsOfSignedFiles : public Emblems {
+ protected:
+  void SetUp() override {
+    setenv("XDG_DATA_HOME", (folder_.path() + "/data").c_str(), 1);
+    registry_.importBuildTree();
+    registerOverlay();
+    certificates_.installStandardSet();
+    files_ = folder_.path() + "/Deliveries";
+    std::filesystem::create_directories(files_);
+  }
+  vexamor::signcore::testing::TempCertificateFolder certificates_;
+};
+
+TEST_F(EmblemsOfSignedFiles, ADrawingAndAZipFileSignedThenOneChanged) {
+  namespace samples = vexamor::signcore::testing;
+  const std::string drawing = files_ + "/site plan.drx";
+  const std::string bundle = files_ + "/logs.zip";
+  ASSERT_TRUE(samples::writeClassicDrawing(drawing, 48 * 1024));
+  ASSERT_TRUE(samples::writeFile(bundle, samples::sampleBytes(20 * 1024, 11)));
+  writeFile(files_ + "/notes.txt", "unsigned\n");
+  const std::string serial = samples::TestPki::get().rsaSigner.serialUtf8();
+  const Outcome signing = shell(dxsign() + " sign " + shellQuoted(drawing) + " " +
+                                shellQuoted(bundle) + " --cert " + shellQuoted(serial) + " 2>&1");
+  ASSERT_EQ(signing.status, 0) << signing.out;
+
+  Outcome run = inSession(dxsign() + " emblems " + shellQuoted(files_));
+  EXPECT_EQ(run.status, 0) << run.out;
+  EXPECT_EQ(run.out, "+ " + bundle + "\n+ " + drawing +
+                         "\n3 files, 2 signed; badges: 2 added, 0 removed\n");
+  EXPECT_EQ(emblemsOf(drawing), "[emblem-dxsign-signed]");
+  EXPECT_EQ(emblemsOf(bundle), "[emblem-dxsign-signed]");
+
+  std::vector<uint8_t> bytes = samples::readFile(bundle);
+  bytes[5000] ^= 0x20;
+  ASSERT_TRUE(samples::writeFile(bundle, bytes));
+  run = inSession(dxsign() + " emblems " + shellQuoted(files_));
+  EXPECT_EQ(run.out, "- " + bundle + "\n3 files, 1 signed; badges: 0 added, 1 removed\n");
+  EXPECT_EQ(emblemsOf(bundle), "");
+  EXPECT_EQ(emblemsOf(drawing), "[emblem-dxsign-signed]");
 }
 
 }  // namespace
