@@ -1,15 +1,15 @@
 // dxsign emblems as a user runs it in a desktop session: every step under dbus-run-session
-// with gvfs keeping the metadata, the overlay handler loaded from the registry, and a fake
-// core (signicon/testing/fake_core.h) deciding which files are signed.
+// with gvfs keeping the metadata and the overlay handler loaded from the registry, in front
+// of a fake core (signicon/testing/fake_core.h) that decides which files are signed, and at
+// the end in front of the real one.
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
 
 #include "platform/registry/testing/temp_registry.h"
+#include "signcore/crypto/testing/run_command.h"
 #include "signcore/crypto/testing/test_pki.h"
 #include "signcore/handlers/testing/drawing_files.h"
 #include "signicon/testing/overlay_testing.h"
@@ -19,10 +19,8 @@ namespace {
 using namespace vexamor::signicon::testing;
 using vexamor::registry::binDir;
 
-struct Outcome {
-  int status;
-  std::string out;  // standard output and error together
-};
+using Outcome = vexamor::signcore::testing::CommandOutcome;
+using vexamor::signcore::testing::runCommand;
 
 std::string shellQuoted(const std::string& s) {
   std::string out = "'";
@@ -30,22 +28,11 @@ std::string shellQuoted(const std::string& s) {
   return out + "'";
 }
 
-Outcome shell(const std::string& command) {
-  FILE* pipe = popen(command.c_str(), "r");
-  Outcome result{-1, ""};
-  if (pipe == nullptr) return result;
-  char buffer[512];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, n);
-  const int status = pclose(pipe);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
-
 // Runs a shell script in a D-Bus session of its own; the session bus's own chatter (on the
 // daemon's standard error) is left out.
 Outcome inSession(const std::string& script) {
-  return shell("dbus-run-session -- bash -c " + shellQuoted(script + " 2>&1") + " 2>/dev/null");
+  return runCommand("{ dbus-run-session -- bash -c " + shellQuoted(script + " 2>&1") +
+                    " 2>/dev/null; }");
 }
 
 class Emblems : public ::testing::Test {
@@ -182,8 +169,8 @@ TEST_F(Emblems, ExplainsWhatIsMissingAndGoesOnWithTheRest) {
                          drawing + "\n1 file, 1 signed; badges: 1 added, 0 removed\n");
 
   // Outside a desktop session GIO has nowhere to keep the badge.
-  run = shell("env -u DBUS_SESSION_BUS_ADDRESS " + dxsign() + " emblems " + shellQuoted(drawing) +
-              " 2>&1");
+  run = runCommand("env -u DBUS_SESSION_BUS_ADDRESS " + dxsign() + " emblems " +
+                   shellQuoted(drawing));
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.out.find("dxsign: the badges cannot be stored: "), std::string::npos) << run.out;
 
@@ -193,8 +180,8 @@ TEST_F(Emblems, ExplainsWhatIsMissingAndGoesOnWithTheRest) {
   EXPECT_EQ(run.out,
             "dxsign: creating VexaSignIconOverlay failed: Class not registered (0x80040154)\n");
 
-  EXPECT_EQ(shell(dxsign() + " emblems 2>/dev/null").status, 2);
-  EXPECT_EQ(shell(dxsign() + " emblems --now " + shellQuoted(drawing) + " 2>/dev/null").status, 2);
+  EXPECT_EQ(runCommand(dxsign() + " emblems").status, 2);
+  EXPECT_EQ(runCommand(dxsign() + " emblems --now " + shellQuoted(drawing)).status, 2);
 }
 
 // The new user's road: files signed with `dxsign sign` through the real handlers, badged by
@@ -220,8 +207,8 @@ TEST_F(EmblemsOfSignedFiles, ADrawingAndAZipFileSignedThenOneChanged) {
   ASSERT_TRUE(samples::writeFile(bundle, samples::sampleBytes(20 * 1024, 11)));
   writeFile(files_ + "/notes.txt", "unsigned\n");
   const std::string serial = samples::TestPki::get().rsaSigner.serialUtf8();
-  const Outcome signing = shell(dxsign() + " sign " + shellQuoted(drawing) + " " +
-                                shellQuoted(bundle) + " --cert " + shellQuoted(serial) + " 2>&1");
+  const Outcome signing = runCommand(dxsign() + " sign " + shellQuoted(drawing) + " " +
+                                     shellQuoted(bundle) + " --cert " + shellQuoted(serial));
   ASSERT_EQ(signing.status, 0) << signing.out;
 
   Outcome run = inSession(dxsign() + " emblems " + shellQuoted(files_));
