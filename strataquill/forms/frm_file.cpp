@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QScrollArea>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -654,6 +655,16 @@ bool frmFile::Form_Unload() {
   unloaded_ = true;
   main_.updateMenus();
   return true;
+}
+
+void frmFile::Form_GotFocus() {
+  if (!state_.projectOpen()) {
+    // Not from inside the activation that called this.
+    QTimer::singleShot(0, &main_, [main = &main_] { main->unloadDataEntry(); });
+    return;
+  }
+  tabs_->tabBar()->setFocus(Qt::ActiveWindowFocusReason);
+  emit focusStateChanged();
 }
 
 void frmFile::closeEvent(QCloseEvent* event) {

@@ -25,6 +25,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "strataquill/forms/child_window.h"
 #include "strataquill/forms/frm_copy_boring.h"
 #include "strataquill/forms/frm_file.h"
 #include "strataquill/forms/toolbar_icons.h"
@@ -385,6 +386,7 @@ bool frmMain::openProject(const std::string& path, const std::string& title) {
   file_ = file;
   fileWindow_ = sub;
   connect(file, &frmFile::focusStateChanged, this, [this] { updateMenus(); });
+  onChildActivated(sub, [file] { file->Form_GotFocus(); });
   connect(file, &frmFile::intervalProblemsChanged, this, &frmMain::showIntervalProblems);
   connect(sub, &QObject::destroyed, this, [this] {
     showIntervalProblems(0);
@@ -534,10 +536,6 @@ void frmMain::printDispatch(int destination) {
   render::frmPrint dialog(*this, this);
   print_ = &dialog;
   dialog.prepare(destination, title, reportType);
-  // Centred over this window at the size its contents need, so all of it,
-  // OK included, is on the screen.
-  dialog.adjustSize();
-  dialog.move(frameGeometry().center() - dialog.rect().center());
   execModal(dialog);
 }
 
@@ -835,6 +833,12 @@ bool frmMain::isShortcutTarget(QObject* object) const {
 }
 
 bool frmMain::eventFilter(QObject* object, QEvent* event) {
+  // A double click on the selector selects as a click does.
+  if (object == cmbBoringSelect_ && event->type() == QEvent::MouseButtonDblClick &&
+      cmbBoringSelect_->isEnabled() && cmbBoringSelect_->count() > 0) {
+    cmbBoringSelect_Click();
+    return true;
+  }
   // The Edit menu's keys run its commands in text boxes and grids as well,
   // with the menu's rules, instead of the control's own editing keys.
   if (event->type() == QEvent::ShortcutOverride && isShortcutTarget(object)) {
