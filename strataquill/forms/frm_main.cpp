@@ -28,6 +28,7 @@
 #include "strataquill/forms/child_window.h"
 #include "strataquill/forms/frm_copy_boring.h"
 #include "strataquill/forms/frm_file.h"
+#include "strataquill/forms/frm_preferences.h"
 #include "strataquill/forms/toolbar_icons.h"
 #include "strataquill/forms/ui_environment.h"
 #include "strataquill/project/borings.h"
@@ -149,7 +150,10 @@ void frmMain::createActions() {
              &frmMain::mnuDeleteRow_Click);
   makeAction("mnuSampleHeadings", "&Sample Headings", {}, &frmMain::mnuSampleHeadings_Click);
   connect(makeAction("mnuPreferences", "P&references", {}, nullptr), &QAction::triggered, this,
-          [this] { notYetAvailable("The Preferences dialog"); });
+          [this] {
+            frmPreferences dialog(this);
+            execModal(dialog);
+          });
   makeAction("mnuAddBoring", "&Add Boring", {}, &frmMain::AddBoring);
   makeAction("mnuCopyBoring", "&Copy Boring", {}, &frmMain::mnuCopyBoring_Click);
   makeAction("mnuRemoveBoring", "&Remove Boring", {}, &frmMain::RemoveBoring);
