@@ -29,6 +29,8 @@
 #include "strataquill/forms/frm_copy_boring.h"
 #include "strataquill/forms/frm_file.h"
 #include "strataquill/forms/frm_preferences.h"
+#include "strataquill/forms/frm_splash.h"
+#include "strataquill/forms/frm_tip.h"
 #include "strataquill/forms/toolbar_icons.h"
 #include "strataquill/forms/ui_environment.h"
 #include "strataquill/project/borings.h"
@@ -37,6 +39,7 @@
 #include "strataquill/render/print_run.h"
 #include "strataquill/shell/file_copy.h"
 #include "strataquill/shell/help_window.h"
+#include "strataquill/shell/preferences.h"
 #include "strataquill/shell/program_folder.h"
 #include "strataquill/shell/settings_store.h"
 #include "strataquill/shell/user_prompts.h"
@@ -61,22 +64,6 @@ constexpr int kSelectorInsetTwips = 72;
 
 int twipsToPixels(int twips, const QWidget* w) {
   return qRound(twips * w->logicalDpiX() / 1440.0);
-}
-
-// The start-up picture until the splash window of its own arrives.
-QWidget* makeSplash(QWidget* owner) {
-  auto* splash = new QLabel(owner, Qt::SplashScreen | Qt::FramelessWindowHint);
-  splash->setObjectName("frmSplash");
-  splash->setAlignment(Qt::AlignCenter);
-  splash->setText(
-      "<div style='margin:24px'><p style='font-size:26pt; font-weight:bold; color:#2d3748'>"
-      "Strataquill</p><p style='font-size:11pt'>Boring logs for the field and the office</p>"
-      "<p style='font-size:9pt; color:#555'>Version 1.0</p></div>");
-  splash->setStyleSheet("QLabel { background: #f7f3e8; border: 2px solid #8a6d3b; }");
-  splash->resize(420, 220);
-  if (QScreen* screen = QGuiApplication::primaryScreen())
-    splash->move(screen->availableGeometry().center() - splash->rect().center());
-  return splash;
 }
 
 }  // namespace
@@ -112,8 +99,11 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), printer_(QPrinter::High
 }
 
 frmMain::~frmMain() {
+  delete splash_.data();
   qApp->removeEventFilter(this);
   disconnect(qApp, nullptr, this, nullptr);
+  // Child windows closing now must not reach the menus, which go first.
+  disconnect(mdi_, nullptr, this, nullptr);
   // The data entry window goes first: it refers to this window.
   delete fileWindow_.data();
 }
@@ -162,22 +152,8 @@ void frmMain::createActions() {
   connect(makeAction("mnuEditClassifications", "&Edit Classifications", {}, nullptr),
           &QAction::triggered, this, [this] { notYetAvailable("The classification designer"); });
   makeAction("mnuContents", "&Contents", QKeySequence(Qt::Key_F1), &frmMain::mnuContents_Click);
-  connect(makeAction("mnuShowToolTip", "Show &Tool Tip", {}, nullptr), &QAction::triggered, this,
-          [this] { notYetAvailable("The tip of the day"); });
-  connect(makeAction("mnuAboutStrataquill", "&About Strataquill", {}, nullptr),
-          &QAction::triggered, this, [this] {
-            state_.SplashMode = 3;
-            QDialog about(this);
-            about.setObjectName("frmSplash");
-            about.setWindowTitle("About Strataquill");
-            auto* layout = new QVBoxLayout(&about);
-            layout->addWidget(makeSplash(&about));
-            about.findChild<QLabel*>()->setWindowFlags(Qt::Widget);
-            auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &about);
-            connect(buttons, &QDialogButtonBox::accepted, &about, &QDialog::accept);
-            layout->addWidget(buttons);
-            execModal(about);
-          });
+  makeAction("mnuShowToolTip", "Show &Tool Tip", {}, &frmMain::mnuShowToolTip_Click);
+  makeAction("mnuAboutStrataquill", "&About Strataquill", {}, &frmMain::mnuAboutStrataquill_Click);
 }
 
 void frmMain::createMenus() {
@@ -281,8 +257,9 @@ void frmMain::Form_Load(const std::string& commandLine) {
         "Strataquill.",
         "Strataquill", MessageButtons::kOk, MessageIcon::kNone);
   state_.SplashMode = 2;
-  splash_ = makeSplash(this);
+  splash_ = new frmSplash(*this, this);
   splash_->show();
+  QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   toolBar_->setEnabled(false);
   tmrSplash_->setInterval(uiEnvironment().splashIntervalMs);
   tmrSplash_->start();
@@ -317,6 +294,18 @@ void frmMain::tmrSplash_Timer() {
   tmrSplash_->stop();
   toolBar_->setEnabled(true);
   setMenusEnabled(true);
+  if (uiEnvironment().startupTips && ShowTipsAtStartup() == 1) mnuShowToolTip_Click();
+}
+
+void frmMain::mnuShowToolTip_Click() {
+  frmTip tip(this);
+  execModal(tip);
+}
+
+void frmMain::mnuAboutStrataquill_Click() {
+  state_.SplashMode = 3;
+  frmSplash about(*this, this);
+  execModal(about);
 }
 
 void frmMain::setMenusEnabled(bool enabled) {
@@ -678,7 +667,8 @@ void frmMain::updateMenus() {
   updateClassificationsMenu();
   actions_.at("mnuContents")->setEnabled(menusEnabled_);
   actions_.at("mnuShowToolTip")->setEnabled(menusEnabled_);
-  actions_.at("mnuAboutStrataquill")->setEnabled(menusEnabled_);
+  // Not while the start-up splash shows.
+  actions_.at("mnuAboutStrataquill")->setEnabled(menusEnabled_ && !(splash_ && splash_->isVisible()));
   // Each button obeys the menu item it runs.
   static const std::pair<const char*, const char*> mirror[] = {
       {"NEWPROJECT", "mnuNewProject"}, {"OPENPROJECT", "mnuOpenProject"},

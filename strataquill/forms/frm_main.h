@@ -81,6 +81,8 @@ class frmMain : public QMainWindow, public render::PrintContext {
   void mnuCopyBoring_Click();
   void mnuEditLayout_Click();
   void mnuContents_Click();
+  void mnuShowToolTip_Click();
+  void mnuAboutStrataquill_Click();
   void tbToolBar_ButtonClick(const QString& key);
   // The selector's selection handling: save, reload, refit.
   void cmbBoringSelect_Click();
