@@ -663,6 +663,14 @@ void frmFile::Form_GotFocus() {
     QTimer::singleShot(0, &main_, [main = &main_] { main->unloadDataEntry(); });
     return;
   }
+  if (!isVisible()) {
+    // Shown for the first time: once it is on the screen.
+    QTimer::singleShot(0, this, [this] {
+      tabs_->tabBar()->setFocus(Qt::ActiveWindowFocusReason);
+      emit focusStateChanged();
+    });
+    return;
+  }
   tabs_->tabBar()->setFocus(Qt::ActiveWindowFocusReason);
   emit focusStateChanged();
 }

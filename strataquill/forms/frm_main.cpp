@@ -26,6 +26,7 @@
 #include <QVBoxLayout>
 
 #include "strataquill/forms/child_window.h"
+#include "strataquill/forms/frm_classification_design.h"
 #include "strataquill/forms/frm_copy_boring.h"
 #include "strataquill/forms/frm_file.h"
 #include "strataquill/forms/frm_preferences.h"
@@ -94,6 +95,12 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), printer_(QPrinter::High
   connect(qApp, &QApplication::focusChanged, this,
           [this](QWidget*, QWidget* now) { watchFocus(now); });
   qApp->installEventFilter(this);
+  // Back from another program: a designer whose file was deleted meanwhile
+  // closes.
+  connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
+    if (s == Qt::ApplicationActive && classification_ && !classification_->fileExists())
+      classification_->Form_GotFocus();
+  });
   setMenusEnabled(false);
   resize(1180, 780);
 }
@@ -104,8 +111,10 @@ frmMain::~frmMain() {
   disconnect(qApp, nullptr, this, nullptr);
   // Child windows closing now must not reach the menus, which go first.
   disconnect(mdi_, nullptr, this, nullptr);
-  // The data entry window goes first: it refers to this window.
+  // The data entry window goes first: it refers to this window; then every
+  // other child window, while the menus they update still exist.
   delete fileWindow_.data();
+  for (QMdiSubWindow* sub : mdi_->subWindowList()) delete sub;
 }
 
 QAction* frmMain::makeAction(const char* name, const QString& text, const QKeySequence& shortcut,
@@ -149,8 +158,8 @@ void frmMain::createActions() {
   makeAction("mnuRemoveBoring", "&Remove Boring", {}, &frmMain::RemoveBoring);
   makeAction("mnuEditLayout", "&Edit Layout", {}, &frmMain::mnuEditLayout_Click);
   makeAction("mnuCreateNewLayout", "&Create New Layout", {}, &frmMain::CreateNewFormatFile);
-  connect(makeAction("mnuEditClassifications", "&Edit Classifications", {}, nullptr),
-          &QAction::triggered, this, [this] { notYetAvailable("The classification designer"); });
+  makeAction("mnuEditClassifications", "&Edit Classifications", {},
+             &frmMain::mnuEditClassifications_Click);
   makeAction("mnuContents", "&Contents", QKeySequence(Qt::Key_F1), &frmMain::mnuContents_Click);
   makeAction("mnuShowToolTip", "Show &Tool Tip", {}, &frmMain::mnuShowToolTip_Click);
   makeAction("mnuAboutStrataquill", "&About Strataquill", {}, &frmMain::mnuAboutStrataquill_Click);
@@ -468,7 +477,7 @@ void frmMain::mnuEditLayout_Click() {
   if (r.outcome != FileDialogResult::Outcome::kChosen) return;
   state_.DesignerLayoutPath = r.path;
   state_.DesignerLayoutTitle = r.title;
-  notYetAvailable("The layout designer");
+  openLayoutDesigner();
 }
 
 void frmMain::CreateNewFormatFile() {
@@ -483,12 +492,37 @@ void frmMain::CreateNewFormatFile() {
   if (!copyTemplateAsking(programFolder() + "Format.tpl", r.path)) return;
   state_.DesignerLayoutPath = r.path;
   state_.DesignerLayoutTitle = r.title;
-  notYetAvailable("The layout designer");
+  openLayoutDesigner();
 }
 
-void frmMain::notYetAvailable(const char* what) {
-  prompts().message(std::string(what) + " is not part of this version of Strataquill yet.",
-                    "Strataquill", MessageButtons::kOk, MessageIcon::kInformation);
+QMdiSubWindow* frmMain::addChild(QWidget* child) {
+  QMdiSubWindow* sub = mdi_->addSubWindow(child);
+  sub->setAttribute(Qt::WA_DeleteOnClose);
+  connect(sub, &QObject::destroyed, this, [this] { updateMenus(); });
+  return sub;
+}
+
+void frmMain::openLayoutDesigner() {}
+
+void frmMain::mnuEditClassifications_Click() {
+  if (classification_) {
+    mdi_->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(classification_->parentWidget()));
+    return;
+  }
+  auto* designer = new frmClassificationDesign(state_, *this);
+  if (!designer->Form_Load()) {
+    delete designer;
+    return;
+  }
+  classification_ = designer;
+  QMdiSubWindow* sub = addChild(designer);
+  connect(designer, &DesignerWindow::focusStateChanged, this, [this] { updateMenus(); });
+  onChildActivated(sub, [designer] {
+    designer->refreshSwatches();
+    designer->Form_GotFocus();
+  });
+  sub->showMaximized();
+  updateMenus();
 }
 
 void frmMain::PageFormat() {
@@ -504,6 +538,7 @@ void frmMain::PageFormat() {
 
 void frmMain::saveOpenEditors() {
   if (file_) file_->UpdateRecordsets();
+  if (classification_) classification_->UpdateRecordsets();
 }
 
 void frmMain::printDispatch(int destination) {
@@ -548,6 +583,13 @@ bool frmMain::mnuExit_Click() {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
+  // The designers save as they close; one that the user keeps open keeps
+  // the program running.
+  for (QWidget* designer : {static_cast<QWidget*>(classification_.data())})
+    if (designer && !designer->parentWidget()->close()) {
+      event->ignore();
+      return;
+    }
   if (!unloadDataEntry()) {
     event->ignore();
     return;

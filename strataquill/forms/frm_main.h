@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "strataquill/forms/app_state.h"
+#include "strataquill/forms/frm_classification_design.h"
 #include "strataquill/render/print_context.h"
 
 class QAction;
@@ -34,6 +35,7 @@ class BoundGrid;
 
 namespace sq::forms {
 
+class frmClassificationDesign;
 class frmFile;
 
 // The main window: the MDI parent with the menus, the toolbar and its boring
@@ -80,6 +82,7 @@ class frmMain : public QMainWindow, public render::PrintContext {
   void mnuSampleHeadings_Click();
   void mnuCopyBoring_Click();
   void mnuEditLayout_Click();
+  void mnuEditClassifications_Click();
   void mnuContents_Click();
   void mnuShowToolTip_Click();
   void mnuAboutStrataquill_Click();
@@ -100,6 +103,7 @@ class frmMain : public QMainWindow, public render::PrintContext {
   // chose to go back to correct something.
   bool unloadDataEntry();
   frmFile* dataEntryWindow() const;
+  frmClassificationDesign* classificationDesigner() const { return classification_; }
   HelpWindow* helpWindow() const;
   QMdiArea* mdiArea() const { return mdi_; }
   QAction* action(const QString& name) const;
@@ -153,7 +157,10 @@ class frmMain : public QMainWindow, public render::PrintContext {
   void showIntervalProblems(int count);
   // Runs a Cut, Copy, Paste, Insert Row or Delete Row on the focused control.
   void editFocusedControl(int command);
-  void notYetAvailable(const char* what);
+  // Shows `child` as a child window that deletes itself when it closes.
+  QMdiSubWindow* addChild(QWidget* child);
+  // Opens the layout designer on the designer layout path.
+  void openLayoutDesigner();
 
   AppState state_;
   QMdiArea* mdi_;
@@ -165,6 +172,7 @@ class frmMain : public QMainWindow, public render::PrintContext {
   QPointer<QWidget> splash_;
   QPointer<frmFile> file_;
   QPointer<QMdiSubWindow> fileWindow_;
+  QPointer<frmClassificationDesign> classification_;
   QPointer<HelpWindow> help_;
   QPointer<render::frmPrint> print_;
   QPrinter printer_;
