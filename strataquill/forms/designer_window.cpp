@@ -97,7 +97,14 @@ void DesignerWindow::loadGrid(widgets::BoundGrid& grid, const std::string& sourc
 }
 
 void DesignerWindow::setTwipsWidth(widgets::BoundGrid& grid, int column, int twips) {
-  grid.setColumnWidth(column, qRound(twips * grid.logicalDpiX() / 1440.0));
+  // At least as wide as the heading and, for numbers, a value like
+  // "10.125", in the grid's own font.
+  const QFontMetrics metrics(grid.font());
+  const widgets::ColumnSpec& spec = grid.model().columns()[column];
+  int needed = metrics.horizontalAdvance(spec.heading) + 14;
+  if (spec.kind == widgets::CellKind::kNumber)
+    needed = std::max(needed, metrics.horizontalAdvance("10.125") + 12);
+  grid.setColumnWidth(column, std::max(qRound(twips * grid.logicalDpiX() / 1440.0), needed));
 }
 
 bool DesignerWindow::hasPendingEdits() const {
@@ -166,7 +173,7 @@ bool DesignerWindow::Form_Unload() {
 }
 
 void DesignerWindow::Form_GotFocus() {
-  if (!fileExists()) {
+  if (!stillValid()) {
     // Not from inside the activation that called this.
     QTimer::singleShot(0, this, [this] {
       if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) sub->close();

@@ -59,6 +59,8 @@ class DesignerWindow : public QWidget {
   void focusStateChanged();
 
  protected:
+  // Whether the window may stay open: its file is still there.
+  virtual bool stillValid() const { return fileExists(); }
   // Opens `path` after checking that it can be written: read-only files
   // are said to be so and their grids take no edits. False when it cannot
   // be opened.

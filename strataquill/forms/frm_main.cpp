@@ -34,6 +34,7 @@
 #include "strataquill/forms/frm_tip.h"
 #include "strataquill/forms/toolbar_icons.h"
 #include "strataquill/forms/ui_environment.h"
+#include "strataquill/layouts/layout_file.h"
 #include "strataquill/project/borings.h"
 #include "strataquill/project/project_file.h"
 #include "strataquill/render/frm_print.h"
@@ -98,8 +99,9 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), printer_(QPrinter::High
   // Back from another program: a designer whose file was deleted meanwhile
   // closes.
   connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
-    if (s == Qt::ApplicationActive && classification_ && !classification_->fileExists())
-      classification_->Form_GotFocus();
+    if (s != Qt::ApplicationActive) return;
+    if (classification_ && !classification_->fileExists()) classification_->Form_GotFocus();
+    if (layout_ && !layout_->fileExists()) layout_->Form_GotFocus();
   });
   setMenusEnabled(false);
   resize(1180, 780);
@@ -489,7 +491,8 @@ void frmMain::CreateNewFormatFile() {
   request.mustExist = false;
   const FileDialogResult r = prompts().fileDialog(request);
   if (r.outcome != FileDialogResult::Outcome::kChosen) return;
-  if (!copyTemplateAsking(programFolder() + "Format.tpl", r.path)) return;
+  if (!layouts::CreateLayoutFile(r.path)) return;
+  if (!unloadDataEntry()) return;
   state_.DesignerLayoutPath = r.path;
   state_.DesignerLayoutTitle = r.title;
   openLayoutDesigner();
@@ -502,7 +505,29 @@ QMdiSubWindow* frmMain::addChild(QWidget* child) {
   return sub;
 }
 
-void frmMain::openLayoutDesigner() {}
+void frmMain::openLayoutDesigner() {
+  if (layout_) {
+    // The designer follows the file just chosen: the one it holds is saved
+    // and closed first (or stays, when the user keeps its changes).
+    if (layout_->filePath() == state_.DesignerLayoutPath) {
+      mdi_->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(layout_->parentWidget()));
+      return;
+    }
+    if (!layout_->parentWidget()->close()) return;
+    delete layout_->parentWidget();
+  }
+  auto* designer = new frmLayoutDesign(state_, *this);
+  if (!designer->Form_Load()) {
+    delete designer;
+    return;
+  }
+  layout_ = designer;
+  QMdiSubWindow* sub = addChild(designer);
+  connect(designer, &DesignerWindow::focusStateChanged, this, [this] { updateMenus(); });
+  onChildActivated(sub, [designer] { designer->Form_GotFocus(); });
+  sub->showMaximized();
+  updateMenus();
+}
 
 void frmMain::mnuEditClassifications_Click() {
   if (classification_) {
@@ -539,6 +564,7 @@ void frmMain::PageFormat() {
 void frmMain::saveOpenEditors() {
   if (file_) file_->UpdateRecordsets();
   if (classification_) classification_->UpdateRecordsets();
+  if (layout_) layout_->UpdateRecordsets();
 }
 
 void frmMain::printDispatch(int destination) {
@@ -585,7 +611,8 @@ bool frmMain::mnuExit_Click() {
 void frmMain::closeEvent(QCloseEvent* event) {
   // The designers save as they close; one that the user keeps open keeps
   // the program running.
-  for (QWidget* designer : {static_cast<QWidget*>(classification_.data())})
+  for (QWidget* designer :
+       {static_cast<QWidget*>(classification_.data()), static_cast<QWidget*>(layout_.data())})
     if (designer && !designer->parentWidget()->close()) {
       event->ignore();
       return;

@@ -12,6 +12,7 @@
 
 #include "strataquill/forms/app_state.h"
 #include "strataquill/forms/frm_classification_design.h"
+#include "strataquill/forms/frm_layout_design.h"
 #include "strataquill/render/print_context.h"
 
 class QAction;
@@ -104,6 +105,7 @@ class frmMain : public QMainWindow, public render::PrintContext {
   bool unloadDataEntry();
   frmFile* dataEntryWindow() const;
   frmClassificationDesign* classificationDesigner() const { return classification_; }
+  frmLayoutDesign* layoutDesigner() const { return layout_; }
   HelpWindow* helpWindow() const;
   QMdiArea* mdiArea() const { return mdi_; }
   QAction* action(const QString& name) const;
@@ -173,6 +175,7 @@ class frmMain : public QMainWindow, public render::PrintContext {
   QPointer<frmFile> file_;
   QPointer<QMdiSubWindow> fileWindow_;
   QPointer<frmClassificationDesign> classification_;
+  QPointer<frmLayoutDesign> layout_;
   QPointer<HelpWindow> help_;
   QPointer<render::frmPrint> print_;
   QPrinter printer_;

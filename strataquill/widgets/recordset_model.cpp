@@ -180,7 +180,14 @@ bool RecordsetModel::writeRow(Row& row, std::string& error) {
 
 RecordsetModel::SaveReport RecordsetModel::submitAll() {
   SaveReport report;
-  if (!rs_) return report;
+  if (!rs_) {
+    // Rows typed into a grid whose table could not be opened have nowhere
+    // to go; they stay, and the owner is told.
+    for (const Row& r : rows_)
+      if (!blank(r)) ++report.failedRows;
+    if (report.failedRows > 0) report.error = "The table of these rows could not be opened.";
+    return report;
+  }
   db::Recordset& rs = *rs_;
   std::map<int, Row*> byRaw;
   for (Row& r : rows_)
