@@ -144,10 +144,33 @@ void DesignerWindow::CloseRecordsets() {
   database_.reset();
 }
 
+bool DesignerWindow::confirmRefusals() {
+  std::string list;
+  int count = 0;
+  for (int g = 0; g < static_cast<int>(grids_.size()); ++g) {
+    widgets::BoundGrid* grid = grids_[g];
+    if (!grid) continue;
+    for (const auto& r : grid->model().refusals(true)) {
+      if (++count > 8) continue;
+      list += "\n" + tabs_->tabText(g).remove('&').toStdString() + " row " +
+              std::to_string(r.row + 1) + ", " +
+              grid->model().columns()[r.column].heading.toStdString() + ": \u201C" +
+              r.text.toStdString() + "\u201D";
+    }
+  }
+  if (count == 0) return true;
+  const MessageAnswer answer = prompts().message(
+      "These cells hold no number and cannot be saved:\n" + list +
+          "\n\nDo you want to go back and correct them?",
+      "Not a Number", MessageButtons::kYesNo, MessageIcon::kExclamation);
+  return answer != MessageAnswer::kYes;
+}
+
 bool DesignerWindow::Form_Unload() {
   if (unloaded_) return true;
   for (widgets::BoundGrid* grid : grids_)
     if (grid) grid->commitEdit();
+  if (fileExists() && !confirmRefusals()) return false;
   if (hasPendingEdits()) {
     // Writing into a file that was deleted would look like saving.
     if (!fileExists()) {

@@ -78,6 +78,9 @@ class DesignerWindow : public QWidget {
   std::string shownName_;
 
   void closeEvent(QCloseEvent* event) override;
+  // Cells of number columns holding something else are named, and the user
+  // may go back to correct them (false) instead of losing them.
+  bool confirmRefusals();
 
   frmMain& main_;
   std::optional<db::Database> database_;

@@ -11,6 +11,7 @@
 
 #include "strataquill/forms/forms_test_support.h"
 #include "strataquill/forms/frm_layout_design.h"
+#include "strataquill/forms/frm_preferences.h"
 #include "strataquill/forms/layout_sample_view.h"
 #include "strataquill/render/frm_print.h"
 #include "strataquill/render/frm_print_preview.h"
@@ -327,6 +328,27 @@ TEST_F(LayoutDesignTest, ADamagedFileOpensWithWhatCanBeRead) {
   EXPECT_EQ(main_->layoutDesigner(), nullptr);
 }
 
+TEST_F(LayoutDesignTest, ANumberCellHoldingWordsIsNamedBeforeTheWindowCloses) {
+  const std::string path = newLayout("words.sqf");
+  start();
+  frmLayoutDesign* d = edit(path);
+  ASSERT_NE(d, nullptr);
+  type(d->sprdLines(), 1, 1, "1");
+  type(d->sprdLines(), 1, 2, "one inch");  // pasted, not typed: the editor takes no letters
+  prompts_.clear();
+  prompts_.planMessage(MessageAnswer::kYes);
+  closeActive();
+  ASSERT_EQ(prompts_.seen().size(), 1u);
+  EXPECT_EQ(prompts_.seen()[0].text,
+            "These cells hold no number and cannot be saved:\n\nLines row 1, Y: \u201Cone "
+            "inch\u201D\n\nDo you want to go back and correct them?");
+  EXPECT_NE(main_->layoutDesigner(), nullptr) << "Yes: back to correct it";
+  type(d->sprdLines(), 1, 2, "2");
+  closeActive();
+  EXPECT_EQ(main_->layoutDesigner(), nullptr);
+  EXPECT_EQ(rows(path, "Lines", "X, Y"), "1|2");
+}
+
 TEST_F(LayoutDesignTest, EditLayoutOnAnotherFileSwitchesTheDesigner) {
   const std::string first = newLayout("first.sqf"), second = newLayout("second.sqf");
   start();
@@ -341,6 +363,85 @@ TEST_F(LayoutDesignTest, EditLayoutOnAnotherFileSwitchesTheDesigner) {
   EXPECT_EQ(d->windowTitle(), "Layout Design - second.sqf");
   EXPECT_EQ(column(first, "Lines", "X"), std::vector<std::string>{"4"}) << "saved as it closed";
   EXPECT_EQ(main_->mdiArea()->subWindowList().size(), 2);
+}
+
+// A new user's first log of their own: a new layout with a company name, a
+// boring name, a line, a picture and two columns, its sample page, then a
+// project's log printed with it, and the company changed in the
+// preferences for the next log.
+TEST_F(LayoutDesignTest, FromANewLayoutToALogWithIt) {
+  frmMain& main = start();
+  const std::string path = home_.path("ours.sqf");
+  prompts_.planFile({FileDialogResult::Outcome::kChosen, path, "ours.sqf"});
+  main.action("mnuCreateNewLayout")->trigger();
+  frmLayoutDesign* d = main.layoutDesigner();
+  ASSERT_NE(d, nullptr);
+  auto row = [&](widgets::BoundGrid* grid, int r, std::initializer_list<const char*> cells) {
+    int c = 1;
+    for (const char* cell : cells) {
+      if (*cell) type(grid, r, c, cell);
+      ++c;
+    }
+  };
+  row(d->sprdText(), 1, {"<<Company Name>>", "0.5", "0.5", "4", "0.9", "Arial", "12"});
+  row(d->sprdText(), 2, {"<<Boring Name>>", "5", "0.5", "8", "0.9", "Arial", "12"});
+  row(d->sprdLines(), 1, {"0.5", "1", "8", "1", "0 - Solid", "10", "1 - Black"});
+  const std::string logo = std::string(VEXAMOR_TEST_BIN_DIR) + "/Patterns/sw.png";
+  row(d->sprdGraphics(), 1, {"7", "0.2", "8", "0.45", logo.c_str()});
+  row(d->sprdColumnGraphics(), 1, {"Depth", "0.5", "1.5", "1", "10", "Arial", "8"});
+  row(d->sprdColumnGraphics(), 2, {"Lithology", "1", "1.5", "2", "10", "Arial", "8"});
+  QTest::qWait(LayoutSampleView::kRedrawDelayMs + 100);
+  const render::SurfaceDocument& sample = d->samplePage()->document();
+  EXPECT_EQ(d->samplePage()->guides().size(), 6u);
+  int pictures = 0;
+  QStringList texts;
+  for (const auto& op : sample.pages.at(0).ops) {
+    pictures += std::holds_alternative<render::PictureOp>(op);
+    if (const auto* t = std::get_if<render::TextOp>(&op)) texts << t->text;
+  }
+  EXPECT_EQ(pictures, 1);
+  EXPECT_TRUE(texts.contains("Quality Consulting")) << texts.join('|').toStdString();
+
+  // The layout prints with a project's log.
+  closeActive();
+  ASSERT_TRUE(render::PrintOptions::saveFirstPageLayout(path, "ours.sqf"));
+  const std::string project = newProject("site.sq2", {"MW-7"});
+  sql(project, "INSERT INTO [Lithology Information] (BoringName, [From], [To], Classification) "
+               "VALUES (\"MW-7\", 0, 12, \"SW - Well graded sand\")");
+  ASSERT_TRUE(main.openProject(project, "site.sq2"));
+  static QStringList printed;
+  static int patterns = 0;
+  render::setPreviewHook([](render::frmPrintPreview& p) {
+    printed.clear();
+    patterns = 0;
+    for (const auto& op : p.vsPrinter().document().pages.at(0).ops) {
+      if (const auto* t = std::get_if<render::TextOp>(&op)) printed << t->text;
+      patterns += std::holds_alternative<render::PatternOp>(op);
+    }
+  });
+  auto preview = [&] {
+    onModal([](QDialog& dialog) {
+      dynamic_cast<render::frmPrint&>(dialog).cmdOK_Click();
+      return 1;
+    });
+    main.action("mnuPrintPreview")->trigger();
+  };
+  preview();
+  EXPECT_TRUE(printed.contains("Quality Consulting"));
+  EXPECT_TRUE(printed.contains("MW-7"));
+  EXPECT_GE(patterns, 1) << "the lithology column fills its interval";
+
+  // A new company name reaches the next log.
+  onModal([](QDialog& dialog) {
+    auto& preferences = dynamic_cast<frmPreferences&>(dialog);
+    preferences.txtCompanyName()->setText("Terra Drilling");
+    preferences.cmdOK_Click();
+    return 1;
+  });
+  main.action("mnuPreferences")->trigger();
+  preview();
+  render::setPreviewHook(nullptr);
+  EXPECT_TRUE(printed.contains("Terra Drilling"));
 }
 
 }  // namespace

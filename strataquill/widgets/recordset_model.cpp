@@ -134,11 +134,12 @@ bool RecordsetModel::hasPendingEdits() const {
   return false;
 }
 
-std::vector<RecordsetModel::Refusal> RecordsetModel::refusals() const {
+std::vector<RecordsetModel::Refusal> RecordsetModel::refusals(bool typedOnly) const {
   std::vector<Refusal> out;
   for (int r = 0; r < dataRowCount(); ++r)
     for (int c = 0; c < columnCount(); ++c)
-      if (refused(rows_[r], c)) out.push_back({r, c, rows_[r].cells[c]});
+      if (refused(rows_[r], c) && (!typedOnly || rows_[r].changed[c]))
+        out.push_back({r, c, rows_[r].cells[c]});
   return out;
 }
 

@@ -128,7 +128,9 @@ class RecordsetModel : public QAbstractTableModel {
     int row, column;
     QString text;
   };
-  std::vector<Refusal> refusals() const;
+  // With `typedOnly`, only cells changed since they were read: a damaged
+  // file may hold words in a number field that nobody typed here.
+  std::vector<Refusal> refusals(bool typedOnly = false) const;
 
   struct SaveReport {
     int failedRows = 0;  // rows that could not be written; their edits stay pending
