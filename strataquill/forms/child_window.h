@@ -3,6 +3,8 @@
 #include <functional>
 
 class QMdiSubWindow;
+class QTabWidget;
+class QWidget;
 
 namespace sq::forms {
 
@@ -11,5 +13,9 @@ namespace sq::forms {
 // while another child was active). A click that activates the window still
 // puts the focus where it landed, since the click is handled afterwards.
 void onChildActivated(QMdiSubWindow* sub, std::function<void()> gotFocus);
+
+// Gives the focus to the tab strip of `tabs` and then calls `then`; a
+// `window` that is not on the screen yet gets it once it is shown.
+void focusTabStrip(QWidget* window, QTabWidget* tabs, std::function<void()> then);
 
 }  // namespace sq::forms

@@ -4,13 +4,13 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QMdiSubWindow>
-#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include <unistd.h>
 
+#include "strataquill/forms/child_window.h"
 #include "strataquill/forms/frm_main.h"
 #include "strataquill/shell/file_copy.h"
 #include "strataquill/shell/user_prompts.h"
@@ -203,17 +203,7 @@ void DesignerWindow::Form_GotFocus() {
     });
     return;
   }
-  // A window being shown for the first time takes the focus once it is
-  // on the screen.
-  if (!isVisible()) {
-    QTimer::singleShot(0, this, [this] {
-      tabs_->tabBar()->setFocus(Qt::ActiveWindowFocusReason);
-      emit focusStateChanged();
-    });
-    return;
-  }
-  tabs_->tabBar()->setFocus(Qt::ActiveWindowFocusReason);
-  emit focusStateChanged();
+  focusTabStrip(this, tabs_, [this] { emit focusStateChanged(); });
 }
 
 void DesignerWindow::closeEvent(QCloseEvent* event) {

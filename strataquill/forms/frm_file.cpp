@@ -10,12 +10,12 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QScrollArea>
-#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include "strataquill/db/value.h"
+#include "strataquill/forms/child_window.h"
 #include "strataquill/forms/frm_main.h"
 #include "strataquill/forms/frm_sample_label_update.h"
 #include "strataquill/layouts/classification_file.h"
@@ -663,16 +663,7 @@ void frmFile::Form_GotFocus() {
     QTimer::singleShot(0, &main_, [main = &main_] { main->unloadDataEntry(); });
     return;
   }
-  if (!isVisible()) {
-    // Shown for the first time: once it is on the screen.
-    QTimer::singleShot(0, this, [this] {
-      tabs_->tabBar()->setFocus(Qt::ActiveWindowFocusReason);
-      emit focusStateChanged();
-    });
-    return;
-  }
-  tabs_->tabBar()->setFocus(Qt::ActiveWindowFocusReason);
-  emit focusStateChanged();
+  focusTabStrip(this, tabs_, [this] { emit focusStateChanged(); });
 }
 
 void frmFile::closeEvent(QCloseEvent* event) {

@@ -522,9 +522,13 @@ void frmMain::openLayoutDesigner() {
     return;
   }
   layout_ = designer;
+  showDesigner(designer, [designer] { designer->Form_GotFocus(); });
+}
+
+void frmMain::showDesigner(DesignerWindow* designer, std::function<void()> gotFocus) {
   QMdiSubWindow* sub = addChild(designer);
   connect(designer, &DesignerWindow::focusStateChanged, this, [this] { updateMenus(); });
-  onChildActivated(sub, [designer] { designer->Form_GotFocus(); });
+  onChildActivated(sub, std::move(gotFocus));
   sub->showMaximized();
   updateMenus();
 }
@@ -540,14 +544,11 @@ void frmMain::mnuEditClassifications_Click() {
     return;
   }
   classification_ = designer;
-  QMdiSubWindow* sub = addChild(designer);
-  connect(designer, &DesignerWindow::focusStateChanged, this, [this] { updateMenus(); });
-  onChildActivated(sub, [designer] {
+  // Pictures may have been added to the pattern folder meanwhile.
+  showDesigner(designer, [designer] {
     designer->refreshSwatches();
     designer->Form_GotFocus();
   });
-  sub->showMaximized();
-  updateMenus();
 }
 
 void frmMain::PageFormat() {

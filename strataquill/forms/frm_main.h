@@ -163,6 +163,9 @@ class frmMain : public QMainWindow, public render::PrintContext {
   QMdiSubWindow* addChild(QWidget* child);
   // Opens the layout designer on the designer layout path.
   void openLayoutDesigner();
+  // Shows a designer that has loaded; `gotFocus` runs whenever it becomes
+  // the active child window.
+  void showDesigner(DesignerWindow* designer, std::function<void()> gotFocus);
 
   AppState state_;
   QMdiArea* mdi_;
