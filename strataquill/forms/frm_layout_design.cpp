@@ -235,7 +235,7 @@ bool frmLayoutDesign::Form_Load() {
   SetFormats();
   InitializeRowHeights();
 
-  sample_ = new LayoutSampleView([this] { return currentLayout(); }, path, &main_.printer());
+  sample_ = new LayoutSampleView([this] { return currentLayout(); }, path, main_);
   sideLayout_->insertWidget(1, sample_, 1);
   connect(showGuides_, &QCheckBox::toggled, sample_, &LayoutSampleView::setGuidesShown);
   for (BoundGrid* grid : {sprdText(), sprdLines(), sprdGraphics(), sprdColumnGraphics()}) {

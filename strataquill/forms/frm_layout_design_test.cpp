@@ -248,6 +248,20 @@ TEST_F(LayoutDesignTest, TheSamplePageFollowsTheCellsAsTheyAreCommitted) {
   EXPECT_FALSE(page->redrawPending());
 }
 
+TEST_F(LayoutDesignTest, TheSamplePageFillsPlaceholdersFromTheCurrentBoring) {
+  frmMain& main = start();
+  ASSERT_TRUE(main.openProject(newProject("site.sq2", {"MW-7"}), "site.sq2"));
+  frmLayoutDesign* d = edit(newLayout("names.sqf"));
+  ASSERT_NE(d, nullptr);
+  type(d->sprdText(), 1, 1, "<<Boring Name>>");
+  for (auto [c, v] : {std::pair{2, "1"}, {3, "1"}, {4, "4"}, {5, "2"}}) type(d->sprdText(), 1, c, v);
+  d->samplePage()->redraw();
+  QStringList texts;
+  for (const auto& op : d->samplePage()->document().pages.at(0).ops)
+    if (const auto* t = std::get_if<render::TextOp>(&op)) texts << t->text;
+  EXPECT_EQ(texts, QStringList{"MW-7"}) << "as a printed sample fills it";
+}
+
 TEST_F(LayoutDesignTest, PrintPreviewShowsTheLayoutSampleOfTheDesignersFile) {
   const std::string path = newLayout("sample.sqf");
   start();

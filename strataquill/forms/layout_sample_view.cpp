@@ -4,6 +4,7 @@
 #include <QPrinter>
 
 #include "strataquill/render/log_composer.h"
+#include "strataquill/render/print_context.h"
 #include "strataquill/render/print_options.h"
 #include "strataquill/render/print_surface.h"
 #include "strataquill/render/surface_painter.h"
@@ -41,8 +42,9 @@ std::vector<LayoutGuide> layoutGuides(const layouts::LayoutForPrint& layout) {
 }
 
 LayoutSampleView::LayoutSampleView(std::function<layouts::LayoutForPrint()> layout,
-                                   std::string layoutPath, QPrinter* printer, QWidget* parent)
-    : QWidget(parent), layout_(std::move(layout)), layoutPath_(std::move(layoutPath)), printer_(printer) {
+                                   std::string layoutPath, render::PrintContext& context,
+                                   QWidget* parent)
+    : QWidget(parent), layout_(std::move(layout)), layoutPath_(std::move(layoutPath)), context_(context) {
   setObjectName("pctSamplePage");
   setMinimumSize(220, 280);
   setToolTip("The sample page of this layout, as File > Print Preview shows it. Dashed boxes "
@@ -66,8 +68,8 @@ void LayoutSampleView::redraw() {
   render::PrintOptions options = render::PrintOptions::load();
   problem_ = qs(render::validateForRun(options, render::kLayoutSample));
   render::PrintSurface surface;
-  if (printer_) {
-    const QPageLayout page = printer_->pageLayout();
+  {
+    const QPageLayout page = context_.printer().pageLayout();
     const QSizeF inches = page.pageSize().size(QPageSize::Inch);
     surface.setPageSize(std::min(inches.width(), inches.height()) * render::kTwipsPerInch,
                         std::max(inches.width(), inches.height()) * render::kTwipsPerInch);
@@ -76,6 +78,10 @@ void LayoutSampleView::redraw() {
   surface.startDoc();
   if (problem_.isEmpty()) {
     render::RenderJob job;
+    job.projectPath = context_.projectPath();
+    job.boring = context_.currentBoring();
+    job.classificationFile = context_.classificationFile();
+    job.patternFolder = context_.patternFolder();
     job.reportType = render::kLayoutSample;
     job.designerLayoutPath = layoutPath_;
     job.sampleLayout = layout;

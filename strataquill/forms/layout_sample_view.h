@@ -12,7 +12,9 @@
 #include "strataquill/layouts/layout_file.h"
 #include "strataquill/render/surface_document.h"
 
-class QPrinter;
+namespace sq::render {
+class PrintContext;
+}
 
 namespace sq::forms {
 
@@ -38,10 +40,11 @@ class LayoutSampleView : public QWidget {
 
  public:
   // `layout` gives the layout as the grids hold it now; `layoutPath`
-  // places pictures named relative to the layout file; `printer` gives the
-  // paper.
+  // places pictures named relative to the layout file; `context` gives the
+  // paper and, as a printed sample has them, the open project's current
+  // boring for the placeholders.
   LayoutSampleView(std::function<layouts::LayoutForPrint()> layout, std::string layoutPath,
-                   QPrinter* printer, QWidget* parent = nullptr);
+                   render::PrintContext& context, QWidget* parent = nullptr);
   ~LayoutSampleView() override;
 
   // Redraws a moment from now; changes that come quickly make one redraw.
@@ -69,7 +72,7 @@ class LayoutSampleView : public QWidget {
  private:
   std::function<layouts::LayoutForPrint()> layout_;
   std::string layoutPath_;
-  QPrinter* printer_;
+  render::PrintContext& context_;
   render::SurfaceDocument document_;
   std::vector<LayoutGuide> guides_;
   QString problem_;
