@@ -246,6 +246,16 @@ TEST_F(LayoutDesignTest, TheSamplePageFollowsTheCellsAsTheyAreCommitted) {
   page->redraw();
   EXPECT_EQ(page->guides().size(), 2u);
   EXPECT_FALSE(page->redrawPending());
+
+  // New paper from Print Setup reaches the page.
+  frmMain::setPrinterSetupHook([](QPrinter& printer) {
+    printer.setPageSize(QPageSize(QPageSize::Legal));
+    printer.setPageOrientation(QPageLayout::Portrait);
+    return true;
+  });
+  main_->PageFormat();
+  frmMain::setPrinterSetupHook(nullptr);
+  EXPECT_DOUBLE_EQ(page->document().pageHeight, 14 * 1440);
 }
 
 TEST_F(LayoutDesignTest, TheSamplePageFillsPlaceholdersFromTheCurrentBoring) {

@@ -32,6 +32,7 @@
 #include "strataquill/forms/frm_preferences.h"
 #include "strataquill/forms/frm_splash.h"
 #include "strataquill/forms/frm_tip.h"
+#include "strataquill/forms/layout_sample_view.h"
 #include "strataquill/forms/toolbar_icons.h"
 #include "strataquill/forms/ui_environment.h"
 #include "strataquill/layouts/layout_file.h"
@@ -560,6 +561,8 @@ void frmMain::PageFormat() {
     dialog.exec();
   }
   if (print_) print_->cmdPrintSetup()->setText(printer_.printerName());
+  // The designer's sample page takes the new paper.
+  if (layout_ && layout_->samplePage()) layout_->samplePage()->redraw();
 }
 
 void frmMain::saveOpenEditors() {
