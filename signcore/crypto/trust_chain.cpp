@@ -7,7 +7,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
+#include <memory>
 #include <mutex>
+#include <utility>
 
 #include "signcore/crypto/cert_store.h"
 
@@ -200,12 +202,15 @@ ossl::X509Store loadTrustAnchors(const std::string& certificateFolder,
 
 // The last trust anchors built, shared by every thread until what they were read from
 // changes. An X509_STORE is safe to verify against from many threads at once (OpenSSL locks
-// its own lookups); each caller holds a reference of its own, so a store replaced while a
-// chain is being built stays alive until that chain is done.
+// its own lookups). Its lifetime is a shared_ptr's rather than OpenSSL's reference count, so
+// that a store replaced while another thread still builds a chain on it is freed only after
+// that chain, visibly so to the thread sanitizer.
+using SharedStore = std::shared_ptr<X509_STORE>;
+
 struct AnchorCache {
   std::mutex mutex;
   std::string key;
-  ossl::X509Store store;
+  SharedStore store;
 };
 
 AnchorCache& anchorCache() {
@@ -213,27 +218,23 @@ AnchorCache& anchorCache() {
   return *cache;
 }
 
-ossl::X509Store shared(X509_STORE* store) {
-  if (store == nullptr || X509_STORE_up_ref(store) != 1) return {};
-  return ossl::X509Store(store);
-}
-
-ossl::X509Store trustAnchors(const std::string& certificateFolder) {
+SharedStore trustAnchors(const std::string& certificateFolder) {
   const std::string rootFolder = CertStore(StoreName::Root, certificateFolder).folder();
   const SystemAnchors system = systemAnchors();
   std::string key = anchorStateKey(rootFolder, system);
   AnchorCache& cache = anchorCache();
   {
     std::lock_guard lock(cache.mutex);
-    if (cache.store && cache.key == key) return shared(cache.store.get());
+    if (cache.store && cache.key == key) return cache.store;
   }
   // Built outside the lock, so that threads with anchors of their own are not held up; when
   // two threads build the same anchors at once, the last one is kept.
-  ossl::X509Store store = loadTrustAnchors(certificateFolder, system);
+  SharedStore store(loadTrustAnchors(certificateFolder, system).release(), X509_STORE_free);
   if (!store) return store;
+  SharedStore replaced;  // freed after the lock is let go
   std::lock_guard lock(cache.mutex);
+  replaced = std::exchange(cache.store, store);
   cache.key = std::move(key);
-  cache.store = shared(store.get());
   return store;
 }
 
@@ -266,7 +267,7 @@ std::string trustStatusWords(LONG status) {
 
 LONG chainTrustStatus(X509* cert, STACK_OF(X509) * untrusted,
                       const std::string& certificateFolder) {
-  ossl::X509Store anchors = trustAnchors(certificateFolder);
+  const SharedStore anchors = trustAnchors(certificateFolder);
   ossl::X509StoreCtx ctx(X509_STORE_CTX_new());
   if (!anchors || !ctx || X509_STORE_CTX_init(ctx.get(), anchors.get(), cert, untrusted) != 1) {
     ERR_clear_error();
