@@ -3,6 +3,8 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <openssl/x509v3.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -196,6 +198,15 @@ ossl::X509Store loadTrustAnchors(const std::string& certificateFolder,
   }
   if (exists(system.folder)) X509_STORE_load_path(store.get(), system.folder.c_str());
   if (exists(system.file)) X509_STORE_load_file(store.get(), system.file.c_str());
+  // OpenSSL works out a certificate's extensions (key identifiers, constraints) on first use
+  // and keeps them in the certificate. Done here, before the store is shared, rather than by
+  // whichever threads first build a chain through them at the same time.
+  STACK_OF(X509_OBJECT)* objects = X509_STORE_get0_objects(store.get());
+  for (int i = 0; i < sk_X509_OBJECT_num(objects); ++i) {
+    if (X509* cert = X509_OBJECT_get0_X509(sk_X509_OBJECT_value(objects, i))) {
+      X509_check_purpose(cert, -1, 0);
+    }
+  }
   ERR_clear_error();
   return store;
 }
