@@ -14,11 +14,11 @@ using testing::TestCertificate;
 
 TestCertificate withName(std::vector<NameEntry> subject, const std::string& email = "",
                          const std::string& serial = "01") {
-  CertificateSpec spec;
-  spec.subject = std::move(subject);
-  spec.email = email;
-  spec.serialHex = serial;
-  return testing::makeCertificate(spec);
+  CertificateSpec certSpec;
+  certSpec.subject = std::move(subject);
+  certSpec.email = email;
+  certSpec.serialHex = serial;
+  return testing::makeCertificate(certSpec);
 }
 
 TEST(CertificateText, X500FormKeepsTheEncodedOrderAndQuotesWhatNeedsIt) {

@@ -177,31 +177,31 @@ TEST_F(Certificates, TrustStatusNamesWhatIsWrongWithTheChain) {
       testing::makeCertificate(testing::signerSpec("Vexamor Test Self", nullptr, "2001"));
   EXPECT_EQ(statusOf(selfSigned), CERT_TRUST_IS_UNTRUSTED_ROOT);
 
-  CertificateSpec spec =
+  CertificateSpec certSpec =
       testing::signerSpec("Vexamor Test Bad Signature", &pki().intermediate, "2002");
-  spec.corruptSignature = true;
-  EXPECT_EQ(statusOf(testing::makeCertificate(spec)), CERT_TRUST_IS_NOT_SIGNATURE_VALID);
+  certSpec.corruptSignature = true;
+  EXPECT_EQ(statusOf(testing::makeCertificate(certSpec)), CERT_TRUST_IS_NOT_SIGNATURE_VALID);
 
-  spec = testing::authoritySpec("Vexamor Test Unconstrained CA", &pki().root, "2003");
-  spec.caWithoutBasicConstraints = true;
-  const TestCertificate unconstrained = testing::makeCertificate(spec);
+  certSpec = testing::authoritySpec("Vexamor Test Unconstrained CA", &pki().root, "2003");
+  certSpec.caWithoutBasicConstraints = true;
+  const TestCertificate unconstrained = testing::makeCertificate(certSpec);
   certificates_.add(StoreName::CA, unconstrained, false);
   EXPECT_EQ(statusOf(testing::makeCertificate(
                 testing::signerSpec("Vexamor Test Under Unconstrained", &unconstrained, "2004"))),
             CERT_TRUST_INVALID_BASIC_CONSTRAINTS);
 
-  spec = testing::signerSpec("Vexamor Test Weak", &pki().root, "2005");
-  spec.digest = EVP_md5();
-  EXPECT_EQ(statusOf(testing::makeCertificate(spec)), CERT_TRUST_HAS_WEAK_SIGNATURE);
+  certSpec = testing::signerSpec("Vexamor Test Weak", &pki().root, "2005");
+  certSpec.digest = EVP_md5();
+  EXPECT_EQ(statusOf(testing::makeCertificate(certSpec)), CERT_TRUST_HAS_WEAK_SIGNATURE);
 }
 
 TEST_F(Certificates, EveryErrorOfTheChainIsCollected) {
   certificates_.installStandardSet();
   // Expired, and issued by a CA that is installed nowhere.
-  CertificateSpec spec = testing::signerSpec("Vexamor Test Twice Wrong", &pki().orphanCa, "2006");
-  spec.notBefore = "20000101000000Z";
-  spec.notAfter = "20011231235959Z";
-  EXPECT_EQ(statusOf(testing::makeCertificate(spec)),
+  CertificateSpec certSpec = testing::signerSpec("Vexamor Test Twice Wrong", &pki().orphanCa, "2006");
+  certSpec.notBefore = "20000101000000Z";
+  certSpec.notAfter = "20011231235959Z";
+  EXPECT_EQ(statusOf(testing::makeCertificate(certSpec)),
             CERT_TRUST_IS_NOT_TIME_VALID | CERT_TRUST_IS_PARTIAL_CHAIN);
 }
 

@@ -100,9 +100,9 @@ void DesignerWindow::setTwipsWidth(widgets::BoundGrid& grid, int column, int twi
   // At least as wide as the heading and, for numbers, a value like
   // "10.125", in the grid's own font.
   const QFontMetrics metrics(grid.font());
-  const widgets::ColumnSpec& spec = grid.model().columns()[column];
-  int needed = metrics.horizontalAdvance(spec.heading) + 14;
-  if (spec.kind == widgets::CellKind::kNumber)
+  const widgets::ColumnSpec& colSpec = grid.model().columns()[column];
+  int needed = metrics.horizontalAdvance(colSpec.heading) + 14;
+  if (colSpec.kind == widgets::CellKind::kNumber)
     needed = std::max(needed, metrics.horizontalAdvance("10.125") + 12);
   grid.setColumnWidth(column, std::max(qRound(twips * grid.logicalDpiX() / 1440.0), needed));
 }

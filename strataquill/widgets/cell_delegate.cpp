@@ -50,15 +50,15 @@ QWidget* CellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&
       return nullptr;
     default: {
       editor = QStyledItemDelegate::createEditor(parent, option, index);
-      const ColumnSpec& spec = model_.columns()[index.column()];
+      const ColumnSpec& colSpec = model_.columns()[index.column()];
       if (auto* line = qobject_cast<QLineEdit*>(editor)) {
-        if (spec.maxChars > 0) line->setMaxLength(spec.maxChars);
-        line->setAlignment(spec.alignment & Qt::AlignHorizontal_Mask);
+        if (colSpec.maxChars > 0) line->setMaxLength(colSpec.maxChars);
+        line->setAlignment(colSpec.alignment & Qt::AlignHorizontal_Mask);
         // Only what a number is written with: digits, a point, a sign.
-        if (spec.keys == ColumnSpec::Keys::kNumber)
+        if (colSpec.keys == ColumnSpec::Keys::kNumber)
           line->setValidator(new QRegularExpressionValidator(
               QRegularExpression(R"(\s*[-+]?[0-9]*\.?[0-9]*\s*)"), line));
-        else if (spec.keys == ColumnSpec::Keys::kWholeNumber)
+        else if (colSpec.keys == ColumnSpec::Keys::kWholeNumber)
           line->setValidator(
               new QRegularExpressionValidator(QRegularExpression(R"(\s*[-+]?[0-9]*\s*)"), line));
       }

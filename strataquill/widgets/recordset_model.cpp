@@ -155,12 +155,12 @@ bool RecordsetModel::writeRow(Row& row, std::string& error) {
   db::Status s = adding ? rs.addNew() : rs.edit();
   std::vector<int> written;
   for (int c = 0; s.ok() && c < columnCount(); ++c) {
-    const ColumnSpec& spec = columns_[c];
-    if (spec.field.isEmpty() || refused(row, c)) continue;
+    const ColumnSpec& colSpec = columns_[c];
+    if (colSpec.field.isEmpty() || refused(row, c)) continue;
     const bool isFixed = fixed_.count(c) != 0;
-    if (spec.hidden && !isFixed) continue;
+    if (colSpec.hidden && !isFixed) continue;
     if (!adding && !row.changed[c] && !isFixed) continue;
-    s = rs.setField(spec.field.toStdString(),
+    s = rs.setField(colSpec.field.toStdString(),
                     db::Value::text(valueToWrite(row, c).toStdString()));
     written.push_back(c);
   }
@@ -313,7 +313,7 @@ int RecordsetModel::columnCount(const QModelIndex& parent) const {
 QVariant RecordsetModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return {};
   const int row = index.row(), column = index.column();
-  const ColumnSpec& spec = columns_[column];
+  const ColumnSpec& colSpec = columns_[column];
   const bool isData = row < dataRowCount();
   const QString text = isData ? rows_[row].cells[column] : QString();
   const bool isRefused = isData && refused(rows_[row], column);
@@ -325,17 +325,17 @@ QVariant RecordsetModel::data(const QModelIndex& index, int role) const {
   };
   switch (role) {
     case Qt::DisplayRole:
-      if (spec.kind == CellKind::kCheckBox) return {};
-      if (spec.decimals >= 0 && !isRefused && !text.trimmed().isEmpty())
+      if (colSpec.kind == CellKind::kCheckBox) return {};
+      if (colSpec.decimals >= 0 && !isRefused && !text.trimmed().isEmpty())
         if (auto n = db::parseWholeNumber(text.toStdString()))
-          return QString::number(*n, 'f', spec.decimals);
+          return QString::number(*n, 'f', colSpec.decimals);
       return text;
     case Qt::DecorationRole:
       return decoration().picture;
     case Qt::EditRole:
       return text;
     case Qt::CheckStateRole:
-      if (spec.kind != CellKind::kCheckBox) return {};
+      if (colSpec.kind != CellKind::kCheckBox) return {};
       return text.compare("True", Qt::CaseInsensitive) == 0 || text == "-1" ? Qt::Checked
                                                                              : Qt::Unchecked;
     case Qt::ToolTipRole:
@@ -351,8 +351,8 @@ QVariant RecordsetModel::data(const QModelIndex& index, int role) const {
       if (note != notes_.end()) return note->second.second;
       return {};
     case Qt::TextAlignmentRole:
-      return spec.kind == CellKind::kWrapText ? int(Qt::AlignLeft | Qt::AlignTop)
-                                              : int(spec.alignment);
+      return colSpec.kind == CellKind::kWrapText ? int(Qt::AlignLeft | Qt::AlignTop)
+                                              : int(colSpec.alignment);
     case kRefusedRole:
       return isRefused;
     default:

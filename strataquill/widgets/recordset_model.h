@@ -36,7 +36,7 @@ struct ColumnSpec {
         hidden(hidden),
         listItems(std::move(listItems)) {}
 
-  // Presentation, set after construction: spec.centred().decimals(2).
+  // Presentation, set after construction: colSpec.centred().decimals(2).
   ColumnSpec& centred() {
     alignment = Qt::AlignCenter;
     return *this;

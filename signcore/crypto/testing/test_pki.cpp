@@ -110,31 +110,31 @@ std::string TestCertificate::keyPem() const {
   return bioText(bio.get());
 }
 
-TestCertificate makeCertificate(const CertificateSpec& spec) {
+TestCertificate makeCertificate(const CertificateSpec& certSpec) {
   TestCertificate made;
-  made.key = makeKey(spec.keyKind);
+  made.key = makeKey(certSpec.keyKind);
   ossl::X509Ptr cert(X509_new());
   check(cert != nullptr && X509_set_version(cert.get(), 2) == 1, "making a certificate");
 
   BIGNUM* serial = nullptr;
-  check(BN_hex2bn(&serial, spec.serialHex.c_str()) > 0, "reading a serial number");
+  check(BN_hex2bn(&serial, certSpec.serialHex.c_str()) > 0, "reading a serial number");
   const bool serialSet = BN_to_ASN1_INTEGER(serial, X509_get_serialNumber(cert.get())) != nullptr;
   BN_free(serial);
   check(serialSet, "setting the serial number");
-  check(ASN1_TIME_set_string_X509(X509_getm_notBefore(cert.get()), spec.notBefore.c_str()) == 1 &&
-            ASN1_TIME_set_string_X509(X509_getm_notAfter(cert.get()), spec.notAfter.c_str()) == 1,
+  check(ASN1_TIME_set_string_X509(X509_getm_notBefore(cert.get()), certSpec.notBefore.c_str()) == 1 &&
+            ASN1_TIME_set_string_X509(X509_getm_notAfter(cert.get()), certSpec.notAfter.c_str()) == 1,
         "setting the validity");
 
   X509_NAME* subject = X509_get_subject_name(cert.get());
-  for (const NameEntry& entry : spec.subject) {
+  for (const NameEntry& entry : certSpec.subject) {
     check(X509_NAME_add_entry_by_txt(subject, entry.field.c_str(), stringType(entry.field),
                                      reinterpret_cast<const unsigned char*>(entry.value.data()),
                                      static_cast<int>(entry.value.size()), -1,
                                      entry.sameRdnAsPrevious ? -1 : 0) == 1,
           "naming the subject");
   }
-  X509* issuerCert = spec.issuer != nullptr ? spec.issuer->cert.get() : cert.get();
-  EVP_PKEY* issuerKey = spec.issuer != nullptr ? spec.issuer->key.get() : made.key.get();
+  X509* issuerCert = certSpec.issuer != nullptr ? certSpec.issuer->cert.get() : cert.get();
+  EVP_PKEY* issuerKey = certSpec.issuer != nullptr ? certSpec.issuer->key.get() : made.key.get();
   check(X509_set_issuer_name(cert.get(), X509_get_subject_name(issuerCert)) == 1 &&
             X509_set_pubkey(cert.get(), made.key.get()) == 1,
         "naming the issuer");
@@ -142,24 +142,24 @@ TestCertificate makeCertificate(const CertificateSpec& spec) {
   X509V3_CTX ctx;
   X509V3_set_ctx(&ctx, issuerCert, cert.get(), nullptr, nullptr, 0);
   addExtension(cert.get(), &ctx, NID_subject_key_identifier, "hash");
-  if (spec.issuer != nullptr) {
+  if (certSpec.issuer != nullptr) {
     addExtension(cert.get(), &ctx, NID_authority_key_identifier, "keyid:always");
   }
-  if (spec.ca) {
-    if (!spec.caWithoutBasicConstraints) {
+  if (certSpec.ca) {
+    if (!certSpec.caWithoutBasicConstraints) {
       addExtension(cert.get(), &ctx, NID_basic_constraints, "critical,CA:TRUE");
     }
     addExtension(cert.get(), &ctx, NID_key_usage, "critical,keyCertSign,cRLSign");
   } else {
     addExtension(cert.get(), &ctx, NID_key_usage, "critical,digitalSignature,nonRepudiation");
   }
-  if (!spec.email.empty()) {
-    addExtension(cert.get(), &ctx, NID_subject_alt_name, "email:" + spec.email);
+  if (!certSpec.email.empty()) {
+    addExtension(cert.get(), &ctx, NID_subject_alt_name, "email:" + certSpec.email);
   }
 
   const bool edwards = EVP_PKEY_is_a(issuerKey, "ED25519") == 1;
-  check(X509_sign(cert.get(), issuerKey, edwards ? nullptr : spec.digest) > 0, "signing");
-  if (spec.corruptSignature) {
+  check(X509_sign(cert.get(), issuerKey, edwards ? nullptr : certSpec.digest) > 0, "signing");
+  if (certSpec.corruptSignature) {
     const ASN1_BIT_STRING* signature = nullptr;
     X509_get0_signature(&signature, nullptr, cert.get());
     auto* bytes = const_cast<unsigned char*>(ASN1_STRING_get0_data(signature));
@@ -171,57 +171,57 @@ TestCertificate makeCertificate(const CertificateSpec& spec) {
 
 CertificateSpec signerSpec(const std::string& commonName, const TestCertificate* issuer,
                            const std::string& serialHex) {
-  CertificateSpec spec;
-  spec.subject = name(commonName);
-  spec.issuer = issuer;
-  spec.serialHex = serialHex;
-  return spec;
+  CertificateSpec certSpec;
+  certSpec.subject = name(commonName);
+  certSpec.issuer = issuer;
+  certSpec.serialHex = serialHex;
+  return certSpec;
 }
 
 CertificateSpec authoritySpec(const std::string& commonName, const TestCertificate* issuer,
                               const std::string& serialHex) {
-  CertificateSpec spec = signerSpec(commonName, issuer, serialHex);
-  spec.ca = true;
-  return spec;
+  CertificateSpec certSpec = signerSpec(commonName, issuer, serialHex);
+  certSpec.ca = true;
+  return certSpec;
 }
 
 const TestPki& TestPki::get() {
   static const TestPki pki = [] {
     TestPki p;
-    CertificateSpec spec = authoritySpec("Vexamor Test Root", nullptr, "01");
-    spec.keyKind = KeyKind::kRsa2048;
-    p.root = makeCertificate(spec);
+    CertificateSpec certSpec = authoritySpec("Vexamor Test Root", nullptr, "01");
+    certSpec.keyKind = KeyKind::kRsa2048;
+    p.root = makeCertificate(certSpec);
 
-    spec = authoritySpec("Vexamor Test Intermediate", &p.root, "02");
-    spec.keyKind = KeyKind::kEcP384;
-    p.intermediate = makeCertificate(spec);
+    certSpec = authoritySpec("Vexamor Test Intermediate", &p.root, "02");
+    certSpec.keyKind = KeyKind::kEcP384;
+    p.intermediate = makeCertificate(certSpec);
 
-    spec = signerSpec("Vexamor Test RSA Signer", &p.intermediate, "0A1B2C3D4E5F");
-    spec.keyKind = KeyKind::kRsa2048;
-    p.rsaSigner = makeCertificate(spec);
+    certSpec = signerSpec("Vexamor Test RSA Signer", &p.intermediate, "0A1B2C3D4E5F");
+    certSpec.keyKind = KeyKind::kRsa2048;
+    p.rsaSigner = makeCertificate(certSpec);
 
-    spec = signerSpec("Vexamor Test EC Signer", &p.intermediate, "80C0FFEE");
-    spec.digest = EVP_sha384();
-    p.ecSigner = makeCertificate(spec);
+    certSpec = signerSpec("Vexamor Test EC Signer", &p.intermediate, "80C0FFEE");
+    certSpec.digest = EVP_sha384();
+    p.ecSigner = makeCertificate(certSpec);
 
-    spec = signerSpec("Vexamor Test Expired Signer", &p.intermediate, "1001");
-    spec.notBefore = "20000101000000Z";
-    spec.notAfter = "20011231235959Z";
-    p.expired = makeCertificate(spec);
+    certSpec = signerSpec("Vexamor Test Expired Signer", &p.intermediate, "1001");
+    certSpec.notBefore = "20000101000000Z";
+    certSpec.notAfter = "20011231235959Z";
+    p.expired = makeCertificate(certSpec);
 
-    spec = signerSpec("Vexamor Test Future Signer", &p.intermediate, "1002");
-    spec.notBefore = "20900101000000Z";
-    p.notYetValid = makeCertificate(spec);
+    certSpec = signerSpec("Vexamor Test Future Signer", &p.intermediate, "1002");
+    certSpec.notBefore = "20900101000000Z";
+    p.notYetValid = makeCertificate(certSpec);
 
     p.orphanCa = makeCertificate(authoritySpec("Vexamor Test Orphan CA", &p.root, "03"));
     p.brokenChain =
         makeCertificate(signerSpec("Vexamor Test Broken Chain Signer", &p.orphanCa, "1003"));
     p.noKey = makeCertificate(signerSpec("Vexamor Test Keyless", &p.intermediate, "1004"));
 
-    spec = signerSpec(std::string(10000, 'L'), &p.intermediate, "1005");
-    spec.subject.push_back({"emailAddress", "long.name@example.com"});
-    spec.email = "long.name@example.org";
-    p.longName = makeCertificate(spec);
+    certSpec = signerSpec(std::string(10000, 'L'), &p.intermediate, "1005");
+    certSpec.subject.push_back({"emailAddress", "long.name@example.com"});
+    certSpec.email = "long.name@example.org";
+    p.longName = makeCertificate(certSpec);
     return p;
   }();
   return pki;

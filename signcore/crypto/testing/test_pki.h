@@ -66,8 +66,8 @@ CertificateSpec signerSpec(const std::string& commonName, const TestCertificate*
 CertificateSpec authoritySpec(const std::string& commonName, const TestCertificate* issuer,
                               const std::string& serialHex);
 
-// Makes a certificate as the spec says; throws std::runtime_error on an OpenSSL failure.
-TestCertificate makeCertificate(const CertificateSpec& spec);
+// Makes a certificate as its description says; throws std::runtime_error on an OpenSSL failure.
+TestCertificate makeCertificate(const CertificateSpec& certSpec);
 
 // The standard set, made once per process.
 struct TestPki {
