@@ -1,6 +1,7 @@
 // strataquill: the desktop program.
 
 #include <QApplication>
+#include <QIcon>
 #include <QStringList>
 #include <cstring>
 #include <iostream>
@@ -39,6 +40,9 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("Strataquill");
   QApplication::setApplicationDisplayName("Strataquill");
   QApplication::setOrganizationName("Vexamor");
+  // The installed launcher and icon (packaging/desktop), for task bars and window lists.
+  QGuiApplication::setDesktopFileName("org.vexamor.Strataquill");
+  QApplication::setWindowIcon(QIcon::fromTheme("org.vexamor.Strataquill"));
   // The headless renderer reads the same settings application.
   sq::setApplicationName("Strataquill");
 
