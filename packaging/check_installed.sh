@@ -57,10 +57,13 @@ user=vexamor-check
 home=$scratch/home/$user
 mkdir -p "$scratch/home"
 useradd --create-home --home-dir "$home" --shell /bin/sh "$user"
+runtime=$scratch/runtime
+install -d -m 700 -o "$user" "$runtime"
 as_user() {  # runs a command as the ordinary user, with a clean environment
-  runuser -u "$user" -- env -i HOME="$home" PATH=/usr/bin:/bin LANG=C.UTF-8 "$@"
+  runuser -u "$user" -- env -i HOME="$home" XDG_RUNTIME_DIR="$runtime" PATH=/usr/bin:/bin \
+    LANG=C.UTF-8 "$@"
 }
-export user home
+export user home runtime
 export -f as_user
 
 demo=/usr/share/strataquill/demo/Demo.sq2
