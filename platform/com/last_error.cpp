@@ -16,6 +16,9 @@ extern "C" void SetLastError(DWORD dwErrCode) {
 
 namespace vexamor::win32 {
 
+// Each errno value becomes the code the platform's own file call gives in the same situation:
+// CreateFile of an existing file for creation says ERROR_FILE_EXISTS, of a directory
+// ERROR_ACCESS_DENIED; a missing folder on the way is ERROR_PATH_NOT_FOUND.
 DWORD errorFromErrno(int err) {
   switch (err) {
     case 0:
@@ -37,8 +40,10 @@ DWORD errorFromErrno(int err) {
     case ENFILE:
       return ERROR_TOO_MANY_OPEN_FILES;
     case EEXIST:
-      return ERROR_ALREADY_EXISTS;
+      return ERROR_FILE_EXISTS;
     case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
       return ERROR_DISK_FULL;
     case ENAMETOOLONG:
       return ERROR_FILENAME_EXCED_RANGE;
@@ -49,9 +54,13 @@ DWORD errorFromErrno(int err) {
       return ERROR_SHARING_VIOLATION;
     case ENOSYS:
     case EOPNOTSUPP:
+    case ENXIO:
+    case ENODEV:
       return ERROR_NOT_SUPPORTED;
+    case EIO:
+      return ERROR_IO_DEVICE;
     default:
-      return ERROR_INVALID_FUNCTION;
+      return ERROR_GEN_FAILURE;
   }
 }
 

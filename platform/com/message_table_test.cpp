@@ -34,11 +34,26 @@ TEST(MessageTable, FormatMessageEndsWithALineBreakAndChecksItsBuffer) {
   EXPECT_EQ(GetLastError(), 317u);
 }
 
-TEST(LastError, ErrnoValuesMapToPlatformCodes) {
-  EXPECT_EQ(vexamor::win32::errorFromErrno(ENOENT), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(vexamor::win32::errorFromErrno(EACCES), ERROR_ACCESS_DENIED);
+TEST(LastError, ErrnoValuesMapToWhatThePlatformsFileCallsSay) {
+  using vexamor::win32::errorFromErrno;
+  EXPECT_EQ(errorFromErrno(0), ERROR_SUCCESS);
+  EXPECT_EQ(errorFromErrno(ENOENT), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(errorFromErrno(ENOTDIR), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(errorFromErrno(EACCES), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(errorFromErrno(EISDIR), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(errorFromErrno(EEXIST), ERROR_FILE_EXISTS);
+  EXPECT_EQ(errorFromErrno(ENOSPC), ERROR_DISK_FULL);
+  EXPECT_EQ(errorFromErrno(EIO), ERROR_IO_DEVICE);
+  EXPECT_EQ(errorFromErrno(EXDEV), ERROR_GEN_FAILURE);  // nothing closer
   EXPECT_EQ(vexamor::win32::socketErrorFromErrno(ECONNREFUSED), WSAECONNREFUSED);
   EXPECT_EQ(vexamor::win32::socketErrorFromErrno(EAGAIN), WSAETIMEDOUT);
+}
+
+TEST(LastError, EveryMappedCodeHasItsSystemText) {
+  for (int err = 0; err < 140; ++err) {
+    EXPECT_TRUE(systemMessage(vexamor::win32::errorFromErrno(err))) << "errno " << err;
+    EXPECT_TRUE(systemMessage(vexamor::win32::socketErrorFromErrno(err))) << "errno " << err;
+  }
 }
 
 }  // namespace

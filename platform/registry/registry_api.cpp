@@ -9,6 +9,7 @@
 // copy of a value that the machine also has shows the machine's value again.
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <unordered_set>
@@ -49,10 +50,10 @@ LONG resolve(HKEY key, ResolvedKey* out) {
 }
 
 HKEY newHandle(Hive hive, std::vector<std::u16string> path, REGSAM access) {
-  auto* handle = new KeyHandle{hive, std::move(path), access};
+  auto handle = std::make_unique<KeyHandle>(KeyHandle{hive, std::move(path), access});
   std::lock_guard lock(gHandlesMutex);
-  gHandles.insert(handle);
-  return reinterpret_cast<HKEY>(handle);
+  gHandles.insert(handle.get());  // may run out of memory: the handle is freed then
+  return reinterpret_cast<HKEY>(handle.release());
 }
 
 // A name is stored only when the hive file can hold it: whole UTF-16 characters, no control

@@ -1,6 +1,8 @@
 #include "container.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <new>
 
 #include "container_core.h"
 #include "format.h"
@@ -21,6 +23,22 @@ bool identifierTaken(const SectionTable& table, uint32_t identifier) {
   return false;
 }
 
+// The identifier after `identifier`; 0 is never handed out, so it wraps to 1.
+uint32_t following(uint32_t identifier) {
+  return identifier == UINT32_MAX ? kFirstIdentifier : identifier + 1;
+}
+
+// The next identifier a named stream may take, past those in use; nothing
+// when every identifier is taken.
+std::optional<uint32_t> freeIdentifier(const SectionTable& table) {
+  uint32_t candidate = table.nextIdentifier == 0 ? kFirstIdentifier : table.nextIdentifier;
+  for (size_t tried = 0; tried <= table.sections.size(); ++tried) {
+    if (!identifierTaken(table, candidate)) return candidate;
+    candidate = following(candidate);
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 Container::Container() : core_(std::make_shared<ContainerCore>()) {}
@@ -31,7 +49,17 @@ Container::~Container() {
 }
 
 std::unique_ptr<Container> Container::create() {
-  return std::unique_ptr<Container>(new Container());
+  try {
+    return std::unique_ptr<Container>(new Container());
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+std::unique_ptr<Container> Container::create(FileOpener opener) {
+  std::unique_ptr<Container> container = create();
+  if (container != nullptr) container->core_->opener = std::move(opener);
+  return container;
 }
 
 Win32Code Container::setHeaderOffset(uint64_t offset) {
@@ -46,7 +74,9 @@ Win32Code Container::setHeaderOffset(uint64_t offset) {
 Win32Code Container::open(const std::string& path, uint32_t access, uint32_t /*share*/,
                           Disposition disposition, uint32_t /*attributes*/) {
   std::lock_guard lock(core_->mutex);
-  return core_->open(path, access, disposition);
+  const Win32Code rc = guarded([&] { return core_->open(path, access, disposition); });
+  if (rc != kErrorSuccess && core_->file != nullptr && !core_->isOpen) core_->closeFile();
+  return rc;
 }
 
 Expected<ContainerInfo> Container::info() const {
@@ -59,10 +89,12 @@ Expected<ContainerInfo> Container::info() const {
 
 Expected<StreamInfo> Container::streamInfo(uint32_t index) const {
   std::lock_guard lock(core_->mutex);
-  if (!core_->isOpen) return Failure{kErrorInvalidHandle};
-  if (index >= core_->table.sections.size()) return Failure{kErrorInvalidParameter};
-  const Section& s = *core_->table.sections[index];
-  return StreamInfo{s.name, s.identifier, s.size, s.present};
+  return guarded([&]() -> Expected<StreamInfo> {
+    if (!core_->isOpen) return Failure{kErrorInvalidHandle};
+    if (index >= core_->table.sections.size()) return Failure{kErrorInvalidParameter};
+    const Section& s = *core_->table.sections[index];
+    return StreamInfo{s.name, s.identifier, s.size, s.present};
+  });
 }
 
 Expected<Stream> Container::openStream(std::string_view name, uint32_t identifier, uint32_t access,
@@ -75,6 +107,11 @@ Expected<Stream> Container::openStream(std::string_view name, uint32_t identifie
     return Failure{kErrorInvalidParameter};
   }
   std::lock_guard lock(core_->mutex);
+  return guarded([&] { return openLocked(name, identifier, access, disposition, options); });
+}
+
+Expected<Stream> Container::openLocked(std::string_view name, uint32_t identifier, uint32_t access,
+                                       Disposition disposition, const StreamOptions& options) {
   ContainerCore& core = *core_;
   if (!core.isOpen) return Failure{kErrorInvalidHandle};
   SectionTable& table = core.table;
@@ -103,10 +140,11 @@ Expected<Stream> Container::openStream(std::string_view name, uint32_t identifie
       break;
     case Disposition::kTruncateExisting:
       if (!section) return Failure{kErrorNotFound};
-      if (!writeAccess) return Failure{kErrorInvalidParameter};
       truncate = true;
       break;
   }
+  // Emptying a stream is writing to it.
+  if (truncate && !writeAccess) return Failure{kErrorAccessDenied};
   if ((create || truncate) && !core.writable) return Failure{kErrorAccessDenied};
 
   auto applyOptions = [&](Section& s) {
@@ -122,11 +160,10 @@ Expected<Stream> Container::openStream(std::string_view name, uint32_t identifie
     auto fresh = std::make_shared<Section>();
     if (!name.empty()) {
       // Identifiers of unnamed streams are the caller's; skip those in use.
-      while (table.nextIdentifier != 0 && identifierTaken(table, table.nextIdentifier))
-        ++table.nextIdentifier;
-      if (table.nextIdentifier == 0) return Failure{kErrorInvalidParameter};
+      const std::optional<uint32_t> free = freeIdentifier(table);
+      if (!free) return Failure{kErrorInvalidParameter};
       fresh->name = name;
-      fresh->identifier = table.nextIdentifier++;
+      fresh->identifier = *free;
     } else {
       char unnamed[sectioninfo::kNameSize];
       std::snprintf(unnamed, sizeof(unnamed), kUnnamedStreamFormat, identifier);
@@ -136,11 +173,13 @@ Expected<Stream> Container::openStream(std::string_view name, uint32_t identifie
     if (identifierTaken(table, fresh->identifier) || core.find(fresh->name, 0)) {
       return Failure{kErrorAlreadyExists};
     }
-    if (name.empty() && identifier >= table.nextIdentifier && table.nextIdentifier != 0) {
-      table.nextIdentifier = identifier + 1;
-    }
     applyOptions(*fresh);
     table.sections.push_back(fresh);
+    if (!name.empty()) {
+      table.nextIdentifier = following(fresh->identifier);
+    } else if (table.nextIdentifier != 0 && identifier >= table.nextIdentifier) {
+      table.nextIdentifier = following(identifier);
+    }
     core.dirty = true;
     section = std::move(fresh);
   }
@@ -157,19 +196,24 @@ Win32Code Container::removeStream(std::string_view name, uint32_t identifier) {
   if (!core.writable) return kErrorAccessDenied;
   core.empty(*section);
   section->present = false;
-  section->cache.reset();
+  // Handles still open on it keep its block until the last one closes.
+  if (section->handles == 0) section->cache.reset();
   return kErrorSuccess;
 }
 
 Win32Code Container::commit() {
   std::lock_guard lock(core_->mutex);
-  return core_->commit();
+  return commitLocked();
+}
+
+Win32Code Container::commitLocked() {
+  return guardedChange(*core_, [&] { return core_->commit(); });
 }
 
 Win32Code Container::close() {
   std::lock_guard lock(core_->mutex);
   if (!core_->isOpen) return kErrorInvalidHandle;
-  const Win32Code rc = core_->commit();
+  const Win32Code rc = commitLocked();
   core_->closeFile();
   return rc;
 }

@@ -4,9 +4,15 @@
 //
 // Usage: create(), setHeaderOffset() (where the header was recognised, see
 // recognition.h), open(), then streams; close() commits the changes. A
-// Container destroyed without close() does not commit: whatever pages were
-// already written stay in the file, which may then no longer match its page
-// map, so callers that must keep a file intact work on a copy.
+// Container destroyed without close() does not commit.
+//
+// Crash safety: changes go to pages the file's header does not refer to, and
+// a commit makes them part of the container with its last header write. A
+// container opened from an existing file therefore reads, after a crash at
+// any moment, either as before the commit or as after it. A new container
+// exists only from its first commit on; create one in a new file.
+//
+// Errors are Win32 codes; no operation throws (running out of memory is 8).
 //
 // Thread safety: every operation takes the container's lock; stream handles
 // of one container may be used from different threads.
@@ -18,7 +24,7 @@
 #include <string>
 #include <string_view>
 
-#include "posix_file.h"
+#include "container_file.h"
 #include "stream.h"
 #include "win32_codes.h"
 
@@ -47,7 +53,11 @@ struct StreamOptions {
 
 class Container {
  public:
+  // Nothing when memory runs out.
   static std::unique_ptr<Container> create();
+  // A container whose file is opened through `opener` (a fault-injecting
+  // file in tests); create() opens real files.
+  static std::unique_ptr<Container> create(FileOpener opener);
   ~Container();
   Container(const Container&) = delete;
   Container& operator=(const Container&) = delete;
@@ -57,7 +67,9 @@ class Container {
 
   // Opens the file as for a plain file open. Sharing and attributes are
   // accepted for the callers' sake; POSIX files have neither. A file with
-  // nothing at or behind the header offset is a new, empty container.
+  // nothing at or behind the header offset is a new, empty container. So is
+  // one too short to hold a header when opened for reading; opened for
+  // writing it gives 38, so that a drawing cut short is never overwritten.
   Win32Code open(const std::string& path, uint32_t access, uint32_t share, Disposition disposition,
                  uint32_t attributes);
 
@@ -67,23 +79,31 @@ class Container {
 
   // Opens or creates a stream, found by name (and identifier, when non-zero)
   // or, without a name, by identifier. A named stream is created with the
-  // next identifier; an unnamed one with `identifier` and the name
-  // "STREAM<identifier>". Errors: 183 for create-new of an existing stream,
-  // 1168 for open-existing or truncate-existing of a missing one, 87 for bad
-  // arguments, 5 for changes to a container opened for reading.
+  // next identifier not in use (never 0); an unnamed one with `identifier`
+  // and the name "STREAM<identifier>". Errors: 183 for create-new of an
+  // existing stream, 1168 for open-existing or truncate-existing of a missing
+  // one, 87 for bad arguments, 5 for changes to a container opened for
+  // reading and for emptying a stream (create-always, truncate-existing)
+  // without write access.
   Expected<Stream> openStream(std::string_view name, uint32_t identifier, uint32_t access,
                               Disposition disposition, const StreamOptions& options = {});
 
-  // Removes a stream (1168 when missing); its pages become free.
+  // Removes a stream (1168 when missing); its pages become free. Handles
+  // still open on it give 6 from then on.
   Win32Code removeStream(std::string_view name, uint32_t identifier);
 
   // Writes all changes to the file; the container stays open.
   Win32Code commit();
-  // Commits and closes the file. Stream handles left open stop working.
+  // Commits and closes the file. Stream handles left open give 6 from then
+  // on, also after the container is opened again.
   Win32Code close();
 
  private:
   Container();
+  Expected<Stream> openLocked(std::string_view name, uint32_t identifier, uint32_t access,
+                              Disposition disposition, const StreamOptions& options);
+  Win32Code commitLocked();
+
   std::shared_ptr<ContainerCore> core_;
 };
 

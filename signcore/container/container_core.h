@@ -1,15 +1,25 @@
 // The state one open container shares between its Container object and its
 // Stream handles, and the steps that read and write pages. Every member is
 // guarded by `mutex`; the functions below expect it held.
+//
+// Crash safety: until a commit's header is durable, nothing is written over
+// a page that the file's current header refers to (see page_list.h); pages
+// and system pages go to free space, the file is flushed, and only then is
+// the header written. A commit cut short at any write leaves the container
+// as the previous commit left it.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
+#include "container_file.h"
 #include "file_header.h"
 #include "page_codec.h"
 #include "page_headers.h"
@@ -21,13 +31,51 @@
 
 namespace vexamor::container {
 
+// Runs an operation of the engine's interface, which hands back codes and
+// never lets an exception out: running out of memory is 8, anything else 31.
+template <class Body>
+auto guarded(Body&& body) noexcept -> decltype(body()) {
+  using Result = decltype(body());
+  auto fail = [](Win32Code code) -> Result {
+    if constexpr (std::is_same_v<Result, Win32Code>) {
+      return code;
+    } else {
+      return Failure{code};
+    }
+  };
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    return fail(kErrorNotEnoughMemory);
+  } catch (const std::length_error&) {
+    return fail(kErrorNotEnoughMemory);
+  } catch (...) {
+    return fail(kErrorGenFailure);
+  }
+}
+
+struct ContainerCore;
+
+// As guarded(), for operations that may change the container: memory running
+// out half-way leaves it broken.
+template <class Body>
+auto guardedChange(ContainerCore& core, Body&& body) noexcept -> decltype(body());
+
 struct ContainerCore {
   std::mutex mutex;
   uint64_t headerOffset = 0;
-  PosixFile file;
+  FileOpener opener = PosixFile::openFile;
+  std::unique_ptr<ContainerFile> file;
   bool isOpen = false;
+  // Counts opens and closes: a stream handle works only within the
+  // generation it was opened in.
+  uint64_t generation = 0;
   bool writable = false;
   bool dirty = false;
+  // Set when memory ran out half-way through a change: the state in memory
+  // may no longer agree with itself, so nothing more is written and the file
+  // keeps what its last commit wrote.
+  bool broken = false;
   FileHeader header;
   PageList pages{header::kDefaultGranularity, header::kDefaultSplitThreshold};
   SectionTable table;
@@ -59,6 +107,7 @@ struct ContainerCore {
  private:
   void startEmpty();
   Win32Code load(uint64_t fileSize);
+  Win32Code writeSystemPages(PageList* next);
   // Reads, checks and decodes the system page at `position`; `expectedSize`
   // is its decoded size when known in advance.
   Win32Code readSystemPage(uint64_t position, uint32_t marker, uint64_t storedLimit,
@@ -69,7 +118,19 @@ struct ContainerCore {
   Win32Code writeSystemPage(uint64_t position, uint32_t marker, const PoolBuffer& content,
                             size_t contentSize);
   Win32Code completeSection(Section& section);
-  Win32Code writeHeader();
+  Win32Code writeHeader(const PageList& next);
 };
+
+template <class Body>
+auto guardedChange(ContainerCore& core, Body&& body) noexcept -> decltype(body()) {
+  return guarded([&]() -> decltype(body()) {
+    try {
+      return body();
+    } catch (...) {
+      core.broken = true;
+      throw;
+    }
+  });
+}
 
 }  // namespace vexamor::container

@@ -20,7 +20,7 @@ Win32Code ContainerCore::readBlock(const Section& section, uint64_t index, uint8
       std::min<uint64_t>(page->size, datapage::kHeaderSize + maxStoredSize(section.pageSize));
   if (!io.reserve(length)) return kErrorNotEnoughMemory;
   const std::span<uint8_t> stored(io.data(), length);
-  if (Win32Code rc = file.readAt(pageAreaStart() + position, stored); rc != kErrorSuccess)
+  if (Win32Code rc = file->readAt(pageAreaStart() + position, stored); rc != kErrorSuccess)
     return rc;
   const DataPageFields expected{section.identifier, 0, static_cast<uint32_t>(page->size),
                                 index * section.pageSize};
@@ -36,6 +36,7 @@ Win32Code ContainerCore::readBlock(const Section& section, uint64_t index, uint8
 
 Win32Code ContainerCore::writeBlock(Section& section, uint64_t index, const uint8_t* block) {
   if (!writable) return kErrorAccessDenied;
+  if (broken) return kErrorNotEnoughMemory;
   const uint64_t capacity = datapage::kHeaderSize + maxStoredSize(section.pageSize);
   if (!io.reserve(capacity)) return kErrorNotEnoughMemory;
   size_t stored = 0;
@@ -48,9 +49,11 @@ Win32Code ContainerCore::writeBlock(Section& section, uint64_t index, const uint
   if (index >= section.pages.size()) section.pages.resize(index + 1, kNoPage);
   const uint64_t need = datapage::kHeaderSize + stored;
   uint64_t& slot = section.pages[index];
-  // The block's page is rewritten in place when the new data fits it snugly.
+  // The block's page is rewritten in place when the new data fits it snugly,
+  // unless the file's header still refers to it.
   const Page* current = slot == kNoPage ? nullptr : pages.find(slot);
-  if (current == nullptr || need > current->size || need + datapage::kReuseSlack < current->size) {
+  if (current == nullptr || current->committed || need > current->size ||
+      need + datapage::kReuseSlack < current->size) {
     if (current != nullptr) pages.release(slot);
     slot = kNoPage;
     Expected<uint64_t> position = pages.allocate(need);
@@ -63,14 +66,17 @@ Win32Code ContainerCore::writeBlock(Section& section, uint64_t index, const uint
                               index * section.pageSize};
   const std::span<uint8_t> page(io.data(), need);
   sealDataPage(page, fields, slot);
-  return file.writeAt(pageAreaStart() + slot, page);
+  return file->writeAt(pageAreaStart() + slot, page);
 }
 
 Win32Code ContainerCore::loadBlock(Section& section, uint64_t index) {
   if (section.cacheValid && section.cacheIndex == index) return kErrorSuccess;
   if (Win32Code rc = flushBlock(section); rc != kErrorSuccess) return rc;
   section.cacheValid = false;
-  if (!section.cache.reserve(section.pageSize)) return kErrorNotEnoughMemory;
+  if (section.cache.size() < section.pageSize) {
+    if (!section.cache.empty()) section.outgrownCaches.push_back(std::move(section.cache));
+    if (!section.cache.allocate(section.pageSize)) return kErrorNotEnoughMemory;
+  }
   if (index < section.pages.size()) {
     if (Win32Code rc = readBlock(section, index, section.cache.data()); rc != kErrorSuccess)
       return rc;

@@ -1,7 +1,8 @@
 // Opening a container file: the header, the page map and the section
 // information, each checked against the file before anything is trusted.
 #include <algorithm>
-#include <set>
+#include <optional>
+#include <vector>
 
 #include "container_core.h"
 #include "format.h"
@@ -18,35 +19,50 @@ void ContainerCore::startEmpty() {
   table.nextIdentifier = kFirstIdentifier;
   pageMapPosition = kNoPage;
   sectionInfoPosition = kNoPage;
-  dirty = false;
+  dirty = broken = false;
 }
 
 Win32Code ContainerCore::open(const std::string& path, uint32_t access, Disposition disposition) {
   if (isOpen) return kErrorInvalidParameter;
   if (access == 0 || (access & ~(kAccessRead | kAccessWrite)) != 0) return kErrorInvalidParameter;
-  if (Win32Code rc = file.open(path, access, disposition); rc != kErrorSuccess) return rc;
+  Expected<std::unique_ptr<ContainerFile>> opened = opener(path, access, disposition);
+  if (!opened.ok()) return opened.error();
+  file = std::move(*opened);
   writable = (access & kAccessWrite) != 0;
   startEmpty();
-  Expected<uint64_t> size = file.size();
+  Expected<uint64_t> size = file->size();
   Win32Code rc = size.ok() ? kErrorSuccess : size.error();
-  // Nothing at or behind the header offset: a new container. A header cut
-  // short is a damaged container, not a new one.
+  // Nothing at or behind the header offset: a new container. A file too
+  // short to hold a header reads as an empty container too, but is never
+  // opened for writing: it may be a drawing cut short, and committing would
+  // write a new container over what is left of it.
   if (rc == kErrorSuccess && *size > headerOffset) {
-    rc = *size - headerOffset < header::kSize ? kErrorHandleEof : load(*size);
+    if (*size - headerOffset >= header::kSize) {
+      rc = load(*size);
+    } else if (writable) {
+      rc = kErrorHandleEof;
+    }
   }
   if (rc != kErrorSuccess) {
     closeFile();
     return rc;
   }
   isOpen = true;
+  ++generation;
   return kErrorSuccess;
 }
 
 void ContainerCore::closeFile() {
-  file.close();
+  file.reset();
+  if (isOpen) ++generation;
   isOpen = false;
   for (auto& section : table.sections) {
-    section->cache.reset();
+    // A block that open handles may still be looking at stays allocated
+    // until the last of them closes.
+    if (section->handles == 0) {
+      section->cache.reset();
+      section->outgrownCaches.clear();
+    }
     section->cacheValid = section->cacheDirty = false;
   }
   io.reset();
@@ -58,7 +74,7 @@ Win32Code ContainerCore::readSystemPage(uint64_t position, uint32_t marker, uint
   if (position > header.usedEnd || header.usedEnd - position < syspage::kHeaderSize)
     return kErrorFileCorrupt;
   uint8_t head[syspage::kHeaderSize];
-  if (Win32Code rc = file.readAt(pageAreaStart() + position, head); rc != kErrorSuccess) return rc;
+  if (Win32Code rc = file->readAt(pageAreaStart() + position, head); rc != kErrorSuccess) return rc;
   Expected<SystemPageHeader> info = openSystemPageHeader(std::span(head), marker);
   if (!info.ok()) return info.error();
   const uint64_t stored = info->storedSize;
@@ -71,7 +87,7 @@ Win32Code ContainerCore::readSystemPage(uint64_t position, uint32_t marker, uint
   }
   if (!io.reserve(stored) || !content->allocate(decoded)) return kErrorNotEnoughMemory;
   const std::span<uint8_t> storedBytes(io.data(), stored);
-  if (Win32Code rc = file.readAt(pageAreaStart() + position + syspage::kHeaderSize, storedBytes);
+  if (Win32Code rc = file->readAt(pageAreaStart() + position + syspage::kHeaderSize, storedBytes);
       rc != kErrorSuccess) {
     return rc;
   }
@@ -85,7 +101,7 @@ Win32Code ContainerCore::readSystemPage(uint64_t position, uint32_t marker, uint
 
 Win32Code ContainerCore::load(uint64_t fileSize) {
   uint8_t raw[header::kSize];
-  if (Win32Code rc = file.readAt(headerOffset, raw); rc != kErrorSuccess) return rc;
+  if (Win32Code rc = file->readAt(headerOffset, raw); rc != kErrorSuccess) return rc;
   Expected<FileHeader> decoded = decodeHeader(std::span<const uint8_t, header::kSize>(raw));
   if (!decoded.ok()) return decoded.error();
   header = *decoded;
@@ -95,7 +111,8 @@ Win32Code ContainerCore::load(uint64_t fileSize) {
   // The page map: its size follows from the header's page counts, which can
   // be no more than the used area holds.
   const uint64_t entries = uint64_t{header.usedCount} + header.freeCount;
-  if (entries > header.usedEnd / header.granularity) return kErrorFileCorrupt;
+  if (entries > header.usedEnd / roundUp(pagemap::kMinPageSize, header.granularity))
+    return kErrorFileCorrupt;
   const uint64_t mapSize = uint64_t{header.usedCount} * pagemap::kUsedEntrySize +
                            uint64_t{header.freeCount} * pagemap::kFreeEntrySize;
   PoolBuffer content;
@@ -110,16 +127,15 @@ Win32Code ContainerCore::load(uint64_t fileSize) {
   if (!list.ok()) return list.error();
   pages = std::move(*list);
 
-  auto mapEntry = numbers.find(header.pageMapNumber);
-  auto infoEntry = numbers.find(header.sectionInfoNumber);
-  if (header.pageMapNumber <= 0 || header.sectionInfoNumber <= 0 || mapEntry == numbers.end() ||
-      infoEntry == numbers.end() || mapEntry == infoEntry ||
-      mapEntry->second != header.pageMapPosition ||
-      pages.find(mapEntry->second)->size < syspage::kHeaderSize + uint64_t{map.storedSize}) {
+  const std::optional<size_t> mapIndex = numbers.indexOf(header.pageMapNumber);
+  const std::optional<size_t> infoIndex = numbers.indexOf(header.sectionInfoNumber);
+  if (header.pageMapNumber <= 0 || header.sectionInfoNumber <= 0 || !mapIndex || !infoIndex ||
+      mapIndex == infoIndex || numbers.position(*mapIndex) != header.pageMapPosition ||
+      pages.find(header.pageMapPosition)->size < syspage::kHeaderSize + uint64_t{map.storedSize}) {
     return kErrorFileCorrupt;
   }
-  pageMapPosition = mapEntry->second;
-  sectionInfoPosition = infoEntry->second;
+  pageMapPosition = header.pageMapPosition;
+  sectionInfoPosition = numbers.position(*infoIndex);
 
   // The section information: its size is only bounded by what LZO can expand.
   const uint64_t infoPage = pages.find(sectionInfoPosition)->size;
@@ -132,11 +148,13 @@ Win32Code ContainerCore::load(uint64_t fileSize) {
   }
 
   // Each page belongs to at most one stream block; system pages to none.
-  std::set<int32_t> claimed{header.pageMapNumber, header.sectionInfoNumber};
+  std::vector<bool> claimed(numbers.size(), false);
+  claimed[*mapIndex] = claimed[*infoIndex] = true;
   PageResolver resolve = [&](int32_t number) -> Expected<uint64_t> {
-    auto it = numbers.find(number);
-    if (it == numbers.end() || !claimed.insert(number).second) return Failure{kErrorFileCorrupt};
-    return number > 0 ? it->second : kNoPage;
+    const std::optional<size_t> index = numbers.indexOf(number);
+    if (!index || claimed[*index]) return Failure{kErrorFileCorrupt};
+    claimed[*index] = true;
+    return number > 0 ? numbers.position(*index) : kNoPage;
   };
   Expected<SectionTable> sections =
       parseSectionInfo(std::span(content.data(), info.decodedSize), resolve);

@@ -92,9 +92,12 @@ static_assert(kChecksumAt + 4 == kHeaderSize);
 
 inline constexpr uint32_t kPageMapMarker = 0x44780E3B;
 inline constexpr uint32_t kSectionInfoMarker = 0x4478003B;
-// No real LZO stream decodes to more than ~255 bytes per stored byte, so a
-// declared size beyond this is a lie, refused before anything is allocated.
-inline constexpr uint64_t kMaxExpansion = 256;
+// A system page lists entries that differ from one another (page numbers,
+// stream names and identifiers), which LZO cannot pack tighter than about ten
+// to one. A declared size beyond this expansion is a lie, refused before
+// anything is allocated; it also bounds what the parsed content costs in
+// memory by what the file holds.
+inline constexpr uint64_t kMaxExpansion = 32;
 inline constexpr uint64_t kExpansionSlack = 4096;
 }  // namespace syspage
 
@@ -102,6 +105,9 @@ inline constexpr uint64_t kExpansionSlack = 4096;
 namespace pagemap {
 inline constexpr uint32_t kUsedEntrySize = 8;   // number, size
 inline constexpr uint32_t kFreeEntrySize = 24;  // number (< 0), size, four further fields
+// Every page can hold at least a system page's header, so the used area
+// bounds the number of pages a page map can list.
+inline constexpr uint32_t kMinPageSize = syspage::kHeaderSize;
 }  // namespace pagemap
 
 // Section information content.

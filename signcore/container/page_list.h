@@ -3,12 +3,20 @@
 // Allocation takes the smallest free page that fits (splitting off the rest
 // when it reaches the split threshold), grows a free last page, or appends;
 // freeing merges a page with free neighbours.
+//
+// Commits are shadowed: a page that the file's current page map lists as
+// used is "committed". Releasing it only retires it: it stays out of reach of
+// allocation until the next commit's header is durable, so nothing the
+// current header refers to is ever overwritten before then. nextCommit()
+// gives the list as the next page map describes it (retired pages free).
 #pragma once
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <span>
-#include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "file_header.h"
 #include "win32_codes.h"
@@ -17,12 +25,25 @@ namespace vexamor::container {
 
 struct Page {
   uint64_t size = 0;
+  int32_t number = 0;  // as read, or as assigned by allocation and renumberFree()
   bool free = false;
-  int32_t number = 0;  // as read, or as assigned by renumber()
+  bool committed = false;  // used in the page map the file's header refers to
+  bool retired = false;    // released since, but still committed
 };
 
-// Page positions of the page map, by page number (used > 0, free < 0).
-using PageNumbers = std::unordered_map<int32_t, uint64_t>;
+// Page positions of the page map by page number (used > 0, free < 0).
+class PageNumbers {
+ public:
+  size_t size() const { return entries_.size(); }
+  // Index of `number` in 0 ... size() - 1, or nothing.
+  std::optional<size_t> indexOf(int32_t number) const;
+  std::optional<uint64_t> find(int32_t number) const;
+  uint64_t position(size_t index) const { return entries_[index].second; }
+
+ private:
+  friend class PageList;
+  std::vector<std::pair<int32_t, uint64_t>> entries_;  // sorted by number
+};
 
 class PageList {
  public:
@@ -30,7 +51,8 @@ class PageList {
       : granularity_(granularity), splitThreshold_(splitThreshold) {}
 
   // Builds the list from page-map content; checks every entry against the
-  // header (counts, granularity, used end). Failure: 1392.
+  // header (counts, granularity, sizes, used end). Every used page comes out
+  // committed. Failure: 1392.
   static Expected<PageList> parse(std::span<const uint8_t> content, const FileHeader& header,
                                   PageNumbers* numbers);
 
@@ -39,36 +61,43 @@ class PageList {
   size_t freeCount() const { return freeCount_; }
   const Page* find(uint64_t position) const;
 
-  // Takes a page of at least `bytes` (rounded up to the granularity), gives
-  // it the next used page number and returns its position; 8 when sizes,
-  // positions or page numbers would overflow.
+  // Takes a page of at least `bytes` (rounded up to the granularity) that no
+  // committed page overlaps, gives it the next used page number and returns
+  // its position; 8 when sizes, positions or page numbers would overflow.
   Expected<uint64_t> allocate(uint64_t bytes);
-  // Drops free pages at the end and appends a page of at least `bytes`
-  // there, so that it becomes the last page.
-  Expected<uint64_t> append(uint64_t bytes);
-  // Frees the used page at `position`.
+  // Frees the used page at `position`, or retires it when it is committed.
   void release(uint64_t position);
   // Drops free pages at the end of the page area.
   void trimFreeTail();
-  // Numbers free pages -1, -2, ... in file order. Used pages keep their
-  // numbers: pages this engine does not know may be referred to by number.
-  void renumberFree();
   int32_t highestUsed() const { return highestUsed_; }
 
-  // Page-map content for the current list (free numbers from renumberFree()).
+  // The list as the next page map describes it: retired pages freed and
+  // merged, free pages at the end dropped, free pages numbered -1, -2, ... in
+  // file order, every used page committed. Used pages keep their numbers:
+  // pages this engine does not know may be referred to by number.
+  PageList nextCommit() const;
+  // Marks every used page committed, retired ones included: for the time a
+  // new header may or may not have reached the file, both count.
+  void commitAll();
+
+  // Page-map content for the current list.
   size_t contentSize() const;
   void serialise(std::span<uint8_t> out) const;
   int32_t firstNumber() const { return pages_.empty() ? 0 : pages_.begin()->second.number; }
   int32_t lastNumber() const { return pages_.empty() ? 0 : pages_.rbegin()->second.number; }
 
  private:
+  using Pages = std::map<uint64_t, Page>;
+
+  Expected<uint64_t> append(uint64_t need);
+  void freePage(Pages::iterator page);
   void indexFree(uint64_t position, uint64_t size) { freeBySize_.emplace(size, position); }
   void unindexFree(uint64_t position, uint64_t size);
-  void takeFree(std::map<uint64_t, Page>::iterator page, uint64_t need);
+  void takeFree(Pages::iterator page, uint64_t need);
 
   uint32_t granularity_;
   uint32_t splitThreshold_;
-  std::map<uint64_t, Page> pages_;                // by position in the page area
+  Pages pages_;                                   // by position in the page area
   std::multimap<uint64_t, uint64_t> freeBySize_;  // size -> position of free pages
   size_t freeCount_ = 0;
   uint64_t end_ = 0;

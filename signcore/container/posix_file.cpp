@@ -8,39 +8,20 @@
 #include <limits>
 #include <utility>
 
+#include "platform/com/last_error.h"
+
 namespace vexamor::container {
 
-Win32Code win32FromErrno(int err) {
-  switch (err) {
-    case 0:
-      return kErrorSuccess;
-    case ENOENT:
-    case ENOTDIR:
-      return kErrorFileNotFound;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case ETXTBSY:
-      return kErrorAccessDenied;
-    case EEXIST:
-      return kErrorFileExists;
-    case ENOMEM:
-      return kErrorNotEnoughMemory;
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG:
-      return kErrorDiskFull;
-    case EISDIR:
-    case ENXIO:
-    case ENODEV:
-      return kErrorNotSupported;
-    case EBADF:
-      return kErrorInvalidHandle;
-    case EINVAL:
-      return kErrorInvalidParameter;
-    default:
-      return kErrorGenFailure;
-  }
+// The engine's codes are the platform's.
+static_assert(kErrorFileCorrupt == ERROR_FILE_CORRUPT && kErrorGenFailure == ERROR_GEN_FAILURE &&
+              kErrorFileExists == ERROR_FILE_EXISTS && kErrorHandleEof == ERROR_HANDLE_EOF);
+
+Expected<std::unique_ptr<ContainerFile>> PosixFile::openFile(const std::string& path,
+                                                             uint32_t access,
+                                                             Disposition disposition) {
+  auto file = std::make_unique<PosixFile>();
+  if (Win32Code rc = file->open(path, access, disposition); rc != kErrorSuccess) return Failure{rc};
+  return std::unique_ptr<ContainerFile>(std::move(file));
 }
 
 PosixFile::PosixFile(PosixFile&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
@@ -80,7 +61,8 @@ Win32Code PosixFile::open(const std::string& path, uint32_t access, Disposition 
   // O_NONBLOCK keeps a FIFO from blocking the open; it is cleared below for
   // regular files, the only kind that is accepted.
   const int fd = ::open(path.c_str(), flags, 0666);
-  if (fd < 0) return win32FromErrno(errno);
+  // A directory is no disk file, however it is opened.
+  if (fd < 0) return errno == EISDIR ? kErrorNotSupported : win32::errorFromErrno(errno);
   struct stat st {};
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
@@ -98,7 +80,7 @@ void PosixFile::close() {
 
 Expected<uint64_t> PosixFile::size() const {
   struct stat st {};
-  if (fstat(fd_, &st) != 0) return Failure{win32FromErrno(errno)};
+  if (fstat(fd_, &st) != 0) return Failure{win32::errorFromErrno(errno)};
   return static_cast<uint64_t>(st.st_size);
 }
 
@@ -110,7 +92,7 @@ Win32Code PosixFile::readAt(uint64_t position, std::span<uint8_t> out) const {
     const ssize_t n =
         pread(fd_, out.data() + done, out.size() - done, static_cast<off_t>(position + done));
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return win32FromErrno(errno);
+    if (n < 0) return win32::errorFromErrno(errno);
     if (n == 0) return kErrorHandleEof;
     done += static_cast<size_t>(n);
   }
@@ -125,7 +107,7 @@ Win32Code PosixFile::writeAt(uint64_t position, std::span<const uint8_t> bytes) 
     const ssize_t n =
         pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(position + done));
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return win32FromErrno(errno);
+    if (n < 0) return win32::errorFromErrno(errno);
     if (n == 0) return kErrorDiskFull;
     done += static_cast<size_t>(n);
   }
@@ -134,11 +116,12 @@ Win32Code PosixFile::writeAt(uint64_t position, std::span<const uint8_t> bytes) 
 
 Win32Code PosixFile::truncate(uint64_t length) {
   if (length > static_cast<uint64_t>(std::numeric_limits<off_t>::max())) return kErrorDiskFull;
-  return ftruncate(fd_, static_cast<off_t>(length)) == 0 ? kErrorSuccess : win32FromErrno(errno);
+  return ftruncate(fd_, static_cast<off_t>(length)) == 0 ? kErrorSuccess
+                                                         : win32::errorFromErrno(errno);
 }
 
 Win32Code PosixFile::sync() {
-  return fdatasync(fd_) == 0 ? kErrorSuccess : win32FromErrno(errno);
+  return fdatasync(fd_) == 0 ? kErrorSuccess : win32::errorFromErrno(errno);
 }
 
 }  // namespace vexamor::container

@@ -33,6 +33,9 @@ struct Section {
 
   // One decoded block shared by every open handle of the stream.
   PoolBuffer cache;
+  // Blocks of a smaller page size the cache grew out of while handles were
+  // open: their views stay readable until the last handle closes.
+  std::vector<PoolBuffer> outgrownCaches;
   uint64_t cacheIndex = 0;
   bool cacheValid = false;
   bool cacheDirty = false;

@@ -19,8 +19,11 @@ uint64_t maxStreamSize(const Section& section) {
 
 Stream::Stream(std::shared_ptr<ContainerCore> core, std::shared_ptr<Section> section,
                uint32_t access)
-    : core_(std::move(core)), section_(std::move(section)), access_(access) {
-  ++section_->handles;  // the caller holds the container's lock
+    : core_(std::move(core)),
+      section_(std::move(section)),
+      access_(access),
+      generation_(core_->generation) {
+  ++section_->handles;
 }
 
 Stream::~Stream() {
@@ -33,73 +36,80 @@ Stream& Stream::operator=(Stream&& other) noexcept {
     core_ = std::move(other.core_);
     section_ = std::move(other.section_);
     access_ = other.access_;
+    generation_ = other.generation_;
     position_ = other.position_;
   }
   return *this;
 }
 
 Win32Code Stream::usable() const {
-  if (core_ == nullptr || !core_->isOpen) return kErrorInvalidHandle;
-  if (!section_->present) return kErrorNotFound;
+  if (!core_->isOpen || core_->generation != generation_ || !section_->present)
+    return kErrorInvalidHandle;
   return kErrorSuccess;
 }
 
 Expected<std::span<const uint8_t>> Stream::nextPiece() {
   if (core_ == nullptr) return Failure{kErrorInvalidHandle};
   std::lock_guard lock(core_->mutex);
-  if (Win32Code rc = usable(); rc != kErrorSuccess) return Failure{rc};
-  Section& s = *section_;
-  if (position_ >= s.size) return std::span<const uint8_t>();
-  const uint64_t index = position_ / s.pageSize;
-  const uint64_t within = position_ % s.pageSize;
-  if (Win32Code rc = core_->loadBlock(s, index); rc != kErrorSuccess) return Failure{rc};
-  const uint64_t length = std::min<uint64_t>(s.pageSize - within, s.size - position_);
-  position_ += length;
-  return std::span<const uint8_t>(s.cache.data() + within, length);
+  return guardedChange(*core_, [&]() -> Expected<std::span<const uint8_t>> {
+    if (Win32Code rc = usable(); rc != kErrorSuccess) return Failure{rc};
+    Section& s = *section_;
+    if (position_ >= s.size) return std::span<const uint8_t>();
+    const uint64_t index = position_ / s.pageSize;
+    const uint64_t within = position_ % s.pageSize;
+    if (Win32Code rc = core_->loadBlock(s, index); rc != kErrorSuccess) return Failure{rc};
+    const uint64_t length = std::min<uint64_t>(s.pageSize - within, s.size - position_);
+    position_ += length;
+    return std::span<const uint8_t>(s.cache.data() + within, length);
+  });
 }
 
 Expected<size_t> Stream::read(std::span<uint8_t> out) {
   if (core_ == nullptr) return Failure{kErrorInvalidHandle};
   std::lock_guard lock(core_->mutex);
-  if (Win32Code rc = usable(); rc != kErrorSuccess) return Failure{rc};
-  Section& s = *section_;
-  size_t done = 0;
-  while (done < out.size() && position_ < s.size) {
-    const uint64_t index = position_ / s.pageSize;
-    const uint64_t within = position_ % s.pageSize;
-    if (Win32Code rc = core_->loadBlock(s, index); rc != kErrorSuccess) return Failure{rc};
-    const size_t length = static_cast<size_t>(
-        std::min<uint64_t>({out.size() - done, s.pageSize - within, s.size - position_}));
-    std::memcpy(out.data() + done, s.cache.data() + within, length);
-    done += length;
-    position_ += length;
-  }
-  return done;
+  return guardedChange(*core_, [&]() -> Expected<size_t> {
+    if (Win32Code rc = usable(); rc != kErrorSuccess) return Failure{rc};
+    Section& s = *section_;
+    size_t done = 0;
+    while (done < out.size() && position_ < s.size) {
+      const uint64_t index = position_ / s.pageSize;
+      const uint64_t within = position_ % s.pageSize;
+      if (Win32Code rc = core_->loadBlock(s, index); rc != kErrorSuccess) return Failure{rc};
+      const size_t length = static_cast<size_t>(
+          std::min<uint64_t>({out.size() - done, s.pageSize - within, s.size - position_}));
+      std::memcpy(out.data() + done, s.cache.data() + within, length);
+      done += length;
+      position_ += length;
+    }
+    return done;
+  });
 }
 
 Win32Code Stream::write(std::span<const uint8_t> bytes) {
   if (core_ == nullptr) return kErrorInvalidHandle;
   std::lock_guard lock(core_->mutex);
-  if (Win32Code rc = usable(); rc != kErrorSuccess) return rc;
-  if ((access_ & kAccessWrite) == 0 || !core_->writable) return kErrorAccessDenied;
-  Section& s = *section_;
-  if (position_ > maxStreamSize(s) || bytes.size() > maxStreamSize(s) - position_)
-    return kErrorDiskFull;
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const uint64_t index = position_ / s.pageSize;
-    const uint64_t within = position_ % s.pageSize;
-    if (Win32Code rc = core_->loadBlock(s, index); rc != kErrorSuccess) return rc;
-    const size_t length =
-        static_cast<size_t>(std::min<uint64_t>(bytes.size() - done, s.pageSize - within));
-    std::memcpy(s.cache.data() + within, bytes.data() + done, length);
-    s.cacheDirty = true;
-    core_->dirty = true;
-    done += length;
-    position_ += length;
-    s.size = std::max(s.size, position_);
-  }
-  return kErrorSuccess;
+  return guardedChange(*core_, [&]() -> Win32Code {
+    if (Win32Code rc = usable(); rc != kErrorSuccess) return rc;
+    if ((access_ & kAccessWrite) == 0 || !core_->writable) return kErrorAccessDenied;
+    Section& s = *section_;
+    if (position_ > maxStreamSize(s) || bytes.size() > maxStreamSize(s) - position_)
+      return kErrorDiskFull;
+    size_t done = 0;
+    while (done < bytes.size()) {
+      const uint64_t index = position_ / s.pageSize;
+      const uint64_t within = position_ % s.pageSize;
+      if (Win32Code rc = core_->loadBlock(s, index); rc != kErrorSuccess) return rc;
+      const size_t length =
+          static_cast<size_t>(std::min<uint64_t>(bytes.size() - done, s.pageSize - within));
+      std::memcpy(s.cache.data() + within, bytes.data() + done, length);
+      s.cacheDirty = true;
+      core_->dirty = true;
+      done += length;
+      position_ += length;
+      s.size = std::max(s.size, position_);
+    }
+    return kErrorSuccess;
+  });
 }
 
 Expected<uint64_t> Stream::size() const {
@@ -114,13 +124,17 @@ Win32Code Stream::close() {
   Win32Code rc = kErrorSuccess;
   {
     std::lock_guard lock(core_->mutex);
-    if (--section_->handles == 0) {
-      if (core_->isOpen && section_->present) rc = core_->flushBlock(*section_);
-      // A block that could not be written stays cached for the commit.
-      if (!section_->cacheDirty) {
-        section_->cache.reset();
-        section_->cacheValid = false;
+    Section& s = *section_;
+    if (--s.handles == 0) {
+      if (usable() == kErrorSuccess) {
+        rc = guardedChange(*core_, [&] { return core_->flushBlock(s); });
       }
+      // A block that could not be written stays cached for the commit.
+      if (!s.cacheDirty) {
+        s.cache.reset();
+        s.cacheValid = false;
+      }
+      s.outgrownCaches.clear();
     }
   }
   core_.reset();

@@ -3,6 +3,10 @@
 // two handles of one stream see each other's writes. A handle keeps the
 // container's state alive but is not itself thread-safe: use each handle
 // from one thread at a time.
+//
+// A handle works within the container session it was opened in: once its
+// stream is removed, or its container closed (and perhaps opened again),
+// every call gives 6 (invalid handle) and touches no data.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +22,7 @@ struct Section;
 
 class Stream {
  public:
+  // REQUIRES: the container's lock is held.
   Stream(std::shared_ptr<ContainerCore> core, std::shared_ptr<Section> section, uint32_t access);
   ~Stream();
   Stream(Stream&& other) noexcept = default;
@@ -26,8 +31,10 @@ class Stream {
   Stream& operator=(const Stream&) = delete;
 
   // The next piece of decoded data from the current position to the end of
-  // its block: a view into the shared block, valid until the next call on
-  // any handle of this stream or of its container. Empty at the end.
+  // its block: a view into the block that the stream's handles share. Empty
+  // at the end. The view stays readable until this handle is closed, even
+  // when the stream is removed or its container closed; its bytes stay those
+  // of this piece until the next call on any handle of the same stream.
   Expected<std::span<const uint8_t>> nextPiece();
 
   // Reads up to out.size() bytes at the position and advances it; fewer only
@@ -45,12 +52,14 @@ class Stream {
   Win32Code close();
 
  private:
-  // Checks that the stream is still there and locks its container.
+  // 6 unless the stream is still there in the session the handle was
+  // opened in. REQUIRES: the container's lock is held.
   Win32Code usable() const;
 
   std::shared_ptr<ContainerCore> core_;
   std::shared_ptr<Section> section_;
   uint32_t access_ = 0;
+  uint64_t generation_ = 0;
   uint64_t position_ = 0;
 };
 

@@ -54,31 +54,42 @@ struct Lookup {
   gaicb request{};
 };
 
-// Resolves a host name to its first IPv4 address within the time-out.
-HRESULT resolve(const std::string& host, int timeoutMs, in_addr* address) {
+int startLookup(gaicb* request) {
+  gaicb* list[] = {request};
+  return getaddrinfo_a(GAI_NOWAIT, list, 1, nullptr);
+}
+
+void waitForLookup(gaicb* request, const timespec* limit) {
+  const gaicb* list[] = {request};
+  gai_suspend(list, 1, limit);
+}
+
+// Resolves a host name to its first IPv4 address within the time-out. A lookup that has
+// not finished by then is a failed one, like one that found nothing.
+HRESULT resolve(const std::string& host, int timeoutMs, const NameResolver& resolver,
+                in_addr* address) {
   auto* lookup = new Lookup{host, {}, {}};
   lookup->hints.ai_family = AF_INET;
   lookup->hints.ai_socktype = SOCK_STREAM;
   lookup->request.ar_name = lookup->name.c_str();
   lookup->request.ar_request = &lookup->hints;
-  gaicb* list[] = {&lookup->request};
-  if (getaddrinfo_a(GAI_NOWAIT, list, 1, nullptr) != 0) {
+  if (resolver.start(&lookup->request) != 0) {
     delete lookup;
     return HRESULT_FROM_WIN32(ERROR_HOST_UNREACHABLE);
   }
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (gai_error(&lookup->request) == EAI_INPROGRESS) {
+  while (resolver.status(&lookup->request) == EAI_INPROGRESS) {
     const int left = remainingMs(deadline);
     if (left == 0) break;
     timespec wait{left / 1000, (left % 1000) * 1000000L};
-    gai_suspend(list, 1, &wait);
+    resolver.wait(&lookup->request, &wait);
   }
-  const int status = gai_error(&lookup->request);
+  const int status = resolver.status(&lookup->request);
   if (status == EAI_INPROGRESS) {
-    if (gai_cancel(&lookup->request) == EAI_CANCELED) {
+    if (resolver.cancel(&lookup->request) == EAI_CANCELED) {
       delete lookup;
     }  // else the resolver still owns the request: it is leaked rather than freed under it
-    return HRESULT_FROM_WIN32(ERROR_TIMEOUT);
+    return HRESULT_FROM_WIN32(ERROR_HOST_UNREACHABLE);
   }
   HRESULT hr = HRESULT_FROM_WIN32(ERROR_HOST_UNREACHABLE);
   if (status == 0 && lookup->request.ar_result != nullptr) {
@@ -159,6 +170,11 @@ HRESULT receiveWithin(int fd, int timeoutMs, unsigned char reply[4]) {
 
 }  // namespace
 
+const NameResolver& systemResolver() {
+  static const NameResolver resolver{startLookup, gai_error, waitForLookup, gai_cancel};
+  return resolver;
+}
+
 HRESULT timeFromReply(const unsigned char reply[4], SYSTEMTIME* out) {
   const uint32_t since1900 = (uint32_t{reply[0]} << 24) | (uint32_t{reply[1]} << 16) |
                              (uint32_t{reply[2]} << 8) | uint32_t{reply[3]};
@@ -169,7 +185,8 @@ HRESULT timeFromReply(const unsigned char reply[4], SYSTEMTIME* out) {
   return S_OK;
 }
 
-HRESULT fetchTimeProtocol(std::string_view server, LONG timeoutMs, SYSTEMTIME* out) {
+HRESULT fetchTimeProtocol(std::string_view server, LONG timeoutMs, SYSTEMTIME* out,
+                          const NameResolver& resolver) {
   const int timeout = timeoutMs < 1 ? kDefaultTimeoutMs : static_cast<int>(timeoutMs);
   Socket socket;
   if (socket.get() < 0) return socketFailure();
@@ -189,7 +206,7 @@ HRESULT fetchTimeProtocol(std::string_view server, LONG timeoutMs, SYSTEMTIME* o
     return HRESULT_FROM_WIN32(ERROR_HOST_UNREACHABLE);
   }
   if (::inet_aton(host.c_str(), &target.sin_addr) == 0) {
-    const HRESULT hr = resolve(host, timeout, &target.sin_addr);
+    const HRESULT hr = resolve(host, timeout, resolver, &target.sin_addr);
     if (FAILED(hr)) return hr;
   }
   HRESULT hr = connectWithin(socket.get(), target, timeout);

@@ -33,6 +33,15 @@ TEST(ErrorReport, Win32CodesBecomeHresultsWithTheSystemText) {
   EXPECT_EQ(takeDescription(), u"Catastrophic failure");
 }
 
+TEST(ErrorReport, ContainerFailuresReadAsTheSystemWordsThem) {
+  EXPECT_EQ(reportFailure(kSample, ERROR_FILE_CORRUPT), static_cast<HRESULT>(0x80070570));
+  EXPECT_EQ(takeDescription(), u"The file or directory is corrupted and unreadable.");
+  reportFailure(kSample, ERROR_GEN_FAILURE);
+  EXPECT_EQ(takeDescription(), u"A device attached to the system is not functioning.");
+  reportFailure(kSample, ERROR_HANDLE_EOF);
+  EXPECT_EQ(takeDescription(), u"Reached the end of the file.");
+}
+
 TEST(ErrorReport, CodesWithoutTextNameTheModule) {
   EXPECT_EQ(reportFailure(kSample, static_cast<long>(0x80041234)),
             static_cast<HRESULT>(0x80041234));

@@ -2,7 +2,9 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "platform/com/com_ptr.h"
 #include "platform/registry/testing/temp_registry.h"
@@ -21,6 +23,12 @@ class Module : public ::testing::Test {
   void* loadedModule() const {
     return dlopen((vexamor::registry::binDir() + "/DxSignCore16.so").c_str(),
                   RTLD_NOW | RTLD_NOLOAD);
+  }
+
+  bool isLoaded() const {
+    void* module = loadedModule();
+    if (module != nullptr) dlclose(module);
+    return module != nullptr;
   }
 
   HRESULT canUnloadNow() const {
@@ -57,10 +65,45 @@ TEST_F(Module, CanUnloadOnlyWithoutObjectsFactoriesOrLocks) {
   factory.reset();
   EXPECT_EQ(canUnloadNow(), S_OK);
 
-  CoFreeUnusedLibraries();
-  EXPECT_EQ(loadedModule(), nullptr);
+  CoFreeUnusedLibrariesEx(0, 0);
+  EXPECT_FALSE(isLoaded());
   ASSERT_EQ(vexamor::com::createInstance<IVexaFindSignFile>(CLSID_VexaFindSignFile, &finder),
             S_OK);  // loaded again on demand
+}
+
+TEST_F(Module, AnUnbalancedUnlockNeverFreesAModuleWithLiveObjects) {
+  ComPtr<IVexaSystemTime> time;
+  ASSERT_EQ(vexamor::com::createInstance<IVexaSystemTime>(CLSID_VexaSystemTime, &time), S_OK);
+  ComPtr<IClassFactory> factory;
+  ASSERT_EQ(CoGetClassObject(CLSID_VexaFindSignFile, CLSCTX_INPROC_SERVER, nullptr,
+                             IID_IClassFactory, factory.outVoid()),
+            S_OK);
+  EXPECT_EQ(factory->LockServer(FALSE), S_OK);
+  EXPECT_EQ(factory->LockServer(FALSE), S_OK);
+  factory.reset();
+  EXPECT_EQ(canUnloadNow(), S_FALSE);  // the time object still lives
+  SHORT year = -1;
+  EXPECT_EQ(time->get_Year(&year), S_OK);
+  time.reset();
+  EXPECT_EQ(canUnloadNow(), S_OK);
+}
+
+TEST_F(Module, IdleModulesAreFreedOnlyAfterTheUnloadDelay) {
+  ComPtr<IVexaSystemTime> time;
+  ASSERT_EQ(vexamor::com::createInstance<IVexaSystemTime>(CLSID_VexaSystemTime, &time), S_OK);
+  time.reset();
+  // The default delay is ten minutes: another thread may still be returning from a Release.
+  CoFreeUnusedLibraries();
+  EXPECT_TRUE(isLoaded());
+  CoFreeUnusedLibrariesEx(150, 0);  // idle from now on
+  ASSERT_EQ(vexamor::com::createInstance<IVexaSystemTime>(CLSID_VexaSystemTime, &time), S_OK);
+  time.reset();
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  CoFreeUnusedLibrariesEx(150, 0);  // an activation came between: idle from now
+  EXPECT_TRUE(isLoaded());
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  CoFreeUnusedLibrariesEx(150, 0);
+  EXPECT_FALSE(isLoaded());
 }
 
 TEST_F(Module, ClassFactoriesMakeOneObjectPerRequest) {
