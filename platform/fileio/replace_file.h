@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -21,11 +22,46 @@ using ContentWriter = std::function<DWORD(int fd)>;
 // old file is untouched and no temporary file is left behind.
 DWORD replaceFile(const std::string& path, const ContentWriter& write);
 
+// The same for writers that must also reach the temporary file by name (a library that opens
+// files itself), with a last check run after the new contents are flushed and just before the
+// rename: a non-zero code from it abandons the replacement, as a failing writer does. Writers
+// that open the temporary file by name must close what they opened before returning.
+using NamedContentWriter = std::function<DWORD(int fd, const std::string& tempPath)>;
+using ReplaceCheck = std::function<DWORD()>;
+DWORD replaceFile(const std::string& path, const NamedContentWriter& write,
+                  const ReplaceCheck& beforeRename);
+
+// Copies `length` bytes from offset `from` of `source` to the current position of `target`,
+// inside the kernel where it can (copy_file_range), else through a buffer. Fewer bytes in
+// the source than asked for give ERROR_HANDLE_EOF.
+DWORD copyRange(int source, std::uint64_t from, std::uint64_t length, int target);
+
 // Writes all of `size` bytes at the current position, retrying short writes and EINTR.
 DWORD writeAll(int fd, const void* data, std::size_t size);
+
+// Writes all of `size` bytes at `offset`, leaving the file position where it was.
+DWORD writeAt(int fd, std::uint64_t offset, const void* data, std::size_t size);
 
 // The path that a symbolic link (or chain of them) finally names; `path` itself when it is
 // not a link. A dangling link resolves to the path that it names.
 std::string resolveLinks(const std::string& path);
+
+// What whole-file replacement tells a watching crash test about each change it is about to
+// make, so that the test can stop it there as if the process had died. Nothing watches in a
+// normal run.
+class ChangeObserver {
+ public:
+  virtual ~ChangeObserver() = default;
+  // `size` bytes of `data` are about to reach `fd` at `offset`; false: they do not.
+  virtual bool beforeWrite(int fd, std::uint64_t offset, const void* data, std::size_t size) = 0;
+  // The new file `from` is about to replace `target`; false: it does not.
+  virtual bool beforeRename(const std::string& from, const std::string& target) = 0;
+  // A file or folder is about to be flushed; false: the flush fails.
+  virtual bool beforeFlush() = 0;
+};
+
+// Installs the process's observer (null removes it). For tests: the observer sees the writes
+// of every thread, and a write it stops fails with ERROR_WRITE_FAULT.
+void setChangeObserver(ChangeObserver* observer);
 
 }  // namespace vexamor::fileio

@@ -3,6 +3,10 @@
 #include "signcore/crypto/vexa_security.h"
 #include "signcore/crypto/vexa_signature.h"
 #include "signcore/crypto/vexa_system_time.h"
+#include "signcore/handlers/r18_get_data.h"
+#include "signcore/handlers/vexa_get_data.h"
+#include "signcore/handlers/vexa_sign_append.h"
+#include "signcore/handlers/vexa_sign_drx.h"
 #include "signcore/module/vexa_find_sign_file.h"
 
 namespace vexamor::signcore {
@@ -11,6 +15,10 @@ namespace {
 constexpr const ClassInfo* kClasses[] = {
     &kVexaFindSignFileClass,
     &kVexaSignatureClass,
+    &kVexaSignDRXClass,
+    &kVexaSignAppendClass,
+    &kVexaGetDataClass,
+    &kR18GetDataClass,
     &kVexaSystemTimeClass,
     &kVexaSecurityClass,
 };

@@ -81,6 +81,21 @@ TEST_F(FindSignFile, SetupRegistersTheFiveDefaultsInOrder) {
   EXPECT_EQ(clsid, CLSID_VexaSignAppend);
 }
 
+TEST_F(FindSignFile, EveryDefaultLookupNamesAHandlerThatCanBeMade) {
+  for (const std::u16string& ext : list()) {
+    GUID clsid;
+    ASSERT_EQ(lookup(ext.c_str(), &clsid), S_OK);
+    ComPtr<IVexaSignFile> handler;
+    EXPECT_EQ(vexamor::com::createInstance<IVexaSignFile>(clsid, &handler), S_OK)
+        << vexamor::text::utf16ToUtf8(ext);
+    LPOLESTR progId = nullptr;
+    ASSERT_EQ(ProgIDFromCLSID(clsid, &progId), S_OK);
+    EXPECT_TRUE(std::u16string_view(progId) == kProgIdVexaSignDRX ||
+                std::u16string_view(progId) == kProgIdVexaSignAppend);
+    CoTaskMemFree(progId);
+  }
+}
+
 TEST_F(FindSignFile, LookupIgnoresTheCaseOfTheExtension) {
   GUID clsid;
   ASSERT_EQ(lookup(u".DRX", &clsid), S_OK);

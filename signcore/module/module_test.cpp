@@ -125,7 +125,7 @@ TEST_F(Module, ClassFactoriesMakeOneObjectPerRequest) {
   EXPECT_EQ(object, nullptr);
 }
 
-TEST_F(Module, ClassesNotBuiltYetAreNeitherServedNorRegistered) {
+TEST_F(Module, EveryClassOfTheTypeLibraryIsServedAndRegistered) {
   void* module = loadedModule();
   if (module == nullptr) {
     ComPtr<IVexaFindSignFile> finder;
@@ -134,16 +134,28 @@ TEST_F(Module, ClassesNotBuiltYetAreNeitherServedNorRegistered) {
   }
   ASSERT_NE(module, nullptr);
   auto getClassObject = reinterpret_cast<PfnDllGetClassObject>(dlsym(module, "DllGetClassObject"));
-  for (const CLSID* clsid :
-       {&CLSID_VexaSignDRX, &CLSID_VexaSignAppend, &CLSID_VexaGetData, &CLSID_R18GetData}) {
-    void* factory = reinterpret_cast<void*>(0x1);
-    EXPECT_EQ(getClassObject(*clsid, IID_IClassFactory, &factory), CLASS_E_CLASSNOTAVAILABLE);
-    EXPECT_EQ(factory, nullptr);
+  struct Class {
+    const CLSID& clsid;
+    const IID& iid;
+  };
+  for (const Class& c : {Class{CLSID_VexaFindSignFile, IID_IVexaFindSignFile},
+                         Class{CLSID_VexaSignature, IID_IVexaSignature},
+                         Class{CLSID_VexaSignDRX, IID_IVexaSignFile},
+                         Class{CLSID_VexaSignAppend, IID_IVexaSignFile},
+                         Class{CLSID_VexaGetData, IID_IVexaGetData},
+                         Class{CLSID_R18GetData, IID_IVexaGetData},
+                         Class{CLSID_VexaSystemTime, IID_IVexaSystemTime},
+                         Class{CLSID_VexaSecurity, IID_IVexaSecurity}}) {
+    ComPtr<IClassFactory> factory;
+    EXPECT_EQ(getClassObject(c.clsid, IID_IClassFactory, factory.outVoid()), S_OK);
     ComPtr<IUnknown> object;
-    EXPECT_EQ(
-        CoCreateInstance(*clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, object.outVoid()),
-        REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(CoCreateInstance(c.clsid, nullptr, CLSCTX_INPROC_SERVER, c.iid, object.outVoid()),
+              S_OK);
   }
+  const CLSID unknown = {0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
+  void* factory = reinterpret_cast<void*>(0x1);
+  EXPECT_EQ(getClassObject(unknown, IID_IClassFactory, &factory), CLASS_E_CLASSNOTAVAILABLE);
+  EXPECT_EQ(factory, nullptr);
   EXPECT_EQ(dlsym(module, "createClassFactory"), nullptr);  // internals stay hidden
   dlclose(module);
 }

@@ -28,6 +28,14 @@ void printUsage(bool toError) {
          "       dxsign time [SERVER[:PORT]] [--timeout MS]\n"
          "                                       the time of an RFC 868 server (port 37),\n"
          "                                       or of the local clock without SERVER\n"
+         "       dxsign sign FILE... --cert SELECTOR [--comment TEXT]\n"
+         "                 [--time-server HOST[:PORT]] [--timeout MS]\n"
+         "                                       sign files with a certificate of the store,\n"
+         "                                       named by its serial number, by a unique part\n"
+         "                                       of its subject, or as SUBJECT|ISSUER|SERIAL\n"
+         "       dxsign verify FILE...           check the files' signatures (exit 3 when one\n"
+         "                                       is not signed)\n"
+         "       dxsign info FILE                the signer and time stamp of a signed file\n"
          "       dxsign ciphers                  list the usable ciphers of the installed\n"
          "                                       providers\n"
          "       dxsign encrypt IN OUT [CIPHER] [PASSWORD]\n"
@@ -41,7 +49,8 @@ void printUsage(bool toError) {
          "       dxsign --help\n"
          "A certificate is named by its subject (any part of it), issuer and serial number,\n"
          "as certs list shows them. Times are UTC. The time-out (1000 ms when 0 or less) bounds the name lookup, the\n"
-         "connection and the reply, each.\n";
+         "connection and the reply, each. Each file's handler is found by its extension\n"
+         "(dxsign ext list); many files are worked on at once, on all cores.\n";
 }
 
 }  // namespace vexamor::dxsign
@@ -66,6 +75,12 @@ int main(int argc, char** argv) {
     status = runExtCommand(rest);
   } else if (args[0] == "time") {
     status = runTimeCommand(rest);
+  } else if (args[0] == "sign") {
+    status = runSignCommand(rest);
+  } else if (args[0] == "verify") {
+    status = runVerifyCommand(rest);
+  } else if (args[0] == "info") {
+    status = runInfoCommand(rest);
   } else if (args[0] == "ciphers" || args[0] == "encrypt" || args[0] == "decrypt") {
     status = runCipherCommand(args[0], rest);
   } else {

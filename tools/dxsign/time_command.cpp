@@ -2,7 +2,6 @@
 // VexaSignature::GetRFC867Time.
 #include <cerrno>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 
@@ -10,11 +9,11 @@
 #include "signcore/idl/dxsigncore16.h"
 #include "tools/dxsign/com_failure.h"
 #include "tools/dxsign/commands.h"
+#include "tools/dxsign/time_text.h"
 
 namespace vexamor::dxsign {
-namespace {
 
-bool parseTimeout(const std::string& text, LONG* out) {
+bool parseMilliseconds(const std::string& text, LONG* out) {
   char* end = nullptr;
   errno = 0;
   const long value = std::strtol(text.c_str(), &end, 10);
@@ -25,13 +24,11 @@ bool parseTimeout(const std::string& text, LONG* out) {
   return true;
 }
 
-}  // namespace
-
 int runTimeCommand(const std::vector<std::string>& args) {
   const std::string* server = nullptr;
   LONG timeout = 0;
   for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--timeout" && i + 1 < args.size() && parseTimeout(args[i + 1], &timeout)) {
+    if (args[i] == "--timeout" && i + 1 < args.size() && parseMilliseconds(args[i + 1], &timeout)) {
       ++i;
     } else if (server == nullptr && !args[i].starts_with("--")) {
       server = &args[i];
@@ -55,14 +52,7 @@ int runTimeCommand(const std::vector<std::string>& args) {
     std::cerr << "dxsign: " << describeFailure(what, hr) << '\n';
     return kFailure;
   }
-  SHORT year = 0, month = 0, day = 0, hour = 0, minutes = 0, seconds = 0;
-  time->get_Year(&year);
-  time->get_Month(&month);
-  time->get_Day(&day);
-  time->get_Hour(&hour);
-  time->get_Minutes(&minutes);
-  time->get_Seconds(&seconds);
-  std::printf("%04d-%02d-%02d %02d:%02d:%02d UTC\n", year, month, day, hour, minutes, seconds);
+  std::cout << utcText(time.get()) << '\n';
   return kSuccess;
 }
 

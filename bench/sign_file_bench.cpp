@@ -1,0 +1,209 @@
+// Signing and verifying whole files through the handlers, as a client calls them: a classic
+// drawing, a file with an appended signature and a container drawing, each holding 1 GiB of
+// signed data (VEXAMOR_BENCH_MIB changes the size). The counter `vs_evp` is the handler's
+// rate over the EVP digest's rate on the same number of bytes in memory, measured in the same
+// run just before each benchmark (1.0: signing costs nothing beyond hashing); signing includes
+// writing the new file, its flush, the rename and the folder's flush. `vs_evp_cpu` compares
+// the processor time of both instead, which other programs on a busy machine disturb less.
+// `peak_growth_MiB` is how far the process's resident set rose above where it stood when the
+// benchmark began.
+//
+// Files live in VEXAMOR_BENCH_DIR, else in the system's temporary folder.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <time.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/com/com.h"
+#include "platform/com/com_ptr.h"
+#include "platform/registry/testing/temp_registry.h"
+#include "signcore/crypto/openssl_ptr.h"
+#include "signcore/crypto/testing/test_pki.h"
+#include "signcore/handlers/testing/drawing_files.h"
+#include "signcore/idl/dxsigncore16.h"
+
+namespace {
+
+using namespace vexamor;
+using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+namespace samples = signcore::testing;
+
+uint64_t dataBytes() {
+  const char* mib = std::getenv("VEXAMOR_BENCH_MIB");
+  return uint64_t{mib != nullptr ? std::strtoull(mib, nullptr, 10) : 1024} << 20;
+}
+
+// The process's resident set and its peak since the last reset, in bytes.
+uint64_t statusField(const char* name) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind(name, 0) == 0) return std::strtoull(line.c_str() + std::strlen(name), nullptr, 10) << 10;
+  }
+  return 0;
+}
+void resetPeak() {
+  std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+// Everything the benchmarks share, made once: registry, certificates and files.
+struct World {
+  registry::TempRegistry registry;
+  samples::TempCertificateFolder certificates;
+  fs::path dir;
+  std::string classic, appended, container;
+
+  World() {
+    registry.importBuildTree();
+    certificates.installStandardSet();
+    const char* base = std::getenv("VEXAMOR_BENCH_DIR");
+    dir = fs::path(base != nullptr ? base : fs::temp_directory_path().string()) /
+          ("sign_file_bench." + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const uint64_t size = dataBytes();
+    classic = (dir / "large.drx").string();
+    appended = (dir / "large.zip").string();
+    container = (dir / "large.drs").string();
+    samples::writeClassicDrawing(classic, size, 8);
+    fs::copy_file(classic, appended);
+    samples::writeLargeContainerDrawing(container, 16, size / 16, {0, 2});
+    ::sync();  // the benchmarks do not pay for writing out what the setup wrote
+  }
+  ~World() { fs::remove_all(dir); }
+};
+
+struct Seconds {
+  double wall = 0;
+  double cpu = 0;
+};
+
+double cpuNow() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// Times `work`, by the clock and by the processor time of the whole process.
+template <class Work>
+Seconds timed(Work&& work) {
+  const auto wall = Clock::now();
+  const double cpu = cpuNow();
+  work();
+  return {std::chrono::duration<double>(Clock::now() - wall).count(), cpuNow() - cpu};
+}
+
+// SHA-256 (the signer certificate's digest) over `size` bytes in memory.
+Seconds evpDigest(uint64_t size) {
+  static const std::vector<uint8_t> chunk = samples::sampleBytes(size_t{4} << 20, 5);
+  return timed([&] {
+    ossl::MdCtx ctx(EVP_MD_CTX_new());
+    EVP_DigestInit_ex(ctx.get(), EVP_sha256(), nullptr);
+    for (uint64_t done = 0; done < size; done += chunk.size()) {
+      EVP_DigestUpdate(ctx.get(), chunk.data(), std::min<uint64_t>(chunk.size(), size - done));
+    }
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    EVP_DigestFinal_ex(ctx.get(), digest, &length);
+  });
+}
+
+World& world() {
+  static World w;  // its files go when the program exits
+  return w;
+}
+
+com::ComPtr<IVexaSignFile> handlerFor(const CLSID& clsid) {
+  com::ComPtr<IVexaSignFile> h;
+  com::createInstance<IVexaSignFile>(clsid, &h);
+  return h;
+}
+
+enum class Kind { kClassic, kAppended, kContainer };
+
+const std::string& pathOf(Kind kind) {
+  World& w = world();
+  return kind == Kind::kClassic ? w.classic : kind == Kind::kAppended ? w.appended : w.container;
+}
+
+void finish(benchmark::State& state, const Seconds& spent, const Seconds& evp, uint64_t startRss) {
+  const auto n = static_cast<double>(state.iterations());
+  state.SetBytesProcessed(static_cast<int64_t>(dataBytes()) * state.iterations());
+  state.counters["vs_evp"] = evp.wall * n / spent.wall;
+  state.counters["vs_evp_cpu"] = evp.cpu * n / spent.cpu;
+  state.counters["evp_MiB_per_s"] = static_cast<double>(dataBytes() >> 20) / evp.wall;
+  const uint64_t peak = statusField("VmHWM:");
+  state.counters["peak_growth_MiB"] =
+      static_cast<double>(peak - std::min(startRss, peak)) / (1 << 20);
+}
+
+void BM_Sign(benchmark::State& state, Kind kind) {
+  World& w = world();
+  const auto& signer = samples::TestPki::get().rsaSigner;
+  auto h = handlerFor(kind == Kind::kAppended ? CLSID_VexaSignAppend : CLSID_VexaSignDRX);
+  const com::Bstr path(pathOf(kind)), subject(signer.subjectUtf8()), issuer(signer.issuerUtf8()),
+      serial(signer.serialUtf8());
+  const Seconds evp = evpDigest(dataBytes());
+  resetPeak();
+  const uint64_t startRss = statusField("VmRSS:");
+  Seconds spent;
+  for (auto _ : state) {
+    HRESULT hr = S_OK;
+    const Seconds one = timed([&] {
+      hr = h->AddSign(path.get(), subject.get(), issuer.get(), serial.get(), nullptr, nullptr,
+                      nullptr, nullptr);
+    });
+    spent.wall += one.wall;
+    spent.cpu += one.cpu;
+    if (FAILED(hr)) state.SkipWithError("AddSign failed");
+  }
+  (void)w;
+  finish(state, spent, evp, startRss);
+}
+
+void BM_Verify(benchmark::State& state, Kind kind) {
+  auto h = handlerFor(kind == Kind::kAppended ? CLSID_VexaSignAppend : CLSID_VexaSignDRX);
+  const com::Bstr path(pathOf(kind));
+  const Seconds evp = evpDigest(dataBytes());
+  resetPeak();
+  const uint64_t startRss = statusField("VmRSS:");
+  Seconds spent;
+  for (auto _ : state) {
+    LONG valid = 0;
+    HRESULT hr = S_OK;
+    const Seconds one = timed([&] { hr = h->VerifySign(path.get(), nullptr, &valid); });
+    spent.wall += one.wall;
+    spent.cpu += one.cpu;
+    if (hr != S_OK || valid != 1) state.SkipWithError("VerifySign failed");
+  }
+  finish(state, spent, evp, startRss);
+}
+
+BENCHMARK_CAPTURE(BM_Sign, classic, Kind::kClassic)->Iterations(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Verify, classic, Kind::kClassic)->Iterations(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Sign, appended, Kind::kAppended)->Iterations(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Verify, appended, Kind::kAppended)->Iterations(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Sign, container, Kind::kContainer)->Iterations(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Verify, container, Kind::kContainer)->Iterations(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ::setenv("VEXAMOR_BIN_DIR", VEXAMOR_TEST_BIN_DIR, 0);  // where the module's registration is
+  CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  benchmark::Initialize(&argc, argv);
+  world();
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  CoUninitialize();
+  return 0;
+}

@@ -1,0 +1,201 @@
+#include "signcore/handlers/sign_file_object.h"
+
+#include <cstdint>
+
+#include "platform/com/bstr.h"
+#include "signcore/crypto/vexa_signature.h"
+#include "signcore/crypto/vexa_system_time.h"
+#include "signcore/handlers/file_access.h"
+#include "signcore/handlers/timestamp_text.h"
+#include "signcore/module/error_report.h"
+
+namespace vexamor::signcore {
+namespace {
+
+using com::Bstr;
+using com::ComPtr;
+
+HRESULT createSignature(ComPtr<IVexaSignature>* out) {
+  return kVexaSignatureClass.create(IID_IVexaSignature, out->outVoid());
+}
+
+// Frees the texts that VexaSignature's ExtractSignatureInfo handed out.
+struct SignParamsTexts {
+  SIGNPARAMS params{};
+  ~SignParamsTexts() {
+    for (BSTR s : {params.bstrCertSubject, params.bstrCertIssuer, params.bstrCertSerialNumber,
+                   params.bstrCertSubjectEMail, params.bstrCertX500String, params.bstrComment,
+                   params.bstrTimestamp}) {
+      SysFreeString(s);
+    }
+  }
+  BSTR take(BSTR SIGNPARAMS::*field) { return std::exchange(params.*field, nullptr); }
+};
+
+class SignFileObject final : public ComObject<SignFileObject, IVexaSignFile> {
+ public:
+  SignFileObject(const ClassInfo& cls, std::unique_ptr<SignedFileFormat> format)
+      : class_(cls), format_(std::move(format)) {}
+
+  HRESULT IsFileSigned(BSTR bstrPath, VARIANT*, LONG* bResult) override {
+    return runMethod(class_, [&]() -> HRESULT {
+      if (bstrPath == nullptr || bResult == nullptr) return E_POINTER;
+      *bResult = 0;
+      Result<std::string> path = pathFromBstr(bstrPath);
+      if (!path.ok()) return path.hr();
+      bool isSigned = false;
+      if (const HRESULT hr = format_->isSigned(*path, &isSigned); FAILED(hr)) return hr;
+      *bResult = isSigned ? 1 : 0;
+      return S_OK;
+    });
+  }
+
+  HRESULT AddSign(BSTR bstrPath, BSTR bstrCertSubject, BSTR bstrCertIssuer,
+                  BSTR bstrCertSerialNumber, BSTR bstrComment, BSTR bstrTimeServer,
+                  IVexaSystemTime* pTimestamp, VARIANT*) override {
+    return runMethod(class_, [&]() -> HRESULT {
+      if (bstrPath == nullptr || bstrCertSubject == nullptr || bstrCertIssuer == nullptr ||
+          bstrCertSerialNumber == nullptr) {
+        return E_POINTER;
+      }
+      Result<std::string> path = pathFromBstr(bstrPath);
+      if (!path.ok()) return path.hr();
+      ComPtr<IVexaSignature> signature;
+      HRESULT hr = createSignature(&signature);
+      if (FAILED(hr)) return hr;
+      LONG valid = 0;
+      LONG status = 0;
+      hr = signature->VerifyCertificate(bstrCertSubject, bstrCertIssuer, bstrCertSerialNumber,
+                                        &valid, &status);
+      if (FAILED(hr)) return hr;
+      if (valid == 0) return E_FAIL;
+
+      // The time stamp is read once the file is open, as the last thing before signing.
+      auto compute = [&](IVexaGetData* data, std::vector<uint8_t>* blob) -> HRESULT {
+        Bstr timestamp;
+        if (pTimestamp != nullptr) {
+          Result<std::u16string> text = makeTimestampText(pTimestamp, bstrTimeServer);
+          if (!text.ok()) return text.hr();
+          timestamp = Bstr(std::u16string_view(*text));
+        }
+        SIGNPARAMS params{};
+        params.cbSize = kSignParamsSize;
+        params.bstrCertSubject = bstrCertSubject;
+        params.bstrCertIssuer = bstrCertIssuer;
+        params.bstrCertSerialNumber = bstrCertSerialNumber;
+        params.bstrComment = bstrComment;
+        params.bstrTimestamp = timestamp.get();
+        LONG count = 0;
+        BYTE* bytes = nullptr;
+        const HRESULT rc = signature->ComputeSignature(&params, data, &count, &bytes);
+        if (SUCCEEDED(rc) && count > 0 && bytes != nullptr) blob->assign(bytes, bytes + count);
+        CoTaskMemFree(bytes);
+        if (FAILED(rc)) return rc;
+        return blob->empty() ? E_UNEXPECTED : S_OK;
+      };
+      return format_->sign(*path, compute);
+    });
+  }
+
+  HRESULT VerifySign(BSTR bstrPath, VARIANT*, LONG* bResult) override {
+    return runMethod(class_, [&]() -> HRESULT {
+      if (bstrPath == nullptr || bResult == nullptr) return E_POINTER;
+      *bResult = 0;
+      Result<std::string> path = pathFromBstr(bstrPath);
+      if (!path.ok()) return path.hr();
+      StoredSignature stored;
+      HRESULT hr = format_->readSignature(*path, true, &stored);
+      if (hr != S_OK) return hr;  // a failure, or S_FALSE: not signed
+      if (stored.blob.size() > INT32_MAX) return E_FAIL;
+      ComPtr<IVexaSignature> signature;
+      hr = createSignature(&signature);
+      if (FAILED(hr)) return hr;
+      LONG result = 0;
+      hr = signature->VerifySignature(stored.signedData.get(),
+                                      static_cast<LONG>(stored.blob.size()), stored.blob.data(),
+                                      &result);
+      *bResult = result;
+      return hr;
+    });
+  }
+
+  HRESULT ExtractSignatureInfo(BSTR bstrPath, VARIANT*, BSTR* pbstrCertSubject,
+                               BSTR* pbstrCertIssuer, BSTR* pbstrCertSubjectEMail,
+                               BSTR* pbstrCertSerialNum, BSTR* pbstrCertX500, BSTR* pbstrComment,
+                               IVexaSystemTime** ppCertNotBefore,
+                               IVexaSystemTime** ppCertExpiration, BSTR* pbstrTimeServer,
+                               IVexaSystemTime** ppTimestamp) override {
+    return runMethod(class_, [&]() -> HRESULT {
+      // Serial number, X.500 text and start of validity are always written, so they are
+      // required like the others rather than trusted to be there.
+      if (bstrPath == nullptr || pbstrCertSubject == nullptr || pbstrCertIssuer == nullptr ||
+          pbstrCertSubjectEMail == nullptr || pbstrCertSerialNum == nullptr ||
+          pbstrCertX500 == nullptr || ppCertNotBefore == nullptr || ppCertExpiration == nullptr ||
+          (pbstrTimeServer != nullptr && ppTimestamp == nullptr)) {
+        return E_POINTER;
+      }
+      Result<std::string> path = pathFromBstr(bstrPath);
+      if (!path.ok()) return path.hr();
+      StoredSignature stored;
+      HRESULT hr = format_->readSignature(*path, false, &stored);
+      if (hr != S_OK) return hr;  // S_FALSE: not signed, every output untouched
+      if (stored.blob.size() > INT32_MAX) return E_FAIL;
+      ComPtr<IVexaSignature> signature;
+      hr = createSignature(&signature);
+      if (FAILED(hr)) return hr;
+      SignParamsTexts texts;
+      texts.params.cbSize = kSignParamsSize;
+      ComPtr<IVexaSystemTime> notBefore, expiration;
+      hr = signature->ExtractSignatureInfo(static_cast<LONG>(stored.blob.size()),
+                                           stored.blob.data(), &texts.params, notBefore.out(),
+                                           expiration.out());
+      if (FAILED(hr)) return hr;
+
+      // Everything that can fail is done before any output is written.
+      ComPtr<IVexaSystemTime> stampTime;
+      Bstr stampServer;
+      if (pbstrTimeServer != nullptr && texts.params.bstrTimestamp != nullptr) {
+        const std::u16string_view text(texts.params.bstrTimestamp,
+                                       SysStringLen(texts.params.bstrTimestamp));
+        if (std::optional<Timestamp> stamp = parseTimestampText(text)) {
+          hr = createSystemTime(stamp->time, stampTime.out());
+          if (FAILED(hr)) return hr;
+          if (!stamp->server.empty()) {
+            stampServer = Bstr(std::u16string_view(stamp->server));
+            if (stampServer.get() == nullptr) return E_OUTOFMEMORY;
+          }
+        }
+      }
+      *pbstrCertSubject = texts.take(&SIGNPARAMS::bstrCertSubject);
+      *pbstrCertIssuer = texts.take(&SIGNPARAMS::bstrCertIssuer);
+      *pbstrCertSubjectEMail = texts.take(&SIGNPARAMS::bstrCertSubjectEMail);
+      *pbstrCertSerialNum = texts.take(&SIGNPARAMS::bstrCertSerialNumber);
+      *pbstrCertX500 = texts.take(&SIGNPARAMS::bstrCertX500String);
+      if (pbstrComment != nullptr) *pbstrComment = texts.take(&SIGNPARAMS::bstrComment);
+      *ppCertNotBefore = notBefore.detach();
+      *ppCertExpiration = expiration.detach();
+      if (pbstrTimeServer != nullptr) {
+        *pbstrTimeServer = stampServer.detach();
+        *ppTimestamp = stampTime.detach();
+      }
+      return S_OK;
+    });
+  }
+
+ private:
+  ~SignFileObject() = default;
+  friend class ComObject<SignFileObject, IVexaSignFile>;
+
+  const ClassInfo& class_;
+  std::unique_ptr<SignedFileFormat> format_;
+};
+
+}  // namespace
+
+HRESULT createSignFileObject(const ClassInfo& cls, std::unique_ptr<SignedFileFormat> format,
+                             REFIID riid, void** ppv) {
+  if (format == nullptr) return E_OUTOFMEMORY;
+  return createObject<SignFileObject>(riid, ppv, cls, std::move(format));
+}
+
+}  // namespace vexamor::signcore

@@ -1,0 +1,114 @@
+#include "signcore/handlers/vexa_sign_append.h"
+
+#include <algorithm>
+
+#include "platform/fileio/replace_file.h"
+#include "signcore/handlers/appended_layout.h"
+#include "signcore/handlers/byte_source.h"
+#include "signcore/handlers/file_access.h"
+#include "signcore/handlers/sign_file_object.h"
+#include "signcore/handlers/vexa_get_data.h"
+
+namespace vexamor::signcore {
+namespace {
+
+constexpr DWORD kErrorFileTooLarge = 223;
+
+class AppendedFormat final : public SignedFileFormat {
+ public:
+  HRESULT isSigned(const std::string& path, bool* isSigned) override {
+    Result<OpenedFile> opened = openUserFile(path, false);
+    if (!opened.ok()) return opened.hr();
+    const FileSource* file = &opened->bytes;
+    Result<uint64_t> marker = appended::findMarker(*file);
+    if (!marker.ok()) return marker.hr();
+    *isSigned = *marker != 0;
+    return S_OK;
+  }
+
+  HRESULT readSignature(const std::string& path, bool withData, StoredSignature* out) override {
+    Result<OpenedFile> opened = openUserFile(path, false);
+    if (!opened.ok()) return opened.hr();
+    const int fd = opened->fd.get();
+    const FileSource* file = &opened->bytes;
+    Result<uint64_t> marker = appended::findMarker(*file);
+    if (!marker.ok()) return marker.hr();
+    if (*marker == 0) return S_FALSE;
+    Result<std::vector<uint8_t>> blob = appended::readBlob(*file, *marker);
+    if (!blob.ok()) return blob.hr();
+    if (withData) {
+      const uint64_t end = *marker - appended::kMarker.size();
+      const HRESULT hr = createFileRangeData(fd, end, 0, 0, out->signedData.out());
+      if (FAILED(hr)) return hr;
+    }
+    out->blob = std::move(*blob);
+    return S_OK;
+  }
+
+  HRESULT sign(const std::string& path, const ComputeBlob& compute) override {
+    Result<OpenedFile> opened = openUserFile(path, true);
+    if (!opened.ok()) return opened.hr();
+    const int fd = opened->fd.get();
+    const FileIdentity& before = opened->identity;
+    const FileSource* file = &opened->bytes;
+    Result<uint64_t> marker = appended::findMarker(*file);
+    if (!marker.ok()) return marker.hr();
+    // Behind an existing signature the file is signed again in place. A marker that no
+    // signature follows (a text quoting it) is the file's own data and stays; the new marker
+    // then goes at the end, like one for a file that has none.
+    uint64_t end = file->size();
+    if (*marker != 0) {
+      Result<std::vector<uint8_t>> old = appended::readBlob(*file, *marker);
+      if (old.ok()) {
+        end = *marker - appended::kMarker.size();
+      } else if (old.fault().systemError && old.hr() != HRESULT_FROM_WIN32(ERROR_HANDLE_EOF)) {
+        return old.hr();
+      }
+    }
+
+    std::vector<uint8_t> trailer;
+    auto signData = [&]() -> HRESULT {
+      com::ComPtr<IVexaGetData> data;
+      HRESULT hr = createFileRangeData(fd, end, 0, 0, data.out());
+      if (FAILED(hr)) return hr;
+      std::vector<uint8_t> blob;
+      hr = compute(data.get(), &blob);
+      if (FAILED(hr)) return hr;
+      trailer = appended::encodeTrailer(blob);
+      return checkFoundAgain(*file, end, trailer);
+    };
+    auto writeTrailer = [&](int out, const std::string&) -> HRESULT {
+      return HRESULT_FROM_WIN32(fileio::writeAll(out, trailer.data(), trailer.size()));
+    };
+    return replaceSignedFileCopying(path, before, fd, end, signData, writeTrailer);
+  }
+
+ private:
+  // A signature is written only where the marker search will find it again: within the last
+  // 32768 bytes, and with no earlier hit (the marker's text inside the blob) in the way.
+  static HRESULT checkFoundAgain(const ByteSource& file, uint64_t end,
+                                 const std::vector<uint8_t>& trailer) {
+    if (trailer.size() > appended::kSearchLimit) return HRESULT_FROM_WIN32(kErrorFileTooLarge);
+    const uint64_t kept = std::min<uint64_t>(end, appended::kSearchLimit - trailer.size());
+    std::vector<uint8_t> tail(static_cast<size_t>(kept));
+    Result<bool> read = file.readExactly(end - kept, tail, systemFault(ERROR_HANDLE_EOF));
+    if (!read.ok()) return read.hr();
+    tail.insert(tail.end(), trailer.begin(), trailer.end());
+    Result<uint64_t> found = appended::findMarker(MemorySource(tail));
+    if (!found.ok()) return found.hr();
+    return *found == kept + appended::kMarker.size() ? S_OK : HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
+  }
+};
+
+HRESULT create(REFIID riid, void** ppv) {
+  return createSignFileObject(kVexaSignAppendClass, std::make_unique<AppendedFormat>(), riid,
+                              ppv);
+}
+
+}  // namespace
+
+const ClassInfo kVexaSignAppendClass = {CLSID_VexaSignAppend, IID_IVexaSignFile,
+                                        kProgIdVexaSignAppend, "VexaSignAppend",
+                                        "IVexaSignFile",       create};
+
+}  // namespace vexamor::signcore

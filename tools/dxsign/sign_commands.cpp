@@ -1,0 +1,215 @@
+// dxsign sign, verify and info: the signature handlers as a client uses them, each file's
+// handler found through VexaFindSignFile by the file's extension.
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <optional>
+
+#include "platform/com/com.h"
+#include "platform/com/com_ptr.h"
+#include "signcore/crypto/trust_chain.h"
+#include "tools/dxsign/certificate_choice.h"
+#include "tools/dxsign/com_failure.h"
+#include "tools/dxsign/commands.h"
+#include "tools/dxsign/file_handlers.h"
+#include "tools/dxsign/file_jobs.h"
+#include "tools/dxsign/time_text.h"
+
+namespace vexamor::dxsign {
+namespace {
+
+using com::Bstr;
+using com::ComPtr;
+
+// The worst status of all files: a failure outweighs "not signed", which outweighs success.
+int overallStatus(const std::vector<FileOutcome>& outcomes) {
+  int status = kSuccess;
+  for (const FileOutcome& o : outcomes) {
+    if (o.status == kFailure) return kFailure;
+    if (o.status == kNotSigned) status = kNotSigned;
+  }
+  return status;
+}
+
+std::string timeText(IVexaSystemTime* time) {
+  return time != nullptr ? utcText(time) : "";
+}
+
+struct SignOptions {
+  std::vector<std::string> files;
+  std::string certificate;
+  std::optional<std::string> comment;
+  std::optional<std::string> timeServer;
+  LONG timeout = 0;
+};
+
+bool parseSignOptions(const std::vector<std::string>& args, SignOptions* options) {
+  bool haveCertificate = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const bool hasValue = i + 1 < args.size();
+    if (a == "--cert" && hasValue) {
+      options->certificate = args[++i];
+      haveCertificate = true;
+    } else if (a == "--comment" && hasValue) {
+      options->comment = args[++i];
+    } else if (a == "--time-server" && hasValue) {
+      options->timeServer = args[++i];
+    } else if (a == "--timeout" && hasValue) {
+      if (!parseMilliseconds(args[++i], &options->timeout)) return false;
+    } else if (a == "--") {
+      options->files.insert(options->files.end(), args.begin() + i + 1, args.end());
+      break;
+    } else if (a.starts_with("--")) {
+      return false;
+    } else {
+      options->files.push_back(a);
+    }
+  }
+  return haveCertificate && !options->files.empty();
+}
+
+}  // namespace
+
+int runSignCommand(const std::vector<std::string>& args) {
+  SignOptions options;
+  if (!parseSignOptions(args, &options)) {
+    printUsage(true);
+    return kUsage;
+  }
+  ComPtr<IVexaSignature> signature;
+  HRESULT hr = com::createInstance<IVexaSignature>(CLSID_VexaSignature, &signature);
+  if (FAILED(hr)) {
+    std::cerr << "dxsign: " << describeFailure("creating VexaSignature", hr) << '\n';
+    return kFailure;
+  }
+  CertificateName certificate;
+  std::string problem;
+  if (!chooseCertificate(signature.get(), options.certificate, &certificate, &problem)) {
+    std::cerr << "dxsign: " << problem << '\n';
+    return kFailure;
+  }
+  const Bstr subject(certificate.subject), issuer(certificate.issuer), serial(certificate.serial);
+  // The handlers refuse a certificate whose chain is not valid with a bare E_FAIL; say why
+  // before touching any file.
+  LONG valid = 0;
+  LONG chainStatus = 0;
+  hr = signature->VerifyCertificate(subject.get(), issuer.get(), serial.get(), &valid,
+                                    &chainStatus);
+  if (FAILED(hr)) {
+    std::cerr << "dxsign: " << describeFailure("checking the certificate", hr) << '\n';
+    return kFailure;
+  }
+  if (valid == 0) {
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(chainStatus));
+    std::cerr << "dxsign: the certificate of " << certificate.subject
+              << " cannot sign: " << signcore::trustStatusWords(chainStatus) << " (status "
+              << code << ")";
+    if ((chainStatus & 0x20) != 0) {
+      std::cerr << "; import the root of its chain with dxsign certs import FILE --root";
+    }
+    std::cerr << '\n';
+    return kFailure;
+  }
+  // One time stamp for the whole run, from the server when one is named.
+  ComPtr<IVexaSystemTime> timestamp;
+  const Bstr server = options.timeServer ? Bstr(*options.timeServer) : Bstr();
+  hr = signature->GetRFC867Time(server.get(), options.timeout, timestamp.out());
+  if (FAILED(hr)) {
+    const std::string what = options.timeServer
+                                 ? "asking " + *options.timeServer + " for the time"
+                                 : "reading the clock";
+    std::cerr << "dxsign: " << describeFailure(what, hr) << '\n';
+    return kFailure;
+  }
+  const Bstr comment = options.comment ? Bstr(*options.comment) : Bstr();
+
+  const auto outcomes = runFileJobs(options.files, [&]() -> FileJob {
+    auto finder = std::make_shared<HandlerFinder>();
+    return [&, finder](const std::string& path) -> FileOutcome {
+      std::string why;
+      ComPtr<IVexaSignFile> handler = finder->find(path, &why);
+      if (!handler) return {kFailure, path + ": " + why};
+      const HRESULT rc = handler->AddSign(Bstr(path).get(), subject.get(), issuer.get(),
+                                          serial.get(), comment.get(), server.get(),
+                                          timestamp.get(), nullptr);
+      if (FAILED(rc)) return {kFailure, path + ": " + describeFailure("signing", rc)};
+      return {kSuccess, path + ": signed"};
+    };
+  });
+  return overallStatus(outcomes);
+}
+
+int runVerifyCommand(const std::vector<std::string>& args) {
+  std::vector<std::string> files;
+  for (const std::string& a : args) {
+    if (a.starts_with("--")) {
+      printUsage(true);
+      return kUsage;
+    }
+    files.push_back(a);
+  }
+  if (files.empty()) {
+    printUsage(true);
+    return kUsage;
+  }
+  const auto outcomes = runFileJobs(files, []() -> FileJob {
+    auto finder = std::make_shared<HandlerFinder>();
+    return [finder](const std::string& path) -> FileOutcome {
+      std::string why;
+      ComPtr<IVexaSignFile> handler = finder->find(path, &why);
+      if (!handler) return {kFailure, path + ": " + why};
+      LONG valid = 0;
+      const HRESULT hr = handler->VerifySign(Bstr(path).get(), nullptr, &valid);
+      if (FAILED(hr)) return {kFailure, path + ": " + describeFailure("verification", hr)};
+      if (hr == S_FALSE) return {kNotSigned, path + ": not signed"};
+      if (valid == 0) return {kFailure, path + ": signature not valid"};
+      return {kSuccess, path + ": signature valid"};
+    };
+  });
+  return overallStatus(outcomes);
+}
+
+int runInfoCommand(const std::vector<std::string>& args) {
+  if (args.size() != 1 || args[0].starts_with("--")) {
+    printUsage(true);
+    return kUsage;
+  }
+  const std::string& path = args[0];
+  HandlerFinder finder;
+  std::string why;
+  ComPtr<IVexaSignFile> handler = finder.find(path, &why);
+  if (!handler) {
+    std::cerr << "dxsign: " << path << ": " << why << '\n';
+    return kFailure;
+  }
+  Bstr subject, issuer, email, serial, x500, comment, server;
+  ComPtr<IVexaSystemTime> notBefore, notAfter, timestamp;
+  const HRESULT hr = handler->ExtractSignatureInfo(
+      Bstr(path).get(), nullptr, subject.out(), issuer.out(), email.out(), serial.out(),
+      x500.out(), comment.out(), notBefore.out(), notAfter.out(), server.out(), timestamp.out());
+  if (FAILED(hr)) {
+    std::cerr << "dxsign: " << path << ": " << describeFailure("reading the signature", hr)
+              << '\n';
+    return kFailure;
+  }
+  if (hr == S_FALSE) {
+    std::cout << path << ": not signed\n";
+    return kNotSigned;
+  }
+  std::cout << "File:        " << path << '\n'
+            << "Signer:      " << subject.utf8() << '\n'
+            << "Issuer:      " << issuer.utf8() << '\n'
+            << "E-mail:      " << email.utf8() << '\n'
+            << "Serial:      " << serial.utf8() << '\n'
+            << "X.500 name:  " << x500.utf8() << '\n'
+            << "Valid from:  " << timeText(notBefore.get()) << '\n'
+            << "Valid to:    " << timeText(notAfter.get()) << '\n'
+            << "Comment:     " << comment.utf8() << '\n'
+            << "Time stamp:  " << (timestamp ? timeText(timestamp.get()) : "none") << '\n'
+            << "Time server: " << (server.length() > 0 ? server.utf8() : "none") << '\n';
+  return kSuccess;
+}
+
+}  // namespace vexamor::dxsign
