@@ -116,6 +116,18 @@ check "the user's type is listed, in the user's hive, the machine's hives unchan
 check "an ordinary user cannot write the machine's hives" \
   bash -c "! as_user VEXAMOR_REGISTRY_SCOPE=machine vexareg import /usr/share/vexamor/DxSignCore16.reg"
 
+check "an ordinary user signs and verifies a file with the installed core" \
+  bash -c "cd '$home' &&
+    openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 30 \
+      -subj '/CN=Package Check' -addext keyUsage=digitalSignature 2>/dev/null &&
+    echo secret >password && openssl pkcs12 -export -inkey key.pem -in cert.pem -out cert.p12 \
+      -passout pass:secret && chown $user key.pem cert.pem cert.p12 password &&
+    as_user dxsign certs import '$home/cert.p12' --password-file '$home/password' &&
+    as_user dxsign certs import '$home/cert.pem' --root &&
+    echo 'payload' >'$home/a.zip' && chown $user '$home/a.zip' &&
+    as_user dxsign sign '$home/a.zip' --cert 'Package Check' &&
+    as_user dxsign verify '$home/a.zip' | grep -q 'signature valid'"
+
 # Desktop integration, as file managers and software centres read it.
 check "the .desktop file is valid and names the project type" \
   bash -c "desktop-file-validate /usr/share/applications/org.vexamor.Strataquill.desktop &&
