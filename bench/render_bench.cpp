@@ -87,6 +87,8 @@ void BM_RenderLogToPdf(benchmark::State& state) {
                                   kBin + "/Patterns",
                                   {},
                                   {},
+                                  {},
+                                  {},
                                   {}});
     composer.composePages();
     surface.endDoc();

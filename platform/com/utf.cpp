@@ -119,8 +119,11 @@ std::u16string toLower(std::u16string_view s) {
 int compareIgnoreCase(std::u16string_view a, std::u16string_view b) {
   const size_t n = a.size() < b.size() ? a.size() : b.size();
   for (size_t i = 0; i < n; ++i) {
-    const char16_t x = toLower(a[i]);
-    const char16_t y = toLower(b[i]);
+    char16_t x = a[i];
+    char16_t y = b[i];
+    if (x == y) continue;  // most of a registry path: no case mapping needed
+    x = toLower(x);
+    y = toLower(y);
     if (x != y) return x < y ? -1 : 1;
   }
   if (a.size() == b.size()) return 0;

@@ -30,6 +30,7 @@ class WindowTest : public ::testing::Test {
   void SetUp() override {
     setProgramFolder(VEXAMOR_TEST_BIN_DIR);
     uiEnvironment().screenWidth = [] { return 1280; };
+    uiEnvironment().startupTips = false;
     uiEnvironment().runModal = [this](QDialog& dialog) {
       ++modals_;
       if (!onModal_) return 0;

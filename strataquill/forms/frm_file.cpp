@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "strataquill/db/value.h"
+#include "strataquill/forms/child_window.h"
 #include "strataquill/forms/frm_main.h"
 #include "strataquill/forms/frm_sample_label_update.h"
 #include "strataquill/layouts/classification_file.h"
@@ -654,6 +655,15 @@ bool frmFile::Form_Unload() {
   unloaded_ = true;
   main_.updateMenus();
   return true;
+}
+
+void frmFile::Form_GotFocus() {
+  if (!state_.projectOpen()) {
+    // Not from inside the activation that called this.
+    QTimer::singleShot(0, &main_, [main = &main_] { main->unloadDataEntry(); });
+    return;
+  }
+  focusTabStrip(this, tabs_, [this] { emit focusStateChanged(); });
 }
 
 void frmFile::closeEvent(QCloseEvent* event) {

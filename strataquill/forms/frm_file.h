@@ -57,6 +57,9 @@ class frmFile : public QWidget {
   void UpdateUserHeaders();
   // Writes every pending edit; true when everything reached the file.
   bool UpdateRecordsets();
+  // The window got the focus: the tab control takes it. With no project
+  // open the window unloads itself.
+  void Form_GotFocus();
 
   // The selector now names another boring: save (the boring the grids were
   // showing), reload for the selected one, refit. With `ask`, refused depth

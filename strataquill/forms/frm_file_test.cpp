@@ -5,6 +5,10 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QMdiArea>
+#include <QMouseEvent>
+#include <QMdiSubWindow>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 
@@ -143,6 +147,20 @@ TEST_F(DataEntryTest, FieldsAndGridsAreSavedAtTheBoringSwitch) {
   EXPECT_EQ(f.sprdSample()->model().cellText(0, 4), "18 in");
 }
 
+TEST_F(DataEntryTest, ADoubleClickOnTheSelectorSwitchesAsAClickDoes) {
+  const std::string path = newProject("site.sq2", {"B-1", "B-2"});
+  frmFile& f = open(path);
+  type(f.sprdLithology(), 1, 3, "Fill");
+  main_->selectBoringText("B-2");
+  QMouseEvent twice(QEvent::MouseButtonDblClick, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(main_->cmbBoringSelect(), &twice);
+  EXPECT_EQ(f.boundBoring(), "B-2");
+  EXPECT_EQ(column(path, project::GetSQL("B-1", 1), "Description"),
+            std::vector<std::string>{"Fill"});
+  EXPECT_FALSE(f.hasPendingEdits());
+}
+
 TEST_F(DataEntryTest, ClearedCellIsStoredAsOneBlank) {
   const std::string path = newProject("site.sq2", {"B-1"});
   sql(path, "INSERT INTO [Completion Information] (BoringName, [From], [To], Classification) "
@@ -255,6 +273,33 @@ TEST_F(DataEntryTest, TabsPutTheFocusOnTheirFirstControl) {
   EXPECT_EQ(f.focusWidget(), f.sprdSample());
   f.SSTab1()->setCurrentIndex(2);
   EXPECT_EQ(f.focusWidget(), f.sprdCompletion());
+}
+
+TEST_F(DataEntryTest, TheWindowPassesTheFocusToItsTabs) {
+  frmFile& f = open(newProject("site.sq2", {"B-1"}));
+  main_->show();
+  main_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(main_.get()));
+  QApplication::processEvents();
+  EXPECT_EQ(QApplication::focusWidget(), f.SSTab1()->tabBar()) << "when it first shows";
+
+  // Another child takes the focus; coming back gives it to the tabs again.
+  auto* other = main_->mdiArea()->addSubWindow(new QLineEdit);
+  other->show();
+  main_->mdiArea()->setActiveSubWindow(other);
+  f.sprdLithology()->setFocus();
+  main_->mdiArea()->setActiveSubWindow(other);
+  EXPECT_NE(QApplication::focusWidget(), f.SSTab1()->tabBar());
+  main_->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(f.parentWidget()));
+  EXPECT_EQ(QApplication::focusWidget(), f.SSTab1()->tabBar());
+}
+
+TEST_F(DataEntryTest, WithNoProjectTheWindowUnloadsItselfWhenFocused) {
+  open(newProject("site.sq2", {"B-1"}));
+  main_->state().clearProject();
+  file().Form_GotFocus();
+  QApplication::processEvents();
+  EXPECT_EQ(main_->dataEntryWindow(), nullptr);
 }
 
 TEST_F(DataEntryTest, IntervalProblemsAreMarkedAndCounted) {

@@ -25,16 +25,24 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "strataquill/forms/child_window.h"
+#include "strataquill/forms/frm_classification_design.h"
 #include "strataquill/forms/frm_copy_boring.h"
 #include "strataquill/forms/frm_file.h"
+#include "strataquill/forms/frm_preferences.h"
+#include "strataquill/forms/frm_splash.h"
+#include "strataquill/forms/frm_tip.h"
+#include "strataquill/forms/layout_sample_view.h"
 #include "strataquill/forms/toolbar_icons.h"
 #include "strataquill/forms/ui_environment.h"
+#include "strataquill/layouts/layout_file.h"
 #include "strataquill/project/borings.h"
 #include "strataquill/project/project_file.h"
 #include "strataquill/render/frm_print.h"
 #include "strataquill/render/print_run.h"
 #include "strataquill/shell/file_copy.h"
 #include "strataquill/shell/help_window.h"
+#include "strataquill/shell/preferences.h"
 #include "strataquill/shell/program_folder.h"
 #include "strataquill/shell/settings_store.h"
 #include "strataquill/shell/user_prompts.h"
@@ -59,22 +67,6 @@ constexpr int kSelectorInsetTwips = 72;
 
 int twipsToPixels(int twips, const QWidget* w) {
   return qRound(twips * w->logicalDpiX() / 1440.0);
-}
-
-// The start-up picture until the splash window of its own arrives.
-QWidget* makeSplash(QWidget* owner) {
-  auto* splash = new QLabel(owner, Qt::SplashScreen | Qt::FramelessWindowHint);
-  splash->setObjectName("frmSplash");
-  splash->setAlignment(Qt::AlignCenter);
-  splash->setText(
-      "<div style='margin:24px'><p style='font-size:26pt; font-weight:bold; color:#2d3748'>"
-      "Strataquill</p><p style='font-size:11pt'>Boring logs for the field and the office</p>"
-      "<p style='font-size:9pt; color:#555'>Version 1.0</p></div>");
-  splash->setStyleSheet("QLabel { background: #f7f3e8; border: 2px solid #8a6d3b; }");
-  splash->resize(420, 220);
-  if (QScreen* screen = QGuiApplication::primaryScreen())
-    splash->move(screen->availableGeometry().center() - splash->rect().center());
-  return splash;
 }
 
 }  // namespace
@@ -105,15 +97,27 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), printer_(QPrinter::High
   connect(qApp, &QApplication::focusChanged, this,
           [this](QWidget*, QWidget* now) { watchFocus(now); });
   qApp->installEventFilter(this);
+  // Back from another program: a designer whose file was deleted meanwhile
+  // closes.
+  connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
+    if (s != Qt::ApplicationActive) return;
+    if (classification_ && !classification_->fileExists()) classification_->Form_GotFocus();
+    if (layout_ && !layout_->fileExists()) layout_->Form_GotFocus();
+  });
   setMenusEnabled(false);
   resize(1180, 780);
 }
 
 frmMain::~frmMain() {
+  delete splash_.data();
   qApp->removeEventFilter(this);
   disconnect(qApp, nullptr, this, nullptr);
-  // The data entry window goes first: it refers to this window.
+  // Child windows closing now must not reach the menus, which go first.
+  disconnect(mdi_, nullptr, this, nullptr);
+  // The data entry window goes first: it refers to this window; then every
+  // other child window, while the menus they update still exist.
   delete fileWindow_.data();
+  for (QMdiSubWindow* sub : mdi_->subWindowList()) delete sub;
 }
 
 QAction* frmMain::makeAction(const char* name, const QString& text, const QKeySequence& shortcut,
@@ -148,31 +152,20 @@ void frmMain::createActions() {
              &frmMain::mnuDeleteRow_Click);
   makeAction("mnuSampleHeadings", "&Sample Headings", {}, &frmMain::mnuSampleHeadings_Click);
   connect(makeAction("mnuPreferences", "P&references", {}, nullptr), &QAction::triggered, this,
-          [this] { notYetAvailable("The Preferences dialog"); });
+          [this] {
+            frmPreferences dialog(this);
+            execModal(dialog);
+          });
   makeAction("mnuAddBoring", "&Add Boring", {}, &frmMain::AddBoring);
   makeAction("mnuCopyBoring", "&Copy Boring", {}, &frmMain::mnuCopyBoring_Click);
   makeAction("mnuRemoveBoring", "&Remove Boring", {}, &frmMain::RemoveBoring);
   makeAction("mnuEditLayout", "&Edit Layout", {}, &frmMain::mnuEditLayout_Click);
   makeAction("mnuCreateNewLayout", "&Create New Layout", {}, &frmMain::CreateNewFormatFile);
-  connect(makeAction("mnuEditClassifications", "&Edit Classifications", {}, nullptr),
-          &QAction::triggered, this, [this] { notYetAvailable("The classification designer"); });
+  makeAction("mnuEditClassifications", "&Edit Classifications", {},
+             &frmMain::mnuEditClassifications_Click);
   makeAction("mnuContents", "&Contents", QKeySequence(Qt::Key_F1), &frmMain::mnuContents_Click);
-  connect(makeAction("mnuShowToolTip", "Show &Tool Tip", {}, nullptr), &QAction::triggered, this,
-          [this] { notYetAvailable("The tip of the day"); });
-  connect(makeAction("mnuAboutStrataquill", "&About Strataquill", {}, nullptr),
-          &QAction::triggered, this, [this] {
-            state_.SplashMode = 3;
-            QDialog about(this);
-            about.setObjectName("frmSplash");
-            about.setWindowTitle("About Strataquill");
-            auto* layout = new QVBoxLayout(&about);
-            layout->addWidget(makeSplash(&about));
-            about.findChild<QLabel*>()->setWindowFlags(Qt::Widget);
-            auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &about);
-            connect(buttons, &QDialogButtonBox::accepted, &about, &QDialog::accept);
-            layout->addWidget(buttons);
-            execModal(about);
-          });
+  makeAction("mnuShowToolTip", "Show &Tool Tip", {}, &frmMain::mnuShowToolTip_Click);
+  makeAction("mnuAboutStrataquill", "&About Strataquill", {}, &frmMain::mnuAboutStrataquill_Click);
 }
 
 void frmMain::createMenus() {
@@ -276,8 +269,9 @@ void frmMain::Form_Load(const std::string& commandLine) {
         "Strataquill.",
         "Strataquill", MessageButtons::kOk, MessageIcon::kNone);
   state_.SplashMode = 2;
-  splash_ = makeSplash(this);
+  splash_ = new frmSplash(*this, this);
   splash_->show();
+  QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   toolBar_->setEnabled(false);
   tmrSplash_->setInterval(uiEnvironment().splashIntervalMs);
   tmrSplash_->start();
@@ -312,6 +306,18 @@ void frmMain::tmrSplash_Timer() {
   tmrSplash_->stop();
   toolBar_->setEnabled(true);
   setMenusEnabled(true);
+  if (uiEnvironment().startupTips && ShowTipsAtStartup() == 1) mnuShowToolTip_Click();
+}
+
+void frmMain::mnuShowToolTip_Click() {
+  frmTip tip(this);
+  execModal(tip);
+}
+
+void frmMain::mnuAboutStrataquill_Click() {
+  state_.SplashMode = 3;
+  frmSplash about(*this, this);
+  execModal(about);
 }
 
 void frmMain::setMenusEnabled(bool enabled) {
@@ -385,6 +391,7 @@ bool frmMain::openProject(const std::string& path, const std::string& title) {
   file_ = file;
   fileWindow_ = sub;
   connect(file, &frmFile::focusStateChanged, this, [this] { updateMenus(); });
+  onChildActivated(sub, [file] { file->Form_GotFocus(); });
   connect(file, &frmFile::intervalProblemsChanged, this, &frmMain::showIntervalProblems);
   connect(sub, &QObject::destroyed, this, [this] {
     showIntervalProblems(0);
@@ -473,7 +480,7 @@ void frmMain::mnuEditLayout_Click() {
   if (r.outcome != FileDialogResult::Outcome::kChosen) return;
   state_.DesignerLayoutPath = r.path;
   state_.DesignerLayoutTitle = r.title;
-  notYetAvailable("The layout designer");
+  openLayoutDesigner();
 }
 
 void frmMain::CreateNewFormatFile() {
@@ -485,15 +492,64 @@ void frmMain::CreateNewFormatFile() {
   request.mustExist = false;
   const FileDialogResult r = prompts().fileDialog(request);
   if (r.outcome != FileDialogResult::Outcome::kChosen) return;
-  if (!copyTemplateAsking(programFolder() + "Format.tpl", r.path)) return;
+  if (!layouts::CreateLayoutFile(r.path)) return;
+  if (!unloadDataEntry()) return;
   state_.DesignerLayoutPath = r.path;
   state_.DesignerLayoutTitle = r.title;
-  notYetAvailable("The layout designer");
+  openLayoutDesigner();
 }
 
-void frmMain::notYetAvailable(const char* what) {
-  prompts().message(std::string(what) + " is not part of this version of Strataquill yet.",
-                    "Strataquill", MessageButtons::kOk, MessageIcon::kInformation);
+QMdiSubWindow* frmMain::addChild(QWidget* child) {
+  QMdiSubWindow* sub = mdi_->addSubWindow(child);
+  sub->setAttribute(Qt::WA_DeleteOnClose);
+  connect(sub, &QObject::destroyed, this, [this] { updateMenus(); });
+  return sub;
+}
+
+void frmMain::openLayoutDesigner() {
+  if (layout_) {
+    // The designer follows the file just chosen: the one it holds is saved
+    // and closed first (or stays, when the user keeps its changes).
+    if (layout_->filePath() == state_.DesignerLayoutPath) {
+      mdi_->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(layout_->parentWidget()));
+      return;
+    }
+    if (!layout_->parentWidget()->close()) return;
+    delete layout_->parentWidget();
+  }
+  auto* designer = new frmLayoutDesign(state_, *this);
+  if (!designer->Form_Load()) {
+    delete designer;
+    return;
+  }
+  layout_ = designer;
+  showDesigner(designer, [designer] { designer->Form_GotFocus(); });
+}
+
+void frmMain::showDesigner(DesignerWindow* designer, std::function<void()> gotFocus) {
+  QMdiSubWindow* sub = addChild(designer);
+  connect(designer, &DesignerWindow::focusStateChanged, this, [this] { updateMenus(); });
+  onChildActivated(sub, std::move(gotFocus));
+  sub->showMaximized();
+  updateMenus();
+}
+
+void frmMain::mnuEditClassifications_Click() {
+  if (classification_) {
+    mdi_->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(classification_->parentWidget()));
+    return;
+  }
+  auto* designer = new frmClassificationDesign(state_, *this);
+  if (!designer->Form_Load()) {
+    delete designer;
+    return;
+  }
+  classification_ = designer;
+  // Pictures may have been added to the pattern folder meanwhile.
+  showDesigner(designer, [designer] {
+    designer->refreshSwatches();
+    designer->Form_GotFocus();
+  });
 }
 
 void frmMain::PageFormat() {
@@ -505,10 +561,14 @@ void frmMain::PageFormat() {
     dialog.exec();
   }
   if (print_) print_->cmdPrintSetup()->setText(printer_.printerName());
+  // The designer's sample page takes the new paper.
+  if (layout_ && layout_->samplePage()) layout_->samplePage()->redraw();
 }
 
 void frmMain::saveOpenEditors() {
   if (file_) file_->UpdateRecordsets();
+  if (classification_) classification_->UpdateRecordsets();
+  if (layout_) layout_->UpdateRecordsets();
 }
 
 void frmMain::printDispatch(int destination) {
@@ -534,10 +594,6 @@ void frmMain::printDispatch(int destination) {
   render::frmPrint dialog(*this, this);
   print_ = &dialog;
   dialog.prepare(destination, title, reportType);
-  // Centred over this window at the size its contents need, so all of it,
-  // OK included, is on the screen.
-  dialog.adjustSize();
-  dialog.move(frameGeometry().center() - dialog.rect().center());
   execModal(dialog);
 }
 
@@ -557,6 +613,14 @@ bool frmMain::mnuExit_Click() {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
+  // The designers save as they close; one that the user keeps open keeps
+  // the program running.
+  for (QWidget* designer :
+       {static_cast<QWidget*>(classification_.data()), static_cast<QWidget*>(layout_.data())})
+    if (designer && !designer->parentWidget()->close()) {
+      event->ignore();
+      return;
+    }
   if (!unloadDataEntry()) {
     event->ignore();
     return;
@@ -676,7 +740,8 @@ void frmMain::updateMenus() {
   updateClassificationsMenu();
   actions_.at("mnuContents")->setEnabled(menusEnabled_);
   actions_.at("mnuShowToolTip")->setEnabled(menusEnabled_);
-  actions_.at("mnuAboutStrataquill")->setEnabled(menusEnabled_);
+  // Not while the start-up splash shows.
+  actions_.at("mnuAboutStrataquill")->setEnabled(menusEnabled_ && !(splash_ && splash_->isVisible()));
   // Each button obeys the menu item it runs.
   static const std::pair<const char*, const char*> mirror[] = {
       {"NEWPROJECT", "mnuNewProject"}, {"OPENPROJECT", "mnuOpenProject"},
@@ -835,6 +900,12 @@ bool frmMain::isShortcutTarget(QObject* object) const {
 }
 
 bool frmMain::eventFilter(QObject* object, QEvent* event) {
+  // A double click on the selector selects as a click does.
+  if (object == cmbBoringSelect_ && event->type() == QEvent::MouseButtonDblClick &&
+      cmbBoringSelect_->isEnabled() && cmbBoringSelect_->count() > 0) {
+    cmbBoringSelect_Click();
+    return true;
+  }
   // The Edit menu's keys run its commands in text boxes and grids as well,
   // with the menu's rules, instead of the control's own editing keys.
   if (event->type() == QEvent::ShortcutOverride && isShortcutTarget(object)) {

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "strataquill/forms/app_state.h"
+#include "strataquill/forms/frm_classification_design.h"
+#include "strataquill/forms/frm_layout_design.h"
 #include "strataquill/render/print_context.h"
 
 class QAction;
@@ -34,6 +36,7 @@ class BoundGrid;
 
 namespace sq::forms {
 
+class frmClassificationDesign;
 class frmFile;
 
 // The main window: the MDI parent with the menus, the toolbar and its boring
@@ -80,7 +83,10 @@ class frmMain : public QMainWindow, public render::PrintContext {
   void mnuSampleHeadings_Click();
   void mnuCopyBoring_Click();
   void mnuEditLayout_Click();
+  void mnuEditClassifications_Click();
   void mnuContents_Click();
+  void mnuShowToolTip_Click();
+  void mnuAboutStrataquill_Click();
   void tbToolBar_ButtonClick(const QString& key);
   // The selector's selection handling: save, reload, refit.
   void cmbBoringSelect_Click();
@@ -98,6 +104,8 @@ class frmMain : public QMainWindow, public render::PrintContext {
   // chose to go back to correct something.
   bool unloadDataEntry();
   frmFile* dataEntryWindow() const;
+  frmClassificationDesign* classificationDesigner() const { return classification_; }
+  frmLayoutDesign* layoutDesigner() const { return layout_; }
   HelpWindow* helpWindow() const;
   QMdiArea* mdiArea() const { return mdi_; }
   QAction* action(const QString& name) const;
@@ -151,7 +159,13 @@ class frmMain : public QMainWindow, public render::PrintContext {
   void showIntervalProblems(int count);
   // Runs a Cut, Copy, Paste, Insert Row or Delete Row on the focused control.
   void editFocusedControl(int command);
-  void notYetAvailable(const char* what);
+  // Shows `child` as a child window that deletes itself when it closes.
+  QMdiSubWindow* addChild(QWidget* child);
+  // Opens the layout designer on the designer layout path.
+  void openLayoutDesigner();
+  // Shows a designer that has loaded; `gotFocus` runs whenever it becomes
+  // the active child window.
+  void showDesigner(DesignerWindow* designer, std::function<void()> gotFocus);
 
   AppState state_;
   QMdiArea* mdi_;
@@ -163,6 +177,8 @@ class frmMain : public QMainWindow, public render::PrintContext {
   QPointer<QWidget> splash_;
   QPointer<frmFile> file_;
   QPointer<QMdiSubWindow> fileWindow_;
+  QPointer<frmClassificationDesign> classification_;
+  QPointer<frmLayoutDesign> layout_;
   QPointer<HelpWindow> help_;
   QPointer<render::frmPrint> print_;
   QPrinter printer_;

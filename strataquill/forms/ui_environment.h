@@ -13,6 +13,9 @@ struct UiEnvironment {
   int splashIntervalMs = 4000;
   // The screen's width in pixels; empty: the primary screen's.
   std::function<int()> screenWidth;
+  // Whether the tip of the day may open at start-up (when the user's
+  // setting asks for it); tests that are not about it turn it off.
+  bool startupTips = true;
   // Runs a modal dialog and returns its result; empty: QDialog::exec().
   std::function<int(QDialog&)> runModal;
 };

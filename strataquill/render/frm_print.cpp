@@ -224,9 +224,23 @@ int frmPrint::itemIcon(int row) const {
   return item ? item->data(kIconRole).toInt() : 0;
 }
 
+void frmPrint::centreOnScreen() {
+  // Measured first: the size the controls need decides where the centre is.
+  if (layout()) layout()->activate();
+  const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+  QScreen* screen = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
+  if (!screen) return;
+  const QRect available = screen->availableGeometry();
+  // Not adjustSize(): it caps a window at two thirds of the screen.
+  QRect box(QPoint(), sizeHint().expandedTo(minimumSizeHint()).boundedTo(available.size()));
+  box.moveCenter(available.center());
+  // The title bar stays on the screen, so the window can always be moved.
+  box.moveTop(std::max(box.top(), available.top()));
+  resize(box.size());
+  move(box.topLeft());
+}
+
 void frmPrint::loadValues() {
-  if (QScreen* screen = QGuiApplication::primaryScreen())
-    move(screen->availableGeometry().center() - rect().center());
   txtNumberOfCopies_->setText("1");
   lsvMultipleBorings_->clear();
   const std::string current = context_.currentBoring();
@@ -255,6 +269,7 @@ void frmPrint::loadValues() {
   cmdPrintSetup_->setText(printerName.isEmpty() ? tr("(no printer)") : printerName);
   cmdChooseFirstPageLayout_->setText(qs(options_.firstPageLayoutFileTitle));
   cmdChooseAdditionalPageLayout_->setText(qs(options_.additionalPageLayoutFileTitle));
+  centreOnScreen();
 }
 
 void frmPrint::cmdAll_Click() {

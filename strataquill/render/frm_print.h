@@ -67,6 +67,8 @@ class frmPrint : public QDialog {
  private:
   void buildControls();
   void loadValues();
+  // Centres the dialog on its screen at the size its controls need.
+  void centreOnScreen();
   void setItemIcon(QListWidgetItem* item, int icon);
   bool checkLayouts();
   std::string chooseLayout(const char* title, std::string& fileTitle);

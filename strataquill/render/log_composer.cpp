@@ -100,6 +100,8 @@ bool LogComposer::composePages() {
   data_ = loadBoringData(job_.projectPath, job_.boring);
   catalogue_ = Catalogue::load(job_.classificationFile);
   layouts_.clear();
+  if (job_.sampleLayout && job_.reportType == kLayoutSample)
+    layouts_.emplace(job_.designerLayoutPath, *job_.sampleLayout);
   surface_.resetTextState();
 
   float deepest = job_.reportType == kBoringLog ? GetMaxDepth(job_.projectPath, job_.boring)

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "strataquill/layouts/layout_file.h"
@@ -29,6 +30,10 @@ struct RenderJob {
   std::function<void()> letEventsRun;
   // Told the number of each page (from 1) as it is started; may be empty.
   std::function<void(int page)> pageStarted;
+  // A layout sample drawn from this layout instead of reading the file at
+  // designerLayoutPath (which still places relative picture names): the
+  // layout designer shows its page while it is being edited.
+  std::shared_ptr<const layouts::LayoutForPrint> sampleLayout;
 };
 
 // Composes the pages of one boring's log on a print surface: it splits the

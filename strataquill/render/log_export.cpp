@@ -108,7 +108,8 @@ LogExportResult exportLogsToPdf(const LogExportRequest& request) {
                   [&] { cancelled(); },
                   [&](int page) {
                     if (progress) progress->composing(page);
-                  }};
+                  },
+                  {}};
     LogComposer composer(surface, options, std::move(job));
     composer.composePages();
   }

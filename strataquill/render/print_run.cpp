@@ -70,7 +70,8 @@ void drawPages(PrintContext& context, PrintOptions& options, const std::string& 
                   {},
                   {},
                   [&] { cancelled(); },
-                  [&](int page) { progress->composing(page); }};
+                  [&](int page) { progress->composing(page); },
+                  {}};
     LogComposer composer(surface, options, std::move(job));
     finished = composer.composePages() && !cancelled();
     if (finished && Destination != kToPreview) {

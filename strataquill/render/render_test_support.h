@@ -120,6 +120,7 @@ class RenderFixture : public ::testing::Test {
                      [] { return std::string("12/7/2026"); },
                      [] { return std::string("8:15:00 PM"); },
                      {},
+                     {},
                      {}};
   }
 

@@ -10,6 +10,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTimer>
 
 #include <fstream>
@@ -195,6 +196,20 @@ TEST_F(PrintDialogTest, LoadsTheListAndTheRememberedOptions) {
   EXPECT_EQ(dialog.cmdChooseFirstPageLayout()->text(), "log.sqf");
   EXPECT_EQ(dialog.cmdChooseAdditionalPageLayout()->text(), "???") << "a vanished file";
   EXPECT_FALSE(dialog.chkUseAdditionalPageLayout()->isChecked());
+}
+
+TEST_F(PrintDialogTest, OpensCentredAndWhollyOnTheScreen) {
+  TestContext ctx(paths());
+  frmPrint dialog(ctx);
+  dialog.prepare(1, "site.sq2", 1);
+  const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+  const QRect placed = dialog.geometry();
+  EXPECT_TRUE(available.contains(placed)) << "placed at the size its controls need";
+  EXPECT_GE(placed.height(), std::min(dialog.sizeHint().height(), available.height()));
+  EXPECT_LE(std::abs(placed.center().x() - available.center().x()), 1);
+  const QPoint at = dialog.pos();
+  dialog.show();
+  EXPECT_EQ(dialog.pos(), at) << "showing it does not move it";
 }
 
 TEST_F(PrintDialogTest, AllThenClickingOneLeavesTheOthersSelected) {

@@ -1,9 +1,13 @@
 #include "strataquill/widgets/cell_delegate.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QPlainTextEdit>
+#include <QRegularExpressionValidator>
 
 #include "strataquill/widgets/recordset_model.h"
 
@@ -44,9 +48,22 @@ QWidget* CellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&
     }
     case CellKind::kCheckBox:
       return nullptr;
-    default:
+    default: {
       editor = QStyledItemDelegate::createEditor(parent, option, index);
+      const ColumnSpec& spec = model_.columns()[index.column()];
+      if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+        if (spec.maxChars > 0) line->setMaxLength(spec.maxChars);
+        line->setAlignment(spec.alignment & Qt::AlignHorizontal_Mask);
+        // Only what a number is written with: digits, a point, a sign.
+        if (spec.keys == ColumnSpec::Keys::kNumber)
+          line->setValidator(new QRegularExpressionValidator(
+              QRegularExpression(R"(\s*[-+]?[0-9]*\.?[0-9]*\s*)"), line));
+        else if (spec.keys == ColumnSpec::Keys::kWholeNumber)
+          line->setValidator(
+              new QRegularExpressionValidator(QRegularExpression(R"(\s*[-+]?[0-9]*\s*)"), line));
+      }
       break;
+    }
   }
   editor_ = editor;
   return editor;
@@ -80,6 +97,56 @@ void CellDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
   } else {
     QStyledItemDelegate::setModelData(editor, model, index);
   }
+}
+
+void CellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                         const QModelIndex& index) const {
+  if (kindOf(model_, index) != CellKind::kCheckBox) {
+    QStyledItemDelegate::paint(painter, option, index);
+    return;
+  }
+  // The box alone, where the column aligns it.
+  QStyleOptionViewItem cell = option;
+  initStyleOption(&cell, index);
+  const QWidget* widget = option.widget;
+  QStyle* style = widget ? widget->style() : QApplication::style();
+  const bool checked = cell.checkState == Qt::Checked;
+  cell.features &= ~QStyleOptionViewItem::HasCheckIndicator;
+  style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, widget);
+  if (!index.data(Qt::CheckStateRole).isValid()) return;
+  QStyleOptionButton box;
+  box.rect = checkRect(option, index);
+  box.state = QStyle::State_Enabled | (checked ? QStyle::State_On : QStyle::State_Off);
+  style->drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &box, painter, widget);
+}
+
+QRect CellDelegate::checkRect(const QStyleOptionViewItem& option, const QModelIndex& index) const {
+  const QWidget* widget = option.widget;
+  QStyle* style = widget ? widget->style() : QApplication::style();
+  const QSize size(style->pixelMetric(QStyle::PM_IndicatorWidth, &option, widget),
+                   style->pixelMetric(QStyle::PM_IndicatorHeight, &option, widget));
+  const auto align = Qt::Alignment(model_.columns()[index.column()].alignment);
+  return QStyle::alignedRect(option.direction, align | Qt::AlignVCenter, size, option.rect);
+}
+
+bool CellDelegate::editorEvent(QEvent* event, QAbstractItemModel* model,
+                               const QStyleOptionViewItem& option, const QModelIndex& index) {
+  if (kindOf(model_, index) != CellKind::kCheckBox)
+    return QStyledItemDelegate::editorEvent(event, model, option, index);
+  if (!(index.flags() & Qt::ItemIsUserCheckable)) return false;
+  bool toggle = false;
+  if (event->type() == QEvent::MouseButtonRelease) {
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    toggle = mouse->button() == Qt::LeftButton && option.rect.contains(mouse->position().toPoint());
+  } else if (event->type() == QEvent::MouseButtonDblClick) {
+    return true;  // the release toggles; a double click is not a third state
+  } else if (event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    toggle = key == Qt::Key_Space || key == Qt::Key_Select;
+  }
+  if (!toggle) return false;
+  const bool checked = index.data(Qt::CheckStateRole).toInt() == Qt::Checked;
+  return model->setData(index, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
 }
 
 void CellDelegate::destroyEditor(QWidget* editor, const QModelIndex& index) const {

@@ -23,6 +23,11 @@ class CellDelegate : public QStyledItemDelegate {
   void setModelData(QWidget* editor, QAbstractItemModel* model,
                     const QModelIndex& index) const override;
   void destroyEditor(QWidget* editor, const QModelIndex& index) const override;
+  // Check boxes are drawn and hit where their column aligns them.
+  void paint(QPainter* painter, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override;
+  bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override;
   void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
                             const QModelIndex& index) const override;
 
@@ -33,6 +38,8 @@ class CellDelegate : public QStyledItemDelegate {
   bool eventFilter(QObject* object, QEvent* event) override;
 
  private:
+  QRect checkRect(const QStyleOptionViewItem& option, const QModelIndex& index) const;
+
   RecordsetModel& model_;
   mutable QPointer<QWidget> editor_;
 };

@@ -66,6 +66,22 @@ void RecordsetModel::setSpareRows(int count) {
   endResetModel();
 }
 
+void RecordsetModel::setDecorator(int column, CellDecorator decorator) {
+  decorators_[column] = std::move(decorator);
+  refreshDecorations();
+}
+
+void RecordsetModel::refreshDecorations() {
+  for (const auto& [column, decorator] : decorators_)
+    if (dataRowCount() > 0)
+      emit dataChanged(index(0, column), index(dataRowCount() - 1, column),
+                       {Qt::DecorationRole, Qt::ToolTipRole});
+}
+
+void RecordsetModel::setReadOnly(bool readOnly) {
+  readOnly_ = readOnly;
+}
+
 void RecordsetModel::clear() {
   beginResetModel();
   dropRows();
@@ -118,11 +134,12 @@ bool RecordsetModel::hasPendingEdits() const {
   return false;
 }
 
-std::vector<RecordsetModel::Refusal> RecordsetModel::refusals() const {
+std::vector<RecordsetModel::Refusal> RecordsetModel::refusals(bool typedOnly) const {
   std::vector<Refusal> out;
   for (int r = 0; r < dataRowCount(); ++r)
     for (int c = 0; c < columnCount(); ++c)
-      if (refused(rows_[r], c)) out.push_back({r, c, rows_[r].cells[c]});
+      if (refused(rows_[r], c) && (!typedOnly || rows_[r].changed[c]))
+        out.push_back({r, c, rows_[r].cells[c]});
   return out;
 }
 
@@ -164,7 +181,14 @@ bool RecordsetModel::writeRow(Row& row, std::string& error) {
 
 RecordsetModel::SaveReport RecordsetModel::submitAll() {
   SaveReport report;
-  if (!rs_) return report;
+  if (!rs_) {
+    // Rows typed into a grid whose table could not be opened have nowhere
+    // to go; they stay, and the owner is told.
+    for (const Row& r : rows_)
+      if (!blank(r)) ++report.failedRows;
+    if (report.failedRows > 0) report.error = "The table of these rows could not be opened.";
+    return report;
+  }
   db::Recordset& rs = *rs_;
   std::map<int, Row*> byRaw;
   for (Row& r : rows_)
@@ -220,6 +244,7 @@ void RecordsetModel::materializeUpTo(int row) {
 }
 
 bool RecordsetModel::setCellText(int row, int column, const QString& text) {
+  if (readOnly_) return false;
   if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) return false;
   if (row >= dataRowCount()) {
     if (text.isEmpty()) return true;
@@ -235,6 +260,7 @@ bool RecordsetModel::setCellText(int row, int column, const QString& text) {
 }
 
 void RecordsetModel::insertBlankRow(int row) {
+  if (readOnly_) return;
   if (row < 0 || row > dataRowCount()) return;
   beginInsertRows({}, row, row);
   Row blankRow;
@@ -246,6 +272,7 @@ void RecordsetModel::insertBlankRow(int row) {
 }
 
 void RecordsetModel::removeDataRow(int row) {
+  if (readOnly_) return;
   if (row < 0 || row >= dataRowCount()) return;
   beginRemoveRows({}, row, row);
   if (rows_[row].raw >= 0) removed_.insert(rows_[row].raw);
@@ -291,9 +318,20 @@ QVariant RecordsetModel::data(const QModelIndex& index, int role) const {
   const QString text = isData ? rows_[row].cells[column] : QString();
   const bool isRefused = isData && refused(rows_[row], column);
   auto note = notes_.find({row, column});
+  auto decoration = [&]() -> CellDecoration {
+    auto d = decorators_.find(column);
+    if (!isData || d == decorators_.end() || !d->second) return {};
+    return d->second(text);
+  };
   switch (role) {
     case Qt::DisplayRole:
-      return spec.kind == CellKind::kCheckBox ? QVariant() : QVariant(text);
+      if (spec.kind == CellKind::kCheckBox) return {};
+      if (spec.decimals >= 0 && !isRefused && !text.trimmed().isEmpty())
+        if (auto n = db::parseWholeNumber(text.toStdString()))
+          return QString::number(*n, 'f', spec.decimals);
+      return text;
+    case Qt::DecorationRole:
+      return decoration().picture;
     case Qt::EditRole:
       return text;
     case Qt::CheckStateRole:
@@ -306,6 +344,7 @@ QVariant RecordsetModel::data(const QModelIndex& index, int role) const {
                               "until then this cell is not saved.")
             .arg(text);
       if (note != notes_.end()) return note->second.first;
+      if (QString tip = decoration().toolTip; !tip.isEmpty()) return tip;
       return {};
     case Qt::BackgroundRole:
       if (isRefused) return kRefusedColour;
@@ -313,7 +352,7 @@ QVariant RecordsetModel::data(const QModelIndex& index, int role) const {
       return {};
     case Qt::TextAlignmentRole:
       return spec.kind == CellKind::kWrapText ? int(Qt::AlignLeft | Qt::AlignTop)
-                                              : int(Qt::AlignLeft | Qt::AlignVCenter);
+                                              : int(spec.alignment);
     case kRefusedRole:
       return isRefused;
     default:
@@ -334,6 +373,7 @@ bool RecordsetModel::setData(const QModelIndex& index, const QVariant& value, in
 Qt::ItemFlags RecordsetModel::flags(const QModelIndex& index) const {
   if (!index.isValid()) return Qt::NoItemFlags;
   Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+  if (readOnly_) return f;
   if (columns_[index.column()].kind == CellKind::kCheckBox) return f | Qt::ItemIsUserCheckable;
   return f | Qt::ItemIsEditable;
 }

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -35,12 +36,44 @@ struct ColumnSpec {
         hidden(hidden),
         listItems(std::move(listItems)) {}
 
+  // Presentation, set after construction: spec.centred().decimals(2).
+  ColumnSpec& centred() {
+    alignment = Qt::AlignCenter;
+    return *this;
+  }
+  // Numbers show with this many decimals (the stored text is kept).
+  ColumnSpec& withDecimals(int n) {
+    decimals = n;
+    return *this;
+  }
+  // The editor takes only the characters of a number (of a whole number).
+  ColumnSpec& numericKeys(bool wholeNumber = false) {
+    keys = wholeNumber ? Keys::kWholeNumber : Keys::kNumber;
+    return *this;
+  }
+  ColumnSpec& maxLength(int n) {
+    maxChars = n;
+    return *this;
+  }
+
   QString heading;
   QString field;  // the field of the record set the column is bound to
   CellKind kind = CellKind::kText;
   bool hidden = false;
   QString listItems;  // drop-down items, joined with tabs
+  Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
+  int decimals = -1;  // -1: as typed
+  enum class Keys { kAny, kNumber, kWholeNumber } keys = Keys::kAny;
+  int maxChars = 0;  // 0: no limit
 };
+
+// What a column's owner shows beside a cell's text: a small picture and a
+// tool tip that explains it. Both may be empty.
+struct CellDecoration {
+  QVariant picture;  // a QPixmap or QIcon
+  QString toolTip;
+};
+using CellDecorator = std::function<CellDecoration(const QString& text)>;
 
 // The rows of a record set as a table of cells, with every edit held here
 // until the owner saves (submitAll). Below the data rows it shows spare
@@ -73,6 +106,14 @@ class RecordsetModel : public QAbstractTableModel {
   void setFixedValue(int column, const QString& value);
   void setSpareRows(int count);
   int spareRows() const { return spare_; }
+  // The decoration of every data cell of `column` (spare rows get none).
+  void setDecorator(int column, CellDecorator decorator);
+  // Drops what decorators may have remembered, so every cell is asked again.
+  void refreshDecorations();
+  // A model of a file that cannot be written: its cells cannot be edited
+  // and rows can be neither inserted nor removed.
+  void setReadOnly(bool readOnly);
+  bool readOnly() const { return readOnly_; }
 
   // Reads every row of `rs`, which the model keeps for saving. A failed
   // open leaves the model empty (spare rows only).
@@ -87,7 +128,9 @@ class RecordsetModel : public QAbstractTableModel {
     int row, column;
     QString text;
   };
-  std::vector<Refusal> refusals() const;
+  // With `typedOnly`, only cells changed since they were read: a damaged
+  // file may hold words in a number field that nobody typed here.
+  std::vector<Refusal> refusals(bool typedOnly = false) const;
 
   struct SaveReport {
     int failedRows = 0;  // rows that could not be written; their edits stay pending
@@ -147,6 +190,8 @@ class RecordsetModel : public QAbstractTableModel {
   std::set<int> removed_;  // record-set positions to delete at the next save
   int rawCount_ = 0;       // positions the record set has handed out
   std::map<std::pair<int, int>, std::pair<QString, QColor>> notes_;
+  std::map<int, CellDecorator> decorators_;
+  bool readOnly_ = false;
 };
 
 }  // namespace sq::widgets

@@ -32,6 +32,8 @@ int runInfoCommand(const std::vector<std::string>& args);
 
 // A time-out in milliseconds (a 32-bit number); false for anything else.
 bool parseMilliseconds(const std::string& text, LONG* out);
+// emblems PATH... [--watch]
+int runEmblemsCommand(const std::vector<std::string>& args);
 
 void printUsage(bool toError);
 

@@ -46,6 +46,10 @@ void printUsage(bool toError) {
          "                 --keylen BITS; the strongest usable cipher (AES 256) by default\n"
          "         PASSWORD: --password-file FILE (its first line) or --password-stdin;\n"
          "                 asked for on a terminal otherwise, never taken from the command line\n"
+         "       dxsign emblems PATH... [--watch]\n"
+         "                                       badge the signed files among PATH (folders\n"
+         "                                       walked) for file managers; --watch keeps\n"
+         "                                       the badges up to date until Ctrl+C\n"
          "       dxsign --help\n"
          "A certificate is named by its subject (any part of it), issuer and serial number,\n"
          "as certs list shows them. Times are UTC. The time-out (1000 ms when 0 or less) bounds the name lookup, the\n"
@@ -83,6 +87,8 @@ int main(int argc, char** argv) {
     status = runInfoCommand(rest);
   } else if (args[0] == "ciphers" || args[0] == "encrypt" || args[0] == "decrypt") {
     status = runCipherCommand(args[0], rest);
+  } else if (args[0] == "emblems") {
+    status = runEmblemsCommand(rest);
   } else {
     printUsage(true);
   }
