@@ -128,6 +128,10 @@ check "an ordinary user signs and verifies a file with the installed core" \
     as_user dxsign sign '$home/a.zip' --cert 'Package Check' &&
     as_user dxsign verify '$home/a.zip' | grep -q 'signature valid'"
 
+check "the overlay badges the signed file for the file manager" \
+  bash -c "as_user dbus-run-session -- sh -c 'dxsign emblems $home/a.zip &&
+    gio info -a metadata::emblems $home/a.zip' | tee /dev/stderr | grep -q emblem-dxsign-signed"
+
 # Desktop integration, as file managers and software centres read it.
 check "the .desktop file is valid and names the project type" \
   bash -c "desktop-file-validate /usr/share/applications/org.vexamor.Strataquill.desktop &&
@@ -143,7 +147,8 @@ check "the icons are in the hicolor theme" \
   test -f /usr/share/icons/hicolor/scalable/apps/org.vexamor.Strataquill.svg \
     -a -f /usr/share/icons/hicolor/scalable/mimetypes/application-x-strataquill-project.svg \
     -a -f /usr/share/icons/hicolor/scalable/mimetypes/application-x-strataquill-layout.svg \
-    -a -f /usr/share/icons/hicolor/scalable/mimetypes/application-x-strataquill-classification.svg
+    -a -f /usr/share/icons/hicolor/scalable/mimetypes/application-x-strataquill-classification.svg \
+    -a -f /usr/share/icons/hicolor/48x48/emblems/emblem-dxsign-signed.png
 check "the AppStream metadata is valid" \
   appstreamcli validate --no-net /usr/share/metainfo/org.vexamor.Strataquill.metainfo.xml
 check "the man pages are installed" \
