@@ -56,13 +56,20 @@ HKEY newHandle(Hive hive, std::vector<std::u16string> path, REGSAM access) {
   return reinterpret_cast<HKEY>(handle.release());
 }
 
-// A name is stored only when the hive file can hold it: whole UTF-16 characters, no control
-// characters.
+// A name is stored only when the hive file (UTF-8) can hold it: whole UTF-16 characters, that
+// is no surrogate without its partner, and no control characters. Checked in place, without
+// a round trip through UTF-8, since every path of every registry call passes here.
 bool storableName(std::u16string_view name) {
-  for (char16_t c : name) {
+  for (size_t i = 0; i < name.size(); ++i) {
+    const char16_t c = name[i];
     if (c < 0x20) return false;
+    if (c >= 0xDC00 && c <= 0xDFFF) return false;  // a low surrogate with no high one before it
+    if (c >= 0xD800 && c <= 0xDBFF) {
+      if (i + 1 == name.size() || name[i + 1] < 0xDC00 || name[i + 1] > 0xDFFF) return false;
+      ++i;
+    }
   }
-  return text::utf8ToUtf16(text::utf16ToUtf8(name)) == name;
+  return true;
 }
 
 // Splits "a\b\c"; a leading backslash or an empty element is a bad path name.

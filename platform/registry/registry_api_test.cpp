@@ -185,5 +185,41 @@ TEST_F(RegistryApi, BadPathsAndNamesAreRefused) {
   RegCloseKey(key);
 }
 
+// Names go to the hive file as UTF-8: half a surrogate pair cannot be written there, a whole
+// pair can and reads back.
+TEST_F(RegistryApi, NamesMustBeWholeCharacters) {
+  HKEY key = create(u"Surrogates");
+  const std::u16string broken[] = {
+      {u'a', char16_t(0xD83D)},              // high surrogate at the end
+      {char16_t(0xD83D), u'b'},              // high surrogate before a plain character
+      {u'c', char16_t(0xDE00)},              // low surrogate alone
+      {char16_t(0xDE00), char16_t(0xD83D)},  // a pair the wrong way round
+  };
+  for (const std::u16string& name : broken) {
+    EXPECT_EQ(setString(key, name.c_str(), u"x"), ERROR_INVALID_PARAMETER);
+    HKEY sub = nullptr;
+    EXPECT_EQ(RegCreateKeyExW(key, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &sub,
+                              nullptr),
+              ERROR_INVALID_PARAMETER);
+  }
+  const std::u16string whole = {u'f', char16_t(0xD83D), char16_t(0xDE00), u'g'};
+  ASSERT_EQ(setString(key, whole.c_str(), u"smile"), ERROR_SUCCESS);
+  char16_t buffer[16] = {};
+  DWORD size = sizeof buffer;
+  DWORD type = 0;
+  EXPECT_EQ(RegQueryValueExW(key, whole.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer),
+                             &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(std::u16string(buffer), u"smile");
+  HKEY sub = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(key, whole.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &sub,
+                            nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(sub);
+  EXPECT_EQ(RegOpenKeyExW(key, whole.c_str(), 0, KEY_READ, &sub), ERROR_SUCCESS);
+  RegCloseKey(sub);
+  RegCloseKey(key);
+}
+
 }  // namespace
 }  // namespace vexamor::registry

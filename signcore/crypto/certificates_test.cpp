@@ -1,6 +1,8 @@
 // The personal store through VexaSignature: listing signing certificates, finding one by its
 // three texts, and the trust status of its chain.
 #include <algorithm>
+#include <atomic>
+#include <thread>
 #include <vector>
 
 #include "platform/com/message_table.h"
@@ -201,6 +203,66 @@ TEST_F(Certificates, EveryErrorOfTheChainIsCollected) {
   spec.notAfter = "20011231235959Z";
   EXPECT_EQ(statusOf(testing::makeCertificate(spec)),
             CERT_TRUST_IS_NOT_TIME_VALID | CERT_TRUST_IS_PARTIAL_CHAIN);
+}
+
+// The trust anchors are kept between calls; an import into or a removal from the Root store
+// must still count from the very next call.
+TEST_F(Certificates, ChangesToTheRootStoreCountAtTheNextCall) {
+  certificates_.installStandardSet();
+  const CertStore roots(StoreName::Root, certificates_.folder());
+  const std::string root = CertStore::thumbprint(pki().root.cert.get());
+  EXPECT_EQ(statusOf(pki().rsaSigner), CERT_TRUST_NO_ERROR);
+  ASSERT_EQ(roots.remove(root), ERROR_SUCCESS);
+  EXPECT_EQ(statusOf(pki().rsaSigner), CERT_TRUST_IS_PARTIAL_CHAIN);
+  certificates_.add(StoreName::Root, pki().root, false);
+  EXPECT_EQ(statusOf(pki().rsaSigner), CERT_TRUST_NO_ERROR);
+
+  // Another root put in its place under the same name: the content counts, not the name.
+  const TestCertificate stranger =
+      testing::makeCertificate(testing::authoritySpec("Vexamor Test Stranger Root", nullptr, "2007"));
+  ASSERT_EQ(roots.remove(root), ERROR_SUCCESS);
+  ASSERT_EQ(roots.add(stranger.cert.get(), nullptr), ERROR_SUCCESS);
+  ASSERT_EQ(::rename((roots.folder() + "/" + CertStore::thumbprint(stranger.cert.get()) + ".pem").c_str(),
+                     (roots.folder() + "/" + root + ".pem").c_str()),
+            0);
+  EXPECT_NE(statusOf(pki().rsaSigner), CERT_TRUST_NO_ERROR);
+}
+
+// The overlay verifies from many threads while the user may be importing or removing a root.
+TEST_F(Certificates, ManyThreadsVerifyWhileTheRootStoreChanges) {
+  certificates_.installStandardSet();
+  const CertStore roots(StoreName::Root, certificates_.folder());
+  const std::string root = CertStore::thumbprint(pki().root.cert.get());
+  const std::u16string subject = pki().rsaSigner.subject(), issuer = pki().rsaSigner.issuer(),
+                       serial = pki().rsaSigner.serial();
+  std::atomic<bool> done{false};
+  std::atomic<int> calls{0}, wrong{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&] {
+      CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+      while (!done.load()) {
+        LONG status = -1;
+        if (find(subject, issuer, serial, &status) != S_OK ||
+            (status != CERT_TRUST_NO_ERROR && status != CERT_TRUST_IS_PARTIAL_CHAIN)) {
+          ++wrong;
+        }
+        ++calls;
+      }
+      CoUninitialize();
+    });
+  }
+  for (int i = 0; i < 20; ++i) {
+    EXPECT_EQ(roots.remove(root), ERROR_SUCCESS);
+    certificates_.add(StoreName::Root, pki().root, false);
+  }
+  while (calls.load() < 40) std::this_thread::yield();
+  done = true;
+  for (auto& thread : threads) thread.join();
+  EXPECT_EQ(wrong.load(), 0);
+  LONG status = -1;
+  EXPECT_EQ(find(subject, issuer, serial, &status), S_OK);
+  EXPECT_EQ(status, CERT_TRUST_NO_ERROR);
 }
 
 TEST(CryptCodes, EveryCodeHasTheSystemsText) {

@@ -1,10 +1,17 @@
 #include "signcore/crypto/trust_chain.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
 
+#include <openssl/x509v3.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
+#include <memory>
+#include <mutex>
+#include <utility>
 
 #include "signcore/crypto/cert_store.h"
 
@@ -124,22 +131,121 @@ bool exists(const std::string& path) {
   return !path.empty() && ::stat(path.c_str(), &st) == 0;
 }
 
+// What a file or folder looks like from outside: enough to see that it was replaced (a new
+// inode), rewritten (size, modification time) or removed.
+void appendState(std::string* key, const std::string& path) {
+  struct stat st {};
+  if (path.empty() || ::stat(path.c_str(), &st) != 0) {
+    *key += "-\n";
+    return;
+  }
+  char text[128];
+  std::snprintf(text, sizeof text, "%llu:%llu:%lld:%lld.%09ld\n",
+                static_cast<unsigned long long>(st.st_dev),
+                static_cast<unsigned long long>(st.st_ino), static_cast<long long>(st.st_size),
+                static_cast<long long>(st.st_mtim.tv_sec), static_cast<long>(st.st_mtim.tv_nsec));
+  *key += text;
+}
+
+struct SystemAnchors {
+  std::string folder;  // looked up by subject hash when a chain needs it
+  std::string file;    // loaded whole
+};
+
+SystemAnchors systemAnchors() {
+  SystemAnchors system;
+  system.folder = environment(X509_get_default_cert_dir_env());
+  if (system.folder.empty()) system.folder = X509_get_default_cert_dir();
+  system.file = environment(X509_get_default_cert_file_env());
+  if (system.file.empty() && !exists(system.folder)) system.file = X509_get_default_cert_file();
+  return system;
+}
+
+// The state of everything the trust anchors are read from: the Root store folder and each of
+// its files, the system folder and the system file. Any import into or removal from the
+// store, and any change of the system certificates, gives a different key. A handful of
+// stat calls, against the tens of milliseconds that parsing the system bundle costs.
+std::string anchorStateKey(const std::string& rootFolder, const SystemAnchors& system) {
+  std::string key = rootFolder + "\n";
+  appendState(&key, rootFolder);
+  std::vector<std::string> names;
+  if (DIR* dir = ::opendir(rootFolder.c_str())) {
+    while (const dirent* entry = ::readdir(dir)) {
+      if (entry->d_name[0] != '.') names.emplace_back(entry->d_name);
+    }
+    ::closedir(dir);
+  }
+  std::sort(names.begin(), names.end());
+  for (const std::string& name : names) {
+    key += name + "=";
+    appendState(&key, rootFolder + "/" + name);
+  }
+  key += system.folder + "\n";
+  appendState(&key, system.folder);
+  key += system.file + "\n";
+  appendState(&key, system.file);
+  return key;
+}
+
 // The trust anchors: the user's Root store, then the system's certificates. The system
-// folder is looked up by subject hash only when a chain needs it, so this stays cheap.
-ossl::X509Store trustAnchors(const std::string& certificateFolder) {
+// folder is looked up by subject hash only when a chain needs it.
+ossl::X509Store loadTrustAnchors(const std::string& certificateFolder,
+                                 const SystemAnchors& system) {
   ossl::X509Store store(X509_STORE_new());
   if (!store) return store;
-  for (const StoredCertificate& root :
-       CertStore(StoreName::Root, certificateFolder).certificates()) {
+  for (const StoredCertificate& root : CertStore(StoreName::Root, certificateFolder).certificates()) {
     X509_STORE_add_cert(store.get(), root.cert.get());
   }
-  std::string folder = environment(X509_get_default_cert_dir_env());
-  if (folder.empty()) folder = X509_get_default_cert_dir();
-  std::string file = environment(X509_get_default_cert_file_env());
-  if (file.empty() && !exists(folder)) file = X509_get_default_cert_file();
-  if (exists(folder)) X509_STORE_load_path(store.get(), folder.c_str());
-  if (exists(file)) X509_STORE_load_file(store.get(), file.c_str());
+  if (exists(system.folder)) X509_STORE_load_path(store.get(), system.folder.c_str());
+  if (exists(system.file)) X509_STORE_load_file(store.get(), system.file.c_str());
+  // OpenSSL works out a certificate's extensions (key identifiers, constraints) on first use
+  // and keeps them in the certificate. Done here, before the store is shared, rather than by
+  // whichever threads first build a chain through them at the same time.
+  STACK_OF(X509_OBJECT)* objects = X509_STORE_get0_objects(store.get());
+  for (int i = 0; i < sk_X509_OBJECT_num(objects); ++i) {
+    if (X509* cert = X509_OBJECT_get0_X509(sk_X509_OBJECT_value(objects, i))) {
+      X509_check_purpose(cert, -1, 0);
+    }
+  }
   ERR_clear_error();
+  return store;
+}
+
+// The last trust anchors built, shared by every thread until what they were read from
+// changes. An X509_STORE is safe to verify against from many threads at once (OpenSSL locks
+// its own lookups). Its lifetime is a shared_ptr's rather than OpenSSL's reference count, so
+// that a store replaced while another thread still builds a chain on it is freed only after
+// that chain, visibly so to the thread sanitizer.
+using SharedStore = std::shared_ptr<X509_STORE>;
+
+struct AnchorCache {
+  std::mutex mutex;
+  std::string key;
+  SharedStore store;
+};
+
+AnchorCache& anchorCache() {
+  static AnchorCache* cache = new AnchorCache;  // never destroyed: threads may outlive exit
+  return *cache;
+}
+
+SharedStore trustAnchors(const std::string& certificateFolder) {
+  const std::string rootFolder = CertStore(StoreName::Root, certificateFolder).folder();
+  const SystemAnchors system = systemAnchors();
+  std::string key = anchorStateKey(rootFolder, system);
+  AnchorCache& cache = anchorCache();
+  {
+    std::lock_guard lock(cache.mutex);
+    if (cache.store && cache.key == key) return cache.store;
+  }
+  // Built outside the lock, so that threads with anchors of their own are not held up; when
+  // two threads build the same anchors at once, the last one is kept.
+  SharedStore store(loadTrustAnchors(certificateFolder, system).release(), X509_STORE_free);
+  if (!store) return store;
+  SharedStore replaced;  // freed after the lock is let go
+  std::lock_guard lock(cache.mutex);
+  replaced = std::exchange(cache.store, store);
+  cache.key = std::move(key);
   return store;
 }
 
@@ -172,7 +278,7 @@ std::string trustStatusWords(LONG status) {
 
 LONG chainTrustStatus(X509* cert, STACK_OF(X509) * untrusted,
                       const std::string& certificateFolder) {
-  ossl::X509Store anchors = trustAnchors(certificateFolder);
+  const SharedStore anchors = trustAnchors(certificateFolder);
   ossl::X509StoreCtx ctx(X509_STORE_CTX_new());
   if (!anchors || !ctx || X509_STORE_CTX_init(ctx.get(), anchors.get(), cert, untrusted) != 1) {
     ERR_clear_error();
