@@ -144,7 +144,11 @@ class ModuleCache {
     if (module == nullptr) {
       auto loaded = std::make_unique<LoadedModule>();
       loaded->path = path;
-      void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+      void* handle = nullptr;
+      {
+        std::lock_guard loading(loaderMutex_);
+        handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+      }
       if (handle == nullptr) return HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
       loaded->handle = handle;
       loaded->getClassObject =
@@ -200,11 +204,17 @@ class ModuleCache {
     }
     // A module loaded again meanwhile holds a reference of its own, so this never unmaps it
     // under a new user.
+    std::lock_guard unloading(loaderMutex_);
     for (void* handle : unload) dlclose(handle);
   }
 
  private:
   std::mutex mutex_;
+  // Orders our dlopen and dlclose calls. The C library already runs a module's static
+  // destructors and a new copy's constructors one after the other under a lock of its own,
+  // but a race detector cannot see that lock and would report the reloaded copy's globals;
+  // ordering the calls here as well costs nothing and keeps the threading tests meaningful.
+  std::mutex loaderMutex_;
   std::vector<std::unique_ptr<LoadedModule>> modules_;
 };
 

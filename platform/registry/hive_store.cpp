@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <mutex>
+#include <string_view>
 
 #include "platform/com/last_error.h"
 #include "platform/com/utf.h"
@@ -105,17 +106,37 @@ LONG makeFolders(const std::string& folder) {
   return ERROR_SUCCESS;
 }
 
-struct CachedHive {
+// One hive file as last read.
+struct CachedFile {
   std::string path;
   FileStamp stamp;
   std::shared_ptr<const RegKey> root;
 };
 
-std::mutex gMutex;
-CachedHive gCache[std::size(kAllHives)];
+// A hive seen through both of its files: the user's keys laid over the machine's.
+struct CachedView {
+  std::string userPath, machinePath;
+  FileStamp user, machine;
+  std::shared_ptr<const RegKey> root;
+};
 
-CachedHive& cacheFor(Hive hive) {
-  return gCache[static_cast<size_t>(hive)];
+constexpr size_t kHiveCount = std::size(kAllHives);
+
+std::mutex gMutex;
+CachedFile gFiles[kHiveCount][2];  // [hive][Scope]
+CachedView gViews[kHiveCount];
+
+CachedFile& fileCacheFor(Hive hive, Scope scope) {
+  return gFiles[static_cast<size_t>(hive)][static_cast<size_t>(scope)];
+}
+
+std::string hiveFile(const std::string& folder, Hive hive) {
+  return folder + "/" + hiveName(hive) + ".reg";
+}
+
+bool machineScopeRequested() {
+  const char* scope = std::getenv("VEXAMOR_REGISTRY_SCOPE");
+  return scope != nullptr && std::string_view(scope) == "machine";
 }
 
 // REQUIRES: gMutex held.
@@ -132,6 +153,32 @@ LONG loadFresh(Hive hive, const std::string& path, std::unique_ptr<RegKey>* root
   return ERROR_SUCCESS;
 }
 
+// REQUIRES: gMutex held. The keys of one hive file, re-read only when it changed.
+LONG readFile(Hive hive, Scope scope, const std::string& path, std::shared_ptr<const RegKey>* out,
+              FileStamp* stampOut) {
+  CachedFile& cache = fileCacheFor(hive, scope);
+  FileStamp stamp;
+  const LONG rc = stampOf(path, &stamp);
+  if (rc != ERROR_SUCCESS) return rc;
+  if (!cache.root || cache.path != path || !(cache.stamp == stamp)) {
+    std::unique_ptr<RegKey> root;
+    bool damaged = false;
+    const LONG loaded = loadFresh(hive, path, &root, &stamp, &damaged);
+    if (loaded != ERROR_SUCCESS) return loaded;
+    cache = {path, stamp, std::shared_ptr<const RegKey>(std::move(root))};
+  }
+  *out = cache.root;
+  *stampOut = cache.stamp;
+  return ERROR_SUCCESS;
+}
+
+// Lays `upper`'s values and keys over `lower`: a value of the same name is replaced where it
+// stands, new values and keys are added.
+void overlay(RegKey& lower, const RegKey& upper) {
+  for (const RegValue& value : upper.values()) lower.setValue(value.name, value.type, value.data);
+  for (const auto& sub : upper.subkeys()) overlay(lower.createSubkey(sub->name()), *sub);
+}
+
 }  // namespace
 
 std::string registryFolder() {
@@ -143,35 +190,68 @@ std::string registryFolder() {
   return std::string(home != nullptr ? home : "") + "/.config/vexamor/registry";
 }
 
+std::string machineRegistryFolder() {
+  if (const char* dir = std::getenv("VEXAMOR_MACHINE_REGISTRY"); dir != nullptr && *dir != 0) {
+    return dir;
+  }
+  return VEXAMOR_MACHINE_REGISTRY_DIR;
+}
+
+bool hasMachineHive(Hive hive) {
+  return hive == Hive::ClassesRoot || hive == Hive::LocalMachine;
+}
+
+LONG writeScope(Scope* scope) {
+  *scope = Scope::User;
+  if (!machineScopeRequested()) return ERROR_SUCCESS;
+  if (::geteuid() != 0) return ERROR_ACCESS_DENIED;
+  *scope = Scope::Machine;
+  return ERROR_SUCCESS;
+}
+
 std::string hivePath(Hive hive) {
-  return registryFolder() + "/" + hiveName(hive) + ".reg";
+  return hiveFile(registryFolder(), hive);
 }
 
 LONG readHive(Hive hive, std::shared_ptr<const RegKey>* out) {
-  const std::string path = hivePath(hive);
+  const std::string userPath = hivePath(hive);
+  const std::string machinePath = hiveFile(machineRegistryFolder(), hive);
   std::lock_guard lock(gMutex);
-  CachedHive& cache = cacheFor(hive);
-  FileStamp stamp;
-  const LONG rc = stampOf(path, &stamp);
-  if (rc != ERROR_SUCCESS) return rc;
-  if (cache.root && cache.path == path && cache.stamp == stamp) {
-    *out = cache.root;
-    return ERROR_SUCCESS;
+  FileStamp userStamp, machineStamp;
+  if (!hasMachineHive(hive)) return readFile(hive, Scope::User, userPath, out, &userStamp);
+  if (machineScopeRequested()) {
+    return readFile(hive, Scope::Machine, machinePath, out, &machineStamp);
   }
-  std::unique_ptr<RegKey> root;
-  bool damaged = false;
-  const LONG loaded = loadFresh(hive, path, &root, &stamp, &damaged);
-  if (loaded != ERROR_SUCCESS) return loaded;
-  cache = {path, stamp, std::shared_ptr<const RegKey>(std::move(root))};
-  *out = cache.root;
+  std::shared_ptr<const RegKey> user, machine;
+  LONG rc = readFile(hive, Scope::User, userPath, &user, &userStamp);
+  if (rc == ERROR_SUCCESS) rc = readFile(hive, Scope::Machine, machinePath, &machine, &machineStamp);
+  if (rc != ERROR_SUCCESS) return rc;
+  CachedView& view = gViews[static_cast<size_t>(hive)];
+  if (!view.root || view.userPath != userPath || view.machinePath != machinePath ||
+      !(view.user == userStamp) || !(view.machine == machineStamp)) {
+    std::shared_ptr<const RegKey> root;
+    if (machine->values().empty() && machine->subkeys().empty()) {
+      root = user;  // no machine keys: nothing to lay the user's over
+    } else {
+      std::unique_ptr<RegKey> merged = machine->clone();
+      overlay(*merged, *user);
+      root = std::move(merged);
+    }
+    view = {userPath, machinePath, userStamp, machineStamp, std::move(root)};
+  }
+  *out = view.root;
   return ERROR_SUCCESS;
 }
 
 LONG updateHive(Hive hive, const HiveChange& change) {
-  const std::string folder = registryFolder();
-  const std::string path = hivePath(hive);
+  Scope scope;
+  LONG rc = writeScope(&scope);
+  if (rc != ERROR_SUCCESS) return rc;
+  if (!hasMachineHive(hive)) scope = Scope::User;
+  const std::string folder = scope == Scope::Machine ? machineRegistryFolder() : registryFolder();
+  const std::string path = hiveFile(folder, hive);
   std::lock_guard lock(gMutex);
-  LONG rc = makeFolders(folder);
+  rc = makeFolders(folder);
   if (rc != ERROR_SUCCESS) return rc;
   Fd lockFd(::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
   if (lockFd.get() < 0) return win32::errorFromErrno(errno);
@@ -194,10 +274,9 @@ LONG updateHive(Hive hive, const HiveChange& change) {
   }
   rc = replaceFile(folder, path, writeRegText(*root, text::utf8ToUtf16(hiveName(hive))));
   if (rc != ERROR_SUCCESS) return rc;
-  CachedHive& cache = cacheFor(hive);
   FileStamp written;
   if (stampOf(path, &written) == ERROR_SUCCESS) {
-    cache = {path, written, std::shared_ptr<const RegKey>(std::move(root))};
+    fileCacheFor(hive, scope) = {path, written, std::shared_ptr<const RegKey>(std::move(root))};
   }
   return ERROR_SUCCESS;
 }

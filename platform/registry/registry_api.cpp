@@ -1,6 +1,12 @@
 // The Win32 registry calls over the hive store. A key handle names its key by hive and path,
 // so every call sees the hive as it is on disk now; a key deleted behind an open handle gives
 // ERROR_KEY_DELETED.
+//
+// HKEY_CLASSES_ROOT and HKEY_LOCAL_MACHINE are read as the user's keys laid over the
+// machine's, and written to the user's file: setting a value of a machine key gives the user
+// a key of that name of their own, which then shadows the machine's value. What lives only in
+// the machine's part cannot be deleted by a user (ERROR_ACCESS_DENIED); deleting the user's
+// copy of a value that the machine also has shows the machine's value again.
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -204,10 +210,9 @@ extern "C" LONG RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWOR
     if (key->findPath(sub) == nullptr) {
       rc = needAccess(base, KEY_CREATE_SUB_KEY);
       if (rc != ERROR_SUCCESS) return rc;
+      // The parent may live in the machine's part only; the file written gets the whole path.
       rc = updateHive(base.hive, [&](RegKey& root, bool* changed) -> LONG {
-        RegKey* parent = root.findPath(base.path);
-        if (parent == nullptr) return ERROR_KEY_DELETED;
-        parent->createPath(sub, &created);
+        root.createPath(path, &created);
         *changed = created;
         return ERROR_SUCCESS;
       });
@@ -246,9 +251,14 @@ extern "C" LONG RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwTy
       return ERROR_INVALID_PARAMETER;
     }
     std::vector<uint8_t> data(lpData, lpData + (lpData != nullptr ? cbData : 0));
+    std::shared_ptr<const RegKey> view;
+    rc = readHive(key.hive, &view);
+    if (rc != ERROR_SUCCESS) return rc;
+    const bool inView = view->findPath(key.path) != nullptr;
     return updateHive(key.hive, [&](RegKey& root, bool* changed) -> LONG {
       RegKey* target = root.findPath(key.path);
-      if (target == nullptr) return ERROR_KEY_DELETED;
+      if (target == nullptr && !inView) return ERROR_KEY_DELETED;
+      if (target == nullptr) target = &root.createPath(key.path);  // the user's own copy
       *changed = target->setValue(name, dwType, std::move(data));
       return ERROR_SUCCESS;
     });
@@ -339,11 +349,16 @@ extern "C" LONG RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName) {
     if (rc == ERROR_SUCCESS) rc = needAccess(key, KEY_SET_VALUE);
     if (rc != ERROR_SUCCESS) return rc;
     const std::u16string name(lpValueName != nullptr ? lpValueName : u"");
+    std::shared_ptr<const RegKey> view;
+    rc = readHive(key.hive, &view);
+    if (rc != ERROR_SUCCESS) return rc;
+    const RegKey* viewKey = view->findPath(key.path);
     return updateHive(key.hive, [&](RegKey& root, bool* changed) -> LONG {
       RegKey* target = root.findPath(key.path);
-      if (target == nullptr) return ERROR_KEY_DELETED;
-      *changed = target->removeValue(name);
-      return *changed ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+      *changed = target != nullptr && target->removeValue(name);
+      if (*changed) return ERROR_SUCCESS;
+      if (viewKey != nullptr && viewKey->findValue(name) != nullptr) return ERROR_ACCESS_DENIED;
+      return target != nullptr || viewKey != nullptr ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
     });
   });
 }
@@ -357,10 +372,16 @@ LONG deleteKey(HKEY hKey, LPCWSTR lpSubKey, bool wholeTree) {
     LONG rc = resolveSubKey(hKey, lpSubKey, &key, &sub);
     if (rc != ERROR_SUCCESS) return rc;
     if (sub.empty() && !wholeTree) return ERROR_INVALID_PARAMETER;
+    std::shared_ptr<const RegKey> view;
+    rc = readHive(key.hive, &view);
+    if (rc != ERROR_SUCCESS) return rc;
+    const RegKey* viewBase = view->findPath(key.path);
+    const RegKey* viewTarget = viewBase != nullptr ? viewBase->findPath(sub) : nullptr;
     return updateHive(key.hive, [&](RegKey& root, bool* changed) -> LONG {
       RegKey* base = root.findPath(key.path);
-      if (base == nullptr) return ERROR_KEY_DELETED;
-      RegKey* target = base->findPath(sub);
+      RegKey* target = base != nullptr ? base->findPath(sub) : nullptr;
+      if (target == nullptr && viewTarget != nullptr) return ERROR_ACCESS_DENIED;
+      if (base == nullptr && viewBase == nullptr) return ERROR_KEY_DELETED;
       if (target == nullptr) return ERROR_FILE_NOT_FOUND;
       if (sub.empty()) {  // empty the handle's own key, which stays
         *changed = !target->values().empty() || !target->subkeys().empty();
@@ -368,7 +389,10 @@ LONG deleteKey(HKEY hKey, LPCWSTR lpSubKey, bool wholeTree) {
         while (!target->subkeys().empty()) target->removeSubkey(target->subkeys().back()->name());
         return ERROR_SUCCESS;
       }
-      if (!wholeTree && !target->subkeys().empty()) return ERROR_ACCESS_DENIED;
+      if (!wholeTree && (!target->subkeys().empty() ||
+                         (viewTarget != nullptr && !viewTarget->subkeys().empty()))) {
+        return ERROR_ACCESS_DENIED;
+      }
       std::vector<std::u16string> parentPath(sub.begin(), sub.end() - 1);
       *changed = base->findPath(parentPath)->removeSubkey(sub.back());
       return ERROR_SUCCESS;

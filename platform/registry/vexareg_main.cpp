@@ -15,13 +15,16 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: vexareg import FILE      apply a .reg file (\"-\" reads standard input)\n"
-    "       vexareg export KEY [FILE] write KEY and all below it as a .reg file\n"
-    "                                 (to standard output without FILE)\n"
+    "Usage: vexareg import FILE       apply a .reg file (\"-\" reads standard input)\n"
+    "       vexareg export KEY [FILE]  write KEY and all below it as a .reg file\n"
+    "                                  (to standard output without FILE)\n"
     "       vexareg --help\n"
     "KEY starts with a hive: HKEY_CLASSES_ROOT (HKCR), HKEY_CURRENT_USER (HKCU) or\n"
-    "HKEY_LOCAL_MACHINE (HKLM). The hives live in $VEXAMOR_REGISTRY, else in\n"
-    "$XDG_CONFIG_HOME/vexamor/registry (~/.config/vexamor/registry).\n";
+    "HKEY_LOCAL_MACHINE (HKLM). The user's hives live in $VEXAMOR_REGISTRY, else in\n"
+    "$XDG_CONFIG_HOME/vexamor/registry (~/.config/vexamor/registry). HKCR and HKLM\n"
+    "are read as the user's keys over the machine's hives ($VEXAMOR_MACHINE_REGISTRY,\n"
+    "else %s), which the package fills; imports go to the user's\n"
+    "hives, or, for root with VEXAMOR_REGISTRY_SCOPE=machine, to the machine's.\n";
 
 std::string errorText(LONG code) {
   auto text = vexamor::win32::systemMessage(static_cast<uint32_t>(code));
@@ -47,7 +50,13 @@ int importFile(const std::string& name) {
     std::cerr << "vexareg: " << name << ": " << problem << '\n';
   }
   if (result.error != 0) {
-    std::cerr << "vexareg: cannot write to " << vexamor::registry::registryFolder() << ": "
+    vexamor::registry::Scope scope = vexamor::registry::Scope::User;
+    const bool machine = vexamor::registry::writeScope(&scope) != 0 ||
+                         scope == vexamor::registry::Scope::Machine;
+    std::cerr << "vexareg: cannot write to "
+              << (machine ? vexamor::registry::machineRegistryFolder()
+                          : vexamor::registry::registryFolder())
+              << ": "
               << errorText(result.error) << '\n';
     return 1;
   }
@@ -79,13 +88,13 @@ int exportKey(const std::string& key, const char* file) {
 
 int main(int argc, char** argv) {
   if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-    std::cout << kUsage;
+    std::printf(kUsage, VEXAMOR_MACHINE_REGISTRY_DIR);
     return 0;
   }
   if (argc == 3 && std::strcmp(argv[1], "import") == 0) return importFile(argv[2]);
   if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "export") == 0) {
     return exportKey(argv[2], argc == 4 ? argv[3] : nullptr);
   }
-  std::cerr << kUsage;
+  std::fprintf(stderr, kUsage, VEXAMOR_MACHINE_REGISTRY_DIR);
   return 2;
 }

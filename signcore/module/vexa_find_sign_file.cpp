@@ -86,8 +86,12 @@ class VexaFindSignFile final : public ComObject<VexaFindSignFile, IVexaFindSignF
       const LONG rc =
           RegOpenKeyExW(classKey.get(), kSupportedExtensions, 0, kUpdateRights, extensions.out());
       if (rc != ERROR_SUCCESS) return HRESULT_FROM_WIN32(rc);
-      // Removing an extension that is not there is not a failure.
-      RegDeleteValueW(extensions.get(), bstrText(bstrExt).c_str());
+      // Removing an extension that is not there is not a failure; one that the caller may
+      // not remove (registered for the whole machine) is, or it would seem removed and stay.
+      const LONG deleted = RegDeleteValueW(extensions.get(), bstrText(bstrExt).c_str());
+      if (deleted != ERROR_SUCCESS && deleted != ERROR_FILE_NOT_FOUND) {
+        return HRESULT_FROM_WIN32(deleted);
+      }
       DWORD remaining = 0;
       if (RegQueryInfoKeyW(extensions.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                            &remaining, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&

@@ -74,10 +74,8 @@ class StandaloneContext : public sq::render::PrintContext {
   std::string currentBoring() const override { return current_; }
   std::string projectPath() const override { return project_; }
   std::string designerLayoutPath() const override { return {}; }
-  std::string classificationFile() const override {
-    return sq::programFolder() + "Classification.sqc";
-  }
-  std::string patternFolder() const override { return sq::programFolder() + "Patterns"; }
+  std::string classificationFile() const override { return sq::classificationFile(); }
+  std::string patternFolder() const override { return sq::patternsFolder(); }
   void saveOpenEditors() override {}
   QPrinter& printer() override { return printer_; }
   void printSetup() override {
@@ -202,8 +200,8 @@ int main(int argc, char** argv) {
   options.minorTickInterval = tick(minor);
   options.patternScaleFactor = static_cast<float>(scale);
   request.options = options;
-  request.classificationFile = folder + "Classification.sqc";
-  request.patternFolder = folder + "Patterns";
+  request.classificationFile = sq::classificationFile();
+  request.patternFolder = sq::patternsFolder();
   request.outputPath = parser.isSet("output")
                            ? parser.value("output").toStdString()
                            : fs::path(request.projectPath).replace_extension(".pdf").string();

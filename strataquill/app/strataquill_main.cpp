@@ -1,17 +1,48 @@
 // strataquill: the desktop program.
 
 #include <QApplication>
+#include <QIcon>
 #include <QStringList>
+#include <cstring>
+#include <iostream>
 
 #include "strataquill/forms/frm_main.h"
 #include "strataquill/shell/qt_user_prompts.h"
 #include "strataquill/shell/settings_store.h"
 
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: strataquill [PROJECT]\n"
+    "Strataquill keeps a consulting firm's soil borings and wells and prints their boring\n"
+    "logs. With a project file (.sq2) it opens the project's data entry window at once;\n"
+    "without one it starts empty (File > New Project or Open Project).\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help  Show this text and exit.\n"
+    "\n"
+    "Settings are kept in $XDG_CONFIG_HOME/vexamor/Strataquill.ini (else\n"
+    "~/.config/vexamor/Strataquill.ini). The program folder holds the templates,\n"
+    "the shipped layouts, the help and the demo project; an installed program keeps its\n"
+    "own copies of the classification file and the Patterns folder in\n"
+    "$XDG_DATA_HOME/vexamor/strataquill (else ~/.local/share/vexamor/strataquill).\n"
+    "strataquill-log renders a project's logs from the command line.\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  // Asked for help, the program answers without a display.
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::cout << kUsage;
+    return 0;
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName("Strataquill");
   QApplication::setApplicationDisplayName("Strataquill");
   QApplication::setOrganizationName("Vexamor");
+  // The installed launcher and icon (packaging/desktop), for task bars and window lists.
+  QGuiApplication::setDesktopFileName("org.vexamor.Strataquill");
+  QApplication::setWindowIcon(QIcon::fromTheme("org.vexamor.Strataquill"));
   // The headless renderer reads the same settings application.
   sq::setApplicationName("Strataquill");
 

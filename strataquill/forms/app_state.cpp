@@ -12,10 +12,10 @@ void AppState::loadStartupValues() {
   DepthUnits = {"Feet", "Meters"};
   DiameterUnits = {"Inches", "Centimeters", "Feet", "Meters"};
   FileDirectory = GetSetting("Strataquill", "FileDirectory", folder);
-  ClassificationFile = folder + "Classification.sqc";
+  ClassificationFile = classificationFile();
   LayoutFile = GetSetting("Strataquill", "LayoutFile", kNoFile);
   LayoutFileTitle = GetSetting("Strataquill", "LayoutFileTitle", kNoFile);
-  PatternsFolder = folder + "Patterns";
+  PatternsFolder = patternsFolder();
   if (!isExistingFile(LayoutFile)) {
     LayoutFile = kNoFile;
     LayoutFileTitle = kNoFile;

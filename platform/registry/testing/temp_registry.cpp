@@ -23,6 +23,11 @@ TempRegistry::TempRegistry() {
     hadPrevious_ = true;
   }
   ::setenv("VEXAMOR_REGISTRY", folder_.c_str(), 1);
+  if (const char* old = std::getenv("VEXAMOR_MACHINE_REGISTRY")) {
+    previousMachine_ = old;
+    hadPreviousMachine_ = true;
+  }
+  ::setenv("VEXAMOR_MACHINE_REGISTRY", machineFolder().c_str(), 1);
 }
 
 TempRegistry::~TempRegistry() {
@@ -30,6 +35,11 @@ TempRegistry::~TempRegistry() {
     ::setenv("VEXAMOR_REGISTRY", previous_.c_str(), 1);
   } else {
     ::unsetenv("VEXAMOR_REGISTRY");
+  }
+  if (hadPreviousMachine_) {
+    ::setenv("VEXAMOR_MACHINE_REGISTRY", previousMachine_.c_str(), 1);
+  } else {
+    ::unsetenv("VEXAMOR_MACHINE_REGISTRY");
   }
   std::error_code ignored;
   std::filesystem::remove_all(folder_, ignored);

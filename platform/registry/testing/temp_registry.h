@@ -1,5 +1,6 @@
 // A registry folder of its own for one test: created empty, named by VEXAMOR_REGISTRY while
-// the object lives, removed afterwards.
+// the object lives, removed afterwards. The machine's hives are an empty folder of its own
+// too (VEXAMOR_MACHINE_REGISTRY), so what is installed on the machine never shows through.
 #pragma once
 
 #include <string>
@@ -14,6 +15,8 @@ class TempRegistry {
   ~TempRegistry();
 
   const std::string& folder() const { return folder_; }
+  // The machine's hives of this test; not created until something writes there.
+  std::string machineFolder() const { return folder_ + "/machine"; }
 
   // Imports a ".reg" file; fails the current test when it cannot.
   void importFile(const std::string& path) const;
@@ -27,8 +30,8 @@ class TempRegistry {
 
  private:
   std::string folder_;
-  std::string previous_;
-  bool hadPrevious_ = false;
+  std::string previous_, previousMachine_;
+  bool hadPrevious_ = false, hadPreviousMachine_ = false;
 };
 
 // The build's bin folder, where programs and modules land.
