@@ -1,0 +1,53 @@
+#include "strataquill/db/engine.h"
+
+#include "strataquill/db/ascii_case.h"
+
+namespace sq::db {
+
+std::optional<std::string> Engine::storedTableName(std::string_view name) {
+  std::optional<std::string> caseless;
+  for (std::string& t : tableNames()) {
+    if (t == name) return t;
+    if (!caseless && equalsIgnoreCase(t, name)) caseless = std::move(t);
+  }
+  return caseless;
+}
+
+Status Engine::begin(TransactionMode mode) {
+  if (inTransaction_)
+    return Status::error(ErrorCode::kGeneric, "A transaction is already open.");
+  Status s = doBegin(mode);
+  if (s.ok()) {
+    inTransaction_ = true;
+    ++serial_;
+  }
+  return s;
+}
+
+Status Engine::commit() {
+  if (!inTransaction_) return Status::error(ErrorCode::kGeneric, "No transaction is open.");
+  Status s = doCommit();
+  if (!s.ok() && inTransaction_) {
+    // A commit that fails leaves nothing half done: the transaction ends
+    // without its writes.
+    doRollback();
+    transactionLost();
+  }
+  inTransaction_ = false;
+  return s;
+}
+
+Status Engine::rollback() {
+  if (!inTransaction_) return Status::error(ErrorCode::kGeneric, "No transaction is open.");
+  Status s = doRollback();
+  transactionLost();
+  return s;
+}
+
+void Engine::transactionLost() {
+  if (!inTransaction_) return;
+  rolledBack_.insert(serial_);
+  inTransaction_ = false;
+}
+
+}  // namespace sq::db
