@@ -133,7 +133,8 @@ Result<PgStatement> translateJetSqlForPostgres(std::string_view jet,
   auto closeTerm = [&](std::string_view direction) {
     if (!inOrderBy || !termOpen) return;
     std::size_t end = sql.find_last_not_of(" \t\r\n") + 1;
-    std::string tail = sql.substr(end);
+    // Blanks before a direction word go with the word, which this writes.
+    std::string tail = direction.empty() ? sql.substr(end) : std::string();
     std::string term = sql.substr(termStart, end - termStart);
     const std::size_t lead = term.find_first_not_of(" \t\r\n");
     std::string blanks = term.substr(0, lead);
