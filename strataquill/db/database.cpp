@@ -149,6 +149,22 @@ Status Database::createIndex(std::string_view name, std::string_view table,
   return engine_->createIndex(name, def->name, stored);
 }
 
+Status Database::appendRows(std::string_view table, const std::vector<std::string>& fields,
+                            const std::vector<std::vector<Value>>& rows) {
+  auto def = tableDef(table);
+  if (!def.ok()) return def.status();
+  std::vector<std::string> stored;
+  for (const std::string& f : fields) {
+    const FieldDef* have = def->field(f);
+    if (!have) return Status::error(ErrorCode::kItemNotFound, "Item not found in this collection.");
+    stored.push_back(have->name);
+  }
+  for (const std::vector<Value>& row : rows)
+    if (row.size() != fields.size())
+      return Status::error(ErrorCode::kGeneric, "A row holds a value for each field.");
+  return engine_->appendRows(def->name, stored, rows);
+}
+
 Result<Recordset> Database::openRecordset(std::string_view source) const {
   if (!engine_) return closedDatabase();
   if (!startsWithSelect(source)) {

@@ -78,6 +78,11 @@ class Database {
   Status createIndex(std::string_view name, std::string_view table,
                      const std::vector<std::string>& fields);
 
+  // Adds `rows` to `table` at once, each holding the values of `fields` in
+  // order, already of the fields' types (as read from another database).
+  Status appendRows(std::string_view table, const std::vector<std::string>& fields,
+                    const std::vector<std::vector<Value>>& rows);
+
   // `source` is a table name or a SELECT statement of the desktop dialect.
   Result<Recordset> openRecordset(std::string_view source) const;
 

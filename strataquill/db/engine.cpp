@@ -13,6 +13,15 @@ std::optional<std::string> Engine::storedTableName(std::string_view name) {
   return caseless;
 }
 
+Status Engine::appendRows(const std::string& table, const std::vector<std::string>& columns,
+                          const std::vector<std::vector<Value>>& rows) {
+  for (const std::vector<Value>& row : rows) {
+    auto key = insertRow(table, columns, row);
+    if (!key.ok()) return key.status();
+  }
+  return {};
+}
+
 Status Engine::begin(TransactionMode mode) {
   if (inTransaction_)
     return Status::error(ErrorCode::kGeneric, "A transaction is already open.");

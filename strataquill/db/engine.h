@@ -86,6 +86,9 @@ class Engine {
   virtual Result<RowKey> insertRow(const std::string& table,
                                    const std::vector<std::string>& columns,
                                    const std::vector<Value>& values) = 0;
+  // Adds many rows at once; the values are of the fields' types already.
+  virtual Status appendRows(const std::string& table, const std::vector<std::string>& columns,
+                            const std::vector<std::vector<Value>>& rows);
   // Writes the row only while it still has `key.version`; on success
   // `key.version` is the row's new version.
   virtual Result<WriteOutcome> updateRow(const std::string& table, RowKey& key,

@@ -745,6 +745,29 @@ Result<RowKey> PgEngine::insertRow(const std::string& table,
   return key;
 }
 
+Status PgEngine::appendRows(const std::string& table, const std::vector<std::string>& columns,
+                            const std::vector<std::vector<Value>>& rows) {
+  if (columns.empty()) return Engine::appendRows(table, columns, rows);
+  // Many rows a statement, within the server's limit of bound values.
+  const std::size_t perStatement = std::max<std::size_t>(1, 30000 / columns.size());
+  for (std::size_t first = 0; first < rows.size(); first += perStatement) {
+    const std::size_t last = std::min(rows.size(), first + perStatement);
+    std::string sql = "INSERT INTO " + quoteIdentifier(table) + " (" + quotedList(columns) +
+                      ") VALUES ";
+    std::vector<Value> values;
+    for (std::size_t r = first; r < last; ++r) {
+      sql += r == first ? "(" : ", (";
+      for (std::size_t c = 0; c < columns.size(); ++c) {
+        values.push_back(rows[r][c]);
+        sql += (c ? ", $" : "$") + std::to_string(values.size());
+      }
+      sql += ")";
+    }
+    if (auto done = runStep(sql, values); !done.ok()) return done.status();
+  }
+  return {};
+}
+
 Result<WriteOutcome> PgEngine::updateRow(const std::string& table, RowKey& key,
                                          const std::vector<std::string>& columns,
                                          const std::vector<Value>& values) {

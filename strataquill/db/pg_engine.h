@@ -59,6 +59,8 @@ class PgEngine final : public Engine {
   Status load(const EngineQuery& query, LoadedRows& out) override;
   Result<RowKey> insertRow(const std::string& table, const std::vector<std::string>& columns,
                            const std::vector<Value>& values) override;
+  Status appendRows(const std::string& table, const std::vector<std::string>& columns,
+                    const std::vector<std::vector<Value>>& rows) override;
   Result<WriteOutcome> updateRow(const std::string& table, RowKey& key,
                                  const std::vector<std::string>& columns,
                                  const std::vector<Value>& values) override;
