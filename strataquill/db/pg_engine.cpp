@@ -207,7 +207,8 @@ Status PgEngine::setUpSession() {
   auto r = run(
       "SELECT set_config('search_path', $1, false), set_config('extra_float_digits', '3', false), "
       "set_config('standard_conforming_strings', 'on', false), "
-      "set_config('lock_timeout', '10s', false), set_config('DateStyle', 'ISO, YMD', false)",
+      "set_config('lock_timeout', '10s', false), set_config('DateStyle', 'ISO, YMD', false), "
+      "set_config('client_min_messages', 'warning', false)",
       {Value::text(path)});
   if (!r.ok()) return r.status();
   cache_.reset();
