@@ -311,6 +311,21 @@ TEST_F(ServerProjectTest, AReadOnlyRoleIsToldPlainly) {
   EXPECT_EQ(db->execute("DELETE FROM [" + kTable + "]").code(), ErrorCode::kNoPermission);
   EXPECT_EQ(open().openRecordset(kTable)->recordCount(), 3) << "nothing changed";
   EXPECT_FALSE(open().readOnly());
+
+  // A role given the four table rights, as the README tells administrators,
+  // may change everything.
+  server_->admin("DROP ROLE IF EXISTS writer", &why);
+  ASSERT_TRUE(server_->admin("CREATE ROLE writer LOGIN; GRANT USAGE ON SCHEMA " + schema +
+                                 " TO writer; GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES "
+                                 "IN SCHEMA " + schema + " TO writer",
+                             &why))
+      << why;
+  Database writer = open("writer");
+  EXPECT_FALSE(writer.readOnly());
+  auto w = writer.openRecordset(kTable);
+  add(*w, "W-1", 0, 1, "by the writer");
+  ASSERT_TRUE(w->moveToPosition(0).ok());
+  ASSERT_TRUE(w->deleteRecord().ok());
 }
 
 TEST_F(ServerProjectTest, OthersChangesOfWatchedTablesArrive) {
