@@ -32,6 +32,13 @@ Status notOnAFile() {
   return Status::error(ErrorCode::kGeneric, "Only a project on a database server can do this.");
 }
 
+// The server engine of a server project's database, or why there is none.
+Result<PgEngine*> serverEngine(const std::shared_ptr<Engine>& engine) {
+  if (!engine) return closedDatabase();
+  if (!engine->isServer()) return notOnAFile();
+  return static_cast<PgEngine*>(engine.get());
+}
+
 }  // namespace
 
 Database::Database(std::shared_ptr<Engine> engine, std::string path)
@@ -198,33 +205,31 @@ Status Database::execute(std::string_view jetSql) {
 }
 
 Status Database::createProject(bool replace) {
-  PgEngine* pg = server();
-  if (!pg) return engine_ ? notOnAFile() : closedDatabase();
-  return pg->createProject(replace);
+  auto pg = serverEngine(engine_);
+  return pg.ok() ? pg.value()->createProject(replace) : pg.status();
 }
 
 Status Database::reconnect() {
-  PgEngine* pg = server();
-  if (!pg) return engine_ ? notOnAFile() : closedDatabase();
-  Status s = pg->reconnect();
-  if (s.ok()) readOnly_ = pg->readOnly();
+  auto pg = serverEngine(engine_);
+  if (!pg.ok()) return pg.status();
+  Status s = pg.value()->reconnect();
+  if (s.ok()) readOnly_ = pg.value()->readOnly();
   return s;
 }
 
 Status Database::watchTable(std::string_view table, std::string_view keyField) {
-  PgEngine* pg = server();
-  if (!pg) return engine_ ? notOnAFile() : closedDatabase();
+  auto pg = serverEngine(engine_);
+  if (!pg.ok()) return pg.status();
   auto def = tableDef(table);
   if (!def.ok()) return def.status();
   const FieldDef* key = def->field(keyField);
   if (!key) return Status::error(ErrorCode::kItemNotFound, "Item not found in this collection.");
-  return pg->watchTable(def->name, key->name);
+  return pg.value()->watchTable(def->name, key->name);
 }
 
 Status Database::listenForChanges() {
-  PgEngine* pg = server();
-  if (!pg) return engine_ ? notOnAFile() : closedDatabase();
-  return pg->listen();
+  auto pg = serverEngine(engine_);
+  return pg.ok() ? pg.value()->listen() : pg.status();
 }
 
 int Database::changeSocket() const {

@@ -13,6 +13,27 @@ std::optional<std::string> Engine::storedTableName(std::string_view name) {
   return caseless;
 }
 
+Result<EngineQuery> Engine::selectQuery(std::string_view jetSql) {
+  auto stmt = translate(jetSql);
+  if (!stmt.ok()) return stmt.status();
+  return EngineQuery{std::move(stmt->sql), std::move(stmt->params), stmt->updatableTable};
+}
+
+Status Engine::execute(std::string_view jetSql) {
+  auto stmt = translate(jetSql);
+  if (!stmt.ok()) return stmt.status();
+  if (stmt->kind == SqlStatement::Kind::kCreateTable) {
+    if (storedTableName(stmt->createTable.name))
+      return Status::error(ErrorCode::kTableExists,
+                           "Table '" + stmt->createTable.name + "' already exists.");
+    return createTable(stmt->createTable);
+  }
+  if (stmt->kind == SqlStatement::Kind::kSelect)
+    return Status::error(ErrorCode::kGeneric,
+                         "A SELECT statement returns rows; open a record set for it.");
+  return run(*stmt);
+}
+
 Status Engine::appendRows(const std::string& table, const std::vector<std::string>& columns,
                           const std::vector<std::vector<Value>>& rows) {
   for (const std::vector<Value>& row : rows) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "strataquill/db/field_def.h"
+#include "strataquill/db/jet_sql.h"
 #include "strataquill/db/status.h"
 #include "strataquill/db/value.h"
 
@@ -28,6 +29,15 @@ struct EngineQuery {
   std::string sql;
   std::vector<Value> params;
   std::string table;  // the table an updatable query reads; "" when read-only
+};
+
+// A statement of the desktop dialect in the engine's own.
+struct EngineStatement {
+  SqlStatement::Kind kind = SqlStatement::Kind::kOther;
+  std::string sql;
+  std::vector<Value> params;
+  std::string updatableTable;
+  TableDef createTable;  // for CREATE TABLE
 };
 
 // What a query returned: its columns, each with the column of the
@@ -77,10 +87,11 @@ class Engine {
 
   // Every row of a stored table, updatable.
   virtual EngineQuery tableQuery(const std::string& storedName) = 0;
+  virtual Result<EngineStatement> translate(std::string_view jetSql) = 0;
   // A SELECT of the desktop dialect in the engine's own.
-  virtual Result<EngineQuery> selectQuery(std::string_view jetSql) = 0;
+  Result<EngineQuery> selectQuery(std::string_view jetSql);
   // A statement of the desktop dialect that returns no rows.
-  virtual Status execute(std::string_view jetSql) = 0;
+  Status execute(std::string_view jetSql);
   virtual Status load(const EngineQuery& query, LoadedRows& out) = 0;
 
   virtual Result<RowKey> insertRow(const std::string& table,
@@ -112,6 +123,8 @@ class Engine {
   bool rolledBack(std::uint64_t serial) const { return rolledBack_.count(serial) != 0; }
 
  protected:
+  // Runs a translated statement that returns no rows, not CREATE TABLE.
+  virtual Status run(const EngineStatement& statement) = 0;
   virtual Status doBegin(TransactionMode mode) = 0;
   virtual Status doCommit() = 0;
   virtual Status doRollback() = 0;

@@ -110,27 +110,8 @@ Result<SqlStatement> translateJetSql(std::string_view jet) {
           closeTerm();
           inOrderBy = false;
         }
-        if (u == "DISTINCTROW") {
-          sql += "DISTINCT";
-        } else if (u == "TRUE") {
-          sql += "-1";
-        } else if (u == "FALSE") {
-          sql += "0";
-        } else if (u == "LEN") {
-          sql += "LENGTH";
-        } else if (u == "UCASE") {
-          sql += "UPPER";
-        } else if (u == "LCASE") {
-          sql += "LOWER";
-        } else if (u == "MOD") {
-          sql += "%";
-        } else {
-          sql += t.text;
-        }
-        if (u == "DELETE") {
-          std::size_t n = nextSolid(toks, i);
-          if (isPunct(toks, n, "*")) toks[n] = {Tok::kSpace, ""};
-        }
+        sql += jet::standardWord(u, t.text);
+        jet::dropDeleteStar(toks, i);
         if (u == "BY" && wordAt(toks, prevSolid(toks, i)) == "ORDER") {
           inOrderBy = true;
           termOpen = false;

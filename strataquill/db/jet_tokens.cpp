@@ -289,11 +289,21 @@ Result<Parsed> parse(std::string_view jet) {
   return out;
 }
 
-std::string standardFunctionName(std::string_view u) {
+std::string standardWord(std::string_view u, const std::string& written) {
+  if (u == "DISTINCTROW") return "DISTINCT";
+  if (u == "TRUE") return "-1";
+  if (u == "FALSE") return "0";
   if (u == "LEN") return "LENGTH";
   if (u == "UCASE") return "UPPER";
   if (u == "LCASE") return "LOWER";
-  return {};
+  if (u == "MOD") return "%";
+  return written;
+}
+
+void dropDeleteStar(std::vector<Token>& toks, std::size_t i) {
+  if (wordAt(toks, i) != "DELETE") return;
+  std::size_t n = nextSolid(toks, i);
+  if (isPunct(toks, n, "*")) toks[n] = {Tok::kSpace, ""};
 }
 
 }  // namespace sq::db::jet

@@ -43,8 +43,11 @@ bool isPunct(const std::vector<Token>& toks, std::size_t i, std::string_view p);
 // keyword or a function.
 bool wordIsName(const std::vector<Token>& toks, std::size_t i);
 
-// The dialect's functions under their standard SQL names (LEN is LENGTH, ...);
-// "" for any other word.
-std::string standardFunctionName(std::string_view upperWord);
+// A keyword or function of the dialect as standard SQL writes it (True is
+// -1, LEN is LENGTH, MOD is %, ...); any other word as `written`.
+std::string standardWord(std::string_view upperWord, const std::string& written);
+
+// Drops the "*" of "DELETE * FROM" after the DELETE at `i`.
+void dropDeleteStar(std::vector<Token>& toks, std::size_t i);
 
 }  // namespace sq::db::jet

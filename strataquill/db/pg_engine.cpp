@@ -54,40 +54,16 @@ std::string pgTypeFor(const FieldDef& f) {
 FieldDef fieldFromColumn(std::string name, Oid type, int typmod, int daoType) {
   FieldDef f;
   f.name = std::move(name);
-  switch (type) {
-    case kBoolOid:
-      f.type = DaoType::kBoolean;
-      break;
-    case kInt2Oid:
-      f.type = DaoType::kInteger;
-      break;
-    case kInt4Oid:
-    case kInt8Oid:
-      f.type = DaoType::kLong;
-      break;
-    case kFloat4Oid:
-      f.type = DaoType::kSingle;
-      break;
-    case kFloat8Oid:
-      f.type = DaoType::kDouble;
-      break;
-    case kNumericOid:
-      f.type = DaoType::kCurrency;
-      break;
-    case kDateOid:
-    case kTimestampOid:
-      f.type = DaoType::kDate;
-      break;
-    case kByteaOid:
-      f.type = DaoType::kLongBinary;
-      break;
-    case kVarcharOid:
-    case kBpcharOid:
-      f.type = typmod > 4 ? DaoType::kText : DaoType::kMemo;
-      break;
-    default:
-      f.type = DaoType::kMemo;
-  }
+  static constexpr std::pair<Oid, DaoType> kTypes[] = {
+      {kBoolOid, DaoType::kBoolean},    {kInt2Oid, DaoType::kInteger},
+      {kInt4Oid, DaoType::kLong},       {kInt8Oid, DaoType::kLong},
+      {kFloat4Oid, DaoType::kSingle},   {kFloat8Oid, DaoType::kDouble},
+      {kNumericOid, DaoType::kCurrency}, {kDateOid, DaoType::kDate},
+      {kTimestampOid, DaoType::kDate},  {kByteaOid, DaoType::kLongBinary}};
+  f.type = DaoType::kMemo;
+  for (const auto& [oid, dao] : kTypes)
+    if (oid == type) f.type = dao;
+  if ((type == kVarcharOid || type == kBpcharOid) && typmod > 4) f.type = DaoType::kText;
   // Small whole numbers stand for three codes; the bookkeeping tells which.
   if (type == kInt2Oid &&
       (daoType == static_cast<int>(DaoType::kBoolean) || daoType == static_cast<int>(DaoType::kByte)))
@@ -204,7 +180,7 @@ Status PgEngine::setUpSession() {
   // The schema of the project is where its tables are found and made.
   const std::string path =
       address_.project.empty() ? "public" : quoteIdentifier(address_.project);
-  auto r = run(
+  auto r = query(
       "SELECT set_config('search_path', $1, false), set_config('extra_float_digits', '3', false), "
       "set_config('standard_conforming_strings', 'on', false), "
       "set_config('lock_timeout', '10s', false), set_config('DateStyle', 'ISO, YMD', false), "
@@ -216,7 +192,7 @@ Status PgEngine::setUpSession() {
     if (Status s = checkWritable(); !s.ok()) return s;
   }
   if (!channel_.empty()) {
-    if (auto l = run("LISTEN " + quoteIdentifier(channel_)); !l.ok()) return l.status();
+    if (auto l = query("LISTEN " + quoteIdentifier(channel_)); !l.ok()) return l.status();
   }
   return {};
 }
@@ -224,7 +200,7 @@ Status PgEngine::setUpSession() {
 Status PgEngine::checkWritable() {
   // Read-only when the server is, or when any table of the project may not
   // be changed by this user.
-  auto r = run(
+  auto r = query(
       "SELECT coalesce(bool_and(has_table_privilege(c.oid, 'INSERT') AND "
       "has_table_privilege(c.oid, 'UPDATE') AND has_table_privilege(c.oid, 'DELETE')), "
       "has_schema_privilege(n.oid, 'CREATE')) AND "
@@ -292,7 +268,7 @@ Status PgEngine::statusOf(const PGresult* result, bool writes) {
   return Status::error(ErrorCode::kGeneric, message);
 }
 
-Result<PgEngine::PgResult> PgEngine::run(const std::string& sql, const std::vector<Value>& params,
+Result<PgEngine::PgResult> PgEngine::query(const std::string& sql, const std::vector<Value>& params,
                                          bool writes) {
   std::vector<std::string> texts;
   texts.reserve(params.size());
@@ -315,11 +291,11 @@ Result<PgEngine::PgResult> PgEngine::run(const std::string& sql, const std::vect
 
 Result<PgEngine::PgResult> PgEngine::runStep(const std::string& sql,
                                              const std::vector<Value>& params) {
-  if (!inTransaction()) return run(sql, params, true);
-  if (auto s = run("SAVEPOINT sq_step"); !s.ok()) return s.status();
-  auto r = run(sql, params, true);
-  if (!r.ok() && r.status().code() != ErrorCode::kConnectionLost) run("ROLLBACK TO SAVEPOINT sq_step");
-  if (inTransaction()) run("RELEASE SAVEPOINT sq_step");
+  if (!inTransaction()) return query(sql, params, true);
+  if (auto s = query("SAVEPOINT sq_step"); !s.ok()) return s.status();
+  auto r = query(sql, params, true);
+  if (!r.ok() && r.status().code() != ErrorCode::kConnectionLost) query("ROLLBACK TO SAVEPOINT sq_step");
+  if (inTransaction()) query("RELEASE SAVEPOINT sq_step");
   return r;
 }
 
@@ -331,7 +307,7 @@ std::string PgEngine::literal(const std::string& text) const {
 }
 
 bool PgEngine::projectExists() {
-  auto r = run(
+  auto r = query(
       "SELECT 1 FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
       "WHERE n.nspname = $1 AND c.relname = $2 AND c.relkind = 'r'",
       {Value::text(address_.project), Value::text(kPropertyTable)});
@@ -339,7 +315,7 @@ bool PgEngine::projectExists() {
 }
 
 Status PgEngine::createProject(bool replace) {
-  auto exists = run("SELECT 1 FROM pg_namespace WHERE nspname = $1",
+  auto exists = query("SELECT 1 FROM pg_namespace WHERE nspname = $1",
                     {Value::text(address_.project)});
   if (!exists.ok()) return exists.status();
   const bool schemaExists = PQntuples(exists->get()) == 1;
@@ -390,7 +366,7 @@ Status PgEngine::createProject(bool replace) {
                   "$body$");
   Status s;
   for (const std::string& step : steps) {
-    auto r = run(step, {}, true);
+    auto r = query(step, {}, true);
     if (!r.ok()) {
       s = r.status();
       break;
@@ -409,7 +385,7 @@ Status PgEngine::createProject(bool replace) {
 }
 
 Result<std::vector<std::string>> PgEngine::listProjects() {
-  auto r = run(
+  auto r = query(
       "SELECT n.nspname FROM pg_namespace n JOIN pg_class c ON c.relnamespace = n.oid "
       "WHERE c.relname = $1 AND c.relkind = 'r' AND has_schema_privilege(n.oid, 'USAGE')",
       {Value::text(kPropertyTable)});
@@ -424,7 +400,7 @@ Result<std::vector<std::string>> PgEngine::listProjects() {
 }
 
 Result<std::vector<PgEngine::Table>> PgEngine::readSchema() {
-  auto r = run(
+  auto r = query(
       "SELECT c.oid, c.relname, a.attnum, a.attname, a.atttypid, a.atttypmod, "
       "coalesce(p.dao_type, 0), coalesce(p.allow_zero_length, 0) "
       "FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
@@ -508,11 +484,11 @@ Status PgEngine::createTable(const TableDef& def) {
     if (Status s = begin(TransactionMode::kWrite); !s.ok()) return s;
   }
   Status s;
-  auto created = run(sql, {}, true);
+  auto created = query(sql, {}, true);
   if (!created.ok()) s = created.status();
   for (const FieldDef& f : def.fields) {
     if (!s.ok()) break;
-    auto r = run(std::string("INSERT INTO ") + quoteIdentifier(kPropertyTable) +
+    auto r = query(std::string("INSERT INTO ") + quoteIdentifier(kPropertyTable) +
                      " (table_name, field_name, dao_type, allow_zero_length) VALUES ($1, $2, $3, $4)",
                  {Value::text(def.name), Value::text(f.name),
                   Value::integer(static_cast<int>(f.type)),
@@ -569,12 +545,12 @@ Status PgEngine::watchTable(const std::string& table, const std::string& keyFiel
   if (own) {
     if (Status s = begin(TransactionMode::kWrite); !s.ok()) return s;
   }
-  auto dropped = run("DROP TRIGGER IF EXISTS " + quoteIdentifier(kChangeTrigger) + " ON " +
+  auto dropped = query("DROP TRIGGER IF EXISTS " + quoteIdentifier(kChangeTrigger) + " ON " +
                          quoteIdentifier(table),
                      {}, true);
   Status s = dropped.ok() ? Status() : dropped.status();
   if (s.ok()) {
-    auto made = run("CREATE TRIGGER " + quoteIdentifier(kChangeTrigger) +
+    auto made = query("CREATE TRIGGER " + quoteIdentifier(kChangeTrigger) +
                         " AFTER INSERT OR UPDATE OR DELETE ON " + quoteIdentifier(table) +
                         " FOR EACH ROW EXECUTE FUNCTION " + quoteIdentifier(address_.project) +
                         "." + quoteIdentifier(kChangeFunction) + "(" + literal(keyField) + ")",
@@ -592,10 +568,10 @@ Status PgEngine::watchTable(const std::string& table, const std::string& keyFiel
 }
 
 Status PgEngine::listen() {
-  auto r = run("SELECT 'sq_' || md5($1)", {Value::text(address_.project)});
+  auto r = query("SELECT 'sq_' || md5($1)", {Value::text(address_.project)});
   if (!r.ok()) return r.status();
   const std::string channel = PQgetvalue(r->get(), 0, 0);
-  auto l = run("LISTEN " + quoteIdentifier(channel));
+  auto l = query("LISTEN " + quoteIdentifier(channel));
   if (!l.ok()) return l.status();
   channel_ = channel;
   return {};
@@ -651,42 +627,31 @@ EngineQuery PgEngine::tableQuery(const std::string& storedName) {
           updatable ? storedName : std::string()};
 }
 
-Result<EngineQuery> PgEngine::selectQuery(std::string_view jetSql) {
+Result<EngineStatement> PgEngine::translate(std::string_view jetSql) {
   std::vector<PgTable> shapes;
   for (const Table& t : tables()) shapes.push_back(t.shape);
   auto stmt = translateJetSqlForPostgres(jetSql, shapes);
   if (!stmt.ok()) return stmt.status();
-  return EngineQuery{stmt->sql, stmt->params, stmt->updatableTable};
+  return EngineStatement{stmt->kind, stmt->sql, stmt->params, stmt->updatableTable,
+                         stmt->createTable};
 }
 
-Status PgEngine::execute(std::string_view jetSql) {
-  std::vector<PgTable> shapes;
-  for (const Table& t : tables()) shapes.push_back(t.shape);
-  auto stmt = translateJetSqlForPostgres(jetSql, shapes);
-  if (!stmt.ok()) return stmt.status();
-  if (stmt->kind == SqlStatement::Kind::kCreateTable) {
-    if (storedTableName(stmt->createTable.name))
-      return Status::error(ErrorCode::kTableExists,
-                           "Table '" + stmt->createTable.name + "' already exists.");
-    return createTable(stmt->createTable);
-  }
-  if (stmt->kind == SqlStatement::Kind::kSelect)
-    return Status::error(ErrorCode::kGeneric,
-                         "A SELECT statement returns rows; open a record set for it.");
-  auto r = runStep(stmt->sql, stmt->params);
-  const std::size_t verb = stmt->sql.find_first_not_of(" \t\r\n(");
-  const std::string head = toUpperAscii(stmt->sql.substr(verb == std::string::npos ? 0 : verb, 5));
+Status PgEngine::run(const EngineStatement& statement) {
+  auto r = runStep(statement.sql, statement.params);
+  const std::size_t verb = statement.sql.find_first_not_of(" \t\r\n(");
+  const std::string head =
+      toUpperAscii(statement.sql.substr(verb == std::string::npos ? 0 : verb, 5));
   if (head == "DROP " || head == "ALTER") cache_.reset();
   return r.ok() ? Status() : r.status();
 }
 
-Status PgEngine::load(const EngineQuery& query, LoadedRows& out) {
+Status PgEngine::load(const EngineQuery& wanted, LoadedRows& out) {
   out = LoadedRows();
-  auto r = run(query.sql, query.params);
+  auto r = query(wanted.sql, wanted.params);
   if (!r.ok()) return r.status();
   const PGresult* res = r->get();
   const int columns = PQnfields(res);
-  const Table* base = query.table.empty() ? nullptr : cachedTable(query.table);
+  const Table* base = wanted.table.empty() ? nullptr : cachedTable(wanted.table);
   const bool keyed = base && columns >= 2 && kPgRowIdColumn == PQfname(res, 0) &&
                      kPgVersionColumn == PQfname(res, 1);
   const int first = keyed ? 2 : 0;
@@ -710,7 +675,7 @@ Status PgEngine::load(const EngineQuery& query, LoadedRows& out) {
     out.baseColumns.push_back(std::move(baseColumn));
     shown.push_back(i);
   }
-  if (keyed) out.table = query.table;
+  if (keyed) out.table = wanted.table;
   for (int row = 0; row < PQntuples(res); ++row) {
     LoadedRows::Row loaded;
     if (keyed) {
@@ -795,7 +760,7 @@ Result<WriteOutcome> PgEngine::deleteRow(const std::string& table, const RowKey&
                    {Value::integer(key.rowid), Value::integer(key.version)});
   if (!r.ok()) return r.status();
   if (std::atoi(PQcmdTuples(r->get())) == 1) return WriteOutcome::kWritten;
-  auto still = run("SELECT 1 FROM " + quoteIdentifier(table) + " WHERE " + id + " = $1",
+  auto still = query("SELECT 1 FROM " + quoteIdentifier(table) + " WHERE " + id + " = $1",
                    {Value::integer(key.rowid)});
   if (!still.ok()) return still.status();
   return PQntuples(still->get()) == 0 ? WriteOutcome::kWritten : WriteOutcome::kConflict;
@@ -812,7 +777,7 @@ Result<std::optional<LoadedRows::Row>> PgEngine::readRow(const std::string& tabl
     const FieldDef* f = t && !c.empty() ? t->shape.def.field(c) : nullptr;
     types.push_back(f ? f->type : DaoType::kMemo);
   }
-  auto r = run("SELECT " + list + " FROM " + quoteIdentifier(table) + " WHERE " +
+  auto r = query("SELECT " + list + " FROM " + quoteIdentifier(table) + " WHERE " +
                    quoteIdentifier(kPgRowIdColumn) + " = $1",
                {Value::integer(rowid)});
   if (!r.ok()) return r.status();
@@ -826,14 +791,14 @@ Result<std::optional<LoadedRows::Row>> PgEngine::readRow(const std::string& tabl
 }
 
 Status PgEngine::doBegin(TransactionMode mode) {
-  auto r = run(mode == TransactionMode::kReadSnapshot
+  auto r = query(mode == TransactionMode::kReadSnapshot
                    ? "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"
                    : "BEGIN");
   return r.ok() ? Status() : r.status();
 }
 
 Status PgEngine::doCommit() {
-  auto r = run("COMMIT", {}, true);
+  auto r = query("COMMIT", {}, true);
   if (!r.ok()) return r.status();
   // A transaction in which a statement failed outside a step ends undone.
   if (std::strcmp(PQcmdStatus(r->get()), "ROLLBACK") == 0) {
@@ -845,7 +810,7 @@ Status PgEngine::doCommit() {
 }
 
 Status PgEngine::doRollback() {
-  auto r = run("ROLLBACK");
+  auto r = query("ROLLBACK");
   return r.ok() ? Status() : r.status();
 }
 

@@ -54,8 +54,7 @@ class PgEngine final : public Engine {
   Status createIndex(std::string_view name, const std::string& table,
                      const std::vector<std::string>& fields) override;
   EngineQuery tableQuery(const std::string& storedName) override;
-  Result<EngineQuery> selectQuery(std::string_view jetSql) override;
-  Status execute(std::string_view jetSql) override;
+  Result<EngineStatement> translate(std::string_view jetSql) override;
   Status load(const EngineQuery& query, LoadedRows& out) override;
   Result<RowKey> insertRow(const std::string& table, const std::vector<std::string>& columns,
                            const std::vector<Value>& values) override;
@@ -70,6 +69,7 @@ class PgEngine final : public Engine {
                                                  std::int64_t rowid) override;
 
  protected:
+  Status run(const EngineStatement& statement) override;
   Status doBegin(TransactionMode mode) override;
   Status doCommit() override;
   Status doRollback() override;
@@ -89,7 +89,7 @@ class PgEngine final : public Engine {
   Status setUpSession();
   // Runs one statement with bound values; a refusal becomes a Status whose
   // code tells what happened (kConnectionLost, kNoPermission, ...).
-  Result<PgResult> run(const std::string& sql, const std::vector<Value>& params = {},
+  Result<PgResult> query(const std::string& sql, const std::vector<Value>& params = {},
                        bool writes = false);
   // As run(), as one step of an open transaction.
   Result<PgResult> runStep(const std::string& sql, const std::vector<Value>& params = {});

@@ -173,23 +173,8 @@ Result<PgStatement> translateJetSqlForPostgres(std::string_view jet,
           inOrderBy = false;
         }
         if (inOrderBy) termSimple = false;
-        if (u == "DISTINCTROW") {
-          sql += "DISTINCT";
-        } else if (u == "TRUE") {
-          sql += "-1";
-        } else if (u == "FALSE") {
-          sql += "0";
-        } else if (u == "MOD") {
-          sql += "%";
-        } else if (std::string standard = jet::standardFunctionName(u); !standard.empty()) {
-          sql += standard;
-        } else {
-          sql += t.text;
-        }
-        if (u == "DELETE") {
-          std::size_t n = nextSolid(toks, i);
-          if (isPunct(toks, n, "*")) toks[n] = {Tok::kSpace, ""};
-        }
+        sql += jet::standardWord(u, t.text);
+        jet::dropDeleteStar(toks, i);
         if (u == "BY" && wordAt(toks, prevSolid(toks, i)) == "ORDER") {
           inOrderBy = true;
           startTerm();

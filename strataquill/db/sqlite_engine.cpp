@@ -136,26 +136,14 @@ EngineQuery SqliteEngine::tableQuery(const std::string& storedName) {
           storedName};
 }
 
-Result<EngineQuery> SqliteEngine::selectQuery(std::string_view jetSql) {
+Result<EngineStatement> SqliteEngine::translate(std::string_view jetSql) {
   auto stmt = translateJetSql(jetSql);
   if (!stmt.ok()) return stmt.status();
-  return EngineQuery{stmt->sqlite, {}, stmt->updatableTable};
+  return EngineStatement{stmt->kind, stmt->sqlite, {}, stmt->updatableTable, stmt->createTable};
 }
 
-Status SqliteEngine::execute(std::string_view jetSql) {
-  auto stmt = translateJetSql(jetSql);
-  if (!stmt.ok()) return stmt.status();
-  if (stmt->kind == SqlStatement::Kind::kCreateTable) {
-    if (storedTableName(stmt->createTable.name))
-      return Status::error(ErrorCode::kTableExists,
-                           "Table '" + stmt->createTable.name + "' already exists.");
-    return createTable(stmt->createTable);
-  }
-  if (stmt->kind == SqlStatement::Kind::kSelect)
-    return Status::error(ErrorCode::kGeneric,
-                         "A SELECT statement returns rows; open a record "
-                         "set for it.");
-  return conn_->exec(stmt->sqlite);
+Status SqliteEngine::run(const EngineStatement& statement) {
+  return conn_->exec(statement.sql);
 }
 
 Status SqliteEngine::load(const EngineQuery& query, LoadedRows& out) {

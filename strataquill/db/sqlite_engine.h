@@ -31,8 +31,7 @@ class SqliteEngine final : public Engine {
   Status createIndex(std::string_view name, const std::string& table,
                      const std::vector<std::string>& fields) override;
   EngineQuery tableQuery(const std::string& storedName) override;
-  Result<EngineQuery> selectQuery(std::string_view jetSql) override;
-  Status execute(std::string_view jetSql) override;
+  Result<EngineStatement> translate(std::string_view jetSql) override;
   Status load(const EngineQuery& query, LoadedRows& out) override;
   Result<RowKey> insertRow(const std::string& table, const std::vector<std::string>& columns,
                            const std::vector<Value>& values) override;
@@ -45,6 +44,7 @@ class SqliteEngine final : public Engine {
                                                  std::int64_t rowid) override;
 
  protected:
+  Status run(const EngineStatement& statement) override;
   Status doBegin(TransactionMode mode) override;
   Status doCommit() override;
   Status doRollback() override;
