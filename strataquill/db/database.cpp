@@ -32,6 +32,18 @@ Status notOnAFile() {
   return Status::error(ErrorCode::kGeneric, "Only a project on a database server can do this.");
 }
 
+// The stored spelling of each of `fields` of `def`.
+Result<std::vector<std::string>> storedFieldNames(const TableDef& def,
+                                                  const std::vector<std::string>& fields) {
+  std::vector<std::string> stored;
+  for (const std::string& f : fields) {
+    const FieldDef* have = def.field(f);
+    if (!have) return Status::error(ErrorCode::kItemNotFound, "Item not found in this collection.");
+    stored.push_back(have->name);
+  }
+  return stored;
+}
+
 // The server engine of a server project's database, or why there is none.
 Result<PgEngine*> serverEngine(const std::shared_ptr<Engine>& engine) {
   if (!engine) return closedDatabase();
@@ -147,29 +159,21 @@ Status Database::createIndex(std::string_view name, std::string_view table,
                              const std::vector<std::string>& fields) {
   auto def = tableDef(table);
   if (!def.ok()) return def.status();
-  std::vector<std::string> stored;
-  for (const std::string& f : fields) {
-    const FieldDef* have = def->field(f);
-    if (!have) return Status::error(ErrorCode::kItemNotFound, "Item not found in this collection.");
-    stored.push_back(have->name);
-  }
-  return engine_->createIndex(name, def->name, stored);
+  auto stored = storedFieldNames(*def, fields);
+  if (!stored.ok()) return stored.status();
+  return engine_->createIndex(name, def->name, *stored);
 }
 
 Status Database::appendRows(std::string_view table, const std::vector<std::string>& fields,
                             const std::vector<std::vector<Value>>& rows) {
   auto def = tableDef(table);
   if (!def.ok()) return def.status();
-  std::vector<std::string> stored;
-  for (const std::string& f : fields) {
-    const FieldDef* have = def->field(f);
-    if (!have) return Status::error(ErrorCode::kItemNotFound, "Item not found in this collection.");
-    stored.push_back(have->name);
-  }
+  auto stored = storedFieldNames(*def, fields);
+  if (!stored.ok()) return stored.status();
   for (const std::vector<Value>& row : rows)
     if (row.size() != fields.size())
       return Status::error(ErrorCode::kGeneric, "A row holds a value for each field.");
-  return engine_->appendRows(def->name, stored, rows);
+  return engine_->appendRows(def->name, *stored, rows);
 }
 
 Result<Recordset> Database::openRecordset(std::string_view source) const {

@@ -93,6 +93,10 @@ class PgEngine final : public Engine {
                        bool writes = false);
   // As run(), as one step of an open transaction.
   Result<PgResult> runStep(const std::string& sql, const std::vector<Value>& params = {});
+  // Runs `statements` (with `values`, one list each) as one step: in a
+  // transaction of their own, or within the caller's, undone alone on failure.
+  Status allOrNothing(const std::vector<std::string>& statements,
+                      const std::vector<std::vector<Value>>& values = {});
   Status statusOf(const PGresult* result, bool writes);
   Result<std::vector<Table>> readSchema();
   const std::vector<Table>& tables();  // cached; refreshed after changes of structure
