@@ -10,6 +10,7 @@
 
 #include "strataquill/db/database.h"
 #include "strataquill/db/jet_sql.h"
+#include "strataquill/db/server_address.h"
 #include "strataquill/db/testing/scratch_postgres.h"
 
 namespace sq::db {
@@ -146,6 +147,11 @@ TEST_F(ServerProjectTest, ProjectsAreMadeOnceListedAndFound) {
   auto pub = Database::connect(server_->address("public"));
   ASSERT_TRUE(pub.ok());
   EXPECT_EQ(pub->createProject(true).code(), ErrorCode::kTableExists);
+  // A password given in the address connects, and is shown nowhere.
+  auto withPassword = Database::open(address() + "&password=hunter2");
+  ASSERT_TRUE(withPassword.ok()) << withPassword.status().message();
+  EXPECT_EQ(withPassword->path().find("hunter2"), std::string::npos) << withPassword->path();
+  EXPECT_EQ(ServerAddress::parse(withPassword->path())->project, project_);
   auto wrongPlace = Database::open(
       "postgresql:///postgres?host=%2Fnonexistent&user=sqadmin&project=P&connect_timeout=2");
   EXPECT_EQ(wrongPlace.status().code(), ErrorCode::kConnectionFailed);
