@@ -49,7 +49,12 @@ std::string serverBinFolder() {
 }  // namespace
 
 ScratchPostgres::ScratchPostgres() {
-  std::string pattern = (fs::temp_directory_path() / "scratch-pg-XXXXXX").string();
+  // The server's account must reach its folder through the parent.
+  fs::path base = fs::temp_directory_path();
+  struct stat info {};
+  if (::geteuid() == 0 && (::stat(base.c_str(), &info) != 0 || (info.st_mode & S_IXOTH) == 0))
+    base = "/tmp";
+  std::string pattern = (base / "scratch-pg-XXXXXX").string();
   if (::mkdtemp(pattern.data()) != nullptr) folder_ = pattern;
   bin_ = serverBinFolder();
 }
