@@ -13,11 +13,21 @@ namespace {
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
 
+constexpr const char* kUsageText =
+    "Usage: strataquill-project push FILE.sq2 ADDRESS [--replace]\n"
+    "       strataquill-project pull ADDRESS -o FILE.sq2 [--force]\n"
+    "       strataquill-project list ADDRESS\n"
+    "\n"
+    "push copies a project file into a new project on a PostgreSQL server (--replace: drop\n"
+    "an existing project of that name first); pull copies a server project into a project\n"
+    "file (--force: overwrite an existing file); list names the server's projects. Each\n"
+    "runs in one transaction: all of it or nothing.\n"
+    "\n"
+    "ADDRESS: postgresql://[user@]host[:port]/database?project=NAME, a libpq connection\n"
+    "URI with the project's name percent-encoded; passwords come from ~/.pgpass.\n";
+
 int usage() {
-  std::cerr << "Usage: strataquill-project push FILE.sq2 ADDRESS [--replace]\n"
-               "       strataquill-project pull ADDRESS -o FILE.sq2 [--force]\n"
-               "       strataquill-project list ADDRESS\n"
-               "ADDRESS: postgresql://[user@]host[:port]/database?project=NAME\n";
+  std::cerr << kUsageText;
   return kUsage;
 }
 
@@ -42,6 +52,10 @@ std::string counted(const sq::sharing::CopyCount& c) {
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) return usage();
+  if (args.size() == 1 && args[0] == "--help") {
+    std::cout << kUsageText;
+    return 0;
+  }
   const std::string command = args[0];
   std::vector<std::string> plain;
   bool replace = false, force = false;
