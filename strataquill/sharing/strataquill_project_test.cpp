@@ -200,6 +200,10 @@ TEST_F(StrataquillProjectTest, APushThatFailsLeavesNoProject) {
   EXPECT_EQ(pull.output, "strataquill-project: Could not find the project '" + project_ +
                              "' on the server.\n");
   EXPECT_EQ(tool("pull " + quote(address())).status, 2) << "no -o";
+  Outcome help = tool("--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_TRUE(help.output.starts_with("Usage: strataquill-project push FILE.sq2 ADDRESS"))
+      << help.output;
   EXPECT_EQ(tool("push " + quote(file) + " /tmp/not-an-address").status, 1);
 }
 
