@@ -324,6 +324,10 @@ Status Recordset::update() {
     values.push_back(*pending_[c]);
   }
   restoreAfterRollback();
+  if (mode_ == Mode::kEdit && (!currentRow() || currentRow()->deleted)) {
+    cancelUpdate();  // the row came from a transaction that was rolled back
+    return noCurrentRecord();
+  }
   keepForTransaction();
   if (mode_ == Mode::kAdd) {
     auto key = engine_->insertRow(table_, names, values);

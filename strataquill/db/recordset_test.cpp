@@ -260,6 +260,17 @@ TEST_F(RecordsetTest, RolledBackWritesAreForgottenByTheSet) {
   ASSERT_TRUE(db_->commitTransaction().ok());
   EXPECT_EQ(column(*rs, "Description")[0], "kept");
   EXPECT_EQ(db_->rollback().code(), ErrorCode::kGeneric) << "nothing left to roll back";
+
+  // An edit begun on a row that the rollback took away writes nothing.
+  ASSERT_TRUE(db_->beginTransaction().ok());
+  ASSERT_TRUE(rs->addNew().ok());
+  ASSERT_TRUE(rs->update().ok());
+  rs->moveToLastModified();
+  ASSERT_TRUE(rs->edit().ok());
+  ASSERT_TRUE(db_->rollback().ok());
+  ASSERT_TRUE(rs->setField("Description", Value::text("lost row")).ok());
+  EXPECT_EQ(rs->update().code(), ErrorCode::kNoCurrentRecord);
+  EXPECT_EQ(db_->openRecordset("Lithology Information")->recordCount(), 6);
 }
 
 }  // namespace
