@@ -176,7 +176,6 @@ PgEngine::~PgEngine() {
 
 Status PgEngine::setUpSession() {
   PQsetClientEncoding(conn_, "UTF8");
-  std::vector<Value> settings;
   // The schema of the project is where its tables are found and made.
   const std::string path =
       address_.project.empty() ? "public" : quoteIdentifier(address_.project);
