@@ -1,5 +1,6 @@
-// Feeds arbitrary text to the SQL dialect translator and, as a table name or a query, to
-// the record-set layer over a small project database. Neither may crash on any text, a
+// Feeds arbitrary text to the SQL dialect translator (into SQLite's dialect and into
+// PostgreSQL's, where every text literal must become a bound value) and, as a table name
+// or a query, to the record-set layer over a small project database. Neither may crash on any text, a
 // refusal always carries a message for the user, and a record set that opens can be read
 // from its first row to its last.
 //
@@ -18,6 +19,7 @@
 
 #include "strataquill/db/database.h"
 #include "strataquill/db/jet_sql.h"
+#include "strataquill/db/pg_sql.h"
 #include "strataquill/db/script.h"
 
 namespace {
@@ -88,6 +90,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   auto translated = sq::db::translateJetSql(text);
   if (!translated.ok()) require(!translated.status().message().empty());
+
+  // The same statement for a server is read the same way, its texts as bound values.
+  static const std::vector<sq::db::PgTable> tables = [] {
+    std::vector<sq::db::PgTable> t;
+    for (const std::string& name : database().tableNames())
+      t.push_back({database().tableDef(name).value(), true});
+    return t;
+  }();
+  auto forServer = sq::db::translateJetSqlForPostgres(text, tables);
+  require(forServer.ok() == translated.ok());
+  if (!forServer.ok()) require(!forServer.status().message().empty());
+  if (forServer.ok())
+    for (const sq::db::Value& v : forServer->params) require(v.isText());
 
   auto rs = database().openRecordset(text);
   if (!rs.ok()) {

@@ -73,7 +73,8 @@ machine_sum() { cat "$machine"/*.reg | sha256sum; }
 
 # The programs and the program folder.
 check "the programs are installed in /usr/bin" \
-  test -x /usr/bin/strataquill -a -x /usr/bin/strataquill-log -a -x /usr/bin/dxsign -a -x /usr/bin/vexareg
+  test -x /usr/bin/strataquill -a -x /usr/bin/strataquill-log -a -x /usr/bin/strataquill-project \
+    -a -x /usr/bin/dxsign -a -x /usr/bin/vexareg
 check "the COM module and the libraries are in /usr/lib/vexamor" \
   test -f /usr/lib/vexamor/DxSignCore16.so -a -f /usr/lib/vexamor/libvexa_com.so
 check "strataquill-log renders the installed demo as an ordinary user" \
@@ -152,7 +153,7 @@ check "the icons are in the hicolor theme" \
 check "the AppStream metadata is valid" \
   appstreamcli validate --no-net /usr/share/metainfo/org.vexamor.Strataquill.metainfo.xml
 check "the man pages are installed" \
-  bash -c "for p in strataquill strataquill-log dxsign vexareg; do
+  bash -c "for p in strataquill strataquill-log strataquill-project dxsign vexareg; do
     man -l /usr/share/man/man1/\$p.1.gz | grep -q \"^NAME\" || exit 1; done"
 
 # Removing takes the machine's registration away; purging the machine's hives too.

@@ -3,15 +3,19 @@
 #include <cmath>
 #include <limits>
 
-#include "strataquill/db/connection.h"
-#include "strataquill/db/jet_sql.h"
-#include "strataquill/db/schema_reader.h"
+#include "strataquill/db/engine.h"
 
 namespace sq::db {
 namespace {
 
 Status noCurrentRecord() {
   return Status::error(ErrorCode::kNoCurrentRecord, "No current record.");
+}
+
+Status writeConflict() {
+  return Status::error(ErrorCode::kWriteConflict,
+                       "Another user changed this row after you read it; nothing of your "
+                       "change to it was written.");
 }
 
 Status conversionError() {
@@ -28,101 +32,55 @@ bool isBlankText(std::string_view s) {
   return s.find_first_not_of(" \t\r\n") == std::string_view::npos;
 }
 
-Value readColumn(sqlite3_stmt* stmt, int i, DaoType type) {
-  switch (sqlite3_column_type(stmt, i)) {
-    case SQLITE_NULL:
-      return Value::null();
-    case SQLITE_INTEGER: {
-      sqlite3_int64 v = sqlite3_column_int64(stmt, i);
-      if (type == DaoType::kSingle) return Value::single(static_cast<float>(v));
-      if (type == DaoType::kDouble) return Value::real(static_cast<double>(v));
-      return Value::integer(v);
-    }
-    case SQLITE_FLOAT: {
-      double v = sqlite3_column_double(stmt, i);
-      if (type == DaoType::kSingle) return Value::single(static_cast<float>(v));
-      return Value::real(v);
-    }
-    default: {
-      const void* p = sqlite3_column_blob(stmt, i);
-      int n = sqlite3_column_bytes(stmt, i);
-      return Value::text(p ? std::string(static_cast<const char*>(p), n) : std::string());
-    }
-  }
-}
-
 }  // namespace
 
+Recordset::Recordset() = default;
 Recordset::Recordset(Recordset&&) noexcept = default;
 Recordset& Recordset::operator=(Recordset&&) noexcept = default;
 Recordset::~Recordset() = default;
 
-Result<Recordset> Recordset::open(std::shared_ptr<Connection> conn, std::string sqliteSql,
-                                  std::string table) {
+Result<Recordset> Recordset::open(std::shared_ptr<Engine> engine, EngineQuery query) {
   Recordset rs;
-  rs.conn_ = std::move(conn);
-  rs.sql_ = std::move(sqliteSql);
-  rs.table_ = std::move(table);
+  rs.engine_ = std::move(engine);
+  rs.query_ = std::make_unique<EngineQuery>(std::move(query));
   if (Status s = rs.load(); !s.ok()) return s;
   return rs;
 }
 
 Status Recordset::load() {
-  auto stmt = Statement::prepare(*conn_, sql_);
-  if (!stmt.ok()) return stmt.status();
-  sqlite3_stmt* st = stmt->get();
-  const int columns = sqlite3_column_count(st);
-  const char* firstName = columns > 0 ? sqlite3_column_name(st, 0) : nullptr;
-  const bool hasRowId = firstName && std::string_view(firstName) == kRowIdColumn;
-
-  // Field definitions of the base table give sizes and the zero-length
-  // switch of the updatable columns.
-  TableDef base;
-  if (!table_.empty()) {
-    if (auto stored = storedTableName(*conn_, table_)) table_ = *stored;
-    base = readTableDef(*conn_, table_);
-  }
-
-  fields_.clear();
-  baseColumns_.clear();
-  for (int i = hasRowId ? 1 : 0; i < columns; ++i) {
-    const char* name = sqlite3_column_name(st, i);
-    const char* origin = sqlite3_column_origin_name(st, i);
-    const char* originTable = sqlite3_column_table_name(st, i);
-    const char* decl = sqlite3_column_decltype(st, i);
-    FieldDef f = fieldDefFromDeclaredType(name ? name : "", decl ? decl : "");
-    if (!decl) f.type = DaoType::kDouble;  // an expression such as Max([From])
-    std::string baseColumn;
-    if (hasRowId && origin && originTable && equalsIgnoreCase(originTable, table_)) {
-      if (const FieldDef* b = base.field(origin)) {
-        f.size = b->size;
-        f.allowZeroLength = b->allowZeroLength;
-        baseColumn = b->name;
-      }
-    }
-    fields_.push_back(std::move(f));
-    baseColumns_.push_back(std::move(baseColumn));
-  }
-  if (!hasRowId) table_.clear();
-
+  LoadedRows loaded;
+  Status s = engine_->load(*query_, loaded);
+  table_ = std::move(loaded.table);
+  fields_ = std::move(loaded.fields);
+  baseColumns_ = std::move(loaded.baseColumns);
   rows_.clear();
-  int rc;
-  while ((rc = stmt->step()) == SQLITE_ROW) {
-    Row row;
-    if (hasRowId) row.rowid = sqlite3_column_int64(st, 0);
-    for (std::size_t c = 0; c < fields_.size(); ++c)
-      row.values.push_back(
-          readColumn(st, static_cast<int>(c) + (hasRowId ? 1 : 0), fields_[c].type));
-    rows_.push_back(std::move(row));
-  }
+  for (LoadedRows::Row& r : loaded.rows)
+    rows_.push_back({r.key.rowid, r.key.version, std::move(r.values), false});
   liveRows_ = static_cast<int>(rows_.size());
-  if (rc != SQLITE_DONE)
-    return conn_->lastError(classifySqliteError(sqlite3_errmsg(conn_->handle())));
   pos_ = 0;
   mode_ = Mode::kNone;
   pending_.clear();
   lastModified_.reset();
-  return {};
+  snapshot_.reset();
+  return s;
+}
+
+void Recordset::keepForTransaction() {
+  const std::uint64_t tx = engine_->transactionSerial();
+  if (tx == 0 || (snapshot_ && snapshot_->transaction == tx)) return;
+  snapshot_ = Snapshot{tx, rows_, liveRows_, lastModified_};
+}
+
+void Recordset::restoreAfterRollback() const {
+  if (!snapshot_ || !engine_) return;
+  if (engine_->rolledBack(snapshot_->transaction)) {
+    rows_ = std::move(snapshot_->rows);
+    liveRows_ = snapshot_->liveRows;
+    lastModified_ = snapshot_->lastModified;
+    snapshot_.reset();
+  } else if (engine_->transactionSerial() != snapshot_->transaction) {
+    snapshot_.reset();  // committed: the rows are what the database holds
+  }
 }
 
 Status Recordset::requery() {
@@ -130,6 +88,7 @@ Status Recordset::requery() {
 }
 
 int Recordset::recordCount() const {
+  restoreAfterRollback();
   return liveRows_;
 }
 
@@ -140,14 +99,29 @@ bool Recordset::eof() const {
   return recordCount() == 0 || pos_ >= static_cast<std::ptrdiff_t>(rows_.size());
 }
 
+std::optional<std::size_t> Recordset::position() const {
+  if (eof() || bof()) return std::nullopt;
+  return static_cast<std::size_t>(pos_);
+}
+
+Status Recordset::moveToPosition(std::size_t position) {
+  cancelUpdate();
+  restoreAfterRollback();
+  if (position >= rows_.size()) return noCurrentRecord();
+  pos_ = static_cast<std::ptrdiff_t>(position);
+  return {};
+}
+
 void Recordset::moveFirst() {
   cancelUpdate();
+  restoreAfterRollback();
   pos_ = 0;
   while (pos_ < static_cast<std::ptrdiff_t>(rows_.size()) && rows_[pos_].deleted) ++pos_;
 }
 
 void Recordset::moveLast() {
   cancelUpdate();
+  restoreAfterRollback();
   pos_ = static_cast<std::ptrdiff_t>(rows_.size()) - 1;
   while (pos_ >= 0 && rows_[pos_].deleted) --pos_;
   if (pos_ < 0) pos_ = static_cast<std::ptrdiff_t>(rows_.size());
@@ -171,6 +145,7 @@ Status Recordset::movePrevious() {
 
 void Recordset::moveToLastModified() {
   cancelUpdate();
+  restoreAfterRollback();
   if (lastModified_ && !rows_[*lastModified_].deleted)
     pos_ = static_cast<std::ptrdiff_t>(*lastModified_);
 }
@@ -188,6 +163,7 @@ std::optional<std::size_t> Recordset::columnIndex(std::string_view field) const 
 }
 
 const Recordset::Row* Recordset::currentRow() const {
+  restoreAfterRollback();
   if (pos_ < 0 || pos_ >= static_cast<std::ptrdiff_t>(rows_.size())) return nullptr;
   return &rows_[pos_];
 }
@@ -337,41 +313,28 @@ Status Recordset::update() {
   for (std::size_t c = 0; c < fields_.size(); ++c)
     if (pending_[c]) cols.push_back(c);
 
-  std::string sql;
-  if (mode_ == Mode::kAdd) {
-    if (cols.empty()) {
-      sql = "INSERT INTO " + quoteIdentifier(table_) + " DEFAULT VALUES";
-    } else {
-      std::string names, params;
-      for (std::size_t k = 0; k < cols.size(); ++k) {
-        names += (k ? ", " : "") + quoteIdentifier(baseColumns_[cols[k]]);
-        params += (k ? ", ?" : "?") + std::to_string(k + 1);
-      }
-      sql = "INSERT INTO " + quoteIdentifier(table_) + " (" + names + ") VALUES (" + params + ")";
-    }
-  } else {
-    if (cols.empty()) {
-      mode_ = Mode::kNone;
-      return {};
-    }
-    sql = "UPDATE " + quoteIdentifier(table_) + " SET ";
-    for (std::size_t k = 0; k < cols.size(); ++k)
-      sql +=
-          (k ? ", " : "") + quoteIdentifier(baseColumns_[cols[k]]) + " = ?" + std::to_string(k + 1);
-    sql += " WHERE _ROWID_ = ?" + std::to_string(cols.size() + 1);
+  if (mode_ == Mode::kEdit && cols.empty()) {
+    mode_ = Mode::kNone;
+    return {};
   }
-  auto stmt = Statement::prepare(*conn_, sql);
-  if (!stmt.ok()) return stmt.status();
-  for (std::size_t k = 0; k < cols.size(); ++k)
-    stmt->bind(static_cast<int>(k + 1), *pending_[cols[k]]);
-  if (mode_ == Mode::kEdit)
-    stmt->bind(static_cast<int>(cols.size() + 1), Value::integer(rows_[pos_].rowid));
-  if (stmt->step() != SQLITE_DONE)
-    return conn_->lastError(classifySqliteError(sqlite3_errmsg(conn_->handle())));
-
+  std::vector<std::string> names;
+  std::vector<Value> values;
+  for (std::size_t c : cols) {
+    names.push_back(baseColumns_[c]);
+    values.push_back(*pending_[c]);
+  }
+  restoreAfterRollback();
+  if (mode_ == Mode::kEdit && (!currentRow() || currentRow()->deleted)) {
+    cancelUpdate();  // the row came from a transaction that was rolled back
+    return noCurrentRecord();
+  }
+  keepForTransaction();
   if (mode_ == Mode::kAdd) {
+    auto key = engine_->insertRow(table_, names, values);
+    if (!key.ok()) return key.status();
     Row row;
-    row.rowid = sqlite3_last_insert_rowid(conn_->handle());
+    row.rowid = key->rowid;
+    row.version = key->version;
     row.values.assign(fields_.size(), Value::null());
     for (std::size_t c : cols) row.values[c] = *pending_[c];
     rows_.push_back(std::move(row));
@@ -380,11 +343,58 @@ Status Recordset::update() {
     // Keep an EOF cursor at EOF after the row count grew.
     if (pos_ == static_cast<std::ptrdiff_t>(rows_.size()) - 1) ++pos_;
   } else {
-    for (std::size_t c : cols) rows_[pos_].values[c] = *pending_[c];
+    Row& row = rows_[pos_];
+    RowKey key{row.rowid, row.version};
+    auto outcome = engine_->updateRow(table_, key, names, values);
+    if (!outcome.ok()) return outcome.status();
+    if (*outcome == WriteOutcome::kConflict) {
+      std::vector<Value> mine = row.values;
+      for (std::size_t c : cols) mine[c] = *pending_[c];
+      conflicts_.push_back(conflictFor(static_cast<std::size_t>(pos_), std::move(mine)));
+      return writeConflict();
+    }
+    row.version = key.version;
+    for (std::size_t c : cols) row.values[c] = *pending_[c];
     lastModified_ = static_cast<std::size_t>(pos_);
   }
   mode_ = Mode::kNone;
   pending_.clear();
+  return {};
+}
+
+RowConflict Recordset::conflictFor(std::size_t position, std::optional<std::vector<Value>> mine) {
+  RowConflict conflict;
+  conflict.position = position;
+  conflict.mine = std::move(mine);
+  auto stored = engine_->readRow(table_, baseColumns_, rows_[position].rowid);
+  if (stored.ok() && stored->has_value()) {
+    std::vector<Value> theirs = (*stored)->values;
+    // Columns that are not the table's own (expressions) keep what was read.
+    for (std::size_t c = 0; c < fields_.size(); ++c)
+      if (baseColumns_[c].empty()) theirs[c] = rows_[position].values[c];
+    conflict.theirs = std::move(theirs);
+  }
+  return conflict;
+}
+
+Status Recordset::refreshRow(std::size_t position) {
+  cancelUpdate();
+  restoreAfterRollback();
+  if (position >= rows_.size()) return noCurrentRecord();
+  if (!updatable())
+    return Status::error(ErrorCode::kReadOnly, "Cannot update.  Database or object is read-only.");
+  Row& row = rows_[position];
+  if (row.deleted) return Status::error(ErrorCode::kRecordDeleted, "Record is deleted.");
+  auto stored = engine_->readRow(table_, baseColumns_, row.rowid);
+  if (!stored.ok()) return stored.status();
+  if (!stored->has_value()) {
+    row.deleted = true;
+    --liveRows_;
+    return {};
+  }
+  for (std::size_t c = 0; c < fields_.size(); ++c)
+    if (!baseColumns_[c].empty()) row.values[c] = (*stored)->values[c];
+  row.version = (*stored)->key.version;
   return {};
 }
 
@@ -397,15 +407,18 @@ Status Recordset::deleteRecord() {
   if (!updatable())
     return Status::error(ErrorCode::kReadOnly, "Cannot update.  Database or object is read-only.");
   cancelUpdate();
+  restoreAfterRollback();
   Row* row = pos_ >= 0 && pos_ < static_cast<std::ptrdiff_t>(rows_.size()) ? &rows_[pos_] : nullptr;
   if (!row) return noCurrentRecord();
   if (row->deleted) return Status::error(ErrorCode::kRecordDeleted, "Record is deleted.");
-  auto stmt =
-      Statement::prepare(*conn_, "DELETE FROM " + quoteIdentifier(table_) + " WHERE _ROWID_ = ?1");
-  if (!stmt.ok()) return stmt.status();
-  stmt->bind(1, Value::integer(row->rowid));
-  if (stmt->step() != SQLITE_DONE)
-    return conn_->lastError(classifySqliteError(sqlite3_errmsg(conn_->handle())));
+  keepForTransaction();
+  row = &rows_[pos_];
+  auto outcome = engine_->deleteRow(table_, RowKey{row->rowid, row->version});
+  if (!outcome.ok()) return outcome.status();
+  if (*outcome == WriteOutcome::kConflict) {
+    conflicts_.push_back(conflictFor(static_cast<std::size_t>(pos_), std::nullopt));
+    return writeConflict();
+  }
   row->deleted = true;
   --liveRows_;
   return {};

@@ -221,3 +221,57 @@ TEST_F(RecordsetTest, QuotesInNamesSelectExactlyThatRow) {
 
 }  // namespace
 }  // namespace sq::db
+
+namespace sq::db {
+namespace {
+
+// A transaction that ends without its writes leaves every record set that
+// wrote in it showing the rows as stored, so that the next save sends the
+// same edits again instead of believing them written.
+TEST_F(RecordsetTest, RolledBackWritesAreForgottenByTheSet) {
+  auto rs = db_->openRecordset("SELECT BoringName, Description FROM [Lithology Information] "
+                               "WHERE BoringName = \"B-1\" ORDER BY [From]");
+  ASSERT_TRUE(rs.ok());
+  ASSERT_EQ(rs->recordCount(), 2);
+  ASSERT_TRUE(db_->beginTransaction().ok());
+  rs->moveFirst();
+  ASSERT_TRUE(rs->edit().ok());
+  ASSERT_TRUE(rs->setField("Description", Value::text("undone")).ok());
+  ASSERT_TRUE(rs->update().ok());
+  ASSERT_TRUE(rs->moveNext().ok());
+  ASSERT_TRUE(rs->deleteRecord().ok());
+  ASSERT_TRUE(rs->addNew().ok());
+  ASSERT_TRUE(rs->setField("BoringName", Value::text("B-1")).ok());
+  ASSERT_TRUE(rs->update().ok());
+  EXPECT_EQ(rs->recordCount(), 2);
+  ASSERT_TRUE(db_->rollback().ok());
+
+  EXPECT_EQ(rs->recordCount(), 2);
+  EXPECT_EQ(column(*rs, "Description"), (std::vector<std::string>{"topsoil", "clay"}));
+  auto stored = db_->openRecordset("Lithology Information");
+  EXPECT_EQ(stored->recordCount(), 6);
+
+  // The next transaction keeps what it wrote.
+  ASSERT_TRUE(db_->beginTransaction().ok());
+  rs->moveFirst();
+  ASSERT_TRUE(rs->edit().ok());
+  ASSERT_TRUE(rs->setField("Description", Value::text("kept")).ok());
+  ASSERT_TRUE(rs->update().ok());
+  ASSERT_TRUE(db_->commitTransaction().ok());
+  EXPECT_EQ(column(*rs, "Description")[0], "kept");
+  EXPECT_EQ(db_->rollback().code(), ErrorCode::kGeneric) << "nothing left to roll back";
+
+  // An edit begun on a row that the rollback took away writes nothing.
+  ASSERT_TRUE(db_->beginTransaction().ok());
+  ASSERT_TRUE(rs->addNew().ok());
+  ASSERT_TRUE(rs->update().ok());
+  rs->moveToLastModified();
+  ASSERT_TRUE(rs->edit().ok());
+  ASSERT_TRUE(db_->rollback().ok());
+  ASSERT_TRUE(rs->setField("Description", Value::text("lost row")).ok());
+  EXPECT_EQ(rs->update().code(), ErrorCode::kNoCurrentRecord);
+  EXPECT_EQ(db_->openRecordset("Lithology Information")->recordCount(), 6);
+}
+
+}  // namespace
+}  // namespace sq::db

@@ -27,6 +27,12 @@ enum class ErrorCode : int {
   kConversion = 3421,
   kSyntax = 3075,
   kNoSuchTable = 3078,
+  // Shared projects on a database server.
+  kNoPermission = 3033,      // the server lets this user read but not change
+  kConnectionLost = 3146,    // the server went away; the open transaction is gone
+  kConnectionFailed = 3151,  // the server could not be reached or refused the login
+  kWriteConflict = 3197,     // another user changed the row after it was read
+  kLocked = 3260,            // another user's open save holds the row too long
 };
 
 // The outcome of an operation: ok, or an error with a code and a message

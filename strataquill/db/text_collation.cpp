@@ -30,7 +30,7 @@ char32_t decode(std::string_view s, std::size_t& i) {
 
 // Lower case for ASCII, Latin-1, Latin Extended-A, Greek and Cyrillic: the
 // scripts of the names users type into logs.
-char32_t fold(char32_t c) {
+char32_t foldCharacter(char32_t c) {
   if (c >= 'A' && c <= 'Z') return c + 32;
   if ((c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 32;
   if (c >= 0x100 && c <= 0x17F && c != 0x130 && c != 0x131 && c % 2 == 0) return c + 1;
@@ -47,11 +47,15 @@ int collate(void*, int lenA, const void* a, int lenB, const void* b) {
 
 }  // namespace
 
+char32_t foldForSorting(char32_t c) {
+  return foldCharacter(c);
+}
+
 int compareTextForSorting(std::string_view a, std::string_view b) {
   std::size_t i = 0, j = 0;
   while (i < a.size() && j < b.size()) {
-    char32_t x = fold(decode(a, i));
-    char32_t y = fold(decode(b, j));
+    char32_t x = foldCharacter(decode(a, i));
+    char32_t y = foldCharacter(decode(b, j));
     if (x != y) return x < y ? -1 : 1;
   }
   if (i < a.size()) return 1;

@@ -1,0 +1,255 @@
+// Runs strataquill-project as a user would, against a PostgreSQL server of
+// the test's own, and prints logs of the copies with strataquill-log.
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "strataquill/db/database.h"
+#include "strataquill/db/jet_sql.h"
+#include "strataquill/db/testing/scratch_postgres.h"
+#include "strataquill/project/borings.h"
+#include "strataquill/project/project_schema.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using sq::db::Database;
+using sq::testing::ScratchPostgres;
+
+const std::string kBin = VEXAMOR_TEST_BIN_DIR;
+const std::string kDemo = kBin + "/demo/Demo.sq2";
+
+struct Outcome {
+  int status = -1;
+  std::string output;
+};
+
+std::string quote(const std::string& s) {
+  std::string out = "'";
+  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+Outcome run(const std::string& command) {
+  Outcome r;
+  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+  if (!pipe) return r;
+  std::array<char, 4096> buf;
+  while (std::size_t n = std::fread(buf.data(), 1, buf.size(), pipe)) r.output.append(buf.data(), n);
+  const int status = ::pclose(pipe);
+  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+std::string readFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Every table of `a` and `b`: the same names, fields and rows in order.
+void expectSameTables(Database& a, Database& b) {
+  ASSERT_EQ(a.tableNames(), b.tableNames());
+  for (const std::string& table : a.tableNames()) {
+    SCOPED_TRACE(table);
+    auto da = a.tableDef(table), db = b.tableDef(table);
+    ASSERT_TRUE(da.ok() && db.ok());
+    ASSERT_EQ(da->fields.size(), db->fields.size());
+    for (std::size_t i = 0; i < da->fields.size(); ++i) {
+      EXPECT_EQ(da->fields[i].name, db->fields[i].name);
+      EXPECT_EQ(da->fields[i].type, db->fields[i].type) << da->fields[i].name;
+      EXPECT_EQ(da->fields[i].size, db->fields[i].size) << da->fields[i].name;
+      EXPECT_EQ(da->fields[i].allowZeroLength, db->fields[i].allowZeroLength) << da->fields[i].name;
+    }
+    auto ra = a.openRecordset(table), rb = b.openRecordset(table);
+    ASSERT_TRUE(ra.ok() && rb.ok());
+    ASSERT_EQ(ra->recordCount(), rb->recordCount());
+    ra->moveFirst();
+    rb->moveFirst();
+    for (; !ra->eof(); ra->moveNext(), rb->moveNext())
+      for (const std::string& f : ra->fieldNames())
+        EXPECT_EQ(ra->value(f).value(), rb->value(f).value()) << f;
+  }
+}
+
+class StrataquillProjectTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string why;
+    server_ = ScratchPostgres::shared(&why);
+    ASSERT_NE(server_, nullptr) << why;
+    folder_ = fs::temp_directory_path() /
+              ("sq_project_tool_" + std::to_string(::getpid()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+    project_ = std::string("Kessler \"Depot\" O'Neil ") +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  Outcome tool(const std::string& args) { return run(kBin + "/strataquill-project " + args); }
+  std::string address() const { return server_->address(project_); }
+
+  ScratchPostgres* server_ = nullptr;
+  fs::path folder_;
+  std::string project_;
+};
+
+TEST_F(StrataquillProjectTest, PushedDemoReadsBackTableForTable) {
+  Outcome push = tool("push " + quote(kDemo) + " " + quote(address()));
+  ASSERT_EQ(push.status, 0) << push.output;
+  EXPECT_NE(push.output.find("Pushed " + kDemo + " to "), std::string::npos) << push.output;
+  EXPECT_NE(push.output.find("(6 tables, "), std::string::npos) << push.output;
+
+  auto file = Database::open(kDemo);
+  auto server = Database::open(address());
+  ASSERT_TRUE(file.ok() && server.ok()) << server.status().message();
+  expectSameTables(*file, *server);
+
+  Outcome list = tool("list " + quote(server_->address("")));
+  ASSERT_EQ(list.status, 0) << list.output;
+  EXPECT_NE(list.output.find(project_ + "\n"), std::string::npos) << list.output;
+}
+
+TEST_F(StrataquillProjectTest, PulledCopyPrintsTheSameLogAsTheOriginal) {
+  ASSERT_EQ(tool("push " + quote(kDemo) + " " + quote(address())).status, 0);
+  // The log prints the project's file name: the copy keeps it, in a folder of its own.
+  fs::create_directories(folder_ / "field copy");
+  const std::string copy = (folder_ / "field copy" / "Demo.sq2").string();
+  Outcome pull = tool("pull " + quote(address()) + " -o " + quote(copy));
+  ASSERT_EQ(pull.status, 0) << pull.output;
+  EXPECT_NE(pull.output.find("Pulled "), std::string::npos) << pull.output;
+  {
+    auto file = Database::open(kDemo), pulled = Database::open(copy);
+    ASSERT_TRUE(file.ok() && pulled.ok());
+    expectSameTables(*file, *pulled);
+  }
+
+  // The same pages, pixel for pixel.
+  std::vector<std::vector<std::string>> pages;
+  for (const std::string& project : {kDemo, copy}) {
+    const std::string stem = (folder_ / std::to_string(pages.size())).string();
+    Outcome log = run(kBin + "/strataquill-log " + quote(project) + " -o " + quote(stem + ".pdf"));
+    ASSERT_EQ(log.status, 0) << log.output;
+    ASSERT_EQ(run("pdftoppm -png -r 40 " + quote(stem + ".pdf") + " " + quote(stem)).status, 0);
+    pages.emplace_back();
+    for (int page = 1; fs::exists(stem + "-" + std::to_string(page) + ".png"); ++page)
+      pages.back().push_back(readFile(stem + "-" + std::to_string(page) + ".png"));
+  }
+  ASSERT_EQ(pages[0].size(), 7u);
+  ASSERT_EQ(pages[1].size(), pages[0].size());
+  for (std::size_t i = 0; i < pages[0].size(); ++i)
+    EXPECT_TRUE(pages[0][i] == pages[1][i]) << "page " << i + 1;
+}
+
+TEST_F(StrataquillProjectTest, NothingIsOverwrittenUnlessAsked) {
+  ASSERT_EQ(tool("push " + quote(kDemo) + " " + quote(address())).status, 0);
+  Outcome again = tool("push " + quote(kDemo) + " " + quote(address()));
+  EXPECT_EQ(again.status, 1);
+  EXPECT_EQ(again.output, "strataquill-project: The project '" + project_ +
+                              "' already exists on the server.\n");
+  EXPECT_EQ(tool("push " + quote(kDemo) + " " + quote(address()) + " --replace").status, 0);
+  auto server = Database::open(address());
+  ASSERT_TRUE(server.ok());
+  EXPECT_EQ(server->openRecordset("Boring Information")->recordCount(), 3) << "replaced, not added";
+
+  const std::string copy = (folder_ / "copy.sq2").string();
+  std::ofstream(copy) << "mine";
+  Outcome pull = tool("pull " + quote(address()) + " -o " + quote(copy));
+  EXPECT_EQ(pull.status, 1);
+  EXPECT_EQ(pull.output, "strataquill-project: The file " + copy +
+                             " exists already; it is left as it is.\n");
+  EXPECT_EQ(readFile(copy), "mine");
+  EXPECT_EQ(tool("pull " + quote(address()) + " -o " + quote(copy) + " --force").status, 0);
+  EXPECT_TRUE(Database::open(copy).ok());
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 1)
+      << "no partial file is left behind";
+}
+
+TEST_F(StrataquillProjectTest, APushThatFailsLeavesNoProject) {
+  // A file whose last table holds more than its field may: the server
+  // refuses it, and the tables before it are not left behind either.
+  const std::string file = (folder_ / "bad.sq2").string();
+  {
+    auto db = Database::create(file);
+    ASSERT_TRUE(db.ok());
+    ASSERT_TRUE(db->execute("CREATE TABLE [Boring Information] (BoringName TEXT(50))").ok());
+    ASSERT_TRUE(db->execute("INSERT INTO [Boring Information] (BoringName) VALUES (\"B-1\")").ok());
+    ASSERT_TRUE(db->execute("CREATE TABLE [Sample Information] (BoringName TEXT(5))").ok());
+    ASSERT_TRUE(
+        db->execute("INSERT INTO [Sample Information] (BoringName) VALUES (\"far too long\")").ok());
+  }
+  Outcome push = tool("push " + quote(file) + " " + quote(address()));
+  EXPECT_EQ(push.status, 1);
+  EXPECT_NE(push.output.find("Table 'Sample Information': The field is too small"),
+            std::string::npos)
+      << push.output;
+  auto server = Database::open(address());
+  EXPECT_EQ(server.status().code(), sq::db::ErrorCode::kFileNotFound);
+
+  Outcome pull = tool("pull " + quote(address()) + " -o " + quote((folder_ / "x.sq2").string()));
+  EXPECT_EQ(pull.status, 1);
+  EXPECT_EQ(pull.output, "strataquill-project: Could not find the project '" + project_ +
+                             "' on the server.\n");
+  EXPECT_EQ(tool("pull " + quote(address())).status, 2) << "no -o";
+  Outcome help = tool("--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_TRUE(help.output.starts_with("Usage: strataquill-project push FILE.sq2 ADDRESS"))
+      << help.output;
+  EXPECT_EQ(tool("push " + quote(file) + " /tmp/not-an-address").status, 1);
+}
+
+}  // namespace
+
+namespace {
+
+// The project's own operations run on a server project as on a file: the
+// structure check makes the six tables, borings are made, copied, listed in
+// order and deleted.
+TEST_F(StrataquillProjectTest, ProjectOperationsRunOnTheServer) {
+  ASSERT_TRUE(Database::create(address()).ok());
+  sq::project::CheckFileFormat(address());
+  auto made = Database::open(address());
+  ASSERT_TRUE(made.ok());
+  std::vector<std::string> expected;
+  for (const sq::db::TableDef& t : sq::project::projectTables()) expected.push_back(t.name);
+  ASSERT_EQ(made->tableNames(), expected);
+  for (const sq::db::TableDef& t : sq::project::projectTables()) {
+    auto def = made->tableDef(t.name);
+    ASSERT_EQ(def->fields.size(), t.fields.size()) << t.name;
+    for (std::size_t i = 0; i < t.fields.size(); ++i) {
+      EXPECT_EQ(def->fields[i].name, t.fields[i].name);
+      EXPECT_EQ(def->fields[i].type, t.fields[i].type) << t.fields[i].name;
+      EXPECT_EQ(def->fields[i].allowZeroLength, t.fields[i].isTextual()) << t.fields[i].name;
+    }
+  }
+
+  const std::string odd = "MW \"7\" O'Neil";
+  for (const std::string& name : {std::string("b-2"), std::string("B-10"), odd})
+    ASSERT_TRUE(sq::project::CreateBoringRow(address(), name)) << name;
+  ASSERT_TRUE(made->execute("INSERT INTO [Lithology Information] (BoringName, [From], [To]) "
+                            "VALUES (" + sq::db::jetStringLiteral(odd) + ", 0, 2.5)")
+                  .ok());
+  sq::project::CopyWhat all{true, true, true, true};
+  ASSERT_TRUE(sq::project::CopyBoringTables(address(), odd, "Copy of " + odd, all));
+  EXPECT_EQ(sq::project::ReadBoringList(address()),
+            (std::vector<std::string>{"B-10", "b-2", "Copy of " + odd, odd}));
+  auto copied = made->openRecordset(sq::project::GetSQL("Copy of " + odd, sq::project::kLithologyTable));
+  ASSERT_TRUE(copied.ok());
+  ASSERT_EQ(copied->recordCount(), 1);
+  copied->moveFirst();
+  EXPECT_EQ(copied->value("To").value(), sq::db::Value::single(2.5f));
+  ASSERT_TRUE(sq::project::DeleteBoringRows(address(), odd));
+  EXPECT_EQ(sq::project::ReadBoringList(address()),
+            (std::vector<std::string>{"B-10", "b-2", "Copy of " + odd}));
+}
+
+}  // namespace
