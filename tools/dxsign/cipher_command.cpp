@@ -344,8 +344,13 @@ int transformFile(bool encrypting, const std::vector<std::string>& args) {
     }
     return kFailure;
   }
+  // Plaintext that did not exist before is the user's alone; an output that is already there
+  // keeps the mode its owner gave it.
+  fileio::ReplaceMode mode;
+  if (!encrypting) mode.newFileMode = 0600;
   const DWORD written = fileio::replaceFile(
-      outPath, [&](int fd) { return fileio::writeAll(fd, buffer, static_cast<size_t>(count)); });
+      outPath, [&](int fd) { return fileio::writeAll(fd, buffer, static_cast<size_t>(count)); },
+      mode);
   explicit_bzero(buffer, static_cast<size_t>(count));
   CoTaskMemFree(buffer);
   if (written != ERROR_SUCCESS) {
