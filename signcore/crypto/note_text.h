@@ -1,5 +1,5 @@
 // The note: the time stamp and the comment of a signature, travelling as one UTF-16 text. It
-// is carried in the clear as the signer's first unauthenticated attribute and signed as the
+// is carried in the clear as the signer's unauthenticated attribute 2.5.29.14 and signed as the
 // last block of the content, so a verifier must hash what signing would have hashed. The
 // stored bytes are therefore read into their parts and rebuilt, and trusted only when they
 // are exactly what rebuilding gives: otherwise bytes moved from the end of the content into

@@ -178,19 +178,20 @@ X509* SignatureBlob::signerCertificate() const {
 HRESULT SignatureBlob::note(std::optional<std::string>* bytes) const {
   bytes->reset();
   if (signer_ == nullptr) return S_OK;
+  // The note is the attribute with the note's identifier, wherever DER's ordering of the set
+  // puts it among others (time-stamp tokens); a second one could make a reader show one
+  // note while another is verified.
   STACK_OF(X509_ATTRIBUTE)* attributes = PKCS7_get_attributes(signer_);
-  // The note is the first attribute, and only it carries the note's identifier: anything
-  // else could make a reader show one note while another is verified.
-  int notes = 0;
+  X509_ATTRIBUTE* found = nullptr;
   for (int i = 0; i < sk_X509_ATTRIBUTE_num(attributes); ++i) {
     X509_ATTRIBUTE* attribute = sk_X509_ATTRIBUTE_value(attributes, i);
     if (OBJ_obj2nid(X509_ATTRIBUTE_get0_object(attribute)) != kNoteAttribute) continue;
-    if (i != 0 || ++notes > 1) return CRYPT_E_ASN1_BADTAG;
+    if (found != nullptr) return CRYPT_E_ASN1_BADTAG;
+    found = attribute;
   }
-  if (notes == 0) return S_OK;
-  X509_ATTRIBUTE* first = sk_X509_ATTRIBUTE_value(attributes, 0);
-  const ASN1_TYPE* value = X509_ATTRIBUTE_get0_type(first, 0);
-  if (X509_ATTRIBUTE_count(first) != 1 || value == nullptr || value->type != V_ASN1_OCTET_STRING) {
+  if (found == nullptr) return S_OK;
+  const ASN1_TYPE* value = X509_ATTRIBUTE_get0_type(found, 0);
+  if (X509_ATTRIBUTE_count(found) != 1 || value == nullptr || value->type != V_ASN1_OCTET_STRING) {
     return CRYPT_E_ASN1_BADTAG;
   }
   const ASN1_OCTET_STRING* text = value->value.octet_string;

@@ -60,10 +60,9 @@ class SignatureBlob {
   X509* signerCertificate() const;
   STACK_OF(X509) * certificates() const;
 
-  // The note bytes: the value of the first signer's first unauthenticated attribute when
-  // that attribute is the note (2.5.29.14). Nothing when there is no note; CRYPT_E_ASN1_BADTAG
-  // when the note is not one OCTET STRING, or an attribute other than the first claims to
-  // be the note.
+  // The note bytes: the value of the first signer's unauthenticated attribute 2.5.29.14.
+  // Nothing when there is no such attribute; CRYPT_E_ASN1_BADTAG when there are two, or its
+  // value is not one OCTET STRING.
   HRESULT note(std::optional<std::string>* bytes) const;
 
   // Verification of the first signer over the content fed through update(), with the note

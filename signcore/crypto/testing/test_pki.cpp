@@ -64,6 +64,9 @@ ossl::PKey makeKey(KeyKind kind) {
     case KeyKind::kRsa2048:
       key = EVP_RSA_gen(2048);
       break;
+    case KeyKind::kRsa512:
+      key = EVP_RSA_gen(512);
+      break;
     case KeyKind::kEcP256:
       key = EVP_EC_gen("P-256");
       break;
@@ -151,7 +154,12 @@ TestCertificate makeCertificate(const CertificateSpec& certSpec) {
     }
     addExtension(cert.get(), &ctx, NID_key_usage, "critical,keyCertSign,cRLSign");
   } else {
-    addExtension(cert.get(), &ctx, NID_key_usage, "critical,digitalSignature,nonRepudiation");
+    if (!certSpec.keyUsage.empty()) {
+      addExtension(cert.get(), &ctx, NID_key_usage, certSpec.keyUsage);
+    }
+    if (!certSpec.extendedKeyUsage.empty()) {
+      addExtension(cert.get(), &ctx, NID_ext_key_usage, certSpec.extendedKeyUsage);
+    }
   }
   if (!certSpec.email.empty()) {
     addExtension(cert.get(), &ctx, NID_subject_alt_name, "email:" + certSpec.email);

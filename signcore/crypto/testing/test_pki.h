@@ -19,7 +19,7 @@
 
 namespace vexamor::signcore::testing {
 
-enum class KeyKind { kRsa2048, kEcP256, kEcP384, kEd25519 };
+enum class KeyKind { kRsa2048, kRsa512, kEcP256, kEcP384, kEd25519 };
 
 // A fresh key; throws std::runtime_error when OpenSSL cannot make one.
 ossl::PKey makeKey(KeyKind kind);
@@ -57,6 +57,10 @@ struct CertificateSpec {
   bool caWithoutBasicConstraints = false;  // a CA that lacks the basicConstraints extension
   std::string email;                       // an rfc822 subject alternative name
   bool corruptSignature = false;           // one byte of the signature flipped
+  // An end entity's key usage and extended key usage, as openssl's configuration writes
+  // them ("critical,digitalSignature", "serverAuth"); empty: the extension is left out.
+  std::string keyUsage = "critical,digitalSignature,nonRepudiation";
+  std::string extendedKeyUsage;
 };
 
 // Specs to start from: an end-entity certificate "C=US, O=Vexamor Test, CN=<commonName>"
