@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "platform/fileio/replace_file.h"
+#include "platform/fileio/testing/change_hooks.h"
 
 namespace fs = std::filesystem;
 using vexamor::fileio::ReplaceMode;
@@ -23,24 +24,7 @@ namespace {
 
 constexpr uid_t kNobody = 65534;
 
-// Runs `action` once, at the first write of the replacement: after the path was resolved and
-// opened, before anything is renamed.
-class AtFirstWrite final : public vexamor::fileio::ChangeObserver {
- public:
-  explicit AtFirstWrite(std::function<void()> action) : action_(std::move(action)) {
-    vexamor::fileio::setChangeObserver(this);
-  }
-  ~AtFirstWrite() override { vexamor::fileio::setChangeObserver(nullptr); }
-  bool beforeWrite(int, std::uint64_t, const void*, std::size_t) override {
-    if (action_) std::exchange(action_, nullptr)();
-    return true;
-  }
-  bool beforeRename(const std::string&, const std::string&) override { return true; }
-  bool beforeFlush() override { return true; }
-
- private:
-  std::function<void()> action_;
-};
+using vexamor::fileio::testing::AtFirstWrite;
 
 class ReplaceRace : public ::testing::Test {
  protected:

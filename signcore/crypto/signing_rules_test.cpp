@@ -63,16 +63,7 @@ std::string withNote(const std::string& blob, const std::string& note) {
   return withAttributes(blob, {{NID_subject_key_identifier, {note}}});
 }
 
-// A detached signature over `signedBytes` made by OpenSSL alone, without attributes.
-std::string opensslSignature(const TestCertificate& signer, const std::string& signedBytes,
-                             const EVP_MD* digest = EVP_sha256()) {
-  const int flags = PKCS7_DETACHED | PKCS7_BINARY | PKCS7_NOATTR | PKCS7_PARTIAL;
-  ossl::Pkcs7 p7(PKCS7_sign(nullptr, nullptr, nullptr, nullptr, flags));
-  PKCS7_sign_add_signer(p7.get(), signer.cert.get(), signer.key.get(), digest, flags);
-  ossl::Bio in(BIO_new_mem_buf(signedBytes.data(), static_cast<int>(signedBytes.size())));
-  PKCS7_final(p7.get(), in.get(), flags);
-  return testing::encodePkcs7(p7.get());
-}
+using testing::opensslSignature;
 
 // Whether the blob is a valid signature of `content` followed by its stored note as it
 // stands: the check that a verifier trusting the stored note makes.

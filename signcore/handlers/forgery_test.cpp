@@ -38,17 +38,11 @@ const char* nameOf(SignedLayout layout) {
   return "?";
 }
 
-// A detached signature of `content` made with OpenSSL alone, as `openssl smime -sign -binary
-// -noattr -md DIGEST` makes one: the form a peer's or an attacker's tool gives.
 std::string opensslSignature(const TestCertificate& signer, const std::vector<uint8_t>& content,
                              const EVP_MD* digest, bool detached = true) {
-  const int flags = (detached ? PKCS7_DETACHED : 0) | PKCS7_BINARY | PKCS7_NOATTR | PKCS7_PARTIAL;
-  ossl::Pkcs7 p7(PKCS7_sign(nullptr, nullptr, nullptr, nullptr, flags));
-  EXPECT_NE(PKCS7_sign_add_signer(p7.get(), signer.cert.get(), signer.key.get(), digest, flags),
-            nullptr);
-  ossl::Bio in(BIO_new_mem_buf(content.data(), static_cast<int>(content.size())));
-  EXPECT_EQ(PKCS7_final(p7.get(), in.get(), flags), 1);
-  return encodePkcs7(p7.get());
+  return testing::opensslSignature(
+      signer, std::string_view(reinterpret_cast<const char*>(content.data()), content.size()),
+      digest, detached);
 }
 
 class Forgeries : public SigningTest {
@@ -165,20 +159,7 @@ TEST_F(Forgeries, BytesBehindAnAppendedSignatureAreRefusedAndSigningAgainEndsThe
 TEST_F(Forgeries, AStreamThatTheSignatureDoesNotRecordIsRefused) {
   const std::string path = signedFile(SignedLayout::kContainer);
   const auto good = readFile(path);
-  auto addStream = [&](const std::string& name) {
-    auto c = Container::create();
-    ASSERT_EQ(c->open(path, container::kAccessRead | container::kAccessWrite, 3,
-                      Disposition::kOpenExisting, 0),
-              0u);
-    auto s = c->openStream(name, 0, container::kAccessRead | container::kAccessWrite,
-                           Disposition::kCreateNew);
-    ASSERT_TRUE(s.ok());
-    ASSERT_EQ(s->write(sampleBytes(500, 9)), 0u);
-    ASSERT_EQ(s->close(), 0u);
-    ASSERT_EQ(c->close(), 0u);
-  };
-
-  addStream("Later:Macro");
+  ASSERT_TRUE(addContainerStream(path, "Later:Macro", sampleBytes(500, 9)));
   const Refusal r = refusal(SignedLayout::kContainer, path);
   EXPECT_EQ(r.hr, NTE_BAD_SIGNATURE);
   EXPECT_EQ(r.result, 0);
@@ -200,7 +181,7 @@ TEST_F(Forgeries, AStreamThatTheSignatureDoesNotRecordIsRefused) {
 
   // Signed again, the added stream is recorded and covered.
   ASSERT_TRUE(writeFile(path, good));
-  addStream("Later:Macro");
+  ASSERT_TRUE(addContainerStream(path, "Later:Macro", sampleBytes(500, 9)));
   ASSERT_EQ(sign(drx().get(), path, pki().rsaSigner), S_OK);
   EXPECT_EQ(verify(drx().get(), path), std::make_pair(S_OK, LONG{1}));
 }

@@ -12,6 +12,7 @@
 #include "platform/com/com.h"
 #include "platform/com/com_ptr.h"
 #include "platform/fileio/replace_file.h"
+#include "platform/fileio/testing/change_hooks.h"
 #include "signcore/crypto/testing/test_pki.h"
 #include "signcore/handlers/testing/drawing_files.h"
 #include "signcore/handlers/vexa_sign_append.h"
@@ -24,46 +25,8 @@ namespace {
 namespace fs = std::filesystem;
 constexpr uid_t kNobody = 65534;
 
-// Runs `action` at each step of the replacement that the file layer reports (every write,
-// flush and the rename), as the other user's program would, looping, between any two steps.
-class AtEveryStep final : public fileio::ChangeObserver {
- public:
-  explicit AtEveryStep(std::function<void()> action) : action_(std::move(action)) {
-    fileio::setChangeObserver(this);
-  }
-  ~AtEveryStep() override { fileio::setChangeObserver(nullptr); }
-  bool beforeWrite(int, uint64_t, const void*, size_t) override { return step(); }
-  bool beforeRename(const std::string&, const std::string&) override { return step(); }
-  bool beforeFlush() override { return step(); }
-  int steps = 0;
-
- private:
-  bool step() {
-    ++steps;
-    action_();
-    return true;
-  }
-  std::function<void()> action_;
-};
-
-// Runs `action` once, at the first write of the signed file: the file was opened and read,
-// the signature is being computed, nothing is renamed yet.
-class AtFirstWrite final : public fileio::ChangeObserver {
- public:
-  explicit AtFirstWrite(std::function<void()> action) : action_(std::move(action)) {
-    fileio::setChangeObserver(this);
-  }
-  ~AtFirstWrite() override { fileio::setChangeObserver(nullptr); }
-  bool beforeWrite(int, uint64_t, const void*, size_t) override {
-    if (action_) std::exchange(action_, nullptr)();
-    return true;
-  }
-  bool beforeRename(const std::string&, const std::string&) override { return true; }
-  bool beforeFlush() override { return true; }
-
- private:
-  std::function<void()> action_;
-};
+using fileio::testing::AtEveryStep;
+using fileio::testing::AtFirstWrite;
 
 class SigningRace : public ::testing::Test {
  protected:

@@ -4,7 +4,6 @@
 // a weak but accepted chain draws a warning, and an interrupted password prompt gives the
 // terminal its echo back.
 #include <gtest/gtest.h>
-#include <openssl/pkcs7.h>
 #include <pty.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -16,7 +15,6 @@
 #include <string>
 #include <thread>
 
-#include "container.h"
 #include "platform/registry/testing/temp_registry.h"
 #include "signcore/crypto/testing/test_pki.h"
 #include "signcore/handlers/testing/drawing_files.h"
@@ -99,14 +97,11 @@ TEST_F(DxsignTrust, ForgedFilesOfEveryLayoutFailVerifyWithTheReason) {
   for (const std::string& name : names) {
     const auto parts = samples::signedPartsOf(file(name));
     ASSERT_TRUE(parts);
-    const auto& signer = samples::TestPki::get().rsaSigner;
-    const int flags = PKCS7_DETACHED | PKCS7_BINARY | PKCS7_NOATTR | PKCS7_PARTIAL;
-    vexamor::ossl::Pkcs7 p7(PKCS7_sign(nullptr, nullptr, nullptr, nullptr, flags));
-    PKCS7_sign_add_signer(p7.get(), signer.cert.get(), signer.key.get(), EVP_md5(), flags);
-    vexamor::ossl::Bio in(
-        BIO_new_mem_buf(parts->content.data(), static_cast<int>(parts->content.size())));
-    ASSERT_EQ(PKCS7_final(p7.get(), in.get(), flags), 1);
-    ASSERT_TRUE(samples::replaceBlob(file(name), samples::encodePkcs7(p7.get())));
+    const std::string_view content(reinterpret_cast<const char*>(parts->content.data()),
+                                   parts->content.size());
+    ASSERT_TRUE(samples::replaceBlob(
+        file(name),
+        samples::opensslSignature(samples::TestPki::get().rsaSigner, content, EVP_md5())));
   }
   verify = verifyAll();
   EXPECT_EQ(verify.status, 1);
@@ -124,20 +119,8 @@ TEST_F(DxsignTrust, ForgedFilesOfEveryLayoutFailVerifyWithTheReason) {
   const std::string second = "PK\x03\x04 another archive";
   zip.insert(zip.end(), second.begin(), second.end());
   ASSERT_TRUE(samples::writeFile(file("bundle.zip"), zip));
-  {
-    auto c = vexamor::container::Container::create();
-    ASSERT_EQ(c->open(file("site.drs"),
-                      vexamor::container::kAccessRead | vexamor::container::kAccessWrite, 3,
-                      vexamor::container::Disposition::kOpenExisting, 0),
-              0u);
-    auto s = c->openStream("Later:Macro", 0,
-                           vexamor::container::kAccessRead | vexamor::container::kAccessWrite,
-                           vexamor::container::Disposition::kCreateNew);
-    ASSERT_TRUE(s.ok());
-    ASSERT_EQ(s->write(samples::sampleBytes(300, 1)), 0u);
-    ASSERT_EQ(s->close(), 0u);
-    ASSERT_EQ(c->close(), 0u);
-  }
+  ASSERT_TRUE(samples::addContainerStream(file("site.drs"), "Later:Macro",
+                                          samples::sampleBytes(300, 1)));
   verify = run("dxsign verify " + quoted(file("bundle.zip")) + " " + quoted(file("site.drs")));
   EXPECT_EQ(verify.status, 1);
   EXPECT_EQ(verify.out,

@@ -4,6 +4,7 @@
 #include <openssl/ec.h>
 #include <openssl/pem.h>
 #include <openssl/pkcs12.h>
+#include <openssl/pkcs7.h>
 #include <openssl/x509v3.h>
 
 #include <cstdlib>
@@ -250,6 +251,19 @@ std::string encodePkcs7(PKCS7* p7) {
 ossl::Pkcs7 decodePkcs7(const std::string& der) {
   const auto* p = reinterpret_cast<const unsigned char*>(der.data());
   return ossl::Pkcs7(d2i_PKCS7(nullptr, &p, static_cast<long>(der.size())));
+}
+
+std::string opensslSignature(const TestCertificate& signer, std::string_view content,
+                             const EVP_MD* digest, bool detached) {
+  const int flags = (detached ? PKCS7_DETACHED : 0) | PKCS7_BINARY | PKCS7_NOATTR | PKCS7_PARTIAL;
+  ossl::Pkcs7 p7(PKCS7_sign(nullptr, nullptr, nullptr, nullptr, flags));
+  check(p7 != nullptr &&
+            PKCS7_sign_add_signer(p7.get(), signer.cert.get(), signer.key.get(), digest, flags) !=
+                nullptr,
+        "making a signature");
+  ossl::Bio in(BIO_new_mem_buf(content.data(), static_cast<int>(content.size())));
+  check(PKCS7_final(p7.get(), in.get(), flags) == 1, "signing content");
+  return encodePkcs7(p7.get());
 }
 
 std::string storedNote(std::u16string_view text) {

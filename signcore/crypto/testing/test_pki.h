@@ -95,6 +95,12 @@ struct TestPki {
 std::string encodePkcs7(PKCS7* p7);
 ossl::Pkcs7 decodePkcs7(const std::string& der);
 
+// A detached PKCS #7 signature of `content` made with OpenSSL alone, as `openssl smime -sign
+// -binary -noattr -md DIGEST` makes one: a peer's or an attacker's blob. With `detached`
+// false the content is carried inside.
+std::string opensslSignature(const TestCertificate& signer, std::string_view content,
+                             const EVP_MD* digest = EVP_sha256(), bool detached = true);
+
 // A note text as it is stored and signed: UTF-16LE with its terminating zero, written out here
 // independently of the code under test.
 std::string storedNote(std::u16string_view text);

@@ -216,6 +216,14 @@ bool moveTailIntoNote(const std::string& path, uint64_t tailLength) {
   return false;
 }
 
+bool addContainerStream(const std::string& path, const std::string& name,
+                        const std::vector<uint8_t>& data) {
+  auto c = openContainer(path, true);
+  if (!c) return false;
+  auto s = c->openStream(name, 0, kAccessRead | kAccessWrite, Disposition::kCreateNew);
+  return s.ok() && s->write(data) == 0 && s->close() == 0 && c->close() == 0;
+}
+
 std::optional<std::string> noteOf(const std::string& blob) {
   ossl::Pkcs7 p7 = decodePkcs7(blob);
   if (!p7 || !PKCS7_type_is_signed(p7.get())) return std::nullopt;

@@ -34,6 +34,11 @@ bool replaceBlob(const std::string& path, const std::string& blob);
 // what is hashed stays the same: the forgery the note rule exists for.
 bool moveTailIntoNote(const std::string& path, uint64_t tailLength);
 
+// Adds a stream to a container drawing, as a program that knows nothing of signatures
+// would. False when the container does not take it.
+bool addContainerStream(const std::string& path, const std::string& name,
+                        const std::vector<uint8_t>& data);
+
 // The blob's note bytes (the first unauthenticated attribute's value), if it has one.
 std::optional<std::string> noteOf(const std::string& blob);
 // The blob with its unauthenticated attributes replaced by one note attribute holding
