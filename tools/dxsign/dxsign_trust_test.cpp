@@ -132,6 +132,40 @@ TEST_F(DxsignTrust, ForgedFilesOfEveryLayoutFailVerifyWithTheReason) {
                 "signature does not cover. (0x80090006, DxSignCore.VexaSignDRX.1)\n");
 }
 
+TEST_F(DxsignTrust, FilesThatTheOpensslToolSignedOverTheSameBytesVerify) {
+  signThree();
+  const auto& signer = samples::TestPki::get().rsaSigner;
+  const std::string cert = file("signer.pem");
+  const std::string key = file("signer.key");
+  const std::string certPem = signer.certificatePem();
+  const std::string keyPem = signer.keyPem();
+  ASSERT_TRUE(samples::writeFile(cert, {certPem.begin(), certPem.end()}));
+  ASSERT_TRUE(samples::writeFile(key, {keyPem.begin(), keyPem.end()}));
+  for (const std::string digest : {"sha256", "sha1", "md5"}) {
+    for (const std::string name : {"plan.drx", "site.drs", "bundle.zip"}) {
+      const auto parts = samples::signedPartsOf(file(name));
+      ASSERT_TRUE(parts);
+      ASSERT_TRUE(samples::writeFile(file("content.bin"), parts->content));
+      const auto openssl = vexamor::signcore::testing::runCommand(
+          "openssl smime -sign -binary -noattr -md " + digest + " -outform DER -in " +
+          quoted(file("content.bin")) + " -signer " + quoted(cert) + " -inkey " + quoted(key) +
+          " -out " + quoted(file("blob.p7s")));
+      ASSERT_EQ(openssl.status, 0) << openssl.out;
+      const auto blob = samples::readFile(file("blob.p7s"));
+      ASSERT_TRUE(samples::replaceBlob(file(name), std::string(blob.begin(), blob.end())));
+    }
+    const Outcome verify = verifyAll();
+    if (digest == "md5") {
+      EXPECT_EQ(verify.status, 1) << verify.out;
+      EXPECT_NE(verify.out.find("Invalid algorithm specified."), std::string::npos);
+    } else {
+      EXPECT_EQ(verify.status, 0) << digest << ": " << verify.out;
+      EXPECT_EQ(verify.out, file("plan.drx") + ": signature valid\n" + file("site.drs") +
+                                ": signature valid\n" + file("bundle.zip") + ": signature valid\n");
+    }
+  }
+}
+
 TEST_F(DxsignTrust, InfoGivesItsVerdictFirstAndEscapesWhatTheFileHolds) {
   // A certificate whose name carries terminal controls: an escape sequence (C0) and the
   // one-character control sequence introducer (C1).
