@@ -74,8 +74,8 @@ DWORD createTemporary(const PinnedFile& file, int* fd, std::string* name) {
     char suffix[16];
     std::snprintf(suffix, sizeof suffix, ".%08x", static_cast<unsigned>(random()));
     *name = "." + file.name() + suffix;
-    *fd = ::openat(file.folder(), name->c_str(),
-                   O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    *fd = ::openat(file.folder(), name->c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                   0600);
     if (*fd >= 0) return ERROR_SUCCESS;
     if (errno != EEXIST) return win32::errorFromErrno(errno);
   }
@@ -88,7 +88,8 @@ bool sameFile(const struct stat& a, const struct stat& b) {
 
 // Whether `name` in the pinned folder is, without following a link, the file open at `fd`.
 bool nameIsFile(const PinnedFile& file, const std::string& name, int fd) {
-  struct stat named {}, opened {};
+  struct stat named {};
+  struct stat opened {};
   return ::fstatat(file.folder(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
          ::fstat(fd, &opened) == 0 && sameFile(named, opened);
 }

@@ -16,8 +16,8 @@
 #include "platform/fileio/testing/change_hooks.h"
 
 namespace fs = std::filesystem;
-using vexamor::fileio::ReplaceMode;
 using vexamor::fileio::replaceFile;
+using vexamor::fileio::ReplaceMode;
 using vexamor::fileio::writeAll;
 
 namespace {

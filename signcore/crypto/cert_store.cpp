@@ -72,8 +72,7 @@ DWORD writeStoreFile(const std::string& path, const std::string& bytes, mode_t m
   fileio::ReplaceMode replaceMode;
   if (mode != 0) replaceMode.mode = mode;
   return fileio::replaceFile(
-      path, [&](int fd) { return fileio::writeAll(fd, bytes.data(), bytes.size()); },
-      replaceMode);
+      path, [&](int fd) { return fileio::writeAll(fd, bytes.data(), bytes.size()); }, replaceMode);
 }
 
 constexpr const char* kCertificateSuffix = ".pem";

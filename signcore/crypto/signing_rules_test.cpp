@@ -133,8 +133,8 @@ TEST_F(SigningRules, OnlyTheNoteThatSigningWritesIsHashed) {
   // Each stored note reads as parts whose note would be written otherwise; each is signed
   // as it stands, so the signature holds and only the rule refuses it.
   const std::string stored[] = {
-      testing::storedNote(u"07;abcdefgcomment"),            // a leading zero
-      testing::storedNote(u"3xabccomment"),                 // another separator
+      testing::storedNote(u"07;abcdefgcomment"),  // a leading zero
+      testing::storedNote(u"3xabccomment"),       // another separator
       testing::storedNote(u"comment without a number"),
       testing::storedNote(u"0;"),                           // nothing to note
       testing::storedNote(u"5;abc"),                        // a number past the end
@@ -171,13 +171,12 @@ TEST_F(SigningRules, TheNoteIsTheOneAttributeWithItsIdentifierAndOneValue) {
 
   // Under another identifier, the "note" is no note: verification hashes no note, and
   // reading the signature back shows none either.
-  const std::string elsewhere =
-      withAttributes(signedBare, {{NID_pkcs9_unstructuredName, {note}}});
+  const std::string elsewhere = withAttributes(signedBare, {{NID_pkcs9_unstructuredName, {note}}});
   EXPECT_EQ(verify(elsewhere, data, &result), S_OK);
   EXPECT_EQ(extract(elsewhere).comment, u"");
-  EXPECT_EQ(verify(withAttributes(signedWithNote, {{NID_pkcs9_unstructuredName, {note}}}), data,
-                   &result),
-            NTE_BAD_SIGNATURE);
+  EXPECT_EQ(
+      verify(withAttributes(signedWithNote, {{NID_pkcs9_unstructuredName, {note}}}), data, &result),
+      NTE_BAD_SIGNATURE);
 
   // Two notes, or a note of two values: none is taken.
   for (const auto& attributes : std::vector<std::vector<Attribute>>{
@@ -247,8 +246,9 @@ TEST_F(SigningRules, ChainsSignedWithSha1AreAcceptedButMd5AndShortKeysAreWeak) {
   EXPECT_EQ(checkCertificate(sha1Signer), std::make_pair(LONG{1}, CERT_TRUST_NO_ERROR));
   bool sha1 = false;
   ossl::X509Stack candidates = chainCandidates(certificates_.folder(), nullptr);
-  EXPECT_EQ(chainTrustStatus(sha1Signer.cert.get(), candidates.get(), certificates_.folder(), &sha1),
-            CERT_TRUST_NO_ERROR);
+  EXPECT_EQ(
+      chainTrustStatus(sha1Signer.cert.get(), candidates.get(), certificates_.folder(), &sha1),
+      CERT_TRUST_NO_ERROR);
   EXPECT_TRUE(sha1);
   chainTrustStatus(pki().rsaSigner.cert.get(), candidates.get(), certificates_.folder(), &sha1);
   EXPECT_FALSE(sha1);
@@ -266,8 +266,7 @@ TEST_F(SigningRules, ChainsSignedWithSha1AreAcceptedButMd5AndShortKeysAreWeak) {
   spec.keyKind = testing::KeyKind::kRsa512;
   const TestCertificate shortKey = testing::makeCertificate(spec);
   certificates_.add(StoreName::My, shortKey, true);
-  EXPECT_EQ(checkCertificate(shortKey),
-            std::make_pair(LONG{0}, CERT_TRUST_HAS_WEAK_SIGNATURE));
+  EXPECT_EQ(checkCertificate(shortKey), std::make_pair(LONG{0}, CERT_TRUST_HAS_WEAK_SIGNATURE));
   spec = testing::signerSpec("Vexamor Test MD5 Chain", &pki().root, "5104");
   spec.digest = EVP_md5();
   const TestCertificate md5Chain = testing::makeCertificate(spec);
@@ -291,8 +290,7 @@ TEST_F(SigningRules, OnlyCertificatesMeantForSigningAreValid) {
       {"e-mail", "digitalSignature", "emailProtection", CERT_TRUST_NO_ERROR},
       {"code signing", "", "codeSigning", CERT_TRUST_NO_ERROR},
       {"document signing", "", "1.3.6.1.5.5.7.3.36", CERT_TRUST_NO_ERROR},
-      {"platform document signing", "", "serverAuth,1.3.6.1.4.1.311.10.3.12",
-       CERT_TRUST_NO_ERROR},
+      {"platform document signing", "", "serverAuth,1.3.6.1.4.1.311.10.3.12", CERT_TRUST_NO_ERROR},
       {"any usage", "", "anyExtendedKeyUsage", CERT_TRUST_NO_ERROR},
   };
   int serial = 0x5200;

@@ -6,9 +6,9 @@
 #include <openssl/x509v3.h>
 
 #include <algorithm>
-#include <cstring>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iterator>
 #include <memory>
 #include <mutex>
@@ -134,7 +134,8 @@ int recordError(int ok, X509_STORE_CTX* ctx) {
     const int error = X509_STORE_CTX_get_error(ctx);
     // Authorities signed with SHA-1 for years, and files that peers signed with such
     // certificates must keep verifying; MD5 and short keys stay weak.
-    if (error == X509_V_ERR_CA_MD_TOO_WEAK && signedWithSha1(X509_STORE_CTX_get_current_cert(ctx))) {
+    if (error == X509_V_ERR_CA_MD_TOO_WEAK &&
+        signedWithSha1(X509_STORE_CTX_get_current_cert(ctx))) {
       findings->sha1 = true;
     } else {
       findings->status |= trustStatusForVerifyError(error);
@@ -313,8 +314,8 @@ std::string trustStatusWords(LONG status) {
 LONG signingUsageStatus(X509* cert) {
   // Key usage: digitalSignature or nonRepudiation, when the extension is there.
   int critical = -1;
-  auto* keyUsage = static_cast<ASN1_BIT_STRING*>(
-      X509_get_ext_d2i(cert, NID_key_usage, &critical, nullptr));
+  auto* keyUsage =
+      static_cast<ASN1_BIT_STRING*>(X509_get_ext_d2i(cert, NID_key_usage, &critical, nullptr));
   if (keyUsage == nullptr && critical != -1) return CERT_TRUST_IS_NOT_VALID_FOR_USAGE;
   if (keyUsage != nullptr) {
     const bool signs = ASN1_BIT_STRING_get_bit(keyUsage, 0) == 1 ||  // digitalSignature
@@ -329,11 +330,11 @@ LONG signingUsageStatus(X509* cert) {
   if (usages == nullptr && critical != -1) return CERT_TRUST_IS_NOT_VALID_FOR_USAGE;
   if (usages != nullptr) {
     static constexpr const char* kSigningUsages[] = {
-        "1.3.6.1.5.5.7.3.4",       // emailProtection
-        "1.3.6.1.5.5.7.3.3",       // codeSigning
-        "1.3.6.1.5.5.7.3.36",      // documentSigning
-        "1.3.6.1.4.1.311.10.3.12", // the platform's document signing
-        "2.5.29.37.0",             // anyExtendedKeyUsage
+        "1.3.6.1.5.5.7.3.4",        // emailProtection
+        "1.3.6.1.5.5.7.3.3",        // codeSigning
+        "1.3.6.1.5.5.7.3.36",       // documentSigning
+        "1.3.6.1.4.1.311.10.3.12",  // the platform's document signing
+        "2.5.29.37.0",              // anyExtendedKeyUsage
     };
     bool signs = false;
     for (const char* oid : kSigningUsages) signs = signs || namesUsage(usages, oid);

@@ -63,9 +63,8 @@ class ClassicFormat final : public SignedFileFormat {
     if (!block->has_value()) return S_FALSE;
     classic::Block& found = **block;
     if (withData) {
-      const HRESULT hr =
-          createFileRangeData(file.fd(), found.pointer, classic::kPointerOffset,
-                              classic::kPointerSize, out->signedData.out());
+      const HRESULT hr = createFileRangeData(file.fd(), found.pointer, classic::kPointerOffset,
+                                             classic::kPointerSize, out->signedData.out());
       if (FAILED(hr)) return hr;
     }
     out->blob = std::move(found.blob);

@@ -51,8 +51,8 @@ class DescriptorFile final : public container::ContainerFile {
     size_t done = 0;
     while (done < out.size()) {
       if (position + done > kMaxOffset) return container::kErrorHandleEof;
-      const ssize_t n = ::pread(fd_, out.data() + done, out.size() - done,
-                                static_cast<off_t>(position + done));
+      const ssize_t n =
+          ::pread(fd_, out.data() + done, out.size() - done, static_cast<off_t>(position + done));
       if (n < 0 && errno == EINTR) continue;
       if (n < 0) return win32::errorFromErrno(errno);
       if (n == 0) return container::kErrorHandleEof;
@@ -76,7 +76,7 @@ class DescriptorFile final : public container::ContainerFile {
   container::Win32Code truncate(uint64_t length) override {
     if (length > kMaxOffset) return container::kErrorDiskFull;
     return ::ftruncate(fd_, static_cast<off_t>(length)) == 0 ? container::kErrorSuccess
-                                                              : win32::errorFromErrno(errno);
+                                                             : win32::errorFromErrno(errno);
   }
   container::Win32Code sync() override {
     return ::fdatasync(fd_) == 0 ? container::kErrorSuccess : win32::errorFromErrno(errno);
@@ -97,8 +97,9 @@ Result<std::shared_ptr<Container>> openContainer(int fd, uint64_t headerOffset, 
     std::lock_guard lock(gWrapperMutex);
     wrapper = gWrapper;
   }
-  auto opener = [fd, wrapper](const std::string&, uint32_t, Disposition)
-      -> container::Expected<std::unique_ptr<container::ContainerFile>> {
+  auto opener = [fd, wrapper](
+                    const std::string&, uint32_t,
+                    Disposition) -> container::Expected<std::unique_ptr<container::ContainerFile>> {
     const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
     if (copy < 0) return container::Failure{win32::errorFromErrno(errno)};
     std::unique_ptr<container::ContainerFile> file = std::make_unique<DescriptorFile>(copy);

@@ -26,8 +26,8 @@ HRESULT sign(const OpenedFile& file, uint64_t headerOffset, const ComputeBlob& c
 
 // Wraps every file that the containers the handler works on are read and written through
 // (a crash test's fault-injecting layer); an empty one restores plain files. For tests only.
-using FileWrapper =
-    std::function<std::unique_ptr<container::ContainerFile>(std::unique_ptr<container::ContainerFile>)>;
+using FileWrapper = std::function<std::unique_ptr<container::ContainerFile>(
+    std::unique_ptr<container::ContainerFile>)>;
 void setFileWrapperForTesting(FileWrapper wrapper);
 
 }  // namespace vexamor::signcore::container_format

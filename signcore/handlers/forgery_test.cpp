@@ -65,10 +65,10 @@ class Forgeries : public SigningTest {
         break;
     }
     ClientTime stamp(2024, 5, 6, 7, 8, 9);
-    EXPECT_EQ(sign(handlerOf(layout).get(), path, pki().rsaSigner,
-                   bare ? nullptr : "Issued for permit", bare ? nullptr : "time.example.com",
-                   bare ? nullptr : &stamp),
-              S_OK);
+    EXPECT_EQ(
+        sign(handlerOf(layout).get(), path, pki().rsaSigner, bare ? nullptr : "Issued for permit",
+             bare ? nullptr : "time.example.com", bare ? nullptr : &stamp),
+        S_OK);
     EXPECT_EQ(verify(handlerOf(layout).get(), path), std::make_pair(S_OK, LONG{1}));
     return path;
   }
@@ -214,8 +214,8 @@ TEST_F(Forgeries, ABlobThatCarriesItsOwnContentIsRefused) {
   for (SignedLayout layout : kLayouts) {
     const std::string path = signedFile(layout, true);
     const auto parts = signedPartsOf(path);
-    ASSERT_TRUE(replaceBlob(
-        path, opensslSignature(pki().rsaSigner, parts->content, EVP_sha256(), false)));
+    ASSERT_TRUE(
+        replaceBlob(path, opensslSignature(pki().rsaSigner, parts->content, EVP_sha256(), false)));
     const Refusal r = refusal(layout, path);
     EXPECT_EQ(r.hr, CRYPT_E_INVALID_MSG_TYPE) << nameOf(layout);
     EXPECT_EQ(r.result, 0);
@@ -254,7 +254,8 @@ TEST_F(Forgeries, ACertificateMadeForAWebServerSignsNothing) {
 
 TEST_F(Forgeries, HostileLengthsInASparseFileCostNoMemory) {
   // Classic: a block that claims nearly 4 GiB, in a 5 GiB sparse file that holds it;
-  // appended: a trailer that claims as much. The overlay asks IsFileSigned of every file a folder shows.
+  // appended: a trailer that claims as much. The overlay asks IsFileSigned of every file a folder
+  // shows.
   constexpr uint64_t kSize = uint64_t{5} << 30;
   const std::string classicPath = file("huge.drx");
   {

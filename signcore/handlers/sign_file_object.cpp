@@ -25,8 +25,8 @@ HRESULT createSignature(ComPtr<IVexaSignature>* out) {
 std::u16string failureDescription(HRESULT hr) {
   ComPtr<IErrorInfo> info;
   Bstr description;
-  if (GetErrorInfo(0, info.out()) == S_OK && info && SUCCEEDED(info->GetDescription(description.out())) &&
-      description.length() > 0) {
+  if (GetErrorInfo(0, info.out()) == S_OK && info &&
+      SUCCEEDED(info->GetDescription(description.out())) && description.length() > 0) {
     return std::u16string(description.view());
   }
   return errorDescription(hr);

@@ -136,7 +136,8 @@ class SigningCrash : public ::testing::Test {
     PlanObserver observer(plan);
     fileio::setChangeObserver(&observer);
     container_format::setFileWrapperForTesting(
-        [plan](std::unique_ptr<container::ContainerFile> file) -> std::unique_ptr<container::ContainerFile> {
+        [plan](std::unique_ptr<container::ContainerFile> file)
+            -> std::unique_ptr<container::ContainerFile> {
           return std::make_unique<container::testing::FaultInjectingFile>(std::move(file), plan);
         });
     const HRESULT hr = sign(h, path);

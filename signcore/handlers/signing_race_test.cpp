@@ -126,8 +126,7 @@ TEST_F(SigningRace, AFileReplacedByALinkWhileSigningIsLeftAlone) {
     fs::rename(mine, dir_ / "shared" / "elsewhere");
     fs::create_symlink(victim, mine);
   });
-  EXPECT_EQ(sign(kVexaSignAppendClass, mine.string()),
-            HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION));
+  EXPECT_EQ(sign(kVexaSignAppendClass, mine.string()), HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION));
   EXPECT_EQ(text(victim), "key");
   EXPECT_TRUE(fs::is_symlink(mine));
   EXPECT_EQ(readFile(dir_ / "shared" / "elsewhere"), sampleBytes(9000, 2));

@@ -74,12 +74,13 @@ bool chooseCertificate(IVexaSignature* signature, const std::string& selector,
     return true;
   }
   if (matches.empty()) {
-    *problem = "no certificate with a private key has the serial number or a subject containing \"" +
-               printable(selector) + "\" (dxsign certs list shows them)";
+    *problem =
+        "no certificate with a private key has the serial number or a subject containing \"" +
+        printable(selector) + "\" (dxsign certs list shows them)";
     return false;
   }
-  *problem = "\"" + printable(selector) + "\" is part of the subject of " + std::to_string(matches.size()) +
-             " certificates; choose one by its serial number:";
+  *problem = "\"" + printable(selector) + "\" is part of the subject of " +
+             std::to_string(matches.size()) + " certificates; choose one by its serial number:";
   for (const CertificateName* c : matches) {
     *problem += "\n  " + printable(c->serial) + "  " + printable(c->subject) + " (issued by " +
                 printable(c->issuer) + ")";

@@ -207,8 +207,8 @@ int remove(const std::vector<std::string>& names, StoreName store) {
                                                vexamor::text::utf8ToUtf16(names[2]));
   if (!found) {
     std::cerr << "dxsign: no certificate in " << signcore::storeFolderName(store) << " is named "
-              << printable(names[0]) << ", " << printable(names[1]) << ", "
-              << printable(names[2]) << '\n';
+              << printable(names[0]) << ", " << printable(names[1]) << ", " << printable(names[2])
+              << '\n';
     return kFailure;
   }
   if (DWORD rc = certs.remove(found->thumbprint); rc != ERROR_SUCCESS) {

@@ -53,9 +53,9 @@ class DxsignTrust : public ::testing::Test {
     ASSERT_TRUE(samples::writeClassicDrawing(file("plan.drx"), 30000));
     ASSERT_EQ(samples::writeContainerDrawing(file("site.drs"), samples::dozenStreams()), 0u);
     ASSERT_TRUE(samples::writeFile(file("bundle.zip"), samples::sampleBytes(20000, 3)));
-    const Outcome sign = run("dxsign sign " + all() + " --cert " +
-                             samples::TestPki::get().rsaSigner.serialUtf8() +
-                             " --comment 'Issued for permit'");
+    const Outcome sign =
+        run("dxsign sign " + all() + " --cert " + samples::TestPki::get().rsaSigner.serialUtf8() +
+            " --comment 'Issued for permit'");
     ASSERT_EQ(sign.status, 0) << sign.out;
   }
   std::string all() const {
@@ -119,8 +119,8 @@ TEST_F(DxsignTrust, ForgedFilesOfEveryLayoutFailVerifyWithTheReason) {
   const std::string second = "PK\x03\x04 another archive";
   zip.insert(zip.end(), second.begin(), second.end());
   ASSERT_TRUE(samples::writeFile(file("bundle.zip"), zip));
-  ASSERT_TRUE(samples::addContainerStream(file("site.drs"), "Later:Macro",
-                                          samples::sampleBytes(300, 1)));
+  ASSERT_TRUE(
+      samples::addContainerStream(file("site.drs"), "Later:Macro", samples::sampleBytes(300, 1)));
   verify = run("dxsign verify " + quoted(file("bundle.zip")) + " " + quoted(file("site.drs")));
   EXPECT_EQ(verify.status, 1);
   EXPECT_EQ(verify.out,
@@ -170,19 +170,22 @@ TEST_F(DxsignTrust, InfoGivesItsVerdictFirstAndEscapesWhatTheFileHolds) {
   // A certificate whose name carries terminal controls: an escape sequence (C0) and the
   // one-character control sequence introducer (C1).
   samples::CertificateSpec spec = samples::signerSpec(
-      "Jane \x1B]2;owned\x07 Roe \xC2\x9B" "2J", &samples::TestPki::get().intermediate, "6001");
+      "Jane \x1B]2;owned\x07 Roe \xC2\x9B"
+      "2J",
+      &samples::TestPki::get().intermediate, "6001");
   const samples::TestCertificate odd = samples::makeCertificate(spec);
   certificates_.add(vexamor::signcore::StoreName::My, odd, true);
   const std::string path = file("odd\x1B[31mname.zip");
   ASSERT_TRUE(samples::writeFile(path, samples::sampleBytes(3000, 1)));
-  Outcome sign = run("dxsign sign " + quoted(path) + " --cert 6001 --comment \"$(printf 'ok\\033[2J\\177')\"");
+  Outcome sign =
+      run("dxsign sign " + quoted(path) + " --cert 6001 --comment \"$(printf 'ok\\033[2J\\177')\"");
   ASSERT_EQ(sign.status, 0) << sign.out;
   EXPECT_EQ(sign.out.find('\x1B'), std::string::npos) << sign.out;
 
   Outcome info = run("dxsign info " + quoted(path));
   EXPECT_EQ(info.status, 0) << info.out;
-  EXPECT_TRUE(info.out.starts_with("Signature:   valid\nFile:        " + file("odd\\x1B[31mname.zip") +
-                                   "\n"))
+  EXPECT_TRUE(info.out.starts_with(
+      "Signature:   valid\nFile:        " + file("odd\\x1B[31mname.zip") + "\n"))
       << info.out;
   EXPECT_NE(info.out.find("Signer:      Jane \\x1B]2;owned\\x07 Roe \\u009B2J\n"),
             std::string::npos)
@@ -204,9 +207,10 @@ TEST_F(DxsignTrust, InfoGivesItsVerdictFirstAndEscapesWhatTheFileHolds) {
   ASSERT_TRUE(samples::writeFile(path, bytes));
   info = run("dxsign info " + quoted(path));
   EXPECT_EQ(info.status, 1);
-  EXPECT_TRUE(info.out.starts_with("Signature:   NOT VALID: Invalid Signature. The file has data "
-                                   "after its signature. (0x80090006, "
-                                   "DxSignCore.VexaSignAppend.1)\nFile:        "))
+  EXPECT_TRUE(
+      info.out.starts_with("Signature:   NOT VALID: Invalid Signature. The file has data "
+                           "after its signature. (0x80090006, "
+                           "DxSignCore.VexaSignAppend.1)\nFile:        "))
       << info.out;
 }
 
@@ -242,17 +246,18 @@ TEST_F(DxsignTrust, ADecryptedFileIsItsUsersAlone) {
   ASSERT_EQ(run("dxsign encrypt " + quoted(file("plain")) + " " + quoted(file("enc")) + pw).status,
             0);
   // A new file: readable by its owner only, whatever the umask lets through.
-  ASSERT_EQ(vexamor::signcore::testing::runCommand("umask 022; " + binDir() + "/dxsign decrypt " +
-                                                   quoted(file("enc")) + " " + quoted(file("out")) +
-                                                   pw)
-                .status,
-            0);
+  ASSERT_EQ(
+      vexamor::signcore::testing::runCommand("umask 022; " + binDir() + "/dxsign decrypt " +
+                                             quoted(file("enc")) + " " + quoted(file("out")) + pw)
+          .status,
+      0);
   struct stat st {};
   ASSERT_EQ(::stat(file("out").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0600u);
   // A file that is already there keeps the mode its owner gave it.
   ASSERT_EQ(::chmod(file("out").c_str(), 0640), 0);
-  ASSERT_EQ(run("dxsign decrypt " + quoted(file("enc")) + " " + quoted(file("out")) + pw).status, 0);
+  ASSERT_EQ(run("dxsign decrypt " + quoted(file("enc")) + " " + quoted(file("out")) + pw).status,
+            0);
   ASSERT_EQ(::stat(file("out").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0640u);
   EXPECT_EQ(samples::readFile(file("out")), samples::readFile(file("plain")));

@@ -64,9 +64,8 @@ EmblemChange setEmblem(const std::string& path, const std::string& emblem, bool 
                        std::string* error) {
   const GObjectPtr<GFile> file(g_file_new_for_path(path.c_str()));
   GError* raw = nullptr;
-  const GObjectPtr<GFileInfo> info(
-      g_file_query_info(file.get(), kEmblemsAttribute, G_FILE_QUERY_INFO_NOFOLLOW_SYMLINKS,
-                        nullptr, &raw));
+  const GObjectPtr<GFileInfo> info(g_file_query_info(
+      file.get(), kEmblemsAttribute, G_FILE_QUERY_INFO_NOFOLLOW_SYMLINKS, nullptr, &raw));
   const ErrorPtr err(raw);
   if (!info) {
     *error = err ? err->message : "cannot read the file's metadata";

@@ -5,9 +5,9 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <optional>
 #include <iostream>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 

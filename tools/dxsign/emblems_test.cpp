@@ -115,8 +115,8 @@ TEST_F(Emblems, SymbolicLinksAreNeverFollowedOutOfTheTree) {
   const std::string own = files_ + "/own.fake";
   writeFile(own, signedAnswers());
 
-  const Outcome run = inSession(dxsign() + " emblems " + shellQuoted(files_) + " " +
-                                shellQuoted(named));
+  const Outcome run =
+      inSession(dxsign() + " emblems " + shellQuoted(files_) + " " + shellQuoted(named));
   EXPECT_EQ(run.status, 0) << run.out;
   EXPECT_EQ(run.out, "dxsign: " + named + ": a symbolic link, passed over\n+ " + own +
                          "\n1 file, 1 signed; badges: 1 added, 0 removed\n");

@@ -6,10 +6,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <iterator>
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 
 namespace vexamor::dxsign {
 namespace {

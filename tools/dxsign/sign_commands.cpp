@@ -126,8 +126,8 @@ int runSignCommand(const std::vector<std::string>& args) {
     char code[16];
     std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(chainStatus));
     std::cerr << "dxsign: the certificate of " << printable(certificate.subject)
-              << " cannot sign: " << signcore::trustStatusWords(chainStatus) << " (status "
-              << code << ")";
+              << " cannot sign: " << signcore::trustStatusWords(chainStatus) << " (status " << code
+              << ")";
     if ((chainStatus & signcore::CERT_TRUST_IS_NOT_VALID_FOR_USAGE) != 0) {
       std::cerr << "; it was issued for another purpose than signing";
     }
@@ -223,7 +223,8 @@ int runInfoCommand(const std::vector<std::string>& args) {
   const bool holds = verified == S_OK && valid == 1;
   const std::string verdict =
       holds ? "valid"
-            : "NOT VALID: " + (FAILED(verified) ? describeError(verified) : "the signature does not match");
+            : "NOT VALID: " +
+                  (FAILED(verified) ? describeError(verified) : "the signature does not match");
 
   Bstr subject, issuer, email, serial, x500, comment, server;
   ComPtr<IVexaSystemTime> notBefore, notAfter, timestamp;
@@ -250,8 +251,7 @@ int runInfoCommand(const std::vector<std::string>& args) {
             << "Valid to:    " << timeText(notAfter.get()) << '\n'
             << "Comment:     " << printable(comment.utf8()) << '\n'
             << "Time stamp:  " << (timestamp ? timeText(timestamp.get()) : "none") << '\n'
-            << "Time server: " << (server.length() > 0 ? printable(server.utf8()) : "none")
-            << '\n';
+            << "Time server: " << (server.length() > 0 ? printable(server.utf8()) : "none") << '\n';
   return holds ? kSuccess : kFailure;
 }
 

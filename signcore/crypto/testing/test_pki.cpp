@@ -257,9 +257,8 @@ std::string opensslSignature(const TestCertificate& signer, std::string_view con
                              const EVP_MD* digest, bool detached) {
   const int flags = (detached ? PKCS7_DETACHED : 0) | PKCS7_BINARY | PKCS7_NOATTR | PKCS7_PARTIAL;
   ossl::Pkcs7 p7(PKCS7_sign(nullptr, nullptr, nullptr, nullptr, flags));
-  check(p7 != nullptr &&
-            PKCS7_sign_add_signer(p7.get(), signer.cert.get(), signer.key.get(), digest, flags) !=
-                nullptr,
+  check(p7 != nullptr && PKCS7_sign_add_signer(p7.get(), signer.cert.get(), signer.key.get(),
+                                               digest, flags) != nullptr,
         "making a signature");
   ossl::Bio in(BIO_new_mem_buf(content.data(), static_cast<int>(content.size())));
   check(PKCS7_final(p7.get(), in.get(), flags) == 1, "signing content");
