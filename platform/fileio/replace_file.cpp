@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <climits>
+#include <cstdio>
 #include <cstdlib>
+#include <random>
+#include <utility>
 #include <vector>
 
 #include "platform/com/last_error.h"
@@ -33,65 +35,95 @@ bool mayRename(const std::string& from, const std::string& target) {
   return observer == nullptr || observer->beforeRename(from, target);
 }
 
-std::string folderOf(const std::string& path) {
-  const auto slash = path.rfind('/');
-  if (slash == std::string::npos) {
-    return ".";
+// The mode the user's umask gives a new file. The kernel tells the umask in the process's
+// status; setting it to read it back would, for a moment, let files that other threads
+// create get no umask at all, so that is done only where the status does not say.
+mode_t umaskMode() {
+  mode_t mask = 0;
+  bool found = false;
+  if (FILE* status = std::fopen("/proc/self/status", "re")) {
+    char line[256];
+    unsigned value = 0;
+    while (!found && std::fgets(line, sizeof line, status) != nullptr) {
+      found = std::sscanf(line, "Umask: %o", &value) == 1;
+    }
+    std::fclose(status);
+    mask = static_cast<mode_t>(value);
   }
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string nameOf(const std::string& path) {
-  const auto slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-mode_t newFileMode() {
-  // umask can only be read by setting it; the program is single-threaded nowhere that
-  // matters here, and the value is restored at once.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
+  if (!found) {
+    mask = ::umask(022);
+    ::umask(mask);
+  }
   return 0666 & ~mask;
 }
 
-DWORD flushFolder(const std::string& folder) {
-  if (!mayFlush()) {
-    return ERROR_WRITE_FAULT;
-  }
-  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir < 0) {
-    return win32::errorFromErrno(errno);
-  }
+DWORD flushFolder(const PinnedFile& file) {
+  if (!mayFlush()) return ERROR_WRITE_FAULT;
+  if (!file.folderFlushable()) return ERROR_SUCCESS;  // a folder that cannot be read
   // Some file systems cannot flush a folder (EINVAL); the rename is then as durable as
   // that file system makes it, which is all anyone can have there.
-  const int rc = ::fsync(dir);
-  const int err = errno;
-  ::close(dir);
-  return rc == 0 || err == EINVAL || err == EROFS ? ERROR_SUCCESS : win32::errorFromErrno(err);
+  if (::fsync(file.folder()) == 0 || errno == EINVAL || errno == EROFS) return ERROR_SUCCESS;
+  return win32::errorFromErrno(errno);
+}
+
+// The temporary file: a new name beside the target, created without following anything
+// and open to its owner only until its final mode is set.
+DWORD createTemporary(const PinnedFile& file, int* fd, std::string* name) {
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, ".%08x", static_cast<unsigned>(random()));
+    *name = "." + file.name() + suffix;
+    *fd = ::openat(file.folder(), name->c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                   0600);
+    if (*fd >= 0) return ERROR_SUCCESS;
+    if (errno != EEXIST) return win32::errorFromErrno(errno);
+  }
+  return ERROR_FILE_EXISTS;
+}
+
+bool sameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Whether `name` in the pinned folder is, without following a link, the file open at `fd`.
+bool nameIsFile(const PinnedFile& file, const std::string& name, int fd) {
+  struct stat named {};
+  struct stat opened {};
+  return ::fstatat(file.folder(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+         ::fstat(fd, &opened) == 0 && sameFile(named, opened);
+}
+
+// The mode the new file gets (see ReplaceMode), giving it the old file's owner and group
+// first where that can be done.
+DWORD finalMode(const PinnedFile& file, int temp, const ReplaceMode& wanted, mode_t* mode) {
+  if (wanted.mode) {
+    *mode = *wanted.mode & 07777;
+    return ERROR_SUCCESS;
+  }
+  struct stat old {};
+  if (file.fd() < 0 || ::fstat(file.fd(), &old) != 0 || !S_ISREG(old.st_mode)) {
+    *mode = wanted.newFileMode ? (*wanted.newFileMode & 07777) : umaskMode();
+    return ERROR_SUCCESS;
+  }
+  struct stat now {};
+  if (::fstat(temp, &now) != 0) return win32::errorFromErrno(errno);
+  if (now.st_uid != old.st_uid || now.st_gid != old.st_gid) {
+    // Root can, and anyone may give a file one of their own groups; a refusal only means
+    // the special bits go.
+    if (::fchown(temp, old.st_uid, old.st_gid) == 0 && ::fstat(temp, &now) != 0) {
+      return win32::errorFromErrno(errno);
+    }
+  }
+  const bool ownersKept = now.st_uid == old.st_uid && now.st_gid == old.st_gid;
+  *mode = old.st_mode & (ownersKept ? 07777 : 0777);
+  return ERROR_SUCCESS;
 }
 
 }  // namespace
 
 void setChangeObserver(ChangeObserver* observer) {
   gObserver.store(observer, std::memory_order_release);
-}
-
-std::string resolveLinks(const std::string& path) {
-  std::string current = path;
-  for (int hops = 0; hops < 40; ++hops) {
-    struct stat st {};
-    if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
-      return current;
-    }
-    std::vector<char> target(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
-    const ssize_t n = ::readlink(current.c_str(), target.data(), target.size() - 1);
-    if (n < 0) {
-      return current;
-    }
-    const std::string link(target.data(), static_cast<size_t>(n));
-    current = link.starts_with('/') ? link : folderOf(current) + "/" + link;
-  }
-  return current;  // a loop: the caller's open fails with ELOOP-like errors on its own
 }
 
 DWORD writeAll(int fd, const void* data, std::size_t size) {
@@ -185,60 +217,57 @@ DWORD copyRange(int source, std::uint64_t from, std::uint64_t length, int target
   return ERROR_SUCCESS;
 }
 
-DWORD replaceFile(const std::string& path, const ContentWriter& write) {
+DWORD replaceFile(const std::string& path, const ContentWriter& write, const ReplaceMode& mode) {
   return replaceFile(
-      path, [&write](int fd, const std::string&) { return write(fd); }, nullptr);
+      path, [&write](int fd, const std::string&) { return write(fd); }, nullptr, mode);
 }
 
 DWORD replaceFile(const std::string& path, const NamedContentWriter& write,
-                  const ReplaceCheck& beforeRename) {
-  const std::string target = resolveLinks(path);
-  const std::string folder = folderOf(target);
-  std::string temp = folder + "/." + nameOf(target) + ".XXXXXX";
-  const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) {
-    return win32::errorFromErrno(errno);
+                  const ReplaceCheck& beforeRename, const ReplaceMode& mode) {
+  PinnedFile file;
+  if (const DWORD rc = PinnedFile::open(path, O_PATH, true, &file); rc != ERROR_SUCCESS) {
+    return rc;
   }
+  return replacePinned(file, write, beforeRename, mode);
+}
+
+DWORD replacePinned(const PinnedFile& file, const NamedContentWriter& write,
+                    const ReplaceCheck& beforeRename, const ReplaceMode& wanted) {
+  int fd = -1;
+  std::string tempName;
+  if (const DWORD rc = createTemporary(file, &fd, &tempName); rc != ERROR_SUCCESS) return rc;
+  const std::string tempPath = file.folderPath() + "/" + tempName;
   auto abandon = [&](DWORD code) {
-    ::close(fd);
-    ::unlink(temp.c_str());
+    // Only the file this call made: a name that another user swapped meanwhile stays.
+    if (fd < 0 || nameIsFile(file, tempName, fd)) ::unlinkat(file.folder(), tempName.c_str(), 0);
+    if (fd >= 0) ::close(fd);
     return code;
   };
 
-  struct stat old {};
-  const mode_t mode = ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : newFileMode();
-  if (::fchmod(fd, mode) != 0) {
-    return abandon(win32::errorFromErrno(errno));
-  }
-  if (const DWORD rc = write(fd, temp); rc != ERROR_SUCCESS) {
+  if (const DWORD rc = write(fd, tempPath); rc != ERROR_SUCCESS) return abandon(rc);
+  mode_t mode = 0;
+  if (const DWORD rc = finalMode(file, fd, wanted, &mode); rc != ERROR_SUCCESS) {
     return abandon(rc);
   }
-  if (!mayFlush()) {
-    return abandon(ERROR_WRITE_FAULT);
+  if (::fchmod(fd, mode) != 0) return abandon(win32::errorFromErrno(errno));
+  if (!mayFlush()) return abandon(ERROR_WRITE_FAULT);
+  if (::fsync(fd) != 0) return abandon(win32::errorFromErrno(errno));
+
+  // The last look before the rename: the name must still be the file that was pinned, and
+  // the temporary file still ours, whatever anyone did to the folder meanwhile.
+  if (file.fd() >= 0 && !nameIsFile(file, file.name(), file.fd())) {
+    return abandon(ERROR_SHARING_VIOLATION);
   }
-  if (::fsync(fd) != 0) {
+  if (!nameIsFile(file, tempName, fd)) return abandon(ERROR_SHARING_VIOLATION);
+  if (beforeRename) {
+    if (const DWORD rc = beforeRename(); rc != ERROR_SUCCESS) return abandon(rc);
+  }
+  if (::close(std::exchange(fd, -1)) != 0) return abandon(win32::errorFromErrno(errno));
+  if (!mayRename(tempPath, file.path())) return abandon(ERROR_WRITE_FAULT);
+  if (::renameat(file.folder(), tempName.c_str(), file.folder(), file.name().c_str()) != 0) {
     return abandon(win32::errorFromErrno(errno));
   }
-  if (beforeRename) {
-    if (const DWORD rc = beforeRename(); rc != ERROR_SUCCESS) {
-      return abandon(rc);
-    }
-  }
-  if (::close(fd) != 0) {
-    const int err = errno;
-    ::unlink(temp.c_str());
-    return win32::errorFromErrno(err);
-  }
-  if (!mayRename(temp, target)) {
-    ::unlink(temp.c_str());
-    return ERROR_WRITE_FAULT;
-  }
-  if (::rename(temp.c_str(), target.c_str()) != 0) {
-    const int err = errno;
-    ::unlink(temp.c_str());
-    return win32::errorFromErrno(err);
-  }
-  return flushFolder(folder);
+  return flushFolder(file);
 }
 
 }  // namespace vexamor::fileio

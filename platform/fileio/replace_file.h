@@ -1,14 +1,20 @@
 // Replacing a file whole: the new contents go to a temporary file in the same folder, which
 // is flushed, given the old file's mode and renamed over the old one; then the folder is
 // flushed. A reader, a crash or a power loss sees the old file or the new one, never a mix.
+// The folder and the file are pinned first (pinned_file.h), so the file replaced is the file
+// that was there when the replacement began.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
+#include <sys/types.h>
+
 #include "platform/com/win32_types.h"
+#include "platform/fileio/pinned_file.h"
 
 namespace vexamor::fileio {
 
@@ -16,20 +22,39 @@ namespace vexamor::fileio {
 // Win32 code, which abandons the replacement.
 using ContentWriter = std::function<DWORD(int fd)>;
 
-// Replaces `path` with what `write` produces. A symbolic link is followed: the file it names
-// is replaced, the link stays. A path that does not exist yet is created with the mode that
-// the user's umask gives a new file. Returns ERROR_SUCCESS or a Win32 code; on failure the
-// old file is untouched and no temporary file is left behind.
-DWORD replaceFile(const std::string& path, const ContentWriter& write);
+// The mode of the new file. By default it keeps the old file's permission bits; its
+// set-user-ID, set-group-ID and sticky bits only when its owner and group are kept too (root
+// gives the new file the old one's owner and group; anyone else keeps them only where they
+// already are the new file's), so a replacement never makes a program run with the rights of
+// another user. A file that is not there yet gets `newFileMode`, else what the user's umask
+// gives a new file. `mode`, when set, is the mode whatever was there before. The temporary
+// file is never more open than its final mode while it is written.
+struct ReplaceMode {
+  std::optional<mode_t> newFileMode = std::nullopt;
+  std::optional<mode_t> mode = std::nullopt;
+};
 
-// The same for writers that must also reach the temporary file by name (a library that opens
-// files itself), with a last check run after the new contents are flushed and just before the
-// rename: a non-zero code from it abandons the replacement, as a failing writer does. Writers
-// that open the temporary file by name must close what they opened before returning.
+// Replaces `path` with what `write` produces. A symbolic link is followed: the file it names
+// is replaced, the link stays. The path is resolved once and its folder pinned (PinnedFile),
+// so nothing done to the path meanwhile can redirect the replacement. Returns ERROR_SUCCESS
+// or a Win32 code; on failure the old file is untouched and no temporary file is left behind.
+DWORD replaceFile(const std::string& path, const ContentWriter& write,
+                  const ReplaceMode& mode = {});
+
+// Writers that must also reach the temporary file by name (a library that opens files
+// itself) get its path; the checks before the rename are run after the new contents are
+// flushed: a non-zero code from them abandons the replacement, as a failing writer does.
+// Writers that open the temporary file by name must close what they opened before returning.
 using NamedContentWriter = std::function<DWORD(int fd, const std::string& tempPath)>;
 using ReplaceCheck = std::function<DWORD()>;
 DWORD replaceFile(const std::string& path, const NamedContentWriter& write,
-                  const ReplaceCheck& beforeRename);
+                  const ReplaceCheck& beforeRename, const ReplaceMode& mode = {});
+
+// Replaces the file that `file` pinned, in the folder it pinned. When the file was there,
+// the name must still be that very file (no link, no other file put in its place) just
+// before the rename, else ERROR_SHARING_VIOLATION; `beforeRename` runs after that check.
+DWORD replacePinned(const PinnedFile& file, const NamedContentWriter& write,
+                    const ReplaceCheck& beforeRename, const ReplaceMode& mode = {});
 
 // Copies `length` bytes from offset `from` of `source` to the current position of `target`,
 // inside the kernel where it can (copy_file_range), else through a buffer. Fewer bytes in
@@ -41,10 +66,6 @@ DWORD writeAll(int fd, const void* data, std::size_t size);
 
 // Writes all of `size` bytes at `offset`, leaving the file position where it was.
 DWORD writeAt(int fd, std::uint64_t offset, const void* data, std::size_t size);
-
-// The path that a symbolic link (or chain of them) finally names; `path` itself when it is
-// not a link. A dangling link resolves to the path that it names.
-std::string resolveLinks(const std::string& path);
 
 // What whole-file replacement tells a watching crash test about each change it is about to
 // make, so that the test can stop it there as if the process had died. Nothing watches in a

@@ -66,12 +66,13 @@ std::string bioContents(BIO* bio) {
   return std::string(data, static_cast<size_t>(n));
 }
 
-// Writes `bytes` as the whole new content of `path`; `mode` 0 keeps the file's mode.
+// Writes `bytes` as the whole new content of `path`; `mode` 0 keeps the file's mode. The mode
+// is the temporary file's from the start, so a key is never readable by others on its way.
 DWORD writeStoreFile(const std::string& path, const std::string& bytes, mode_t mode) {
-  return fileio::replaceFile(path, [&](int fd) -> DWORD {
-    if (mode != 0 && ::fchmod(fd, mode) != 0) return win32::errorFromErrno(errno);
-    return fileio::writeAll(fd, bytes.data(), bytes.size());
-  });
+  fileio::ReplaceMode replaceMode;
+  if (mode != 0) replaceMode.mode = mode;
+  return fileio::replaceFile(
+      path, [&](int fd) { return fileio::writeAll(fd, bytes.data(), bytes.size()); }, replaceMode);
 }
 
 constexpr const char* kCertificateSuffix = ".pem";

@@ -7,6 +7,7 @@
 namespace vexamor::signcore {
 
 inline constexpr HRESULT NTE_BAD_SIGNATURE = makeHresult(0x80090006);
+inline constexpr HRESULT NTE_BAD_ALGID = makeHresult(0x80090008);
 inline constexpr HRESULT CRYPT_E_UNKNOWN_ALGO = makeHresult(0x80091002);
 inline constexpr HRESULT CRYPT_E_INVALID_MSG_TYPE = makeHresult(0x80091004);
 inline constexpr HRESULT CRYPT_E_HASH_VALUE = makeHresult(0x80091007);

@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "platform/com/utf.h"
 #include "signcore/crypto/crypt_codes.h"
 
 namespace vexamor::signcore {
@@ -15,11 +16,6 @@ namespace {
 
 // The note travels as the attribute that carries this identifier.
 constexpr int kNoteAttribute = NID_subject_key_identifier;  // 2.5.29.14
-
-std::u16string_view untilZero(std::u16string_view text) {
-  const size_t zero = text.find(u'\0');
-  return zero == std::u16string_view::npos ? text : text.substr(0, zero);
-}
 
 // Takes the errors of the thread's queue: whether one of them is of library `lib` with one
 // of `reasons`.
@@ -54,60 +50,18 @@ HRESULT writeDigest(BIO* bio, const BYTE* data, size_t size) {
 
 }  // namespace
 
-std::u16string makeNote(std::u16string_view timestamp, std::u16string_view comment) {
-  timestamp = untilZero(timestamp);
-  comment = untilZero(comment).substr(0, kCommentLimit);
-  if (timestamp.empty() && comment.empty()) return {};
-  std::u16string note;
-  for (char c : std::to_string(timestamp.size())) note += static_cast<char16_t>(c);
-  note += u';';
-  note += timestamp;
-  note += comment;
-  return note;
-}
-
-std::string noteBytes(std::u16string_view note) {
-  std::string bytes;
-  bytes.reserve(2 * note.size() + 2);
-  for (char16_t c : note) {
-    bytes += static_cast<char>(c & 0xFF);
-    bytes += static_cast<char>(c >> 8);
-  }
-  bytes.append(2, '\0');
-  return bytes;
-}
-
-NoteParts parseNote(std::string_view bytes) {
-  std::u16string text;
-  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    const auto c = static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                         static_cast<unsigned char>(bytes[i + 1]) << 8);
-    if (c == 0) break;
-    text += c;
-  }
-  size_t pos = 0;
-  size_t count = 0;
-  while (pos < text.size() && text[pos] >= u'0' && text[pos] <= u'9') {
-    count = std::min<size_t>(count * 10 + (text[pos] - u'0'), text.size());
-    ++pos;
-  }
-  NoteParts parts;
-  if (pos == 0) {
-    parts.comment = text;
-    return parts;
-  }
-  if (pos < text.size()) ++pos;  // the separator
-  const size_t stamp = std::min(count, text.size() - pos);
-  parts.timestamp = text.substr(pos, std::min(stamp, kTimestampLimit));
-  parts.comment = text.substr(pos + stamp);
-  return parts;
+bool isWeakDigest(int digestNid) {
+  return digestNid == NID_md2 || digestNid == NID_md4 || digestNid == NID_md5 ||
+         digestNid == NID_md5_sha1;
 }
 
 const EVP_MD* signingDigest(X509* cert) {
   int digestNid = NID_undef;
   int keyNid = NID_undef;
+  // A certificate that an authority still signed with MD5 does not make its holder's
+  // signatures MD5 ones: no verifier accepts those.
   if (OBJ_find_sigid_algs(X509_get_signature_nid(cert), &digestNid, &keyNid) == 1 &&
-      digestNid != NID_undef) {
+      digestNid != NID_undef && !isWeakDigest(digestNid)) {
     if (const EVP_MD* md = EVP_get_digestbynid(digestNid)) return md;
   }
   return EVP_sha256();
@@ -224,11 +178,22 @@ X509* SignatureBlob::signerCertificate() const {
 HRESULT SignatureBlob::note(std::optional<std::string>* bytes) const {
   bytes->reset();
   if (signer_ == nullptr) return S_OK;
+  // The note is the attribute with the note's identifier, wherever DER's ordering of the set
+  // puts it among others (time-stamp tokens); a second one could make a reader show one
+  // note while another is verified.
   STACK_OF(X509_ATTRIBUTE)* attributes = PKCS7_get_attributes(signer_);
-  if (sk_X509_ATTRIBUTE_num(attributes) <= 0) return S_OK;
-  X509_ATTRIBUTE* first = sk_X509_ATTRIBUTE_value(attributes, 0);
-  const ASN1_TYPE* value = X509_ATTRIBUTE_get0_type(first, 0);
-  if (value == nullptr || value->type != V_ASN1_OCTET_STRING) return CRYPT_E_ASN1_BADTAG;
+  X509_ATTRIBUTE* found = nullptr;
+  for (int i = 0; i < sk_X509_ATTRIBUTE_num(attributes); ++i) {
+    X509_ATTRIBUTE* attribute = sk_X509_ATTRIBUTE_value(attributes, i);
+    if (OBJ_obj2nid(X509_ATTRIBUTE_get0_object(attribute)) != kNoteAttribute) continue;
+    if (found != nullptr) return CRYPT_E_ASN1_BADTAG;
+    found = attribute;
+  }
+  if (found == nullptr) return S_OK;
+  const ASN1_TYPE* value = X509_ATTRIBUTE_get0_type(found, 0);
+  if (X509_ATTRIBUTE_count(found) != 1 || value == nullptr || value->type != V_ASN1_OCTET_STRING) {
+    return CRYPT_E_ASN1_BADTAG;
+  }
   const ASN1_OCTET_STRING* text = value->value.octet_string;
   bytes->emplace(reinterpret_cast<const char*>(ASN1_STRING_get0_data(text)),
                  static_cast<size_t>(ASN1_STRING_length(text)));
@@ -236,10 +201,26 @@ HRESULT SignatureBlob::note(std::optional<std::string>* bytes) const {
 }
 
 HRESULT SignatureBlob::beginVerify() {
+  reason_.clear();
   if (signer_ == nullptr) return CRYPT_E_NO_SIGNER;
   if (signerCert_ == nullptr) return CRYPT_E_SIGNER_NOT_FOUND;
   if (!PKCS7_type_is_data(p7_->d.sign->contents)) return CRYPT_E_INVALID_MSG_TYPE;
-  // Content carried inside is not what is verified: the caller's blocks are.
+  // The signature covers the caller's bytes, never bytes of its own.
+  if (p7_->d.sign->contents->d.data != nullptr) {
+    reason_ = u"The signature carries content of its own instead of signing the file's.";
+    return CRYPT_E_INVALID_MSG_TYPE;
+  }
+  int digestNid = OBJ_obj2nid(signer_->digest_alg->algorithm);
+  int keyNid = NID_undef;
+  if (int named = NID_undef; OBJ_find_sigid_algs(digestNid, &named, &keyNid) == 1) {
+    digestNid = named;  // a signature algorithm given where the digest belongs
+  }
+  if (isWeakDigest(digestNid)) {
+    reason_ = u"The signature was made with the " + text::utf8ToUtf16(OBJ_nid2sn(digestNid)) +
+              u" message digest, for which other content with the same digest can be made.";
+    return NTE_BAD_ALGID;
+  }
+  // Detached: the digest BIOs end in a null sink, so nothing of the content is kept.
   PKCS7_set_detached(p7_.get(), 1);
   digest_.reset(PKCS7_dataInit(p7_.get(), nullptr));
   if (!digest_) {
@@ -257,6 +238,13 @@ HRESULT SignatureBlob::finishVerify() {
   std::optional<std::string> noteBytes;
   if (HRESULT hr = note(&noteBytes); FAILED(hr)) return hr;
   if (noteBytes) {
+    // Only the note that signing would have stored for these parts was signed; any other
+    // bytes (a tail of the content moved in front of it, a note no signer writes) are not
+    // hashed at all.
+    if (noteBytes->empty() || rebuiltNote(*noteBytes) != *noteBytes) {
+      reason_ = u"The comment and time stamp stored with it are not the ones that were signed.";
+      return NTE_BAD_SIGNATURE;
+    }
     if (HRESULT hr = update(reinterpret_cast<const BYTE*>(noteBytes->data()), noteBytes->size());
         FAILED(hr)) {
       return hr;

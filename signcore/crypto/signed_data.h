@@ -10,33 +10,17 @@
 #include <string_view>
 
 #include "platform/com/win32_types.h"
+#include "signcore/crypto/note_text.h"
 #include "signcore/crypto/openssl_ptr.h"
 
 namespace vexamor::signcore {
 
-inline constexpr size_t kCommentLimit = 8192;    // characters of a comment that are signed
-inline constexpr size_t kTimestampLimit = 1024;  // characters of a time stamp read back
-
-// The note text: the time stamp's length in decimal, ";", the time stamp, then the comment
-// cut to kCommentLimit characters. Empty when both are empty. Each text ends at its first
-// zero character.
-std::u16string makeNote(std::u16string_view timestamp, std::u16string_view comment);
-// The note as it is signed and stored: UTF-16LE with the terminating zero character.
-std::string noteBytes(std::u16string_view note);
-
-struct NoteParts {
-  std::u16string timestamp;
-  std::u16string comment;
-};
-// Reads stored note bytes back: a decimal number n, one separator character (whatever it
-// is), n characters of time stamp (at most kTimestampLimit kept), the rest the comment. A
-// number larger than what follows takes what there is; text without a leading number is all
-// comment.
-NoteParts parseNote(std::string_view bytes);
+// Whether a message digest is too weak to bind a signature to its content (MD2, MD4, MD5).
+bool isWeakDigest(int digestNid);
 
 // The digest named by the certificate's own signature algorithm. Algorithms that name none
-// of their own (RSA-PSS carries it in parameters, Ed25519 and Ed448 hash internally) and
-// unknown ones sign with SHA-256.
+// of their own (RSA-PSS carries it in parameters, Ed25519 and Ed448 hash internally), weak
+// ones and unknown ones sign with SHA-256.
 const EVP_MD* signingDigest(X509* cert);
 
 // Makes a blob: begin, update with every block, finish.
@@ -76,24 +60,30 @@ class SignatureBlob {
   X509* signerCertificate() const;
   STACK_OF(X509) * certificates() const;
 
-  // The note bytes: the first value of the first signer's first unauthenticated attribute.
-  // Nothing when there is no such attribute; CRYPT_E_ASN1_BADTAG when its value is not an
-  // OCTET STRING.
+  // The note bytes: the value of the first signer's unauthenticated attribute 2.5.29.14.
+  // Nothing when there is no such attribute; CRYPT_E_ASN1_BADTAG when there are two, or its
+  // value is not one OCTET STRING.
   HRESULT note(std::optional<std::string>* bytes) const;
 
   // Verification of the first signer over the content fed through update(), with the note
-  // bytes (when there are any) as the last block. CRYPT_E_NO_SIGNER, CRYPT_E_SIGNER_NOT_FOUND
-  // (its certificate is not in the blob), CRYPT_E_UNKNOWN_ALGO, then at the end
-  // NTE_BAD_SIGNATURE or CRYPT_E_HASH_VALUE for content that does not match.
+  // (when there is one) as the last block. CRYPT_E_NO_SIGNER, CRYPT_E_SIGNER_NOT_FOUND (its
+  // certificate is not in the blob), CRYPT_E_INVALID_MSG_TYPE for a blob that carries
+  // content of its own, NTE_BAD_ALGID for an MD2, MD4 or MD5 digest, CRYPT_E_UNKNOWN_ALGO;
+  // then at the end NTE_BAD_SIGNATURE for a stored note that is not exactly the one
+  // signing makes of its parts, NTE_BAD_SIGNATURE or CRYPT_E_HASH_VALUE for content that
+  // does not match.
   HRESULT beginVerify();
   HRESULT update(const BYTE* data, size_t size);
   HRESULT finishVerify();
+  // Why the last refusal happened, in words, where its code alone does not say it.
+  const std::u16string& reason() const { return reason_; }
 
  private:
   ossl::Pkcs7 p7_;
   ossl::Bio digest_;
   PKCS7_SIGNER_INFO* signer_ = nullptr;
   X509* signerCert_ = nullptr;
+  std::u16string reason_;
 };
 
 }  // namespace vexamor::signcore

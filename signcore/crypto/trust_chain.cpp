@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iterator>
 #include <memory>
 #include <mutex>
@@ -113,12 +114,46 @@ constexpr BitWords kBitWords[] = {
     {CERT_TRUST_IS_EXPLICIT_DISTRUST, "explicitly distrusted"},
 };
 
+// What a chain check gathers besides the status: whether a certificate of the chain was
+// signed with SHA-1, which is let through.
+struct ChainFindings {
+  LONG status = CERT_TRUST_NO_ERROR;
+  bool sha1 = false;
+};
+
+bool signedWithSha1(X509* cert) {
+  int digestNid = NID_undef;
+  return cert != nullptr &&
+         X509_get_signature_info(cert, &digestNid, nullptr, nullptr, nullptr) == 1 &&
+         digestNid == NID_sha1;
+}
+
 int recordError(int ok, X509_STORE_CTX* ctx) {
   if (ok == 0) {
-    auto* status = static_cast<LONG*>(X509_STORE_CTX_get_app_data(ctx));
-    *status |= trustStatusForVerifyError(X509_STORE_CTX_get_error(ctx));
+    auto* findings = static_cast<ChainFindings*>(X509_STORE_CTX_get_app_data(ctx));
+    const int error = X509_STORE_CTX_get_error(ctx);
+    // Authorities signed with SHA-1 for years, and files that peers signed with such
+    // certificates must keep verifying; MD5 and short keys stay weak.
+    if (error == X509_V_ERR_CA_MD_TOO_WEAK &&
+        signedWithSha1(X509_STORE_CTX_get_current_cert(ctx))) {
+      findings->sha1 = true;
+    } else {
+      findings->status |= trustStatusForVerifyError(error);
+    }
   }
   return 1;  // go on, so that every error of the chain is seen
+}
+
+// Whether the extended key usage extension names `oid` (dotted).
+bool namesUsage(const EXTENDED_KEY_USAGE* usages, const char* oid) {
+  char text[80];
+  for (int i = 0; i < sk_ASN1_OBJECT_num(usages); ++i) {
+    if (OBJ_obj2txt(text, sizeof text, sk_ASN1_OBJECT_value(usages, i), 1) > 0 &&
+        std::strcmp(text, oid) == 0) {
+      return true;
+    }
+  }
+  return false;
 }
 
 std::string environment(const char* name) {
@@ -276,24 +311,77 @@ std::string trustStatusWords(LONG status) {
   return words.empty() ? "no error" : words;
 }
 
-LONG chainTrustStatus(X509* cert, STACK_OF(X509) * untrusted,
-                      const std::string& certificateFolder) {
+LONG signingUsageStatus(X509* cert) {
+  // Key usage: digitalSignature or nonRepudiation, when the extension is there.
+  int critical = -1;
+  auto* keyUsage =
+      static_cast<ASN1_BIT_STRING*>(X509_get_ext_d2i(cert, NID_key_usage, &critical, nullptr));
+  if (keyUsage == nullptr && critical != -1) return CERT_TRUST_IS_NOT_VALID_FOR_USAGE;
+  if (keyUsage != nullptr) {
+    const bool signs = ASN1_BIT_STRING_get_bit(keyUsage, 0) == 1 ||  // digitalSignature
+                       ASN1_BIT_STRING_get_bit(keyUsage, 1) == 1;    // nonRepudiation
+    ASN1_BIT_STRING_free(keyUsage);
+    if (!signs) return CERT_TRUST_IS_NOT_VALID_FOR_USAGE;
+  }
+  // Extended key usage: one of the purposes that mean signing documents, when it is there.
+  critical = -1;
+  auto* usages = static_cast<EXTENDED_KEY_USAGE*>(
+      X509_get_ext_d2i(cert, NID_ext_key_usage, &critical, nullptr));
+  if (usages == nullptr && critical != -1) return CERT_TRUST_IS_NOT_VALID_FOR_USAGE;
+  if (usages != nullptr) {
+    static constexpr const char* kSigningUsages[] = {
+        "1.3.6.1.5.5.7.3.4",        // emailProtection
+        "1.3.6.1.5.5.7.3.3",        // codeSigning
+        "1.3.6.1.5.5.7.3.36",       // documentSigning
+        "1.3.6.1.4.1.311.10.3.12",  // the platform's document signing
+        "2.5.29.37.0",              // anyExtendedKeyUsage
+    };
+    bool signs = false;
+    for (const char* oid : kSigningUsages) signs = signs || namesUsage(usages, oid);
+    sk_ASN1_OBJECT_pop_free(usages, ASN1_OBJECT_free);
+    if (!signs) return CERT_TRUST_IS_NOT_VALID_FOR_USAGE;
+  }
+  ERR_clear_error();
+  return CERT_TRUST_NO_ERROR;
+}
+
+ossl::X509Stack chainCandidates(const std::string& certificateFolder, STACK_OF(X509) * carried) {
+  ossl::X509Stack all = CertStore(StoreName::My, certificateFolder).certificateStack();
+  ossl::X509Stack ca = CertStore(StoreName::CA, certificateFolder).certificateStack();
+  if (!all || !ca) return all;
+  while (X509* cert = sk_X509_shift(ca.get())) {
+    if (sk_X509_push(all.get(), cert) <= 0) X509_free(cert);
+  }
+  for (int i = 0; i < sk_X509_num(carried); ++i) {
+    X509* cert = sk_X509_value(carried, i);
+    if (X509_up_ref(cert) == 1 && sk_X509_push(all.get(), cert) <= 0) X509_free(cert);
+  }
+  return all;
+}
+
+LONG chainTrustStatus(X509* cert, STACK_OF(X509) * untrusted, const std::string& certificateFolder,
+                      bool* sha1Signed) {
+  if (sha1Signed != nullptr) *sha1Signed = false;
   const SharedStore anchors = trustAnchors(certificateFolder);
   ossl::X509StoreCtx ctx(X509_STORE_CTX_new());
   if (!anchors || !ctx || X509_STORE_CTX_init(ctx.get(), anchors.get(), cert, untrusted) != 1) {
     ERR_clear_error();
     return CERT_TRUST_IS_PARTIAL_CHAIN;
   }
-  LONG status = CERT_TRUST_NO_ERROR;
-  X509_STORE_CTX_set_app_data(ctx.get(), &status);
+  ChainFindings findings;
+  X509_STORE_CTX_set_app_data(ctx.get(), &findings);
   X509_STORE_CTX_set_verify_cb(ctx.get(), recordError);
-  // Level 1: signatures and keys of less than 80 bits of security (MD5, RSA under 1024 bits)
-  // are weak.
+  // Level 1: keys of less than 80 bits of security (RSA under 1024 bits) and certificate
+  // signatures under that strength are weak. OpenSSL 3 counts MD5 there and SHA-1 too (63
+  // bits); recordError lets SHA-1 through and tells the caller.
   X509_VERIFY_PARAM_set_auth_level(X509_STORE_CTX_get0_param(ctx.get()), 1);
   const int verified = X509_verify_cert(ctx.get());
-  if (verified <= 0 && status == CERT_TRUST_NO_ERROR) status = CERT_TRUST_IS_PARTIAL_CHAIN;
+  if (verified <= 0 && findings.status == CERT_TRUST_NO_ERROR && !findings.sha1) {
+    findings.status = CERT_TRUST_IS_PARTIAL_CHAIN;
+  }
   ERR_clear_error();
-  return status;
+  if (sha1Signed != nullptr) *sha1Signed = findings.sha1;
+  return findings.status;
 }
 
 }  // namespace vexamor::signcore

@@ -39,9 +39,24 @@ LONG trustStatusForVerifyError(int error);
 // The status bits in words, most significant concern first: "not time valid, partial chain".
 std::string trustStatusWords(LONG status);
 
+// The certificates that a chain may pass through on its way to a trust anchor: the personal
+// store, the intermediate authorities and, for a signature, the certificates it carries.
+ossl::X509Stack chainCandidates(const std::string& certificateFolder, STACK_OF(X509) * carried);
+
 // Builds the chain of `cert` at the current time, looking for issuers among `untrusted` and
 // the trust anchors, with no usage requirement; returns the OR of the bits of every error.
-// A chain that cannot even be attempted (no memory) is a partial chain.
-LONG chainTrustStatus(X509* cert, STACK_OF(X509) * untrusted, const std::string& certificateFolder);
+// A chain that cannot even be attempted (no memory) is a partial chain. Keys under 1024 RSA
+// bits and certificates signed with MD5 are weak (CERT_TRUST_HAS_WEAK_SIGNATURE);
+// certificates signed with SHA-1 are accepted, for the files signed with them, and
+// `sha1Signed` (when given) says that the chain holds one.
+LONG chainTrustStatus(X509* cert, STACK_OF(X509) * untrusted, const std::string& certificateFolder,
+                      bool* sha1Signed = nullptr);
+
+// CERT_TRUST_IS_NOT_VALID_FOR_USAGE for a certificate that is not meant for signing: its key
+// usage, when it has one, allows neither digitalSignature nor nonRepudiation, or its extended
+// key usage, when it has one, names none of emailProtection, codeSigning, document signing
+// (1.3.6.1.5.5.7.3.36 and the platform's 1.3.6.1.4.1.311.10.3.12) and anyExtendedKeyUsage.
+// A certificate without those extensions may sign.
+LONG signingUsageStatus(X509* cert);
 
 }  // namespace vexamor::signcore

@@ -37,22 +37,6 @@ HRESULT timeObject(const ASN1_TIME* time, com::ComPtr<IVexaSystemTime>* out) {
   return createSystemTime(st, out->out());
 }
 
-// The certificates that a chain may pass through on its way to a trust anchor: the personal
-// store, the intermediate authorities and, for a signature, the certificates it carries.
-ossl::X509Stack chainCandidates(const std::string& folder, STACK_OF(X509) * carried) {
-  ossl::X509Stack all = CertStore(StoreName::My, folder).certificateStack();
-  ossl::X509Stack ca = CertStore(StoreName::CA, folder).certificateStack();
-  if (!all || !ca) return all;
-  while (X509* cert = sk_X509_shift(ca.get())) {
-    if (sk_X509_push(all.get(), cert) <= 0) X509_free(cert);
-  }
-  for (int i = 0; i < sk_X509_num(carried); ++i) {
-    X509* cert = sk_X509_value(carried, i);
-    if (X509_up_ref(cert) == 1 && sk_X509_push(all.get(), cert) <= 0) X509_free(cert);
-  }
-  return all;
-}
-
 class VexaSignature final : public ComObject<VexaSignature, IVexaSignature> {
  public:
   HRESULT EnumerateCertificates(LONG* pElems, BSTR** rgSubject, BSTR** rgIssuer,
@@ -127,7 +111,8 @@ class VexaSignature final : public ComObject<VexaSignature, IVexaSignature> {
           findCertificate(my, view(bstrSubject), view(bstrIssuer), view(bstrSerialNumber));
       if (!found) return CRYPT_E_NOT_FOUND;
       ossl::X509Stack candidates = chainCandidates(folder, nullptr);
-      const LONG status = chainTrustStatus(found->cert.get(), candidates.get(), folder);
+      const LONG status = chainTrustStatus(found->cert.get(), candidates.get(), folder) |
+                          signingUsageStatus(found->cert.get());
       *plStatus = status;
       *bResult = status == CERT_TRUST_NO_ERROR ? 1 : 0;
       return S_OK;
@@ -190,15 +175,28 @@ class VexaSignature final : public ComObject<VexaSignature, IVexaSignature> {
                            [&](const BYTE* data, size_t size) { return blob.update(data, size); });
       }
       if (SUCCEEDED(hr)) hr = blob.finishVerify();
+      if (FAILED(hr) && !blob.reason().empty()) {
+        throw DescribedFailure{hr, describedBy(hr, blob.reason())};
+      }
       if (FAILED(hr)) return hr;
 
       *bResult = 1;
       const std::string folder = certificateFolder();
       ossl::X509Stack candidates = chainCandidates(folder, blob.certificates());
-      const LONG status = chainTrustStatus(blob.signerCertificate(), candidates.get(), folder);
+      X509* signer = blob.signerCertificate();
+      const LONG status = chainTrustStatus(signer, candidates.get(), folder);
       // A signer whose certificate has merely expired (or is not valid yet) still signed.
       if (status != CERT_TRUST_NO_ERROR && status != CERT_TRUST_IS_NOT_TIME_VALID) {
         return TRUST_E_CERT_SIGNATURE;
+      }
+      // A certificate made for something else (a web server's, say) signs nothing here,
+      // however trusted its chain.
+      if (signingUsageStatus(signer) != CERT_TRUST_NO_ERROR) {
+        throw DescribedFailure{
+            TRUST_E_CERT_SIGNATURE,
+            describedBy(TRUST_E_CERT_SIGNATURE,
+                        u"The signer's certificate is not meant for signing: its key usage or "
+                        u"extended key usage leaves signing out.")};
       }
       return S_OK;
     });

@@ -45,12 +45,17 @@ Result<std::vector<uint8_t>> readBlob(const ByteSource& file, uint64_t behindMar
   Result<bool> read = file.readExactly(behindMarker, length, systemFault(ERROR_HANDLE_EOF));
   if (!read.ok()) return read.fault();
   const uint32_t l = loadLe32(length.data());
+  if (l > kMaxBlobLength) return formatFault(HRESULT_FROM_WIN32(ERROR_INVALID_DATA));
   const uint64_t blobAt = behindMarker + kLengthSize;
   if (file.size() < blobAt || file.size() - blobAt < l) return systemFault(ERROR_HANDLE_EOF);
   std::vector<uint8_t> blob(l);
   read = file.readExactly(blobAt, blob, systemFault(ERROR_HANDLE_EOF));
   if (!read.ok()) return read.fault();
   return blob;
+}
+
+uint64_t trailerEnd(uint64_t behindMarker, size_t blobLength) {
+  return behindMarker + kLengthSize + blobLength;
 }
 
 std::vector<uint8_t> encodeTrailer(std::span<const uint8_t> blob) {

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "signcore/handlers/blob_limit.h"
 #include "signcore/handlers/byte_source.h"
 
 namespace vexamor::signcore::appended {
@@ -25,8 +26,13 @@ inline constexpr uint64_t kLengthSize = 4;
 Result<uint64_t> findMarker(const ByteSource& file);
 
 // The blob behind the marker found at `behindMarker`: ERROR_HANDLE_EOF when the file ends
-// before L or before L bytes of blob, without allocating what the file cannot hold.
+// before L or before L bytes of blob, ERROR_INVALID_DATA for an L beyond kMaxBlobLength,
+// without allocating what the file cannot hold.
 Result<std::vector<uint8_t>> readBlob(const ByteSource& file, uint64_t behindMarker);
+
+// Where the trailer that starts at `behindMarker` with a blob of `blobLength` ends: the file
+// must end there too, or bytes that no signature covers follow it.
+uint64_t trailerEnd(uint64_t behindMarker, size_t blobLength);
 
 // Marker, L and blob, as they follow the signed bytes.
 std::vector<uint8_t> encodeTrailer(std::span<const uint8_t> blob);

@@ -11,15 +11,32 @@ namespace {
 
 constexpr DWORD kErrorFileTooLarge = 223;
 
-// The block of a file whose pointer is set, or nothing for an unsigned file. A pointer or a
-// block that does not read back is "not signed" unless a system call failed.
-Result<std::optional<classic::Block>> findBlock(const ByteSource& file) {
+// Whether the file's pointer is set and leads to a block that reads back, without reading the
+// blob. A pointer or a block that does not read back is "not signed" unless a system call
+// failed.
+Result<bool> hasBlock(const ByteSource& file) {
   Result<uint32_t> pointer = classic::readPointer(file);
   if (!pointer.ok()) {
     if (pointer.fault().systemError) return pointer.fault();
-    return std::optional<classic::Block>();
+    return false;
   }
-  if (*pointer == 0) return std::optional<classic::Block>();
+  if (*pointer == 0) return false;
+  Result<uint32_t> length = classic::readBlockLength(file, *pointer);
+  if (!length.ok()) {
+    if (length.fault().systemError) return length.fault();
+    return false;
+  }
+  return true;
+}
+
+// The block of a file whose pointer is set, or nothing for an unsigned file, with the same
+// reading of faults.
+Result<std::optional<classic::Block>> findBlock(const ByteSource& file) {
+  Result<bool> present = hasBlock(file);
+  if (!present.ok()) return present.fault();
+  if (!*present) return std::optional<classic::Block>();
+  Result<uint32_t> pointer = classic::readPointer(file);
+  if (!pointer.ok()) return pointer.fault();
   Result<classic::Block> block = classic::readBlock(file, *pointer);
   if (!block.ok()) {
     if (block.fault().systemError) return block.fault();
@@ -30,46 +47,37 @@ Result<std::optional<classic::Block>> findBlock(const ByteSource& file) {
 
 class ClassicFormat final : public SignedFileFormat {
  public:
-  HRESULT isSigned(const std::string& path, bool* isSigned) override {
-    Result<OpenedFile> opened = openUserFile(path, false);
-    if (!opened.ok()) return opened.hr();
-    const FileSource* file = &opened->bytes;
-    Result<std::optional<classic::Block>> block = findBlock(*file);
-    if (!block.ok()) return block.hr();
-    *isSigned = block->has_value();
+  HRESULT isSigned(const OpenedFile& file, bool* isSigned) override {
+    Result<bool> present = hasBlock(file.bytes);
+    if (!present.ok()) return present.hr();
+    *isSigned = *present;
     return S_OK;
   }
 
-  HRESULT readSignature(const std::string& path, bool withData, StoredSignature* out) override {
-    Result<OpenedFile> opened = openUserFile(path, false);
-    if (!opened.ok()) return opened.hr();
-    const int fd = opened->fd.get();
-    const FileSource* file = &opened->bytes;
-    if (Result<bool> version = classic::checkVersion(*file); !version.ok()) return version.hr();
-    Result<std::optional<classic::Block>> block = findBlock(*file);
+  HRESULT readSignature(const OpenedFile& file, bool withData, StoredSignature* out) override {
+    if (Result<bool> version = classic::checkVersion(file.bytes); !version.ok()) {
+      return version.hr();
+    }
+    Result<std::optional<classic::Block>> block = findBlock(file.bytes);
     if (!block.ok()) return block.hr();
     if (!block->has_value()) return S_FALSE;
     classic::Block& found = **block;
     if (withData) {
-      const HRESULT hr =
-          createFileRangeData(fd, found.pointer, classic::kPointerOffset,
-                              classic::kPointerSize, out->signedData.out());
+      const HRESULT hr = createFileRangeData(file.fd(), found.pointer, classic::kPointerOffset,
+                                             classic::kPointerSize, out->signedData.out());
       if (FAILED(hr)) return hr;
     }
     out->blob = std::move(found.blob);
     return S_OK;
   }
 
-  HRESULT sign(const std::string& path, const ComputeBlob& compute) override {
-    Result<OpenedFile> opened = openUserFile(path, true);
-    if (!opened.ok()) return opened.hr();
-    const int fd = opened->fd.get();
-    const FileIdentity& before = opened->identity;
-    const FileSource* file = &opened->bytes;
-    if (Result<bool> version = classic::checkVersion(*file); !version.ok()) return version.hr();
-    Result<uint32_t> pointer = classic::readPointer(*file);
+  HRESULT sign(const OpenedFile& file, const ComputeBlob& compute) override {
+    if (Result<bool> version = classic::checkVersion(file.bytes); !version.ok()) {
+      return version.hr();
+    }
+    Result<uint32_t> pointer = classic::readPointer(file.bytes);
     if (!pointer.ok()) return pointer.hr();
-    Result<uint64_t> end = classic::endOfDrawingData(*file, *pointer);
+    Result<uint64_t> end = classic::endOfDrawingData(file.bytes, *pointer);
     if (!end.ok()) return end.hr();
     // The pointer has 32 bits; a block further out could not be found again.
     if (*end > UINT32_MAX) return HRESULT_FROM_WIN32(kErrorFileTooLarge);
@@ -80,13 +88,13 @@ class ClassicFormat final : public SignedFileFormat {
     std::vector<uint8_t> blob;
     auto signData = [&]() -> HRESULT {
       com::ComPtr<IVexaGetData> data;
-      const HRESULT hr = createFileRangeData(fd, at, classic::kPointerOffset,
+      const HRESULT hr = createFileRangeData(file.fd(), at, classic::kPointerOffset,
                                              classic::kPointerSize, data.out());
       if (FAILED(hr)) return hr;
       return compute(data.get(), &blob);
     };
     auto writeBlock = [&](int out, const std::string&) -> HRESULT {
-      if (blob.size() > UINT32_MAX) return HRESULT_FROM_WIN32(kErrorFileTooLarge);
+      if (blob.size() > kMaxBlobLength) return HRESULT_FROM_WIN32(kErrorFileTooLarge);
       const std::vector<uint8_t> block = classic::encodeBlock(at, blob);
       if (DWORD rc = fileio::writeAll(out, block.data(), block.size()); rc != ERROR_SUCCESS) {
         return HRESULT_FROM_WIN32(rc);
@@ -96,7 +104,7 @@ class ClassicFormat final : public SignedFileFormat {
       return HRESULT_FROM_WIN32(
           fileio::writeAt(out, classic::kPointerOffset, pointerBytes, classic::kPointerSize));
     };
-    return replaceSignedFileCopying(path, before, fd, at, signData, writeBlock);
+    return replaceSignedFileCopying(file, at, signData, writeBlock);
   }
 };
 

@@ -23,19 +23,28 @@ Result<uint32_t> readPointer(const ByteSource& file) {
   return loadLe32(bytes.data());
 }
 
-Result<Block> readBlock(const ByteSource& file, uint32_t pointer) {
+Result<uint32_t> readBlockLength(const ByteSource& file, uint32_t pointer) {
   std::array<uint8_t, kBlockHeaderSize> header{};
   Result<bool> read = file.readExactly(pointer, header, formatFault(E_FAIL));
   if (!read.ok()) return read.fault();
   if (loadLe32(header.data()) != pointer) return formatFault(E_FAIL);
   const uint32_t length = loadLe32(header.data() + 4);
   const uint64_t blobAt = uint64_t{pointer} + kBlockHeaderSize;
-  // A length that the file cannot hold is refused before anything is allocated for it.
+  // A length that no signature has, or that the file cannot hold, is refused before
+  // anything is allocated for it.
+  if (length > kMaxBlobLength) return formatFault(E_FAIL);
   if (file.size() < blobAt || file.size() - blobAt < length) return formatFault(E_FAIL);
+  return length;
+}
+
+Result<Block> readBlock(const ByteSource& file, uint32_t pointer) {
+  Result<uint32_t> length = readBlockLength(file, pointer);
+  if (!length.ok()) return length.fault();
   Block block;
   block.pointer = pointer;
-  block.blob.resize(length);
-  read = file.readExactly(blobAt, block.blob, formatFault(E_FAIL));
+  block.blob.resize(*length);
+  Result<bool> read =
+      file.readExactly(uint64_t{pointer} + kBlockHeaderSize, block.blob, formatFault(E_FAIL));
   if (!read.ok()) return read.fault();
   return block;
 }

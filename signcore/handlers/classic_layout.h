@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "signcore/handlers/blob_limit.h"
 #include "signcore/handlers/byte_source.h"
 
 namespace vexamor::signcore::classic {
@@ -43,8 +44,12 @@ struct Block {
   std::vector<uint8_t> blob;
 };
 
-// The block at `pointer` (non-zero): E_FAIL when its copy of P differs or the file holds
-// fewer than L bytes of blob. Never allocates more than the file holds.
+// The length L of the block at `pointer` (non-zero), without reading the blob: E_FAIL when
+// its copy of P differs, L exceeds kMaxBlobLength or the file holds fewer than L bytes of
+// blob.
+Result<uint32_t> readBlockLength(const ByteSource& file, uint32_t pointer);
+
+// The block at `pointer`, checked as readBlockLength does, with its blob.
 Result<Block> readBlock(const ByteSource& file, uint32_t pointer);
 
 // Where a new signature block goes: the file size when `pointer` is 0, else the end of the

@@ -1,13 +1,21 @@
 #include "signcore/handlers/container_format.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "container.h"
+#include "platform/com/last_error.h"
 #include "platform/fileio/replace_file.h"
-#include "signcore/handlers/file_access.h"
+#include "signcore/crypto/crypt_codes.h"
 #include "signcore/handlers/r18_get_data.h"
 #include "signcore/handlers/signature_stream.h"
 
@@ -22,23 +30,89 @@ using container::kAccessWrite;
 constexpr uint32_t kShareReadWrite = 3;
 constexpr uint32_t kNormalAttributes = 0x80;
 
-std::mutex gOpenerMutex;
-container::FileOpener gOpener;  // empty: plain files
+// A container's file over a descriptor the handler already holds (its own duplicate), so
+// that the container read or written is the file that was opened, whatever its path names
+// by now.
+class DescriptorFile final : public container::ContainerFile {
+ public:
+  explicit DescriptorFile(int fd) : fd_(fd) {}
+  ~DescriptorFile() override {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  DescriptorFile(const DescriptorFile&) = delete;
+  DescriptorFile& operator=(const DescriptorFile&) = delete;
 
-std::unique_ptr<Container> createContainer() {
-  std::lock_guard lock(gOpenerMutex);
-  return gOpener ? Container::create(gOpener) : Container::create();
-}
+  container::Expected<uint64_t> size() const override {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) return container::Failure{win32::errorFromErrno(errno)};
+    return static_cast<uint64_t>(st.st_size);
+  }
+  container::Win32Code readAt(uint64_t position, std::span<uint8_t> out) const override {
+    size_t done = 0;
+    while (done < out.size()) {
+      if (position + done > kMaxOffset) return container::kErrorHandleEof;
+      const ssize_t n =
+          ::pread(fd_, out.data() + done, out.size() - done, static_cast<off_t>(position + done));
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) return win32::errorFromErrno(errno);
+      if (n == 0) return container::kErrorHandleEof;
+      done += static_cast<size_t>(n);
+    }
+    return container::kErrorSuccess;
+  }
+  container::Win32Code writeAt(uint64_t position, std::span<const uint8_t> bytes) override {
+    size_t done = 0;
+    while (done < bytes.size()) {
+      if (position + bytes.size() > kMaxOffset) return container::kErrorDiskFull;
+      const ssize_t n = ::pwrite(fd_, bytes.data() + done, bytes.size() - done,
+                                 static_cast<off_t>(position + done));
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) return win32::errorFromErrno(errno);
+      if (n == 0) return container::kErrorDiskFull;
+      done += static_cast<size_t>(n);
+    }
+    return container::kErrorSuccess;
+  }
+  container::Win32Code truncate(uint64_t length) override {
+    if (length > kMaxOffset) return container::kErrorDiskFull;
+    return ::ftruncate(fd_, static_cast<off_t>(length)) == 0 ? container::kErrorSuccess
+                                                             : win32::errorFromErrno(errno);
+  }
+  container::Win32Code sync() override {
+    return ::fdatasync(fd_) == 0 ? container::kErrorSuccess : win32::errorFromErrno(errno);
+  }
 
-Result<std::shared_ptr<Container>> openContainer(const std::string& path, uint64_t headerOffset,
-                                                 bool forWriting) {
-  std::shared_ptr<Container> c = createContainer();
+ private:
+  static constexpr auto kMaxOffset = static_cast<uint64_t>(std::numeric_limits<off_t>::max());
+  int fd_;
+};
+
+std::mutex gWrapperMutex;
+FileWrapper gWrapper;  // empty: plain files
+
+// Opens a container over a duplicate of `fd`; the path is only a name for the engine.
+Result<std::shared_ptr<Container>> openContainer(int fd, uint64_t headerOffset, bool forWriting) {
+  FileWrapper wrapper;
+  {
+    std::lock_guard lock(gWrapperMutex);
+    wrapper = gWrapper;
+  }
+  auto opener = [fd, wrapper](
+                    const std::string&, uint32_t,
+                    Disposition) -> container::Expected<std::unique_ptr<container::ContainerFile>> {
+    const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (copy < 0) return container::Failure{win32::errorFromErrno(errno)};
+    std::unique_ptr<container::ContainerFile> file = std::make_unique<DescriptorFile>(copy);
+    if (wrapper) file = wrapper(std::move(file));
+    return file;
+  };
+  std::shared_ptr<Container> c = Container::create(opener);
   if (c == nullptr) return systemFault(ERROR_NOT_ENOUGH_MEMORY);
   if (auto rc = c->setHeaderOffset(headerOffset); rc != container::kErrorSuccess) {
     return systemFault(rc);
   }
   const uint32_t access = forWriting ? kAccessRead | kAccessWrite : kAccessRead;
-  if (auto rc = c->open(path, access, kShareReadWrite, Disposition::kOpenExisting,
+  if (auto rc = c->open("container", access, kShareReadWrite, Disposition::kOpenExisting,
                         kNormalAttributes);
       rc != container::kErrorSuccess) {
     return systemFault(rc);
@@ -49,6 +123,7 @@ Result<std::shared_ptr<Container>> openContainer(const std::string& path, uint64
 struct Listing {
   std::vector<StreamRef> signable;  // in container order
   std::optional<StreamRef> signature;
+  size_t signatureStreams = 0;
   std::vector<StreamRef> present;
 };
 
@@ -63,6 +138,7 @@ Result<Listing> listStreams(const Container& c) {
     StreamRef ref{stream->identifier, stream->name};
     listing.present.push_back(ref);
     if (ref.name == signature_stream::kName) {
+      ++listing.signatureStreams;
       if (!listing.signature) listing.signature = std::move(ref);
     } else {
       listing.signable.push_back(std::move(ref));
@@ -98,8 +174,8 @@ Result<signature_stream::Content> readSignatureStream(Container& c, const Stream
 
 }  // namespace
 
-HRESULT isSigned(const std::string& path, uint64_t headerOffset, bool* isSigned) {
-  Result<std::shared_ptr<Container>> c = openContainer(path, headerOffset, false);
+HRESULT isSigned(const OpenedFile& file, uint64_t headerOffset, bool* isSigned) {
+  Result<std::shared_ptr<Container>> c = openContainer(file.fd(), headerOffset, false);
   if (!c.ok()) return c.hr();
   Result<Listing> listing = listStreams(**c);
   if (!listing.ok()) return listing.hr();
@@ -107,9 +183,9 @@ HRESULT isSigned(const std::string& path, uint64_t headerOffset, bool* isSigned)
   return S_OK;
 }
 
-HRESULT readSignature(const std::string& path, uint64_t headerOffset, bool withData,
+HRESULT readSignature(const OpenedFile& file, uint64_t headerOffset, bool withData,
                       StoredSignature* out) {
-  Result<std::shared_ptr<Container>> c = openContainer(path, headerOffset, false);
+  Result<std::shared_ptr<Container>> c = openContainer(file.fd(), headerOffset, false);
   if (!c.ok()) return c.hr();
   Result<Listing> listing = listStreams(**c);
   if (!listing.ok()) return listing.hr();
@@ -117,18 +193,24 @@ HRESULT readSignature(const std::string& path, uint64_t headerOffset, bool withD
   Result<signature_stream::Content> content = readSignatureStream(**c, *listing->signature);
   if (!content.ok()) return content.hr();
   if (withData) {
-    // Exactly the streams that were signed, in the order they were signed; one that is no
-    // longer there contributes nothing, and so fails the comparison unless it was empty.
+    // Exactly the streams that were signed, in the order they were signed, each once; a
+    // recorded stream that is gone means the drawing is not the one that was signed.
     std::vector<StreamRef> signedStreams;
+    std::set<uint32_t> recorded;
     for (uint32_t id : content->identifiers) {
-      for (const StreamRef& ref : listing->present) {
-        if (ref.identifier == id) {
-          signedStreams.push_back(ref);
-          break;
-        }
+      if (!recorded.insert(id).second) return E_UNEXPECTED;
+      const StreamRef* found = nullptr;
+      for (const StreamRef& ref : listing->signable) {
+        if (ref.identifier == id) found = &ref;
       }
+      if (found == nullptr) return E_UNEXPECTED;
+      signedStreams.push_back(*found);
     }
-    if (signedStreams.empty()) return E_UNEXPECTED;
+    // Anything else in the container was put there after signing and is covered by nothing.
+    if (listing->signatureStreams > 1 || signedStreams.size() != listing->signable.size()) {
+      out->reason = u"The drawing holds a stream that its signature does not cover.";
+      return NTE_BAD_SIGNATURE;
+    }
     const HRESULT hr =
         createContainerStreamData(*c, std::move(signedStreams), out->signedData.out());
     if (FAILED(hr)) return hr;
@@ -137,15 +219,12 @@ HRESULT readSignature(const std::string& path, uint64_t headerOffset, bool withD
   return S_OK;
 }
 
-HRESULT sign(const std::string& path, uint64_t headerOffset, const ComputeBlob& compute) {
-  Result<OpenedFile> opened = openUserFile(path, true);
-  if (!opened.ok()) return opened.hr();
-
+HRESULT sign(const OpenedFile& file, uint64_t headerOffset, const ComputeBlob& compute) {
   // The streams are signed as they are in the file while it is copied; the copy, identical
   // unless the file changes (which the replacement refuses), then gets the signature stream.
   signature_stream::Content content;
   auto signStreams = [&]() -> HRESULT {
-    Result<std::shared_ptr<Container>> c = openContainer(path, headerOffset, false);
+    Result<std::shared_ptr<Container>> c = openContainer(file.fd(), headerOffset, false);
     if (!c.ok()) return c.hr();
     Result<Listing> listing = listStreams(**c);
     if (!listing.ok()) return listing.hr();
@@ -156,13 +235,15 @@ HRESULT sign(const std::string& path, uint64_t headerOffset, const ComputeBlob& 
     if (FAILED(hr)) return hr;
     return compute(data.get(), &content.blob);
   };
-  auto storeSignature = [&](int, const std::string& copy) -> HRESULT {
+  auto storeSignature = [&](int copy, const std::string&) -> HRESULT {
     Result<std::shared_ptr<Container>> c = openContainer(copy, headerOffset, true);
     if (!c.ok()) return c.hr();
     Result<Listing> listing = listStreams(**c);
     if (!listing.ok()) return listing.hr();
-    if (listing->signature) {
-      auto rc = (*c)->removeStream(listing->signature->name, listing->signature->identifier);
+    // Every earlier signature stream goes, so that the signed copy holds exactly one.
+    for (const StreamRef& ref : listing->present) {
+      if (ref.name != signature_stream::kName) continue;
+      auto rc = (*c)->removeStream(ref.name, ref.identifier);
       if (rc != container::kErrorSuccess) return HRESULT_FROM_WIN32(rc);
     }
     auto stream = (*c)->openStream(signature_stream::kName, 0, kAccessRead | kAccessWrite,
@@ -176,13 +257,12 @@ HRESULT sign(const std::string& path, uint64_t headerOffset, const ComputeBlob& 
     if (auto rc = (*c)->close(); rc != container::kErrorSuccess) return HRESULT_FROM_WIN32(rc);
     return S_OK;
   };
-  return replaceSignedFileCopying(path, opened->identity, opened->fd.get(),
-                                  opened->identity.size, signStreams, storeSignature);
+  return replaceSignedFileCopying(file, file.identity.size, signStreams, storeSignature);
 }
 
-void setFileOpenerForTesting(container::FileOpener opener) {
-  std::lock_guard lock(gOpenerMutex);
-  gOpener = std::move(opener);
+void setFileWrapperForTesting(FileWrapper wrapper) {
+  std::lock_guard lock(gWrapperMutex);
+  gWrapper = std::move(wrapper);
 }
 
 }  // namespace vexamor::signcore::container_format

@@ -23,38 +23,10 @@ FileIdentity identityFrom(const struct stat& st) {
 
 }  // namespace
 
-UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
-  if (this != &other) {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = std::exchange(other.fd_, -1);
-  }
-  return *this;
-}
-
-UniqueFd::~UniqueFd() {
-  if (fd_ >= 0) ::close(fd_);
-}
-
 Result<std::string> pathFromBstr(BSTR path) {
   const std::u16string_view text(path != nullptr ? path : u"", SysStringLen(path));
   if (text.find(u'\0') != std::u16string_view::npos) return systemFault(ERROR_INVALID_NAME);
   return text::utf16ToUtf8(text);
-}
-
-Result<UniqueFd> openExistingFile(const std::string& path, bool forWriting) {
-  // O_NONBLOCK keeps a FIFO from blocking the open; such files are refused just below.
-  const int flags = (forWriting ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-  UniqueFd fd(::open(path.c_str(), flags));
-  if (fd.get() < 0) {
-    // A folder cannot be opened for writing at all; say the same as when it is read.
-    return systemFault(errno == EISDIR ? ERROR_ACCESS_DENIED : win32::errorFromErrno(errno));
-  }
-  struct stat st {};
-  if (::fstat(fd.get(), &st) != 0) return systemFault(win32::errorFromErrno(errno));
-  if (S_ISDIR(st.st_mode)) return systemFault(ERROR_ACCESS_DENIED);
-  if (!S_ISREG(st.st_mode)) return systemFault(ERROR_NOT_SUPPORTED);
-  ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
-  return fd;
 }
 
 Result<FileIdentity> identityOf(int fd) {
@@ -64,24 +36,32 @@ Result<FileIdentity> identityOf(int fd) {
 }
 
 Result<OpenedFile> openUserFile(const std::string& path, bool forWriting) {
-  Result<UniqueFd> fd = openExistingFile(path, forWriting);
-  if (!fd.ok()) return fd.fault();
-  Result<FileIdentity> identity = identityOf(fd->get());
-  if (!identity.ok()) return identity.fault();
-  const int descriptor = fd->get();
-  return OpenedFile{std::move(*fd), *identity, FileSource(descriptor, identity->size)};
+  if (path.empty()) return systemFault(win32::errorFromErrno(ENOENT));
+  OpenedFile opened;
+  const DWORD rc =
+      fileio::PinnedFile::open(path, forWriting ? O_RDWR : O_RDONLY, false, &opened.file);
+  if (rc != ERROR_SUCCESS) return systemFault(rc);  // a folder: ERROR_ACCESS_DENIED
+  struct stat st {};
+  if (::fstat(opened.fd(), &st) != 0) return systemFault(win32::errorFromErrno(errno));
+  if (S_ISDIR(st.st_mode)) return systemFault(ERROR_ACCESS_DENIED);
+  if (!S_ISREG(st.st_mode)) return systemFault(ERROR_NOT_SUPPORTED);
+  opened.identity = identityFrom(st);
+  opened.bytes = FileSource(opened.fd(), opened.identity.size);
+  return opened;
 }
 
-HRESULT replaceSignedFile(const std::string& path, const FileIdentity& before,
-                          const SignedFileWriter& write) {
+HRESULT replaceSignedFile(const OpenedFile& file, const SignedFileWriter& write) {
+  // Looked at through the descriptor: whatever the path names by now, the file that was read
+  // must not have been written meanwhile. That it is still the one under its name is checked
+  // by the replacement itself.
   auto unchanged = [&]() -> DWORD {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return win32::errorFromErrno(errno);
-    return identityFrom(st) == before ? ERROR_SUCCESS : ERROR_SHARING_VIOLATION;
+    Result<FileIdentity> now = identityOf(file.fd());
+    if (!now.ok()) return ERROR_SHARING_VIOLATION;
+    return *now == file.identity ? ERROR_SUCCESS : ERROR_SHARING_VIOLATION;
   };
   HRESULT written = S_OK;
-  const DWORD rc = fileio::replaceFile(
-      path,
+  const DWORD rc = fileio::replacePinned(
+      file.file,
       [&](int fd, const std::string& tempPath) -> DWORD {
         written = write(fd, tempPath);
         return FAILED(written) ? kErrorCancelled : ERROR_SUCCESS;
@@ -96,13 +76,13 @@ HRESULT replaceSignedFile(const std::string& path, const FileIdentity& before,
   return HRESULT_FROM_WIN32(rc);
 }
 
-HRESULT replaceSignedFileCopying(const std::string& path, const FileIdentity& before, int source,
-                                 uint64_t prefixLength, const std::function<HRESULT()>& prepare,
+HRESULT replaceSignedFileCopying(const OpenedFile& file, uint64_t prefixLength,
+                                 const std::function<HRESULT()>& prepare,
                                  const SignedFileWriter& finish) {
-  return replaceSignedFile(path, before, [&](int fd, const std::string& tempPath) -> HRESULT {
+  return replaceSignedFile(file, [&](int fd, const std::string& tempPath) -> HRESULT {
     DWORD copied = ERROR_SUCCESS;
     std::thread copier([&] {
-      copied = fileio::copyRange(source, 0, prefixLength, fd);
+      copied = fileio::copyRange(file.fd(), 0, prefixLength, fd);
       // Start writing the copy out now, so that the flush before the rename has less to do.
       if (copied == ERROR_SUCCESS) ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
     });

@@ -1,6 +1,6 @@
 // How the handlers open users' files and replace them when they sign: existing regular files
-// only, paths from BSTRs as UTF-8, and a signed file written whole beside the old one and
-// renamed over it, unless the old one changed while it was being signed.
+// only, paths from BSTRs as UTF-8, each resolved once, and a signed file written whole beside
+// the old one and renamed over it, unless the old one changed while it was being signed.
 #pragma once
 
 #include <sys/types.h>
@@ -11,34 +11,15 @@
 #include <utility>
 
 #include "platform/com/bstr.h"
+#include "platform/fileio/pinned_file.h"
 #include "signcore/handlers/byte_source.h"
 #include "signcore/handlers/result.h"
 
 namespace vexamor::signcore {
 
-class UniqueFd {
- public:
-  UniqueFd() = default;
-  explicit UniqueFd(int fd) : fd_(fd) {}
-  UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  UniqueFd& operator=(UniqueFd&& other) noexcept;
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-  ~UniqueFd();
-  int get() const { return fd_; }
-
- private:
-  int fd_ = -1;
-};
-
 // The path a BSTR names, as the file system takes it. A path with a zero character inside
 // would name another file: ERROR_INVALID_NAME.
 Result<std::string> pathFromBstr(BSTR path);
-
-// Opens an existing file for reading, or for reading and writing (so that a file the user may
-// not change is refused before anything is signed). A folder gives ERROR_ACCESS_DENIED,
-// anything else that is not a regular file ERROR_NOT_SUPPORTED.
-Result<UniqueFd> openExistingFile(const std::string& path, bool forWriting);
 
 // What tells that a file changed: which file it is, its size and its last write.
 struct FileIdentity {
@@ -51,29 +32,36 @@ struct FileIdentity {
 };
 Result<FileIdentity> identityOf(int fd);
 
-// A user's file opened as openExistingFile does, with its bytes and what it was when opened.
+// A user's file, opened once for everything a method does with it: its folder pinned and the
+// file opened inside it (a symbolic link is followed when the path is resolved, never again),
+// what it was when opened, and its bytes.
 struct OpenedFile {
-  UniqueFd fd;
+  fileio::PinnedFile file;
   FileIdentity identity;
-  FileSource bytes;
+  FileSource bytes{-1, 0};
+  int fd() const { return file.fd(); }
 };
+
+// Opens an existing file for reading, or for reading and writing (so that a file the user may
+// not change is refused before anything is signed). A folder gives ERROR_ACCESS_DENIED,
+// anything else that is not a regular file ERROR_NOT_SUPPORTED.
 Result<OpenedFile> openUserFile(const std::string& path, bool forWriting);
 
 // Writes the new contents of a file; a failure abandons the replacement.
 using SignedFileWriter = std::function<HRESULT(int fd, const std::string& tempPath)>;
 
-// Replaces the file at `path` (a symbolic link is followed) with what `write` produces, if
-// the file still is what `before` describes once the new contents are flushed: otherwise
-// ERROR_SHARING_VIOLATION, and the file stays as it is.
-HRESULT replaceSignedFile(const std::string& path, const FileIdentity& before,
-                          const SignedFileWriter& write);
+// Replaces the opened file, in its pinned folder, with what `write` produces, if the file is
+// still what it was when opened once the new contents are flushed (the same file under the
+// same name, neither written nor resized): otherwise ERROR_SHARING_VIOLATION, and the file
+// stays as it is.
+HRESULT replaceSignedFile(const OpenedFile& file, const SignedFileWriter& write);
 
-// The same for a new file that begins with the first `prefixLength` bytes of `source` (the
-// signed data, unchanged): they are copied on a thread of their own while `prepare` runs (the
-// signature being computed over the same bytes), so that hashing and writing overlap; then
-// `finish` writes the rest. The copy counts only if `prepare` succeeds.
-HRESULT replaceSignedFileCopying(const std::string& path, const FileIdentity& before, int source,
-                                 uint64_t prefixLength, const std::function<HRESULT()>& prepare,
+// The same for a new file that begins with the first `prefixLength` bytes of the opened file
+// (the signed data, unchanged): they are copied on a thread of their own while `prepare`
+// runs (the signature being computed over the same bytes), so that hashing and writing
+// overlap; then `finish` writes the rest. The copy counts only if `prepare` succeeds.
+HRESULT replaceSignedFileCopying(const OpenedFile& file, uint64_t prefixLength,
+                                 const std::function<HRESULT()>& prepare,
                                  const SignedFileWriter& finish);
 
 }  // namespace vexamor::signcore

@@ -160,9 +160,14 @@ TEST(MarkerSearch, TheBlobBehindTheMarkerMustBeThere) {
   EXPECT_EQ(appended::readBlob(MemorySource(cut), behind).hr(),
             HRESULT_FROM_WIN32(ERROR_HANDLE_EOF));
   auto lying = file;
-  storeLe32(&lying[behind], 0xFFFFFFFF);
+  storeLe32(&lying[behind], 4);  // one more than there is
   EXPECT_EQ(appended::readBlob(MemorySource(lying), behind).hr(),
             HRESULT_FROM_WIN32(ERROR_HANDLE_EOF));
+  // A length that no signature has is refused whatever the file holds.
+  storeLe32(&lying[behind], kMaxBlobLength + 1);
+  lying.resize(lying.size() + kMaxBlobLength, 0);
+  EXPECT_EQ(appended::readBlob(MemorySource(lying), behind).hr(),
+            HRESULT_FROM_WIN32(ERROR_INVALID_DATA));
   auto noLength = bytesOf("data" + kMarker + "ab");
   EXPECT_EQ(appended::readBlob(MemorySource(noLength), 4 + kMarker.size()).hr(),
             HRESULT_FROM_WIN32(ERROR_HANDLE_EOF));

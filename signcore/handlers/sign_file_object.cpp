@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "platform/com/bstr.h"
+#include "platform/com/error_info.h"
 #include "signcore/crypto/vexa_signature.h"
 #include "signcore/crypto/vexa_system_time.h"
 #include "signcore/handlers/file_access.h"
@@ -17,6 +18,18 @@ using com::ComPtr;
 
 HRESULT createSignature(ComPtr<IVexaSignature>* out) {
   return kVexaSignatureClass.create(IID_IVexaSignature, out->outVoid());
+}
+
+// The description that the thread's error object holds for a failure `hr`, or the code's own
+// text when there is none.
+std::u16string failureDescription(HRESULT hr) {
+  ComPtr<IErrorInfo> info;
+  Bstr description;
+  if (GetErrorInfo(0, info.out()) == S_OK && info &&
+      SUCCEEDED(info->GetDescription(description.out())) && description.length() > 0) {
+    return std::u16string(description.view());
+  }
+  return errorDescription(hr);
 }
 
 // Frees the texts that VexaSignature's ExtractSignatureInfo handed out.
@@ -41,10 +54,10 @@ class SignFileObject final : public ComObject<SignFileObject, IVexaSignFile> {
     return runMethod(class_, [&]() -> HRESULT {
       if (bstrPath == nullptr || bResult == nullptr) return E_POINTER;
       *bResult = 0;
-      Result<std::string> path = pathFromBstr(bstrPath);
-      if (!path.ok()) return path.hr();
+      Result<OpenedFile> file = open(bstrPath, false);
+      if (!file.ok()) return file.hr();
       bool isSigned = false;
-      if (const HRESULT hr = format_->isSigned(*path, &isSigned); FAILED(hr)) return hr;
+      if (const HRESULT hr = format_->isSigned(*file, &isSigned); FAILED(hr)) return hr;
       *bResult = isSigned ? 1 : 0;
       return S_OK;
     });
@@ -93,7 +106,11 @@ class SignFileObject final : public ComObject<SignFileObject, IVexaSignFile> {
         if (FAILED(rc)) return rc;
         return blob->empty() ? E_UNEXPECTED : S_OK;
       };
-      return format_->sign(*path, compute);
+      // Opened for writing once the certificate is known to be fit, and only then: a file
+      // the user may not change is refused before anything is signed.
+      Result<OpenedFile> file = openUserFile(*path, true);
+      if (!file.ok()) return file.hr();
+      return format_->sign(*file, compute);
     });
   }
 
@@ -101,10 +118,13 @@ class SignFileObject final : public ComObject<SignFileObject, IVexaSignFile> {
     return runMethod(class_, [&]() -> HRESULT {
       if (bstrPath == nullptr || bResult == nullptr) return E_POINTER;
       *bResult = 0;
-      Result<std::string> path = pathFromBstr(bstrPath);
-      if (!path.ok()) return path.hr();
+      Result<OpenedFile> file = open(bstrPath, false);
+      if (!file.ok()) return file.hr();
       StoredSignature stored;
-      HRESULT hr = format_->readSignature(*path, true, &stored);
+      HRESULT hr = format_->readSignature(*file, true, &stored);
+      if (FAILED(hr) && !stored.reason.empty()) {
+        throw DescribedFailure{hr, describedBy(hr, stored.reason)};
+      }
       if (hr != S_OK) return hr;  // a failure, or S_FALSE: not signed
       if (stored.blob.size() > INT32_MAX) return E_FAIL;
       ComPtr<IVexaSignature> signature;
@@ -115,6 +135,9 @@ class SignFileObject final : public ComObject<SignFileObject, IVexaSignFile> {
                                       static_cast<LONG>(stored.blob.size()), stored.blob.data(),
                                       &result);
       *bResult = result;
+      // The verifier says why a signature does not hold (a weak digest, a certificate not
+      // meant for signing); its words are passed on with this class as the source.
+      if (FAILED(hr)) throw DescribedFailure{hr, failureDescription(hr)};
       return hr;
     });
   }
@@ -134,10 +157,10 @@ class SignFileObject final : public ComObject<SignFileObject, IVexaSignFile> {
           (pbstrTimeServer != nullptr && ppTimestamp == nullptr)) {
         return E_POINTER;
       }
-      Result<std::string> path = pathFromBstr(bstrPath);
-      if (!path.ok()) return path.hr();
+      Result<OpenedFile> file = open(bstrPath, false);
+      if (!file.ok()) return file.hr();
       StoredSignature stored;
-      HRESULT hr = format_->readSignature(*path, false, &stored);
+      HRESULT hr = format_->readSignature(*file, false, &stored);
       if (hr != S_OK) return hr;  // S_FALSE: not signed, every output untouched
       if (stored.blob.size() > INT32_MAX) return E_FAIL;
       ComPtr<IVexaSignature> signature;
@@ -184,6 +207,12 @@ class SignFileObject final : public ComObject<SignFileObject, IVexaSignFile> {
 
  private:
   ~SignFileObject() = default;
+
+  static Result<OpenedFile> open(BSTR bstrPath, bool forWriting) {
+    Result<std::string> path = pathFromBstr(bstrPath);
+    if (!path.ok()) return path.fault();
+    return openUserFile(*path, forWriting);
+  }
   friend class ComObject<SignFileObject, IVexaSignFile>;
 
   const ClassInfo& class_;

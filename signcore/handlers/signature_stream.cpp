@@ -27,8 +27,10 @@ Result<Content> read(Reader& stream) {
       headerSize != kFixedHeaderSize + uint64_t{4} * count) {
     return formatFault(E_UNEXPECTED);
   }
-  // A header or blob that claims more than the stream holds is refused before allocating.
-  if (headerSize > stream.size() || stream.size() - headerSize < blobLength) {
+  // A header or blob that claims more than the stream holds, or a stream that holds more
+  // than they claim, is refused before allocating.
+  if (blobLength > kMaxBlobLength || headerSize > stream.size() ||
+      stream.size() - headerSize != blobLength) {
     return formatFault(E_UNEXPECTED);
   }
   std::vector<uint8_t> ids(static_cast<size_t>(headerSize - kFixedHeaderSize));

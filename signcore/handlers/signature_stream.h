@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "signcore/handlers/blob_limit.h"
 #include "signcore/handlers/result.h"
 
 namespace vexamor::signcore::signature_stream {
@@ -37,8 +38,9 @@ class Reader {
 };
 
 // Reads and checks the stream: E_UNEXPECTED for a wrong magic, no identifiers, a header size
-// other than 16 + 4n, or any field or blob cut short. Nothing is allocated beyond what the
-// stream holds. A failing read gives its own code.
+// other than 16 + 4n, a blob length beyond kMaxBlobLength, any field or blob cut short, or
+// bytes behind the blob. Nothing is allocated beyond what the stream holds. A failing read
+// gives its own code.
 Result<Content> read(Reader& stream);
 
 std::vector<uint8_t> encode(const Content& content);

@@ -112,7 +112,7 @@ class SigningCrash : public ::testing::Test {
   }
   void TearDown() override {
     fileio::setChangeObserver(nullptr);
-    container_format::setFileOpenerForTesting(nullptr);
+    container_format::setFileWrapperForTesting(nullptr);
     fs::remove_all(dir_);
     CoUninitialize();
   }
@@ -135,10 +135,14 @@ class SigningCrash : public ::testing::Test {
                              const std::shared_ptr<FaultPlan>& plan) {
     PlanObserver observer(plan);
     fileio::setChangeObserver(&observer);
-    container_format::setFileOpenerForTesting(container::testing::faultInjectingOpener(plan));
+    container_format::setFileWrapperForTesting(
+        [plan](std::unique_ptr<container::ContainerFile> file)
+            -> std::unique_ptr<container::ContainerFile> {
+          return std::make_unique<container::testing::FaultInjectingFile>(std::move(file), plan);
+        });
     const HRESULT hr = sign(h, path);
     fileio::setChangeObserver(nullptr);
-    container_format::setFileOpenerForTesting(nullptr);
+    container_format::setFileWrapperForTesting(nullptr);
     return hr;
   }
 

@@ -218,12 +218,17 @@ TEST_F(UnsignedFiles, AppendedSignaturesAreFoundInTheTailOnly) {
   EXPECT_EQ(isSigned(h.get(), one), std::make_pair(S_OK, LONG{0}));
   EXPECT_EQ(verify(h.get(), one), std::make_pair(S_FALSE, LONG{0}));
 
-  // A text that quotes the marker near its end counts as signed; its "blob" does not read.
+  // A text that quotes the marker near its end counts as signed; its "blob" does not read,
+  // whether its "length" is more than the file holds or more than any signature has.
   const std::string quoting = file("notes.zip");
-  const std::string text = "The marker is " + std::string(appended::kMarker) + ", see above.";
+  const std::string text = "The marker is " + std::string(appended::kMarker) +
+                           std::string("\x10\0\0\0", 4) + ", see above.";
   ASSERT_TRUE(writeFile(quoting, {text.begin(), text.end()}));
   EXPECT_EQ(isSigned(h.get(), quoting), std::make_pair(S_OK, LONG{1}));
   EXPECT_EQ(verify(h.get(), quoting).first, HRESULT_FROM_WIN32(ERROR_HANDLE_EOF));
+  const std::string text2 = "The marker is " + std::string(appended::kMarker) + ", see above.";
+  ASSERT_TRUE(writeFile(quoting, {text2.begin(), text2.end()}));
+  EXPECT_EQ(verify(h.get(), quoting).first, HRESULT_FROM_WIN32(ERROR_INVALID_DATA));
 
   // The same marker more than 32768 bytes before the end is not looked at.
   auto far = std::vector<uint8_t>(text.begin(), text.end());

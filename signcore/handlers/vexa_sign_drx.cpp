@@ -1,5 +1,9 @@
 #include "signcore/handlers/vexa_sign_drx.h"
 
+#include <array>
+#include <optional>
+#include <span>
+
 #include "recognition.h"
 #include "signcore/handlers/classic_format.h"
 #include "signcore/handlers/container_format.h"
@@ -8,27 +12,35 @@
 namespace vexamor::signcore {
 namespace {
 
-// A path that names a container takes the container steps; anything else, a path that does
-// not exist included, the classic ones.
+// Where a container's header lies, when the opened file is one: recognised in the bytes at
+// its start, as they are read through the descriptor every later step uses.
+std::optional<uint64_t> containerHeader(const OpenedFile& file) {
+  std::array<uint8_t, 1024> leading{};
+  Result<size_t> got = file.bytes.readAt(0, leading);
+  if (!got.ok()) return std::nullopt;
+  return container::findContainerHeader(std::span<const uint8_t>(leading.data(), *got));
+}
+
+// A file that is a container takes the container steps; anything else the classic ones.
 class DrawingFormat final : public SignedFileFormat {
  public:
-  HRESULT isSigned(const std::string& path, bool* isSigned) override {
-    if (auto offset = container::findContainerHeader(path)) {
-      return container_format::isSigned(path, *offset, isSigned);
+  HRESULT isSigned(const OpenedFile& file, bool* isSigned) override {
+    if (auto offset = containerHeader(file)) {
+      return container_format::isSigned(file, *offset, isSigned);
     }
-    return classic_->isSigned(path, isSigned);
+    return classic_->isSigned(file, isSigned);
   }
-  HRESULT readSignature(const std::string& path, bool withData, StoredSignature* out) override {
-    if (auto offset = container::findContainerHeader(path)) {
-      return container_format::readSignature(path, *offset, withData, out);
+  HRESULT readSignature(const OpenedFile& file, bool withData, StoredSignature* out) override {
+    if (auto offset = containerHeader(file)) {
+      return container_format::readSignature(file, *offset, withData, out);
     }
-    return classic_->readSignature(path, withData, out);
+    return classic_->readSignature(file, withData, out);
   }
-  HRESULT sign(const std::string& path, const ComputeBlob& compute) override {
-    if (auto offset = container::findContainerHeader(path)) {
-      return container_format::sign(path, *offset, compute);
+  HRESULT sign(const OpenedFile& file, const ComputeBlob& compute) override {
+    if (auto offset = containerHeader(file)) {
+      return container_format::sign(file, *offset, compute);
     }
-    return classic_->sign(path, compute);
+    return classic_->sign(file, compute);
   }
 
  private:

@@ -21,17 +21,23 @@ std::u16string errorDescription(HRESULT hr) {
   return moduleString(kIdsProjectName) + text::utf8ToUtf16(buffer);
 }
 
-HRESULT reportFailure(const ClassInfo& cls, long code) {
+std::u16string describedBy(HRESULT hr, std::u16string_view reason) {
+  std::u16string text = errorDescription(hr);
+  if (!reason.empty()) text.append(u" ").append(reason);
+  return text;
+}
+
+HRESULT reportFailure(const ClassInfo& cls, long code, const std::u16string& description) {
   const HRESULT hr =
       code > 0 ? HRESULT_FROM_WIN32(static_cast<uint32_t>(code)) : static_cast<HRESULT>(code);
   try {
     com::ComPtr<ICreateErrorInfo> create;
     if (FAILED(CreateErrorInfo(create.out()))) return hr;
-    std::u16string description = errorDescription(hr);
+    std::u16string text = description.empty() ? errorDescription(hr) : description;
     std::u16string source = cls.progId;
     create->SetGUID(cls.iid);
     create->SetSource(source.data());
-    create->SetDescription(description.data());
+    create->SetDescription(text.data());
     com::ComPtr<IErrorInfo> info;
     if (SUCCEEDED(create.queryTo(&info))) SetErrorInfo(0, info.get());
   } catch (...) {

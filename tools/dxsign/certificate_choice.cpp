@@ -5,6 +5,7 @@
 #include "platform/com/com.h"
 #include "platform/com/utf.h"
 #include "tools/dxsign/com_failure.h"
+#include "tools/dxsign/printable.h"
 
 namespace vexamor::dxsign {
 namespace {
@@ -73,14 +74,16 @@ bool chooseCertificate(IVexaSignature* signature, const std::string& selector,
     return true;
   }
   if (matches.empty()) {
-    *problem = "no certificate with a private key has the serial number or a subject containing \"" +
-               selector + "\" (dxsign certs list shows them)";
+    *problem =
+        "no certificate with a private key has the serial number or a subject containing \"" +
+        printable(selector) + "\" (dxsign certs list shows them)";
     return false;
   }
-  *problem = "\"" + selector + "\" is part of the subject of " + std::to_string(matches.size()) +
-             " certificates; choose one by its serial number:";
+  *problem = "\"" + printable(selector) + "\" is part of the subject of " +
+             std::to_string(matches.size()) + " certificates; choose one by its serial number:";
   for (const CertificateName* c : matches) {
-    *problem += "\n  " + c->serial + "  " + c->subject + " (issued by " + c->issuer + ")";
+    *problem += "\n  " + printable(c->serial) + "  " + printable(c->subject) + " (issued by " +
+                printable(c->issuer) + ")";
   }
   return false;
 }

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <optional>
 
 #include "platform/com/com_ptr.h"
 #include "platform/com/utf.h"
@@ -18,6 +19,7 @@
 #include "tools/dxsign/com_failure.h"
 #include "tools/dxsign/commands.h"
 #include "tools/dxsign/password_input.h"
+#include "tools/dxsign/printable.h"
 
 namespace vexamor::dxsign {
 namespace {
@@ -25,8 +27,9 @@ namespace {
 using signcore::CertStore;
 using signcore::StoreName;
 
+// A text of a certificate as it may be printed.
 std::string utf8(const std::u16string& text) {
-  return vexamor::text::utf16ToUtf8(text);
+  return printable(vexamor::text::utf16ToUtf8(text));
 }
 
 // "SUBJECT (issuer ISSUER, serial SERIAL)"
@@ -89,27 +92,27 @@ int importFile(const std::string& path, bool asRoot, const PasswordSource& passw
   }
   const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   const bool passwordGiven = passwordSource.fromStdin || !passwordSource.file.empty();
-  std::string password;
+  std::optional<std::string> password;
   std::string error;
   if (passwordGiven) {
-    const auto read = readPassword(passwordSource, "", error);
-    if (!read) {
+    password = readPassword(passwordSource, "", error);
+    if (!password) {
       std::cerr << "dxsign: " << error << '\n';
       return kFailure;
     }
-    password = *read;
   }
   signcore::CertificateBundle bundle;
-  auto result = signcore::readCertificateFile(bytes, passwordGiven ? &password : nullptr, &bundle);
+  auto result = signcore::readCertificateFile(bytes, password ? &*password : nullptr, &bundle);
   if (result == signcore::BundleResult::kNeedsPassword) {
-    const auto read = readPassword(passwordSource, "Password for " + path + ": ", error);
-    if (!read) {
+    if (password) wipe(*password);
+    password = readPassword(passwordSource, "Password for " + path + ": ", error);
+    if (!password) {
       std::cerr << "dxsign: " << path << " is protected by a password: " << error << '\n';
       return kFailure;
     }
-    password = *read;
-    result = signcore::readCertificateFile(bytes, &password, &bundle);
+    result = signcore::readCertificateFile(bytes, &*password, &bundle);
   }
+  if (password) wipe(*password);
   switch (result) {
     case signcore::BundleResult::kOk:
       break;
@@ -204,7 +207,8 @@ int remove(const std::vector<std::string>& names, StoreName store) {
                                                vexamor::text::utf8ToUtf16(names[2]));
   if (!found) {
     std::cerr << "dxsign: no certificate in " << signcore::storeFolderName(store) << " is named "
-              << names[0] << ", " << names[1] << ", " << names[2] << '\n';
+              << printable(names[0]) << ", " << printable(names[1]) << ", " << printable(names[2])
+              << '\n';
     return kFailure;
   }
   if (DWORD rc = certs.remove(found->thumbprint); rc != ERROR_SUCCESS) {

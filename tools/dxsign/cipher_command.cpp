@@ -217,7 +217,8 @@ int fail(const std::string& message) {
   return kFailure;
 }
 
-// The password as the cipher takes it: UTF-16, from text that must be UTF-8.
+// The password as the cipher takes it: UTF-16, from text that must be UTF-8. Every copy made
+// on the way is wiped; only the BSTR handed out holds the password, and its caller wipes it.
 std::optional<Bstr> passwordFor(const CipherOptions& options, bool encrypting, std::string* error) {
   const bool prompting =
       options.password.file.empty() && !options.password.fromStdin && ::isatty(STDIN_FILENO);
@@ -229,22 +230,26 @@ std::optional<Bstr> passwordFor(const CipherOptions& options, bool encrypting, s
     std::optional<std::string> again =
         readPassword(options.password, "Repeat the password: ", *error);
     if (!again) {
-      explicit_bzero(password->data(), password->size());
+      wipe(*password);
       return std::nullopt;
     }
     if (*again != *password) *error = "the two passwords differ";
-    explicit_bzero(again->data(), again->size());
+    wipe(*again);
   }
   if (error->empty()) {
+    std::u16string wide = text::utf8ToUtf16(*password);
+    std::string back = text::utf16ToUtf8(wide);
     if (password->empty()) {
       *error = "the password is empty";
-    } else if (text::utf16ToUtf8(text::utf8ToUtf16(*password)) != *password) {
+    } else if (back != *password) {
       *error = "the password is not UTF-8 text";
     } else {
-      out.emplace(std::string_view(*password));
+      out.emplace(std::u16string_view(wide));
     }
+    wipe(back);
+    wipe(wide);
   }
-  explicit_bzero(password->data(), password->size());
+  wipe(*password);
   return out;
 }
 
@@ -344,8 +349,13 @@ int transformFile(bool encrypting, const std::vector<std::string>& args) {
     }
     return kFailure;
   }
+  // Plaintext that did not exist before is the user's alone; an output that is already there
+  // keeps the mode its owner gave it.
+  fileio::ReplaceMode mode;
+  if (!encrypting) mode.newFileMode = 0600;
   const DWORD written = fileio::replaceFile(
-      outPath, [&](int fd) { return fileio::writeAll(fd, buffer, static_cast<size_t>(count)); });
+      outPath, [&](int fd) { return fileio::writeAll(fd, buffer, static_cast<size_t>(count)); },
+      mode);
   explicit_bzero(buffer, static_cast<size_t>(count));
   CoTaskMemFree(buffer);
   if (written != ERROR_SUCCESS) {

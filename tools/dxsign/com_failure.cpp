@@ -6,10 +6,15 @@
 #include "platform/com/com_ptr.h"
 #include "platform/com/message_table.h"
 #include "platform/com/utf.h"
+#include "tools/dxsign/printable.h"
 
 namespace vexamor::dxsign {
 
 std::string describeFailure(const std::string& what, HRESULT hr) {
+  return what + " failed: " + describeError(hr);
+}
+
+std::string describeError(HRESULT hr) {
   std::string description;
   std::string source;
   com::ComPtr<IErrorInfo> info;
@@ -26,7 +31,8 @@ std::string describeFailure(const std::string& what, HRESULT hr) {
   }
   char code[16];
   std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(hr));
-  return what + " failed: " + description + " (" + code + (source.empty() ? "" : ", " + source) +
+  // The description may quote what a file holds; it reaches a terminal escaped.
+  return printable(description) + " (" + code + (source.empty() ? "" : ", " + printable(source)) +
          ")";
 }
 

@@ -10,5 +10,7 @@ namespace vexamor::dxsign {
 
 // "<what> failed: <description> (0x80070002, DxSignCore.VexaFindSignFile.1)"
 std::string describeFailure(const std::string& what, HRESULT hr);
+// "<description> (0x80070002, DxSignCore.VexaFindSignFile.1)"
+std::string describeError(HRESULT hr);
 
 }  // namespace vexamor::dxsign

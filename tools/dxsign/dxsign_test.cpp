@@ -184,7 +184,7 @@ TEST_F(DxsignSigning, SignsVerifiesAndShowsThreeKindsOfFile) {
 
   const Outcome info = run("dxsign info " + file("site.drs"));
   EXPECT_EQ(info.status, 0) << info.out;
-  EXPECT_EQ(info.out, "File:        " + file("site.drs") + "\n" +
+  EXPECT_EQ(info.out, "Signature:   valid\nFile:        " + file("site.drs") + "\n" +
                           "Signer:      Vexamor Test RSA Signer\n"
                           "Issuer:      Vexamor Test Intermediate\n"
                           "E-mail:      \n"

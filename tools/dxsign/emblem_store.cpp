@@ -45,13 +45,13 @@ bool write(GFile* file, const std::vector<std::string>& emblems, std::string* er
   gboolean ok;
   if (emblems.empty()) {
     ok = g_file_set_attribute(file, kEmblemsAttribute, G_FILE_ATTRIBUTE_TYPE_INVALID, nullptr,
-                              G_FILE_QUERY_INFO_NONE, nullptr, &raw);
+                              G_FILE_QUERY_INFO_NOFOLLOW_SYMLINKS, nullptr, &raw);
   } else {
     std::vector<char*> list;
     for (const std::string& e : emblems) list.push_back(const_cast<char*>(e.c_str()));
     list.push_back(nullptr);
     ok = g_file_set_attribute(file, kEmblemsAttribute, G_FILE_ATTRIBUTE_TYPE_STRINGV, list.data(),
-                              G_FILE_QUERY_INFO_NONE, nullptr, &raw);
+                              G_FILE_QUERY_INFO_NOFOLLOW_SYMLINKS, nullptr, &raw);
   }
   const ErrorPtr err(raw);
   if (!ok) *error = err ? err->message : "the metadata store refused the change";
@@ -64,8 +64,8 @@ EmblemChange setEmblem(const std::string& path, const std::string& emblem, bool 
                        std::string* error) {
   const GObjectPtr<GFile> file(g_file_new_for_path(path.c_str()));
   GError* raw = nullptr;
-  const GObjectPtr<GFileInfo> info(
-      g_file_query_info(file.get(), kEmblemsAttribute, G_FILE_QUERY_INFO_NONE, nullptr, &raw));
+  const GObjectPtr<GFileInfo> info(g_file_query_info(
+      file.get(), kEmblemsAttribute, G_FILE_QUERY_INFO_NOFOLLOW_SYMLINKS, nullptr, &raw));
   const ErrorPtr err(raw);
   if (!info) {
     *error = err ? err->message : "cannot read the file's metadata";

@@ -10,8 +10,8 @@ namespace vexamor::dxsign {
 enum class EmblemChange { kNone, kAdded, kRemoved, kFailed };
 
 // Puts `emblem` into the file's list or takes it out, keeping every other emblem in its
-// place; writes nothing when the list already says the right thing. On kFailed, *error
-// says why.
+// place; writes nothing when the list already says the right thing. A symbolic link is not
+// followed: its own metadata would be read and written. On kFailed, *error says why.
 EmblemChange setEmblem(const std::string& path, const std::string& emblem, bool present,
                        std::string* error);
 

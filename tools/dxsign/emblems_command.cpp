@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <iostream>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@
 #include "tools/dxsign/emblem_store.h"
 #include "tools/dxsign/folder_watch.h"
 #include "tools/dxsign/parallel.h"
+#include "tools/dxsign/printable.h"
 
 namespace vexamor::dxsign {
 namespace {
@@ -36,20 +38,26 @@ struct Tally {
   size_t files = 0, badged = 0, added = 0, removed = 0, failed = 0;
 };
 
-// The files named, with the folders walked (symbolic links to folders are not entered, so a
-// loop cannot hold the walk). Unreadable paths are reported and counted as failures.
+// The files named, with the folders walked. Symbolic links are never followed: a link named
+// or met on the walk is passed over, so that nothing outside the folders given is checked or
+// badged, and a loop cannot hold the walk. Unreadable paths are reported and counted as
+// failures.
 std::vector<std::string> collectFiles(const std::vector<std::string>& paths, Tally* tally) {
   std::vector<std::string> files;
   for (const std::string& path : paths) {
     std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);
+    const fs::file_status status = fs::symlink_status(path, ec);
     if (ec || !fs::exists(status)) {
-      std::cerr << "dxsign: " << path << ": No such file or directory\n";
+      std::cerr << "dxsign: " << printable(path) << ": No such file or directory\n";
       ++tally->failed;
       continue;
     }
+    if (fs::is_symlink(status)) {
+      std::cerr << "dxsign: " << printable(path) << ": a symbolic link, passed over\n";
+      continue;
+    }
     if (!fs::is_directory(status)) {
-      files.push_back(path);
+      if (fs::is_regular_file(status)) files.push_back(path);
       continue;
     }
     for (fs::recursive_directory_iterator it(path, fs::directory_options::skip_permission_denied,
@@ -57,16 +65,36 @@ std::vector<std::string> collectFiles(const std::vector<std::string>& paths, Tal
          end;
          it != end; it.increment(ec)) {
       if (ec) break;
+      if (it->is_symlink(ec)) continue;
       if (it->is_regular_file(ec)) files.push_back(it->path().string());
     }
     if (ec) {
-      std::cerr << "dxsign: " << path << ": " << ec.message() << '\n';
+      std::cerr << "dxsign: " << printable(path) << ": " << ec.message() << '\n';
       ++tally->failed;
     }
   }
   std::sort(files.begin(), files.end());
   files.erase(std::unique(files.begin(), files.end()), files.end());
   return files;
+}
+
+// What tells that a path names another file, or a changed one, than before.
+struct Identity {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  timespec modified{};
+  bool operator==(const Identity& o) const {
+    return device == o.device && inode == o.inode && size == o.size &&
+           modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec;
+  }
+};
+
+// The identity of the regular file at `path`, not following a link; nothing for anything else.
+std::optional<Identity> identityOf(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  return Identity{st.st_dev, st.st_ino, st.st_size, st.st_mtim};
 }
 
 // Brings the badges of `files` up to date on all cores; prints "+ FILE" for a badge put on
@@ -77,6 +105,7 @@ void refresh(IShellIconOverlayIdentifier* overlay, const std::vector<std::string
     bool member = false;
     EmblemChange change = EmblemChange::kNone;
     std::string error;
+    bool changedMeanwhile = false;  // not a failure: the next run (or event) sees it again
   };
   std::vector<Outcome> outcomes(files.size());
   forEachParallel(files.size(), [&](size_t i) {
@@ -84,7 +113,17 @@ void refresh(IShellIconOverlayIdentifier* overlay, const std::vector<std::string
     std::error_code ec;
     const fs::path absolute = fs::absolute(files[i], ec);
     const std::u16string wide = text::utf8ToUtf16(ec ? files[i] : absolute.string());
+    // The badge says what was verified: it is written only when the path still names the
+    // file, unchanged, that the overlay handler looked at.
+    const std::optional<Identity> before = identityOf(files[i]);
+    if (!before) return;  // gone since, or a link: nothing of ours to badge
     o.member = overlay->IsMemberOf(wide.c_str(), 0) == S_OK;
+    if (identityOf(files[i]) != before) {
+      o.change = EmblemChange::kFailed;
+      o.error = "changed while it was checked; its badge is left as it was";
+      o.changedMeanwhile = true;
+      return;
+    }
     o.change = setEmblem(files[i], kSignedEmblemName, o.member, &o.error);
   });
   for (size_t i = 0; i < files.size(); ++i) {
@@ -94,15 +133,15 @@ void refresh(IShellIconOverlayIdentifier* overlay, const std::vector<std::string
     switch (o.change) {
       case EmblemChange::kAdded:
         ++tally->added;
-        std::cout << "+ " << files[i] << '\n';
+        std::cout << "+ " << printable(files[i]) << '\n';
         break;
       case EmblemChange::kRemoved:
         ++tally->removed;
-        std::cout << "- " << files[i] << '\n';
+        std::cout << "- " << printable(files[i]) << '\n';
         break;
       case EmblemChange::kFailed:
-        ++tally->failed;
-        std::cerr << "dxsign: " << files[i] << ": " << o.error << '\n';
+        if (!o.changedMeanwhile) ++tally->failed;
+        std::cerr << "dxsign: " << printable(files[i]) << ": " << o.error << '\n';
         break;
       case EmblemChange::kNone:
         break;

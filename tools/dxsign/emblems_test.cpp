@@ -102,6 +102,28 @@ TEST_F(Emblems, SignedFilesGetTheBadgeAndLoseItWhenTheyStopVerifying) {
   EXPECT_EQ(emblemsOf(tampered), "");
 }
 
+TEST_F(Emblems, SymbolicLinksAreNeverFollowedOutOfTheTree) {
+  const std::string outside = folder_.path() + "/elsewhere";
+  std::filesystem::create_directories(outside);
+  const std::string target = outside + "/report.fake";
+  writeFile(target, signedAnswers());
+  const std::string inside = files_ + "/site.d/report.fake";
+  const std::string named = files_ + "/named.fake";
+  std::filesystem::create_symlink(target, inside);
+  std::filesystem::create_symlink(target, named);
+  std::filesystem::create_directory_symlink(outside, files_ + "/elsewhere.d");
+  const std::string own = files_ + "/own.fake";
+  writeFile(own, signedAnswers());
+
+  const Outcome run =
+      inSession(dxsign() + " emblems " + shellQuoted(files_) + " " + shellQuoted(named));
+  EXPECT_EQ(run.status, 0) << run.out;
+  EXPECT_EQ(run.out, "dxsign: " + named + ": a symbolic link, passed over\n+ " + own +
+                         "\n1 file, 1 signed; badges: 1 added, 0 removed\n");
+  EXPECT_EQ(emblemsOf(target), "");
+  EXPECT_EQ(emblemsOf(own), "[emblem-dxsign-signed]");
+}
+
 TEST_F(Emblems, ThousandsOfFilesAcrossAllCores) {
   for (int i = 0; i < 2000; ++i) {
     const std::string folder = files_ + "/batch" + std::to_string(i % 10);

@@ -19,9 +19,16 @@ bool takePasswordOption(const std::vector<std::string>& args, size_t& i, Passwor
                         std::string& error);
 
 // Reads the password from `source`, or prompts with `prompt` when neither option was given
-// and standard input is a terminal. The line end (LF or CR LF) is not part of the password.
-// Returns nullopt with `error` set when no password can be had.
+// and standard input is a terminal, with echo off until the line is read or the program is
+// stopped (Ctrl+C, a hang-up, a kill): the terminal echoes again in every case. The line end
+// (LF or CR LF) is not part of the password. Returns nullopt with `error` set when no
+// password can be had.
 std::optional<std::string> readPassword(const PasswordSource& source, const std::string& prompt,
                                         std::string& error);
+
+// Overwrites all of a string's storage with zeros and empties it, so that a password does not
+// stay in freed memory.
+void wipe(std::string& text);
+void wipe(std::u16string& text);
 
 }  // namespace vexamor::dxsign

@@ -7,12 +7,15 @@
 
 #include "platform/com/com.h"
 #include "platform/com/com_ptr.h"
+#include "platform/com/utf.h"
+#include "signcore/crypto/cert_store.h"
 #include "signcore/crypto/trust_chain.h"
 #include "tools/dxsign/certificate_choice.h"
 #include "tools/dxsign/com_failure.h"
 #include "tools/dxsign/commands.h"
 #include "tools/dxsign/file_handlers.h"
 #include "tools/dxsign/file_jobs.h"
+#include "tools/dxsign/printable.h"
 #include "tools/dxsign/time_text.h"
 
 namespace vexamor::dxsign {
@@ -42,6 +45,25 @@ struct SignOptions {
   std::optional<std::string> timeServer;
   LONG timeout = 0;
 };
+
+// Certificates whose chain is signed with SHA-1 still sign, so that their holders are not
+// cut off; say that they should be replaced.
+void warnOfWeakChain(const CertificateName& certificate) {
+  const std::string folder = signcore::certificateFolder();
+  const signcore::CertStore my(signcore::StoreName::My, folder);
+  const auto found = signcore::findCertificate(my, text::utf8ToUtf16(certificate.subject),
+                                               text::utf8ToUtf16(certificate.issuer),
+                                               text::utf8ToUtf16(certificate.serial));
+  if (!found) return;
+  ossl::X509Stack candidates = signcore::chainCandidates(folder, nullptr);
+  bool sha1 = false;
+  signcore::chainTrustStatus(found->cert.get(), candidates.get(), folder, &sha1);
+  if (sha1) {
+    std::cerr << "dxsign: warning: the chain of " << printable(certificate.subject)
+              << " is signed with SHA-1, which is weak: signatures made with it verify, but "
+                 "ask its issuer for a certificate signed with SHA-256\n";
+  }
+}
 
 bool parseSignOptions(const std::vector<std::string>& args, SignOptions* options) {
   bool haveCertificate = false;
@@ -103,15 +125,19 @@ int runSignCommand(const std::vector<std::string>& args) {
   if (valid == 0) {
     char code[16];
     std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(chainStatus));
-    std::cerr << "dxsign: the certificate of " << certificate.subject
-              << " cannot sign: " << signcore::trustStatusWords(chainStatus) << " (status "
-              << code << ")";
+    std::cerr << "dxsign: the certificate of " << printable(certificate.subject)
+              << " cannot sign: " << signcore::trustStatusWords(chainStatus) << " (status " << code
+              << ")";
+    if ((chainStatus & signcore::CERT_TRUST_IS_NOT_VALID_FOR_USAGE) != 0) {
+      std::cerr << "; it was issued for another purpose than signing";
+    }
     if ((chainStatus & 0x20) != 0) {
       std::cerr << "; import the root of its chain with dxsign certs import FILE --root";
     }
     std::cerr << '\n';
     return kFailure;
   }
+  warnOfWeakChain(certificate);
   // One time stamp for the whole run, from the server when one is named.
   ComPtr<IVexaSystemTime> timestamp;
   const Bstr server = options.timeServer ? Bstr(*options.timeServer) : Bstr();
@@ -130,12 +156,13 @@ int runSignCommand(const std::vector<std::string>& args) {
     return [&, finder](const std::string& path) -> FileOutcome {
       std::string why;
       ComPtr<IVexaSignFile> handler = finder->find(path, &why);
-      if (!handler) return {kFailure, path + ": " + why};
+      const std::string shown = printable(path);
+      if (!handler) return {kFailure, shown + ": " + why};
       const HRESULT rc = handler->AddSign(Bstr(path).get(), subject.get(), issuer.get(),
                                           serial.get(), comment.get(), server.get(),
                                           timestamp.get(), nullptr);
-      if (FAILED(rc)) return {kFailure, path + ": " + describeFailure("signing", rc)};
-      return {kSuccess, path + ": signed"};
+      if (FAILED(rc)) return {kFailure, shown + ": " + describeFailure("signing", rc)};
+      return {kSuccess, shown + ": signed"};
     };
   });
   return overallStatus(outcomes);
@@ -159,13 +186,14 @@ int runVerifyCommand(const std::vector<std::string>& args) {
     return [finder](const std::string& path) -> FileOutcome {
       std::string why;
       ComPtr<IVexaSignFile> handler = finder->find(path, &why);
-      if (!handler) return {kFailure, path + ": " + why};
+      const std::string shown = printable(path);
+      if (!handler) return {kFailure, shown + ": " + why};
       LONG valid = 0;
       const HRESULT hr = handler->VerifySign(Bstr(path).get(), nullptr, &valid);
-      if (FAILED(hr)) return {kFailure, path + ": " + describeFailure("verification", hr)};
-      if (hr == S_FALSE) return {kNotSigned, path + ": not signed"};
-      if (valid == 0) return {kFailure, path + ": signature not valid"};
-      return {kSuccess, path + ": signature valid"};
+      if (FAILED(hr)) return {kFailure, shown + ": " + describeFailure("verification", hr)};
+      if (hr == S_FALSE) return {kNotSigned, shown + ": not signed"};
+      if (valid == 0) return {kFailure, shown + ": signature not valid"};
+      return {kSuccess, shown + ": signature valid"};
     };
   });
   return overallStatus(outcomes);
@@ -177,39 +205,54 @@ int runInfoCommand(const std::vector<std::string>& args) {
     return kUsage;
   }
   const std::string& path = args[0];
+  const std::string shown = printable(path);
   HandlerFinder finder;
   std::string why;
   ComPtr<IVexaSignFile> handler = finder.find(path, &why);
   if (!handler) {
-    std::cerr << "dxsign: " << path << ": " << why << '\n';
+    std::cerr << "dxsign: " << shown << ": " << why << '\n';
     return kFailure;
   }
+  // The verdict first: what a signature says is worth reading only when it holds.
+  LONG valid = 0;
+  const HRESULT verified = handler->VerifySign(Bstr(path).get(), nullptr, &valid);
+  if (verified == S_FALSE) {
+    std::cout << shown << ": not signed\n";
+    return kNotSigned;
+  }
+  const bool holds = verified == S_OK && valid == 1;
+  const std::string verdict =
+      holds ? "valid"
+            : "NOT VALID: " +
+                  (FAILED(verified) ? describeError(verified) : "the signature does not match");
+
   Bstr subject, issuer, email, serial, x500, comment, server;
   ComPtr<IVexaSystemTime> notBefore, notAfter, timestamp;
   const HRESULT hr = handler->ExtractSignatureInfo(
       Bstr(path).get(), nullptr, subject.out(), issuer.out(), email.out(), serial.out(),
       x500.out(), comment.out(), notBefore.out(), notAfter.out(), server.out(), timestamp.out());
+  std::cout << "Signature:   " << verdict << '\n';
   if (FAILED(hr)) {
-    std::cerr << "dxsign: " << path << ": " << describeFailure("reading the signature", hr)
+    std::cerr << "dxsign: " << shown << ": " << describeFailure("reading the signature", hr)
               << '\n';
     return kFailure;
   }
-  if (hr == S_FALSE) {
-    std::cout << path << ": not signed\n";
+  if (hr == S_FALSE) {  // gone between the two calls
+    std::cout << shown << ": not signed\n";
     return kNotSigned;
   }
-  std::cout << "File:        " << path << '\n'
-            << "Signer:      " << subject.utf8() << '\n'
-            << "Issuer:      " << issuer.utf8() << '\n'
-            << "E-mail:      " << email.utf8() << '\n'
-            << "Serial:      " << serial.utf8() << '\n'
-            << "X.500 name:  " << x500.utf8() << '\n'
+  std::cout << "File:        " << shown << '\n'
+            << "Signer:      " << printable(subject.utf8()) << '\n'
+            << "Issuer:      " << printable(issuer.utf8()) << '\n'
+            << "E-mail:      " << printable(email.utf8()) << '\n'
+            << "Serial:      " << printable(serial.utf8()) << '\n'
+            << "X.500 name:  " << printable(x500.utf8()) << '\n'
             << "Valid from:  " << timeText(notBefore.get()) << '\n'
             << "Valid to:    " << timeText(notAfter.get()) << '\n'
-            << "Comment:     " << comment.utf8() << '\n'
+            << "Comment:     " << printable(comment.utf8()) << '\n'
             << "Time stamp:  " << (timestamp ? timeText(timestamp.get()) : "none") << '\n'
-            << "Time server: " << (server.length() > 0 ? server.utf8() : "none") << '\n';
-  return kSuccess;
+            << "Time server: " << (server.length() > 0 ? printable(server.utf8()) : "none") << '\n';
+  return holds ? kSuccess : kFailure;
 }
 
 }  // namespace vexamor::dxsign

@@ -4,6 +4,7 @@
 #include <openssl/ec.h>
 #include <openssl/pem.h>
 #include <openssl/pkcs12.h>
+#include <openssl/pkcs7.h>
 #include <openssl/x509v3.h>
 
 #include <cstdlib>
@@ -63,6 +64,9 @@ ossl::PKey makeKey(KeyKind kind) {
   switch (kind) {
     case KeyKind::kRsa2048:
       key = EVP_RSA_gen(2048);
+      break;
+    case KeyKind::kRsa512:
+      key = EVP_RSA_gen(512);
       break;
     case KeyKind::kEcP256:
       key = EVP_EC_gen("P-256");
@@ -151,7 +155,12 @@ TestCertificate makeCertificate(const CertificateSpec& certSpec) {
     }
     addExtension(cert.get(), &ctx, NID_key_usage, "critical,keyCertSign,cRLSign");
   } else {
-    addExtension(cert.get(), &ctx, NID_key_usage, "critical,digitalSignature,nonRepudiation");
+    if (!certSpec.keyUsage.empty()) {
+      addExtension(cert.get(), &ctx, NID_key_usage, certSpec.keyUsage);
+    }
+    if (!certSpec.extendedKeyUsage.empty()) {
+      addExtension(cert.get(), &ctx, NID_ext_key_usage, certSpec.extendedKeyUsage);
+    }
   }
   if (!certSpec.email.empty()) {
     addExtension(cert.get(), &ctx, NID_subject_alt_name, "email:" + certSpec.email);
@@ -242,6 +251,18 @@ std::string encodePkcs7(PKCS7* p7) {
 ossl::Pkcs7 decodePkcs7(const std::string& der) {
   const auto* p = reinterpret_cast<const unsigned char*>(der.data());
   return ossl::Pkcs7(d2i_PKCS7(nullptr, &p, static_cast<long>(der.size())));
+}
+
+std::string opensslSignature(const TestCertificate& signer, std::string_view content,
+                             const EVP_MD* digest, bool detached) {
+  const int flags = (detached ? PKCS7_DETACHED : 0) | PKCS7_BINARY | PKCS7_NOATTR | PKCS7_PARTIAL;
+  ossl::Pkcs7 p7(PKCS7_sign(nullptr, nullptr, nullptr, nullptr, flags));
+  check(p7 != nullptr && PKCS7_sign_add_signer(p7.get(), signer.cert.get(), signer.key.get(),
+                                               digest, flags) != nullptr,
+        "making a signature");
+  ossl::Bio in(BIO_new_mem_buf(content.data(), static_cast<int>(content.size())));
+  check(PKCS7_final(p7.get(), in.get(), flags) == 1, "signing content");
+  return encodePkcs7(p7.get());
 }
 
 std::string storedNote(std::u16string_view text) {

@@ -19,7 +19,7 @@
 
 namespace vexamor::signcore::testing {
 
-enum class KeyKind { kRsa2048, kEcP256, kEcP384, kEd25519 };
+enum class KeyKind { kRsa2048, kRsa512, kEcP256, kEcP384, kEd25519 };
 
 // A fresh key; throws std::runtime_error when OpenSSL cannot make one.
 ossl::PKey makeKey(KeyKind kind);
@@ -57,6 +57,10 @@ struct CertificateSpec {
   bool caWithoutBasicConstraints = false;  // a CA that lacks the basicConstraints extension
   std::string email;                       // an rfc822 subject alternative name
   bool corruptSignature = false;           // one byte of the signature flipped
+  // An end entity's key usage and extended key usage, as openssl's configuration writes
+  // them ("critical,digitalSignature", "serverAuth"); empty: the extension is left out.
+  std::string keyUsage = "critical,digitalSignature,nonRepudiation";
+  std::string extendedKeyUsage;
 };
 
 // Specs to start from: an end-entity certificate "C=US, O=Vexamor Test, CN=<commonName>"
@@ -90,6 +94,12 @@ struct TestPki {
 // DER of a PKCS #7 structure and back, for tests that take blobs apart and put them together.
 std::string encodePkcs7(PKCS7* p7);
 ossl::Pkcs7 decodePkcs7(const std::string& der);
+
+// A detached PKCS #7 signature of `content` made with OpenSSL alone, as `openssl smime -sign
+// -binary -noattr -md DIGEST` makes one: a peer's or an attacker's blob. With `detached`
+// false the content is carried inside.
+std::string opensslSignature(const TestCertificate& signer, std::string_view content,
+                             const EVP_MD* digest = EVP_sha256(), bool detached = true);
 
 // A note text as it is stored and signed: UTF-16LE with its terminating zero, written out here
 // independently of the code under test.
