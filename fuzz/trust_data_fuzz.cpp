@@ -5,14 +5,13 @@
 // that mutations reach what is checked after the signature, not only the parsing before it.
 // No reader may crash, leak or read past its input, and none may call a token good that is
 // not over the fixed signature value.
-#include <openssl/ess.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 
 #include "signcore/crypto/revocation_answers.h"
+#include "signcore/crypto/testing/signed_token.h"
 #include "signcore/crypto/testing/test_pki.h"
 #include "signcore/crypto/timestamp_token.h"
 #include "trust_data_fuzz_content.h"
@@ -40,38 +39,6 @@ Fixture& fixture() {
   return *f;
 }
 
-// The input as the content of a token signed by the test authority.
-std::string signedToken(std::string_view tstInfo) {
-  const testing::TestCertificate& tsa = TestPki::get().tsa;
-  ossl::Pkcs7 p7(PKCS7_new());
-  if (!p7 || PKCS7_set_type(p7.get(), NID_pkcs7_signed) != 1) return {};
-  PKCS7_add_certificate(p7.get(), tsa.cert.get());
-  PKCS7_add_certificate(p7.get(), TestPki::get().intermediate.cert.get());
-  PKCS7_SIGNER_INFO* si = PKCS7_add_signature(p7.get(), tsa.cert.get(), tsa.key.get(), EVP_sha256());
-  if (si == nullptr) return {};
-  PKCS7_add_signed_attribute(si, NID_pkcs9_contentType, V_ASN1_OBJECT,
-                             OBJ_nid2obj(NID_id_smime_ct_TSTInfo));
-  ossl::Ptr<ESS_SIGNING_CERT_V2, ESS_SIGNING_CERT_V2_free> ess(
-      OSSL_ESS_signing_cert_v2_new_init(EVP_sha256(), tsa.cert.get(), nullptr, 0));
-  unsigned char* essDer = nullptr;
-  const int essLength = i2d_ESS_SIGNING_CERT_V2(ess.get(), &essDer);
-  ASN1_STRING* essValue = ASN1_STRING_type_new(V_ASN1_SEQUENCE);
-  ASN1_STRING_set(essValue, essDer, essLength);
-  OPENSSL_free(essDer);
-  PKCS7_add_signed_attribute(si, NID_id_smime_aa_signingCertificateV2, V_ASN1_SEQUENCE, essValue);
-  PKCS7* inner = PKCS7_new();
-  inner->type = OBJ_nid2obj(NID_id_smime_ct_TSTInfo);
-  inner->d.other = ASN1_TYPE_new();
-  inner->d.other->type = V_ASN1_OCTET_STRING;
-  inner->d.other->value.octet_string = ASN1_OCTET_STRING_new();
-  PKCS7_set_content(p7.get(), inner);
-  ossl::Bio bio(PKCS7_dataInit(p7.get(), nullptr));
-  if (!bio) return {};
-  BIO_write(bio.get(), tstInfo.data(), static_cast<int>(tstInfo.size()));
-  if (PKCS7_dataFinal(p7.get(), bio.get()) != 1) return {};
-  return testing::encodePkcs7(p7.get());
-}
-
 // An OCSP response's basic response signed again by the revocable CA.
 std::string resignedOcsp(std::string_view bytes) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
@@ -96,7 +63,8 @@ std::string resignedOcsp(std::string_view bytes) {
 // A CRL signed again by the revocable CA.
 std::string resignedCrl(std::string_view bytes) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-  ossl::Ptr<X509_CRL, X509_CRL_free> crl(d2i_X509_CRL(nullptr, &p, static_cast<long>(bytes.size())));
+  ossl::Ptr<X509_CRL, X509_CRL_free> crl(
+      d2i_X509_CRL(nullptr, &p, static_cast<long>(bytes.size())));
   if (!crl || X509_CRL_sign(crl.get(), fixture().pki.ca.key.get(), EVP_sha256()) <= 0) {
     return std::string(bytes);
   }
@@ -137,7 +105,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       checkToken(input);
       break;
     case 1:
-      checkToken(signedToken(input));
+      checkToken(testing::signTimestampContent(input, TestPki::get().tsa, TestPki::get().tsa,
+                                               {&TestPki::get().intermediate}));
       break;
     case 2: {
       TimestampRequest request;

@@ -4,7 +4,6 @@
 #include "signcore/crypto/timestamp_token.h"
 
 #include <gtest/gtest.h>
-#include <openssl/ess.h>
 #include <openssl/sha.h>
 #include <openssl/x509v3.h>
 
@@ -16,6 +15,7 @@
 #include "signcore/crypto/signed_data.h"
 #include "signcore/crypto/testing/openssl_authorities.h"
 #include "signcore/crypto/testing/run_command.h"
+#include "signcore/crypto/testing/signed_token.h"
 #include "signcore/crypto/trust_chain.h"
 
 namespace vexamor::signcore {
@@ -55,36 +55,8 @@ std::string forgeToken(const std::string& genuine, const TestCertificate& signer
   TS_TST_INFO_set_tsa(tst.get(), name);
   GENERAL_NAME_free(name);
   if (change) change(tst.get());
-  const std::string content = tstInfoDer(tst.get());
-
-  ossl::Pkcs7 p7(PKCS7_new());
-  PKCS7_set_type(p7.get(), NID_pkcs7_signed);
-  ASN1_INTEGER_set(p7->d.sign->version, 3);
-  PKCS7_add_certificate(p7.get(), signer.cert.get());
-  PKCS7_add_certificate(p7.get(), TestPki::get().intermediate.cert.get());
-  PKCS7_SIGNER_INFO* si =
-      PKCS7_add_signature(p7.get(), signer.cert.get(), signer.key.get(), EVP_sha256());
-  PKCS7_add_signed_attribute(si, NID_pkcs9_contentType, V_ASN1_OBJECT,
-                             OBJ_nid2obj(NID_id_smime_ct_TSTInfo));
-  ossl::Ptr<ESS_SIGNING_CERT_V2, ESS_SIGNING_CERT_V2_free> ess(
-      OSSL_ESS_signing_cert_v2_new_init(EVP_sha256(), named.cert.get(), nullptr, 0));
-  unsigned char* essDer = nullptr;
-  const int essLength = i2d_ESS_SIGNING_CERT_V2(ess.get(), &essDer);
-  ASN1_STRING* essValue = ASN1_STRING_type_new(V_ASN1_SEQUENCE);
-  ASN1_STRING_set(essValue, essDer, essLength);
-  OPENSSL_free(essDer);
-  PKCS7_add_signed_attribute(si, NID_id_smime_aa_signingCertificateV2, V_ASN1_SEQUENCE, essValue);
-
-  PKCS7* inner = PKCS7_new();
-  inner->type = OBJ_nid2obj(NID_id_smime_ct_TSTInfo);
-  inner->d.other = ASN1_TYPE_new();
-  inner->d.other->type = V_ASN1_OCTET_STRING;
-  inner->d.other->value.octet_string = ASN1_OCTET_STRING_new();
-  PKCS7_set_content(p7.get(), inner);
-  ossl::Bio bio(PKCS7_dataInit(p7.get(), nullptr));
-  BIO_write(bio.get(), content.data(), static_cast<int>(content.size()));
-  if (PKCS7_dataFinal(p7.get(), bio.get()) != 1) return {};
-  return testing::encodePkcs7(p7.get());
+  return testing::signTimestampContent(tstInfoDer(tst.get()), signer, named,
+                                       {&TestPki::get().intermediate});
 }
 
 class Timestamps : public ::testing::Test {

@@ -1,8 +1,9 @@
-// A listening TCP socket on 127.0.0.1, for the test servers.
+// A listening TCP socket on 127.0.0.1 and its accept loop, for the test servers.
 #pragma once
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -27,6 +28,17 @@ inline int listenOnLoopback(unsigned short port, int backlog, unsigned short* bo
   }
   *bound = ntohs(addr.sin_port);
   return fd;
+}
+
+// Waits for the next connection on `listenFd`; -1 once `stopFd` becomes readable.
+inline int acceptUntilStopped(int listenFd, int stopFd) {
+  for (;;) {
+    pollfd fds[2] = {{listenFd, POLLIN, 0}, {stopFd, POLLIN, 0}};
+    if (::poll(fds, 2, -1) < 0) continue;
+    if (fds[1].revents != 0) return -1;
+    const int client = ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+    if (client >= 0) return client;
+  }
 }
 
 }  // namespace vexamor::signcore::testing

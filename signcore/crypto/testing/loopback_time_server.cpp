@@ -45,12 +45,7 @@ std::string LoopbackTimeServer::address() const {
 
 void LoopbackTimeServer::serve() {
   std::vector<int> held;
-  for (;;) {
-    pollfd fds[2] = {{listenFd_, POLLIN, 0}, {stopPipe_[0], POLLIN, 0}};
-    if (::poll(fds, 2, -1) < 0) continue;
-    if (fds[1].revents != 0) break;
-    const int client = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-    if (client < 0) continue;
+  for (int client; (client = acceptUntilStopped(listenFd_, stopPipe_[0])) >= 0;) {
     ++connections_;
     switch (behaviour_) {
       case Behaviour::kReply:
