@@ -10,28 +10,10 @@
 #include <chrono>
 #include <vector>
 
+#include "signcore/crypto/testing/loopback_socket.h"
+
 namespace vexamor::signcore::testing {
 namespace {
-
-int listenOn(unsigned short port, int backlog, unsigned short* bound) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return -1;
-  const int yes = 1;
-  ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  addr.sin_port = htons(port);
-  socklen_t len = sizeof addr;
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-      ::listen(fd, backlog) != 0 ||
-      ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-    ::close(fd);
-    return -1;
-  }
-  *bound = ntohs(addr.sin_port);
-  return fd;
-}
 
 std::string loopback(unsigned short port) {
   return "127.0.0.1:" + std::to_string(port);
@@ -41,7 +23,7 @@ std::string loopback(unsigned short port) {
 
 LoopbackTimeServer::LoopbackTimeServer(std::string reply, Behaviour behaviour, unsigned short port)
     : reply_(std::move(reply)), behaviour_(behaviour) {
-  listenFd_ = listenOn(port, 16, &port_);
+  listenFd_ = listenOnLoopback(port, 16, &port_);
   if (listenFd_ < 0 || ::pipe2(stopPipe_, O_CLOEXEC) != 0) return;
   thread_ = std::thread([this] { serve(); });
 }
@@ -63,12 +45,7 @@ std::string LoopbackTimeServer::address() const {
 
 void LoopbackTimeServer::serve() {
   std::vector<int> held;
-  for (;;) {
-    pollfd fds[2] = {{listenFd_, POLLIN, 0}, {stopPipe_[0], POLLIN, 0}};
-    if (::poll(fds, 2, -1) < 0) continue;
-    if (fds[1].revents != 0) break;
-    const int client = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-    if (client < 0) continue;
+  for (int client; (client = acceptUntilStopped(listenFd_, stopPipe_[0])) >= 0;) {
     ++connections_;
     switch (behaviour_) {
       case Behaviour::kReply:
@@ -92,7 +69,7 @@ void LoopbackTimeServer::serve() {
 }
 
 BlackHole::BlackHole() {
-  listenFd_ = listenOn(0, 0, &port_);
+  listenFd_ = listenOnLoopback(0, 0, &port_);
   if (listenFd_ < 0) return;
   sockaddr_in addr{};
   addr.sin_family = AF_INET;

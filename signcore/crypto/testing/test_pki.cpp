@@ -165,6 +165,12 @@ TestCertificate makeCertificate(const CertificateSpec& certSpec) {
   if (!certSpec.email.empty()) {
     addExtension(cert.get(), &ctx, NID_subject_alt_name, "email:" + certSpec.email);
   }
+  if (!certSpec.crlUrl.empty()) {
+    addExtension(cert.get(), &ctx, NID_crl_distribution_points, "URI:" + certSpec.crlUrl);
+  }
+  if (!certSpec.ocspUrl.empty()) {
+    addExtension(cert.get(), &ctx, NID_info_access, "OCSP;URI:" + certSpec.ocspUrl);
+  }
 
   const bool edwards = EVP_PKEY_is_a(issuerKey, "ED25519") == 1;
   check(X509_sign(cert.get(), issuerKey, edwards ? nullptr : certSpec.digest) > 0, "signing");
@@ -231,6 +237,10 @@ const TestPki& TestPki::get() {
     certSpec.subject.push_back({"emailAddress", "long.name@example.com"});
     certSpec.email = "long.name@example.org";
     p.longName = makeCertificate(certSpec);
+
+    certSpec = signerSpec("Vexamor Test Time Stamping", &p.intermediate, "1006");
+    certSpec.extendedKeyUsage = "critical,timeStamping";
+    p.tsa = makeCertificate(certSpec);
     return p;
   }();
   return pki;
@@ -238,6 +248,35 @@ const TestPki& TestPki::get() {
 
 std::vector<const TestCertificate*> TestPki::signers() const {
   return {&rsaSigner, &ecSigner, &expired, &notYetValid, &brokenChain, &noKey, &longName};
+}
+
+RevocablePki RevocablePki::make(const std::string& baseUrl) {
+  const TestPki& pki = TestPki::get();
+  RevocablePki r;
+  CertificateSpec certSpec = authoritySpec("Vexamor Test Revocable CA", &pki.root, "04");
+  certSpec.crlUrl = baseUrl + "/root.crl";
+  certSpec.ocspUrl = baseUrl + "/root-ocsp";
+  r.ca = makeCertificate(certSpec);
+
+  certSpec = signerSpec("Vexamor Test Revocable Signer", &r.ca, "2001");
+  certSpec.crlUrl = baseUrl + "/ca.crl";
+  certSpec.ocspUrl = baseUrl + "/ca-ocsp";
+  r.signer = makeCertificate(certSpec);
+
+  certSpec = signerSpec("Vexamor Test OCSP Responder", &r.ca, "2002");
+  certSpec.extendedKeyUsage = "OCSPSigning";
+  r.responder = makeCertificate(certSpec);
+
+  r.silent = makeCertificate(signerSpec("Vexamor Test Silent Signer", &r.ca, "2003"));
+  return r;
+}
+
+ossl::X509Stack RevocablePki::signerChain() const {
+  ossl::X509Stack chain(sk_X509_new_null());
+  for (X509* cert : {signer.cert.get(), ca.cert.get(), TestPki::get().root.cert.get()}) {
+    check(chain && X509_add_cert(chain.get(), cert, X509_ADD_FLAG_UP_REF) == 1, "making a chain");
+  }
+  return chain;
 }
 
 std::string encodePkcs7(PKCS7* p7) {

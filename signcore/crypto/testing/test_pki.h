@@ -58,9 +58,12 @@ struct CertificateSpec {
   std::string email;                       // an rfc822 subject alternative name
   bool corruptSignature = false;           // one byte of the signature flipped
   // An end entity's key usage and extended key usage, as openssl's configuration writes
-  // them ("critical,digitalSignature", "serverAuth"); empty: the extension is left out.
+  // them ("critical,digitalSignature", "serverAuth", "critical,timeStamping"); empty: the
+  // extension is left out.
   std::string keyUsage = "critical,digitalSignature,nonRepudiation";
   std::string extendedKeyUsage;
+  std::string crlUrl;   // a CRL distribution point
+  std::string ocspUrl;  // an OCSP responder in the authority information access
 };
 
 // Specs to start from: an end-entity certificate "C=US, O=Vexamor Test, CN=<commonName>"
@@ -85,10 +88,28 @@ struct TestPki {
   TestCertificate brokenChain;   // issued by orphanCa: its chain cannot be completed
   TestCertificate noKey;         // installed without its private key
   TestCertificate longName;      // a 10,000-character common name and an e-mail address
+  TestCertificate tsa;           // a time-stamping authority: critical timeStamping usage
 
   static const TestPki& get();
   // Every signer of the set, in the order above.
   std::vector<const TestCertificate*> signers() const;
+};
+
+// A chain whose certificates name a loopback server for their revocation status, made per
+// test once the server listens, since the addresses carry its port. Under TestPki's root:
+//   ca        "Vexamor Test Revocable CA": CRL <base>/root.crl, OCSP <base>/root-ocsp
+//   signer    issued by ca: CRL <base>/ca.crl, OCSP <base>/ca-ocsp
+//   responder issued by ca for OCSP signing, to answer for it by delegation
+//   silent    issued by ca, naming no CRL and no responder
+struct RevocablePki {
+  TestCertificate ca;
+  TestCertificate signer;
+  TestCertificate responder;
+  TestCertificate silent;
+
+  static RevocablePki make(const std::string& baseUrl);
+  // signer, ca, root: the order that revocation checking takes.
+  ossl::X509Stack signerChain() const;
 };
 
 // DER of a PKCS #7 structure and back, for tests that take blobs apart and put them together.
