@@ -2,6 +2,7 @@
 // broken in that one way, which the check reports under that rule only.
 
 #include "strataquill/exchange/ags_check.h"
+#include "strataquill/exchange/ags_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -50,16 +51,6 @@ std::string dict(const std::vector<std::array<const char*, 3>>& rows) {
   for (const auto& r : rows)
     out += std::string("\"DATA\",\"") + r[0] + "\",\"" + r[1] + "\",\"" + r[2] +
            "\",\"OTHER\",\"user-defined\"\n";
-  return out;
-}
-
-// Line ends as the rules want them.
-std::string crlf(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\n') out += '\r';
-    out += c;
-  }
   return out;
 }
 

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "strataquill/exchange/ags_check.h"
+#include "strataquill/exchange/ags_test_support.h"
 #include "strataquill/exchange/ags_export.h"
 #include "strataquill/exchange/ags_import.h"
 #include "strataquill/project/project_file.h"
@@ -21,16 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 const std::string kBin = VEXAMOR_TEST_BIN_DIR;
-
-// CR LF line ends, as the rules want them.
-std::string crlf(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\n') out += '\r';
-    out += c;
-  }
-  return out;
-}
 
 class AgsExchangeTest : public ::testing::Test {
  protected:

@@ -290,7 +290,8 @@ class Exporter {
     for (const NumberColumn& c : numberColumns_) {
       AgsTable& t = *c.table;
       const int col = t.column(c.heading);
-      const int idCol = t.column("LOCA_ID");
+      const auto id = std::find(t.headings.begin(), t.headings.end(), "LOCA_ID");
+      const int idCol = id == t.headings.end() ? -1 : static_cast<int>(id - t.headings.begin());
       int places = c.minDecimals;
       std::set<int> seen;
       for (auto& row : t.rows) {
@@ -298,7 +299,7 @@ class Exporter {
         if (v.empty()) continue;
         const auto d = decimalsIn(v);
         if (!d) {
-          warnings_.push_back((t.name == "PROJ" ? std::string("Project") : "Boring " + row[idCol]) +
+          warnings_.push_back((idCol < 0 ? std::string("Project") : "Boring " + row[idCol]) +
                               ": " + c.what + " \"" + v + "\" is not a number; left out of " +
                               c.heading + ".");
           v.clear();

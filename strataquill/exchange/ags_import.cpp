@@ -176,6 +176,10 @@ class Collector : public AgsVisitor {
       dict_[{v("DICT_GRP"), v("DICT_HDNG")}] = v("DICT_DESC");
     } else if (name == "LOCA") {
       const std::string id = v("LOCA_ID");
+      if (id.find_first_not_of(' ') == std::string::npos) {
+        note("Line " + std::to_string(r.line) + ": a LOCA row without a LOCA_ID is left out.");
+        return;
+      }
       if (locations_.count(id) && locations_[id].line) {
         note("Line " + std::to_string(r.line) + ": a second LOCA row for \"" + id +
              "\" is left out.");
