@@ -17,6 +17,7 @@
 #include "strataquill/exchange/ags_check.h"
 #include "strataquill/exchange/ags_export.h"
 #include "strataquill/exchange/ags_import.h"
+#include "strataquill/project/project_schema.h"
 #include "strataquill/shell/file_copy.h"
 #include "strataquill/shell/program_folder.h"
 
@@ -38,11 +39,13 @@ std::string boringName(int i) {
   return name;
 }
 
-// A new project from the template.
+// A new project from the template, checked as the program checks every
+// project it opens (which indexes the borings' rows by name).
 db::Database freshProject(const std::string& name) {
   const std::string path = scratch(name);
   fs::remove(path);
   copyFile(kBin + "/File.tpl", path, false);
+  project::CheckFileFormat(path);
   return std::move(db::Database::open(path).value());
 }
 

@@ -401,7 +401,7 @@ TEST_F(AgsExchangeTest, PipeAndBackfillOfAnotherProgramAreCutIntoIntervals) {
   std::vector<std::string> intervals;
   for (const ImportedInterval& i : p.borings[0].completion)
     intervals.push_back(db::formatSingle(i.from) + "-" + db::formatSingle(i.to) + " " +
-                        i.fields.at("Classification"));
+                        i.field("Classification"));
   EXPECT_EQ(intervals, (std::vector<std::string>{"0-1 Blank casing in concrete",
                                                  "1-18 Blank casing in cement grout",
                                                  "18-20 Blank casing in filter pack",
@@ -426,7 +426,7 @@ TEST_F(AgsExchangeTest, WaterStrikesAndWindows1252Text) {
   const ImportedBoring& b = p.borings.at(0);
   EXPECT_EQ(b.fields.at("DrilledWater"), "1.80");
   EXPECT_EQ(b.fields.at("StaticWater"), "1.40");
-  EXPECT_EQ(b.lithology.at(0).fields.at("Description"),
+  EXPECT_EQ(b.lithology.at(0).field("Description"),
             "Soft brown CLAY with 5\xC2\xB0 dip, \xE2\x80\x9Cwet\xE2\x80\x9D");
   EXPECT_NE(std::find(p.notes.begin(), p.notes.end(),
                       "Characters that are not UTF-8 were read as Windows-1252 (from line 11)."),

@@ -1,7 +1,7 @@
 #include "strataquill/exchange/ags_import.h"
 
 #include <algorithm>
-#include <array>
+#include <cstdint>
 #include <fstream>
 #include <optional>
 #include <set>
@@ -41,16 +41,13 @@ const std::set<std::string>& depthHeadings() {
 // has no sample row of its own.
 float sptDrive(const std::string& unit) { return unit == "m" ? 0.45f : 1.5f; }
 
-struct Geol {
-  float top = 0, base = 0;
-  std::string desc, leg, geol, line;
-};
-struct Samp {
-  float top = 0, base = 0;
-  bool hasBase = false;
-  std::string type, blow;
-  std::array<std::string, 10> user;
-};
+// Codes (legend, geology, sample type) stand in the rows as numbers into
+// one list of the file's distinct codes; 0 is none.
+using CodeId = std::uint32_t;
+
+constexpr const char* kUserText[] = {"UserText1", "UserText2", "UserText3", "UserText4",
+                                     "UserText5", "UserText6", "UserText7", "UserText8",
+                                     "UserText9", "UserText10"};
 struct Ispt {
   float top = 0;
   std::string nval, rep;
@@ -96,8 +93,12 @@ struct Orientation {
 struct Location {
   long line = 0;
   std::map<std::string, std::string> values;  // LOCA heading -> value
-  std::vector<Geol> geol;
-  std::vector<Samp> samp;
+  // The intervals as the project will hold them, made as their rows are
+  // read (a large file is held once), their classes found at the end, when
+  // the ABBR group has been read too.
+  std::vector<ImportedInterval> lithology, samples;
+  std::vector<std::pair<CodeId, CodeId>> lithologyCodes;  // GEOL_LEG, GEOL_GEOL
+  std::vector<CodeId> sampleCodes;                        // SAMP_TYPE
   std::vector<Ispt> ispt;
   std::vector<Strike> strikes;
   std::vector<StrikeReading> strikeReadings;
@@ -190,22 +191,27 @@ class Collector : public AgsVisitor {
       for (std::size_t k = 0; k < g.headings.size(); ++k) l.values[g.headings[k]] = r.values[k];
       order_.push_back(id);
     } else if (name == "GEOL") {
-      Geol x;
-      if (!depth("GEOL_TOP", x.top) || !depth("GEOL_BASE", x.base)) return;
-      x.desc = v("GEOL_DESC");
-      x.leg = v("GEOL_LEG");
-      x.geol = v("GEOL_GEOL");
-      x.line = v(kSeparatorHeading);
-      at().geol.push_back(std::move(x));
+      ImportedInterval x;
+      if (!depth("GEOL_TOP", x.from) || !depth("GEOL_BASE", x.to)) return;
+      x.fields.reserve(3);
+      x.set("Description", v("GEOL_DESC"));
+      const std::string& line = v(kSeparatorHeading);
+      const bool validLine = line.size() > 4 && line[0] >= '0' && line[0] <= '5' &&
+                             line.compare(1, 3, " - ") == 0;
+      x.set("SeparatorType", validLine ? line : "0 - Solid");
+      Location& l = at();
+      l.lithology.push_back(std::move(x));
+      l.lithologyCodes.emplace_back(code(v("GEOL_LEG")), code(v("GEOL_GEOL")));
     } else if (name == "SAMP") {
-      Samp x;
-      if (!depth("SAMP_TOP", x.top)) return;
-      x.hasBase = !v("SAMP_BASE").empty();
-      if (x.hasBase && !depth("SAMP_BASE", x.base)) return;
-      x.type = v("SAMP_TYPE");
-      x.blow = v(kBlowCountsHeading);
-      for (int k = 0; k < 10; ++k) x.user[k] = v(sampleUserHeading(k + 1));
-      at().samp.push_back(std::move(x));
+      ImportedInterval x;
+      if (!depth("SAMP_TOP", x.from)) return;
+      x.to = x.from;
+      if (!v("SAMP_BASE").empty() && !depth("SAMP_BASE", x.to)) return;
+      x.set("BlowCounts", v(kBlowCountsHeading));
+      for (int k = 1; k <= 10; ++k) x.set(kUserText[k - 1], v(sampleUserHeading(k)));
+      Location& l = at();
+      l.samples.push_back(std::move(x));
+      l.sampleCodes.push_back(code(v("SAMP_TYPE")));
     } else if (name == "ISPT") {
       Ispt x;
       if (!depth("ISPT_TOP", x.top)) return;
@@ -303,6 +309,14 @@ class Collector : public AgsVisitor {
 
   void note(std::string text) { notes_.push_back(std::move(text)); }
 
+  // The number of a code, the same for every row that has it.
+  CodeId code(const std::string& text) {
+    if (text.empty()) return 0;
+    const auto [it, fresh] = codeIds_.emplace(text, static_cast<CodeId>(codes_.size()));
+    if (fresh) codes_.push_back(text);
+    return it->second;
+  }
+
   // The location of the current row; rows for a location the LOCA group
   // does not have are counted and dropped later.
   Location& at() { return locations_[v("LOCA_ID")]; }
@@ -336,6 +350,8 @@ class Collector : public AgsVisitor {
   std::map<std::string, std::string> project_;
   std::map<std::pair<std::string, std::string>, std::string> abbr_, dict_;
   std::map<std::string, Location> locations_;
+  std::vector<std::string> codes_{std::string()};
+  std::unordered_map<std::string, CodeId> codeIds_;
   std::vector<std::string> order_;
   std::vector<SkippedGroup> skipped_;
   std::vector<std::string> notes_;
@@ -510,24 +526,16 @@ void Collector::buildBoring(const std::string& id, Location& l, AgsImportPlan& p
 
   // Lithology.
   int noCode = 0;
-  for (const Geol& g : l.geol) {
-    ImportedInterval i{g.top, g.base, {}};
-    i.fields["Description"] = g.desc;
-    auto cls = findClass("GEOL_LEG", g.leg, context_.lithologyClasses);
-    if (!cls) cls = findClass("GEOL_GEOL", g.geol, context_.lithologyClasses);
-    if (cls) {
-      i.fields["Classification"] = *cls;
-    } else if (g.leg.empty() && g.geol.empty()) {
-      ++noCode;
-    } else {
-      const std::string code = g.leg.empty() ? g.geol : g.leg;
-      ++unmatched_[{g.leg.empty() ? "GEOL_GEOL" : "GEOL_LEG", code}];
-    }
-    const bool validLine = g.line.size() > 4 && g.line[0] >= '0' && g.line[0] <= '5' &&
-                           g.line.compare(1, 3, " - ") == 0;
-    i.fields["SeparatorType"] = validLine ? g.line : "0 - Solid";
-    b.lithology.push_back(std::move(i));
+  for (std::size_t k = 0; k < l.lithology.size(); ++k) {
+    const std::string& leg = codes_[l.lithologyCodes[k].first];
+    const std::string& geol = codes_[l.lithologyCodes[k].second];
+    auto cls = findClass("GEOL_LEG", leg, context_.lithologyClasses);
+    if (!cls) cls = findClass("GEOL_GEOL", geol, context_.lithologyClasses);
+    if (cls) l.lithology[k].set("Classification", *cls);
+    else if (leg.empty() && geol.empty()) ++noCode;
+    else ++unmatched_[{leg.empty() ? "GEOL_GEOL" : "GEOL_LEG", leg.empty() ? geol : leg}];
   }
+  b.lithology = std::move(l.lithology);
   if (noCode)
     note("Boring " + id + ": " + std::to_string(noCode) +
          " lithology intervals have no legend or geology code; their class is left empty.");
@@ -543,27 +551,25 @@ void Collector::buildBoring(const std::string& id, Location& l, AgsImportPlan& p
     return nullptr;
   };
   auto blowText = [](const Ispt& t) { return t.rep.empty() ? t.nval : t.rep; };
-  for (const Samp& s : l.samp) {
-    ImportedInterval i{s.top, s.hasBase ? s.base : s.top, {}};
-    if (auto cls = findClass("SAMP_TYPE", s.type, context_.sampleClasses)) {
-      i.fields["SampleType"] = *cls;
-    } else if (!s.type.empty()) {
-      ++unmatched_[{"SAMP_TYPE", s.type}];
-    }
-    const Ispt* test = testAt(s.top);
-    i.fields["BlowCounts"] = !s.blow.empty() ? s.blow : test ? blowText(*test) : std::string();
-    for (int k = 0; k < 10; ++k)
-      if (!s.user[k].empty()) i.fields["UserText" + std::to_string(k + 1)] = s.user[k];
-    b.samples.push_back(std::move(i));
+  for (std::size_t k = 0; k < l.samples.size(); ++k) {
+    ImportedInterval& i = l.samples[k];
+    const std::string& type = codes_[l.sampleCodes[k]];
+    if (auto cls = findClass("SAMP_TYPE", type, context_.sampleClasses))
+      i.set("SampleType", *cls);
+    else if (!type.empty())
+      ++unmatched_[{"SAMP_TYPE", type}];
+    const Ispt* test = testAt(i.from);
+    if (test && i.field("BlowCounts").empty()) i.set("BlowCounts", blowText(*test));
   }
+  b.samples = std::move(l.samples);
   int ownSamples = 0;
   for (std::size_t k = 0; k < l.ispt.size(); ++k) {
     if (testUsed[k]) continue;
     const Ispt& t = l.ispt[k];
     ImportedInterval i{t.top, t.top + sptDrive(plan.depthUnit), {}};
     if (auto cls = findClass("SAMP_TYPE", "SPT", context_.sampleClasses))
-      i.fields["SampleType"] = *cls;
-    i.fields["BlowCounts"] = blowText(t);
+      i.set("SampleType", *cls);
+    i.set("BlowCounts", blowText(t));
     b.samples.push_back(std::move(i));
     ++ownSamples;
   }
@@ -608,10 +614,15 @@ void Collector::buildBoring(const std::string& id, Location& l, AgsImportPlan& p
       }
     if (!pipe && !fill) continue;
     ImportedInterval i{top, base, {}};
-    i.fields["Classification"] = completionClass(pipe, fill, top, base, id);
+    i.set("Classification", completionClass(pipe, fill, top, base, id));
     b.completion.push_back(std::move(i));
   }
+  // Only what has a value is kept: a large file has many borings.
+  std::erase_if(b.fields, [](const auto& field) { return field.second.empty(); });
+  b.lithology.shrink_to_fit();
+  b.samples.shrink_to_fit();
   plan.borings.push_back(std::move(b));
+  l = Location();  // the file's rows of this location are in the plan now
 }
 
 AgsImportPlan Collector::finish(const AgsReadResult& read) {
@@ -665,7 +676,7 @@ AgsImportPlan Collector::finish(const AgsReadResult& read) {
   std::set<std::string> orphanIds;
   for (const auto& [id, l] : locations_) {
     if (l.line) continue;
-    orphans += static_cast<long>(l.geol.size() + l.samp.size() + l.ispt.size() +
+    orphans += static_cast<long>(l.lithology.size() + l.samples.size() + l.ispt.size() +
                                  l.strikes.size() + l.pipes.size() + l.fills.size());
     orphanIds.insert(id);
   }
@@ -702,6 +713,23 @@ AgsImportPlan Collector::finish(const AgsReadResult& read) {
 }
 
 }  // namespace
+
+const std::string& ImportedInterval::field(std::string_view name) const {
+  static const std::string empty;
+  for (const auto& [n, value] : fields)
+    if (name == n) return value;
+  return empty;
+}
+
+void ImportedInterval::set(const char* name, std::string value) {
+  if (value.empty()) return;
+  for (auto& [n, v] : fields)
+    if (std::string_view(n) == name) {
+      v = std::move(value);
+      return;
+    }
+  fields.emplace_back(name, std::move(value));
+}
 
 int AgsImportPlan::newBorings() const {
   return static_cast<int>(std::count_if(borings.begin(), borings.end(),

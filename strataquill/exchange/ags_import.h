@@ -3,6 +3,8 @@
 #include <istream>
 #include <map>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "strataquill/db/database.h"
@@ -34,7 +36,15 @@ AgsImportContext importContextFor(const db::Database* project,
 
 struct ImportedInterval {
   float from = 0, to = 0;
-  std::map<std::string, std::string> fields;  // project field -> text
+  // Project field -> text, for the fields that have one. A file may bring a
+  // million of these, so they are kept flat, the names being the program's
+  // own constant texts.
+  std::vector<std::pair<const char*, std::string>> fields;
+
+  // The text of `field`, or "" when it has none.
+  const std::string& field(std::string_view name) const;
+  // Sets `field` (a constant text) unless `value` is empty.
+  void set(const char* name, std::string value);
 };
 
 struct ImportedBoring {

@@ -1,6 +1,7 @@
 // The summary of an import plan, and writing the plan into a project.
 
 #include <algorithm>
+#include <optional>
 
 #include "strataquill/db/value.h"
 #include "strataquill/exchange/ags_codes.h"
@@ -34,8 +35,10 @@ db::Status deleteBoring(db::Database& database, const std::string& boring) {
   return {};
 }
 
-db::Status writeRow(db::Recordset& rs, const std::string& boring,
-                    const std::map<std::string, std::string>& fields,
+// Appends one row: the boring's name, the depths of an interval (when
+// given) and the fields that have a value (pairs of name and text).
+template <class Fields>
+db::Status writeRow(db::Recordset& rs, const std::string& boring, const Fields& fields,
                     const ImportedInterval* interval) {
   if (db::Status s = rs.addNew(); !s.ok()) return s;
   if (db::Status s = rs.setField("BoringName", db::Value::text(boring)); !s.ok()) return s;
@@ -47,21 +50,44 @@ db::Status writeRow(db::Recordset& rs, const std::string& boring,
     if (value.empty()) continue;
     if (db::Status s = rs.setField(field, db::Value::text(value)); !s.ok()) {
       rs.cancelUpdate();
-      return db::Status::error(s.code(), field + ": " + s.message());
+      return db::Status::error(s.code(), std::string(field) + ": " + s.message());
     }
   }
   return rs.update();
 }
 
-db::Status writeIntervals(db::Database& database, const std::string& boring, int table,
-                          const std::vector<ImportedInterval>& rows) {
-  if (rows.empty()) return {};
-  auto rs = database.openRecordset(project::GetSQL(boring, table));
-  if (!rs.ok()) return rs.status();
-  for (const ImportedInterval& row : rows)
-    if (db::Status s = writeRow(*rs, boring, row.fields, &row); !s.ok()) return s;
-  return {};
-}
+// Appends rows to the four per-boring tables. A record set keeps the rows
+// added through it, so each is opened again after a while: memory stays
+// bounded however large the import, and opening costs little per row.
+class RowWriter {
+ public:
+  explicit RowWriter(db::Database& database) : database_(database) {}
+
+  template <class Fields>
+  db::Status add(int table, const std::string& boring, const Fields& fields,
+                 const ImportedInterval* interval) {
+    Slot& slot = slots_[table];
+    if (!slot.rs || slot.rows == kRowsPerSet) {
+      slot.rs.reset();
+      // A set of the table that starts empty: the rows of a boring named "".
+      auto rs = database_.openRecordset(project::GetSQL("", table));
+      if (!rs.ok()) return rs.status();
+      slot.rs.emplace(std::move(rs.value()));
+      slot.rows = 0;
+    }
+    ++slot.rows;
+    return writeRow(*slot.rs, boring, fields, interval);
+  }
+
+ private:
+  static constexpr int kRowsPerSet = 2000;
+  struct Slot {
+    std::optional<db::Recordset> rs;
+    int rows = 0;
+  };
+  db::Database& database_;
+  std::map<int, Slot> slots_;
+};
 
 // Fills the empty fields of the first row of `table` (adding the row when
 // the table has none) from `values`.
@@ -86,22 +112,19 @@ db::Status fillFirstRow(db::Database& database, const std::string& table,
 
 db::Status writePlan(db::Database& database, const AgsImportPlan& plan,
                      const AgsImportChoices& choices) {
+  RowWriter writer(database);
   for (const ImportedBoring& b : plan.borings) {
     if (b.exists) {
       if (!choices.replaceExisting) continue;
       if (db::Status s = deleteBoring(database, b.name); !s.ok()) return s;
     }
-    auto rs = database.openRecordset(project::GetSQL(b.name, project::kBoringTable));
-    if (!rs.ok()) return rs.status();
-    if (db::Status s = writeRow(*rs, b.name, b.fields, nullptr); !s.ok()) return s;
-    if (db::Status s = writeIntervals(database, b.name, project::kLithologyTable, b.lithology);
-        !s.ok())
+    if (db::Status s = writer.add(project::kBoringTable, b.name, b.fields, nullptr); !s.ok())
       return s;
-    if (db::Status s = writeIntervals(database, b.name, project::kSampleTable, b.samples); !s.ok())
-      return s;
-    if (db::Status s = writeIntervals(database, b.name, project::kCompletionTable, b.completion);
-        !s.ok())
-      return s;
+    for (const auto& [table, rows] : {std::pair{project::kLithologyTable, &b.lithology},
+                                      std::pair{project::kSampleTable, &b.samples},
+                                      std::pair{project::kCompletionTable, &b.completion}})
+      for (const ImportedInterval& row : *rows)
+        if (db::Status s = writer.add(table, b.name, row.fields, &row); !s.ok()) return s;
   }
   if (db::Status s = fillFirstRow(database, "Project Information", plan.project, ""); !s.ok())
     return s;
@@ -135,7 +158,7 @@ std::string importSummary(const AgsImportPlan& plan, bool replaceExisting, std::
       samples += b.samples.size();
       completion += b.completion.size();
       for (const ImportedInterval& s : b.samples)
-        if (s.fields.count("BlowCounts") && !s.fields.at("BlowCounts").empty()) ++blows;
+        if (!s.field("BlowCounts").empty()) ++blows;
     }
     out += "Lithology intervals: " + std::to_string(lithology) +
            ". Samples: " + std::to_string(samples) + " (" + std::to_string(blows) +

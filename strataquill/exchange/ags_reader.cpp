@@ -262,8 +262,10 @@ class Reader {
     flushPending();
     if (!ensureStarted()) return;
     pending_.line = lineNumber_;
-    pending_.values.assign(std::make_move_iterator(fields_.begin() + 1),
-                           std::make_move_iterator(fields_.end()));
+    // The row takes the line's strings; the line takes the old row's to
+    // fill next time.
+    pending_.values.swap(fields_);
+    pending_.values.erase(pending_.values.begin());
     pending_.aligned = countCheck(pending_.values.size(), "DATA");
     hasPending_ = true;
   }
@@ -321,26 +323,37 @@ const std::string& AgsRow::at(int k) const {
 
 void splitAgsLine(std::string_view line, std::vector<std::string>& fields,
                   std::vector<std::pair<std::string, std::string>>* problems) {
-  fields.clear();
+  // The strings of `fields` are reused from line to line.
+  std::size_t count = 0;
+  auto next = [&]() -> std::string& {
+    if (count == fields.size()) fields.emplace_back();
+    std::string& f = fields[count++];
+    f.clear();
+    return f;
+  };
   auto problem = [&](const char* rule, std::string message) {
     if (problems) problems->emplace_back(rule, std::move(message));
   };
   const std::size_t n = line.size();
   std::size_t i = 0;
   for (;;) {
-    const std::size_t k = fields.size();
+    const std::size_t k = count;
     std::size_t start = i;
     while (i < n && isBlank(line[i])) ++i;
     if (i < n && line[i] == '"') {
       if (i > start) problem("6", "blanks before " + fieldName(k));
       ++i;
-      std::string value;
+      std::string& value = next();
       bool closed = false, strayQuote = false;
       while (i < n) {
-        if (line[i] != '"') {
-          value += line[i++];
-          continue;
+        const std::size_t quote = line.find('"', i);
+        if (quote == std::string_view::npos) {
+          value.append(line.substr(i));
+          i = n;
+          break;
         }
+        value.append(line.substr(i, quote - i));
+        i = quote;
         if (i + 1 < n && line[i + 1] == '"') {
           value += '"';
           i += 2;
@@ -362,23 +375,23 @@ void splitAgsLine(std::string_view line, std::vector<std::string>& fields,
       }
       if (strayQuote) problem("5", "a double quote inside " + fieldName(k) + " is not doubled");
       if (!closed) problem("5", fieldName(k) + " has no closing double quote");
-      fields.push_back(std::move(value));
     } else {
       i = start;
       std::size_t end = line.find(',', i);
       if (end == std::string_view::npos) end = n;
       problem("5", fieldName(k) + " is not enclosed in double quotes");
-      fields.emplace_back(line.substr(i, end - i));
+      next().assign(line.substr(i, end - i));
       i = end;
     }
-    if (i >= n) return;
+    if (i >= n) break;
     ++i;  // the comma
     if (i == n) {
       problem("5", "the line ends with a comma");
-      fields.emplace_back();
-      return;
+      next();
+      break;
     }
   }
+  fields.resize(count);
 }
 
 AgsReadResult readAgs(std::istream& in, AgsVisitor& visitor) {
