@@ -113,6 +113,33 @@ TEST_F(AgsToolTest, ImportIntoAProjectOfOtherUnitsIsRefused) {
       << r.output;
 }
 
+TEST_F(AgsToolTest, ChosenBoringsStandardHeadingsAndBadArguments) {
+  const std::string file = home_.path("b1.ags");
+  Outcome r = ags("export " + quote(demo_) + " -b B-1 --boring=MW-1 --standard-only --status Draft -o " +
+                  quote(file));
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_EQ(r.output.rfind("Wrote " + file + ": 2 borings,", 0), 0u) << r.output;
+  std::ifstream in(file, std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(text.find("\"B-2\""), std::string::npos);
+  EXPECT_EQ(text.find("\"DICT\""), std::string::npos);
+  EXPECT_NE(text.find("\"Draft\""), std::string::npos);
+  EXPECT_EQ(ags("check " + quote(file)).status, 0);
+
+  r = ags("export " + quote(demo_) + " -b B-9 -o " + quote(file));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.output, "strataquill-ags: The project has no boring named \"B-9\".\n");
+  r = ags("export " + quote(demo_) + " --colour red");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.output.rfind("strataquill-ags: unknown option --colour\nusage:", 0), 0u);
+  EXPECT_EQ(ags("export " + quote(demo_) + " --dates ymd").status, 2);
+  EXPECT_EQ(ags("export " + quote(home_.path("none.sq2"))).status, 2);
+  EXPECT_EQ(ags("import " + quote(demo_) + " -o " + quote(home_.path("x.sq2")) + " --yes").status,
+            2);  // a project file is no AGS file
+  EXPECT_FALSE(fs::exists(home_.path("x.sq2")));
+  EXPECT_EQ(ags("import " + quote(file)).status, 2);  // no -o
+}
+
 TEST_F(AgsToolTest, CompletionTargetsAreListedAndSet) {
   Outcome r = ags("completion");
   EXPECT_EQ(r.status, 0);
