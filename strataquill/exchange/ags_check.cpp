@@ -207,7 +207,6 @@ void AgsChecker::groupStart(const AgsGroup& g) {
     s.add({rule, line, g.name, heading, std::move(message)});
   };
 
-  if (s.groupsSeen.count(g.name)) at(g.line, "2", {}, "the group appears twice in the file");
   s.groupsSeen.emplace(g.name, g.line);
   if (!validGroupName(g.name))
     at(g.line, "19", {}, "a group name is one to four capital letters or digits");

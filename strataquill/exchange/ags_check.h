@@ -29,8 +29,8 @@ struct AgsCheckReport {
 // required values, parent rows, the UNIT, TYPE, ABBR, DICT, TRAN, PROJ and
 // FILE groups and the form of values against their data types. Groups and
 // headings are known from the dictionary table and the file's DICT group.
-// Memory grows with the distinct keys, codes and units of the file, not
-// with its size.
+// Memory grows by a hash of each keyed row's key and with the distinct
+// codes, units and parent keys of the file, never with the values' size.
 class AgsChecker : public AgsVisitor {
  public:
   AgsChecker();
