@@ -8,8 +8,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <unistd.h>
-
 #include "strataquill/forms/child_window.h"
 #include "strataquill/forms/frm_main.h"
 #include "strataquill/shell/file_copy.h"
@@ -17,27 +15,6 @@
 #include "strataquill/widgets/bound_grid.h"
 
 namespace sq::forms {
-namespace {
-
-std::function<bool(const std::string&)>& writableProbe() {
-  static std::function<bool(const std::string&)> probe;
-  return probe;
-}
-
-bool writable(const std::string& path) {
-  if (writableProbe()) return writableProbe()(path);
-  // SQLite writes a journal beside the file, so its folder must take
-  // writes as well.
-  const QFileInfo info(QString::fromStdString(path));
-  return ::access(path.c_str(), W_OK) == 0 &&
-         ::access(info.absolutePath().toLocal8Bit().constData(), W_OK) == 0;
-}
-
-}  // namespace
-
-void DesignerWindow::setWritableProbe(std::function<bool(const std::string&)> probe) {
-  writableProbe() = std::move(probe);
-}
 
 DesignerWindow::DesignerWindow(frmMain& main, const char* name, QWidget* parent)
     : QWidget(parent), main_(main) {
@@ -61,7 +38,7 @@ bool DesignerWindow::fileExists() const {
 bool DesignerWindow::openFile(const std::string& path, const std::string& shownName) {
   path_ = path;
   shownName_ = shownName;
-  readOnly_ = !writable(path);
+  readOnly_ = !isWritableFile(path);
   auto opened = db::Database::open(path);
   if (!opened.ok()) return false;
   database_.emplace(std::move(opened.value()));

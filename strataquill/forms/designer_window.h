@@ -49,11 +49,6 @@ class DesignerWindow : public QWidget {
   // Whether the file still exists.
   bool fileExists() const;
 
-  // How the designers tell whether a file and its folder take writes;
-  // tests replace it (a test run as root can write anything). Empty
-  // restores the real test.
-  static void setWritableProbe(std::function<bool(const std::string& path)> probe);
-
  signals:
   // The focused control or its state changed (for the Edit menu).
   void focusStateChanged();

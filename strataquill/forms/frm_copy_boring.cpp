@@ -88,7 +88,8 @@ void frmCopyBoring::cmdOK_Click() {
   what.lithology = lithology_->isChecked();
   what.samples = samples_->isChecked();
   what.completion = completion_->isChecked();
-  if (!project::CopyBoringTables(state_.CurrentProjectPath, source, target, what))
+  auto database = db::Database::open(state_.CurrentProjectPath);
+  if (!database.ok() || !project::CopyBoringTables(database.value(), source, target, what).ok())
     prompts().message("The boring " + source + " could not be copied to " + target + ".",
                       "Copy Boring", MessageButtons::kOk, MessageIcon::kExclamation);
   if (frmFile* file = main_.dataEntryWindow()) file->SetBoringList(target);

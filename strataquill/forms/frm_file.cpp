@@ -330,10 +330,10 @@ bool frmFile::Form_Load() {
   }
   readOnly_ = probe == project::ProjectFileState::kReadOnly;
   setWindowTitle(qs(state_.CurrentProjectTitle));
-  SetBoringList();
   // A file that cannot be written is shown as it is, not repaired.
   if (!readOnly_) CheckFileFormat(path);
   if (auto opened = db::Database::open(path); opened.ok()) database_.emplace(std::move(opened.value()));
+  SetBoringList();
   InitializeComboBoxes();
   OpenRecordsets();
   UpdateUserHeaders();
@@ -369,7 +369,9 @@ std::string frmFile::GetSQL(const std::string& Boring, int whichTable) const {
 }
 
 void frmFile::SetBoringList(const std::optional<std::string>& CurrentBoringName) {
-  const std::vector<std::string> names = project::ReadBoringList(state_.CurrentProjectPath);
+  std::vector<std::string> names;
+  if (database_)
+    if (auto read = project::ReadBoringList(*database_); read.ok()) names = std::move(read.value());
   main_.setBoringList(names, CurrentBoringName ? *CurrentBoringName
                                                : (names.empty() ? std::string() : names.front()));
 }
@@ -472,7 +474,9 @@ void frmFile::setBoringControlsEnabled(bool enabled) {
 }
 
 void frmFile::UpdateUserHeaders() {
-  const project::SampleLabels labels = project::SampleHeadings(state_.CurrentProjectPath);
+  project::SampleLabels labels;
+  labels.fill(project::kUndefinedLabel);
+  if (database_) labels = project::SampleHeadings(*database_);
   for (int n = 1; n <= 10; ++n) sample_->model().setHeading(3 + n, qs(labels[n - 1]));
 }
 
@@ -570,7 +574,7 @@ bool frmFile::switchToSelectedBoring(bool ask) {
 }
 
 void frmFile::CreateNewBoring(const std::string& newBoringName) {
-  if (!project::CreateBoringRow(state_.CurrentProjectPath, newBoringName)) {
+  if (!database_ || !project::CreateBoringRow(*database_, newBoringName).ok()) {
     prompts().message("The boring " + newBoringName + " could not be added to " +
                           state_.CurrentProjectPath + ".",
                       "Can't Add Boring", MessageButtons::kOk, MessageIcon::kExclamation);
@@ -601,7 +605,7 @@ void frmFile::RemoveBoring(const std::string& Boring, bool Confirm) {
     grid->model().clear();
   }
   boringFields_.clear();
-  if (!project::DeleteBoringRows(state_.CurrentProjectPath, Boring))
+  if (!database_ || !project::DeleteBoringRows(*database_, Boring).ok())
     prompts().message("The boring " + Boring + " could not be removed from " +
                           state_.CurrentProjectPath + ".",
                       "Can't Remove Boring", MessageButtons::kOk, MessageIcon::kExclamation);
