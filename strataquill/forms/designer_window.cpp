@@ -9,15 +9,14 @@
 #include <QVBoxLayout>
 
 #include "strataquill/forms/child_window.h"
-#include "strataquill/forms/frm_main.h"
+#include "strataquill/project/save_policy.h"
 #include "strataquill/shell/file_copy.h"
 #include "strataquill/shell/user_prompts.h"
 #include "strataquill/widgets/bound_grid.h"
 
 namespace sq::forms {
 
-DesignerWindow::DesignerWindow(frmMain& main, const char* name, QWidget* parent)
-    : QWidget(parent), main_(main) {
+DesignerWindow::DesignerWindow(const char* name, QWidget* parent) : QWidget(parent) {
   setObjectName(name);
   tabs_ = new QTabWidget(this);
   tabs_->setObjectName("SSTab1");
@@ -122,25 +121,20 @@ void DesignerWindow::CloseRecordsets() {
 }
 
 bool DesignerWindow::confirmRefusals() {
-  std::string list;
-  int count = 0;
+  std::vector<project::RefusedCell> cells;
   for (int g = 0; g < static_cast<int>(grids_.size()); ++g) {
     widgets::BoundGrid* grid = grids_[g];
     if (!grid) continue;
-    for (const auto& r : grid->model().refusals(true)) {
-      if (++count > 8) continue;
-      list += "\n" + tabs_->tabText(g).remove('&').toStdString() + " row " +
-              std::to_string(r.row + 1) + ", " +
-              grid->model().columns()[r.column].heading.toStdString() + ": \u201C" +
-              r.text.toStdString() + "\u201D";
-    }
+    for (const auto& r : grid->model().refusals(true))
+      cells.push_back({tabs_->tabText(g).remove('&').toStdString(), r.row + 1,
+                       grid->model().columns()[r.column].heading.toStdString(),
+                       r.text.toStdString()});
   }
-  if (count == 0) return true;
-  const MessageAnswer answer = prompts().message(
-      "These cells hold no number and cannot be saved:\n" + list +
-          "\n\nDo you want to go back and correct them?",
-      "Not a Number", MessageButtons::kYesNo, MessageIcon::kExclamation);
-  return answer != MessageAnswer::kYes;
+  const std::string question =
+      project::refusalQuestion("These cells hold no number and cannot be saved:", cells);
+  if (question.empty()) return true;
+  return prompts().message(question, "Not a Number", MessageButtons::kYesNo,
+                           MessageIcon::kExclamation) != MessageAnswer::kYes;
 }
 
 bool DesignerWindow::Form_Unload() {
@@ -156,10 +150,11 @@ bool DesignerWindow::Form_Unload() {
                             "be saved.",
                         "Changes Not Saved", MessageButtons::kOk, MessageIcon::kExclamation);
     } else if (!UpdateRecordsets()) {
+      project::SaveFailureNotice notice(readOnly_);
+      notice.shouldTell(lastFailure_);
       const MessageAnswer answer = prompts().message(
-          "The changes to " + shownName_ + " could not be saved" +
-              (readOnly_ ? std::string(" because the file is read-only.") : ": " + lastFailure_) +
-              "\n\nDo you want to close the window and lose them?",
+          project::unsavedChangesQuestion(shownName_, notice,
+                                          "Do you want to close the window and lose them?"),
           "Changes Not Saved", MessageButtons::kYesNo, MessageIcon::kExclamation);
       if (answer != MessageAnswer::kYes) return false;
     }

@@ -17,15 +17,16 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <QListWidget>
+#include <QPushButton>
 #include "strataquill/forms/forms_test_support.h"
 #include "strataquill/forms/frm_copy_boring.h"
 #include "strataquill/render/frm_print.h"
 #include "strataquill/render/frm_print_preview.h"
 #include "strataquill/render/print_run.h"
-#include <QPushButton>
-#include <QListWidget>
 #include "strataquill/shell/help_window.h"
 #include "strataquill/shell/settings_store.h"
+#include "strataquill/shell/start_folder.h"
 
 namespace sq::forms {
 namespace {
@@ -54,9 +55,9 @@ TEST_F(MainWindowTest, MenusHaveTheirCaptionsShortcutsAndOrder) {
                                            "&Close", "-", "Print Set&up", "Print Pre&view",
                                            "&Print Ctrl+P", "-", "E&xit"}));
   EXPECT_EQ(items("mnuEdit"),
-            (QStringList{"Cu&t Ctrl+X", "&Copy Ctrl+C", "&Paste Ctrl+V", "-",
-                         "&Insert Row Shift+Ins", "&Delete Row Shift+Del", "-",
-                         "&Sample Headings", "-", "P&references"}));
+            (QStringList{"&Undo Ctrl+Z", "&Redo Ctrl+Y", "-", "Cu&t Ctrl+X", "&Copy Ctrl+C",
+                         "&Paste Ctrl+V", "-", "&Insert Row Shift+Ins", "&Delete Row Shift+Del",
+                         "-", "&Sample Headings", "-", "P&references"}));
   EXPECT_EQ(items("mnuBorings"), (QStringList{"&Add Boring", "&Copy Boring", "&Remove Boring"}));
   EXPECT_EQ(items("mnuLayout"), (QStringList{"&Edit Layout", "&Create New Layout"}));
   EXPECT_EQ(items("mnuClassifications"), QStringList{"&Edit Classifications"});
@@ -285,7 +286,7 @@ TEST_F(MainWindowTest, OpenProjectAsksWithTheExactDialogAndSavesTheOldProject) {
   EXPECT_EQ(r.filter, "Strataquill Data (*.sq2)|*.sq2");
   EXPECT_EQ(r.defaultExtension, ".sq2");
   EXPECT_TRUE(r.mustExist);
-  EXPECT_EQ(r.initialFolder, executableFolder());
+  EXPECT_EQ(r.initialFolder, documentsFolder()) << "not the program folder";
   EXPECT_EQ(main.dataEntryWindow(), nullptr);
 
   prompts_.planFile({FileDialogResult::Outcome::kInvalidName, {}, {}});
@@ -362,12 +363,9 @@ TEST_F(MainWindowTest, AddBoringNeedsTwoCharacters) {
   EXPECT_EQ(main.boringList(), std::vector<std::string>{"B1"});
   EXPECT_EQ(main.GetCurrentBoring(), "B1");
   EXPECT_EQ(file().boundBoring(), "B1");
-  prompts_.planInput("B1");
-  main.AddBoring();
-  EXPECT_EQ(main.boringList(), (std::vector<std::string>{"B1", "B1"})) << "a second row";
   prompts_.planInput("");
   main.AddBoring();
-  EXPECT_EQ(main.boringList().size(), 2u) << "Cancel adds nothing";
+  EXPECT_EQ(main.boringList().size(), 1u) << "Cancel adds nothing";
   EXPECT_EQ(prompts_.messageTexts().size(), 0u);
 }
 
@@ -391,11 +389,11 @@ TEST_F(MainWindowTest, RemoveBoringAsksTwiceWithTheCriticalIcon) {
   EXPECT_EQ(prompts_.seen()[1].text, "Are you really sure you want to permanently delete B-1?");
   EXPECT_EQ(prompts_.seen()[1].title, "Reconfirm Delete");
   for (const auto& p : prompts_.seen()) {
-    EXPECT_EQ(p.buttons, MessageButtons::kYesNo);
+    EXPECT_EQ(p.buttons, MessageButtons::kYesNoDefaultNo) << "Enter, Enter deletes nothing";
     EXPECT_EQ(p.icon, MessageIcon::kCritical);
   }
   EXPECT_EQ(main.boringList(), (std::vector<std::string>{"B-1", "B-2"}));
-  EXPECT_EQ(column(path, project::GetSQL("B-1", 1), "BoringName").size(), 1u)
+  EXPECT_EQ(column(path, project::GetSQL("B-1", 2), "BoringName").size(), 1u)
       << "its rows are all still there";
 
   for (int i = 0; i < 2; ++i) {
@@ -469,6 +467,7 @@ TEST_F(MainWindowTest, CopyBoringSelectsTheNewBoring) {
   const std::string path = newProject("site.sq2", {"MW \"North\""});
   ASSERT_TRUE(main.openProject(path, "site.sq2"));
   type(file().sprdLithology(), 1, 3, "Sand");
+  type(file().sprdSample(), 1, 4, "5-7-9");
   onModal([&](QDialog& d) {
     auto& dialog = dynamic_cast<frmCopyBoring&>(d);
     dialog.txtCopyTo()->setText("MW \"South\"");
@@ -482,7 +481,8 @@ TEST_F(MainWindowTest, CopyBoringSelectsTheNewBoring) {
   EXPECT_EQ(main.GetCurrentBoring(), "MW \"South\"");
   EXPECT_EQ(file().boundBoring(), "MW \"South\"");
   EXPECT_EQ(file().sprdLithology()->model().cellText(0, 2), "Sand");
-  EXPECT_EQ(column(path, project::GetSQL("MW \"South\"", 3), "BoringName").size(), 1u);
+  EXPECT_EQ(column(path, project::GetSQL("MW \"South\"", 3), "BlowCounts"),
+            std::vector<std::string>{"5-7-9"});
 }
 
 TEST_F(MainWindowTest, PrintSavesWhatWasTypedAndPreviewsTheLog) {
@@ -501,7 +501,7 @@ TEST_F(MainWindowTest, PrintSavesWhatWasTypedAndPreviewsTheLog) {
   QApplication::processEvents();
   QTest::keyClicks(QApplication::focusWidget(), "Silty sand");
   static int pages = 0;
-  render::setPreviewHook([](render::frmPrintPreview& p) { pages = p.vsPrinter().pageCount(); });
+  render::setPreviewHook([](render::frmPrintPreview& p) { pages = p.pageCount(); });
   onModal([&](QDialog& d) {
     auto& dialog = dynamic_cast<render::frmPrint&>(d);
     EXPECT_EQ(dialog.windowTitle(), "Print Options");
@@ -520,23 +520,26 @@ TEST_F(MainWindowTest, PrintSetupFollowsTheNewPrinter) {
   frmMain& main = start();
   ASSERT_TRUE(main.openProject(newProject("site.sq2", {"B-1"}), "site.sq2"));
   int setups = 0;
+  const QString chosen = QString::fromStdString(home_.path("chosen.pdf"));
   frmMain::setPrinterSetupHook([&](QPrinter& printer) {
     ++setups;
-    printer.setDocName("after setup");
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(chosen);
     return true;
   });
   onModal([&](QDialog& d) {
     auto& dialog = dynamic_cast<render::frmPrint&>(d);
     dialog.cmdPrintSetup()->setText("stale");
     main.PageFormat();
-    EXPECT_EQ(dialog.cmdPrintSetup()->text(), main.printer().printerName())
-        << "the open print window shows the printer chosen";
+    EXPECT_EQ(dialog.cmdPrintSetup()->text(), "PDF file " + chosen)
+        << "the open print window shows the destination chosen";
     return 0;
   });
   main.printDispatch(1);
   frmMain::setPrinterSetupHook(nullptr);
   EXPECT_EQ(setups, 1);
-  EXPECT_EQ(main.printer().docName(), "after setup");
+  EXPECT_EQ(main.printerChoice().pdfFile, chosen);
+  EXPECT_TRUE(main.printerChoice().toFile());
 }
 
 TEST_F(MainWindowTest, HelpOpensOnTheContentsAndClosesWithTheProgram) {

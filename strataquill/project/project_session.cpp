@@ -29,7 +29,7 @@ db::Status ProjectSession::open(const std::string& path, const std::string& titl
   auto names = ReadBoringList(*database_);
   borings_ = names.ok() ? std::move(names.value()) : std::vector<std::string>();
   current_ = borings_.empty() ? std::string() : borings_.front();
-  if (observer_) observer_->projectOpened();
+  if (observer_) observer_->onOpened();
   return {};
 }
 
@@ -41,13 +41,13 @@ void ProjectSession::close() {
   readOnly_ = false;
   borings_.clear();
   current_.clear();
-  if (observer_) observer_->projectClosed();
+  if (observer_) observer_->onClosed();
 }
 
 void ProjectSession::setCurrent(const std::string& name) {
   if (name == current_) return;
   current_ = name;
-  if (observer_) observer_->currentBoringChanged();
+  if (observer_) observer_->onCurrentBoringChanged();
 }
 
 db::Status ProjectSession::select(const std::string& name) {
@@ -72,8 +72,8 @@ db::Status ProjectSession::reloadBoringList(const std::optional<std::string>& cu
   const bool changed = next != current_;
   current_ = std::move(next);
   if (observer_) {
-    observer_->boringListChanged();
-    if (changed) observer_->currentBoringChanged();
+    observer_->onBoringListChanged();
+    if (changed) observer_->onCurrentBoringChanged();
   }
   return {};
 }

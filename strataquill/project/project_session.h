@@ -39,11 +39,11 @@ class ProjectSession {
   class Observer {
    public:
     virtual ~Observer() = default;
-    virtual void projectOpened() = 0;
-    virtual void projectClosed() = 0;
+    virtual void onOpened() = 0;
+    virtual void onClosed() = 0;
     // The list changed; the current boring may have changed with it.
-    virtual void boringListChanged() = 0;
-    virtual void currentBoringChanged() = 0;
+    virtual void onBoringListChanged() = 0;
+    virtual void onCurrentBoringChanged() = 0;
   };
 
   ProjectSession() = default;

@@ -16,10 +16,10 @@ using Outcome = BoringChange::Outcome;
 // Records what the session told its observer, in order.
 class Recorder : public ProjectSession::Observer {
  public:
-  void projectOpened() override { events.push_back("opened"); }
-  void projectClosed() override { events.push_back("closed"); }
-  void boringListChanged() override { events.push_back("list"); }
-  void currentBoringChanged() override { events.push_back("current"); }
+  void onOpened() override { events.push_back("opened"); }
+  void onClosed() override { events.push_back("closed"); }
+  void onBoringListChanged() override { events.push_back("list"); }
+  void onCurrentBoringChanged() override { events.push_back("current"); }
   std::vector<std::string> take() { return std::exchange(events, {}); }
   std::vector<std::string> events;
 };

@@ -4,7 +4,6 @@
 #include <QFontMetricsF>
 #include <QHash>
 #include <QImage>
-#include <QObject>
 #include <QString>
 #include <QStringList>
 
@@ -35,11 +34,9 @@ struct SurfaceFont {
 // The state (font, pen, alignment, margins, current position) works like a
 // classic print-preview control: drawing calls use the current state, and
 // paragraph calls wrap between the left and right margins.
-class PrintSurface : public QObject {
-  Q_OBJECT
-
+class PrintSurface {
  public:
-  explicit PrintSurface(QObject* parent = nullptr);
+  PrintSurface();
 
   // Document.
   void startDoc();
@@ -125,20 +122,6 @@ class PrintSurface : public QObject {
   // loaded.
   QImage loadPicture(const QString& file);
 
-  // Preview state.
-  int zoom() const { return zoom_; }
-  void setZoom(int zoom);
-  int previewPage() const { return previewPage_; }
-  void setPreviewPage(int page);
-  // 5 once the user cancelled a print run, else 0.
-  int status() const { return status_; }
-  void setStatus(int status);
-
- signals:
-  void documentChanged();
-  void previewChanged();
-  void printCancelled();
-
  private:
   SurfacePage* page();
   // Index of the picture in the document, adding it the first time.
@@ -153,9 +136,6 @@ class PrintSurface : public QObject {
   bool open_ = false;
   int copies_ = 1;
   int orientation_ = 0;
-  int zoom_ = 100;
-  int previewPage_ = 1;
-  int status_ = 0;
   QHash<QString, int> imageIndex_;
   QHash<QString, QImage> pictureCache_;
   mutable std::optional<SurfaceFont> cachedFor_;
