@@ -184,6 +184,63 @@ TEST_F(LayoutDesignTest, CreateNewLayoutClosesTheProjectAndAsksBeforeReplacing) 
   EXPECT_EQ(column(path, "Lines", "X"), std::vector<std::string>{"1"});
 }
 
+TEST_F(LayoutDesignTest, CreateNewLayoutRefusesTheFilesThatAreOpen) {
+  const std::string open = newLayout("open.sqf");
+  frmMain& main = start();
+  frmLayoutDesign* d = edit(open);
+  ASSERT_NE(d, nullptr);
+  type(d->sprdLines(), 1, 1, "4");
+  // Another child is active, so the Layout items are on.
+  auto* other = main.mdiArea()->addSubWindow(new QWidget);
+  other->show();
+  main.mdiArea()->setActiveSubWindow(other);
+  prompts_.clear();
+  prompts_.planFile({FileDialogResult::Outcome::kChosen, open, "open.sqf"});
+  main.action("mnuCreateNewLayout")->trigger();
+  EXPECT_EQ(prompts_.messageTexts(),
+            std::vector<std::string>{"The file " + open +
+                                     " is open in the layout designer.  Close the designer "
+                                     "before you create a new file in its place."});
+  EXPECT_EQ(prompts_.seen().back().title, "Create New Layout File");
+  EXPECT_EQ(main.layoutDesigner(), d) << "the designer keeps its file";
+  ASSERT_TRUE(d->UpdateRecordsets()) << "and still saves into it";
+  EXPECT_EQ(column(open, "Lines", "X"), std::vector<std::string>{"4"});
+
+  // The open project is no layout to be made either.
+  const std::string project = newProject("site.sq2", {"B-1"});
+  ASSERT_TRUE(main.openProject(project, "site.sq2"));
+  prompts_.clear();
+  prompts_.planFile({FileDialogResult::Outcome::kChosen, project, "site.sq2"});
+  main.action("mnuCreateNewLayout")->trigger();
+  ASSERT_EQ(prompts_.messageTexts().size(), 1u);
+  EXPECT_EQ(prompts_.messageTexts()[0],
+            "The file " + project +
+                " is the project that is open.  Close it before you create a new file in its "
+                "place.");
+  EXPECT_EQ(main.state().CurrentProjectPath, project);
+  EXPECT_EQ(column(project, project::boringListSql(), "BoringName"),
+            std::vector<std::string>{"B-1"});
+}
+
+TEST_F(LayoutDesignTest, ADesignerThatStaysKeepsItsFileInTheProgramState) {
+  const std::string open = newLayout("open.sqf");
+  frmMain& main = start();
+  frmLayoutDesign* d = edit(open);
+  ASSERT_NE(d, nullptr);
+  type(d->sprdLines(), 1, 2, "one inch");  // cannot be saved
+  auto* other = main.mdiArea()->addSubWindow(new QWidget);
+  other->show();
+  main.mdiArea()->setActiveSubWindow(other);
+  const std::string fresh = home_.path("fresh.sqf");
+  prompts_.clear();
+  prompts_.planFile({FileDialogResult::Outcome::kChosen, fresh, "fresh.sqf"});
+  prompts_.planMessage(MessageAnswer::kYes);  // go back and correct the cell
+  main.action("mnuCreateNewLayout")->trigger();
+  EXPECT_EQ(main.layoutDesigner(), d);
+  EXPECT_EQ(main.state().DesignerLayoutPath, open) << "not the file that did not open";
+  EXPECT_EQ(main.state().DesignerLayoutTitle, "open.sqf");
+}
+
 TEST_F(LayoutDesignTest, AnInvalidNameOrACancelOpensNothing) {
   start();
   prompts_.planFile({FileDialogResult::Outcome::kInvalidName, "", ""});

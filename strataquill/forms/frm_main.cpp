@@ -224,6 +224,7 @@ void frmMain::mnuAboutStrataquill_Click() {
 }
 
 void frmMain::mnuEditLayout_Click() {
+  if (busy()) return;
   FileDialogRequest request;
   request.title = "Open Existing Layout File";
   request.initialFolder = startFolder("DefaultLayoutDir", state_.DesignerLayoutPath);
@@ -240,6 +241,7 @@ void frmMain::mnuEditLayout_Click() {
 }
 
 void frmMain::CreateNewFormatFile() {
+  if (busy()) return;
   FileDialogRequest request;
   request.title = "Create New Layout File";
   request.initialFolder = startFolder("DefaultLayoutDir", state_.DesignerLayoutPath);
@@ -302,6 +304,7 @@ void frmMain::showDesigner(DesignerWindow* designer, std::function<void()> gotFo
 }
 
 void frmMain::mnuEditClassifications_Click() {
+  if (busy()) return;
   if (classification_) {
     mdi_->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(classification_->parentWidget()));
     return;
@@ -343,6 +346,7 @@ void frmMain::saveOpenEditors() {
 }
 
 void frmMain::printDispatch(int destination) {
+  if (busy()) return;
   std::string title;
   int reportType;
   switch (activeChildKind()) {

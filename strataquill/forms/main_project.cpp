@@ -128,6 +128,7 @@ void frmMain::showIntervalProblems(int count) {
 }
 
 void frmMain::OpenExistingStrataquillFile() {
+  if (busy()) return;
   FileDialogRequest request;
   request.title = "Open Existing File";
   request.initialFolder = startFolder("DefaultSQFileDir", state_.CurrentProjectPath);
@@ -144,6 +145,7 @@ void frmMain::OpenExistingStrataquillFile() {
 }
 
 void frmMain::CreateNewStrataquillFile() {
+  if (busy()) return;
   FileDialogRequest request;
   request.title = "Create New File";
   request.initialFolder = startFolder("DefaultSQFileDir", state_.CurrentProjectPath);
@@ -217,6 +219,7 @@ void frmMain::mnuCopyBoring_Click() {
 }
 
 void frmMain::mnuSampleHeadings_Click() {
+  if (busy()) return;
   if (file_) file_->openSampleLabels(1);
 }
 
