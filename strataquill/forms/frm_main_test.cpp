@@ -3,7 +3,6 @@
 #include <QListWidget>
 #include <QTest>
 
-#include <fstream>
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
@@ -16,11 +15,14 @@
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
+#include <filesystem>
+#include <fstream>
 
 #include <QListWidget>
 #include <QPushButton>
 #include "strataquill/forms/forms_test_support.h"
 #include "strataquill/forms/frm_copy_boring.h"
+#include "strataquill/forms/ui_environment.h"
 #include "strataquill/render/frm_print.h"
 #include "strataquill/render/frm_print_preview.h"
 #include "strataquill/render/print_run.h"
@@ -516,6 +518,46 @@ TEST_F(MainWindowTest, PrintSavesWhatWasTypedAndPreviewsTheLog) {
             std::vector<std::string>{"Silty sand"});
 }
 
+// A new user's first prints: no layout chosen yet, a PDF file that cannot be
+// written, then one that can.
+TEST_F(MainWindowTest, AFailedPrintLeavesTheNextOneFree) {
+  frmMain& main = start();
+  const std::string path = newProject("site.sq2", {"B-1"});
+  sql(path,
+      "INSERT INTO [Lithology Information] (BoringName, [From], [To], Description) VALUES "
+      "(\"B-1\", 0, 12, \"Fill\")");
+  ASSERT_TRUE(main.openProject(path, "site.sq2"));
+  std::string target = home_.path("no/such/folder/log.pdf");
+  frmMain::setPrinterSetupHook([&](QPrinter& printer) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(target));
+    return true;
+  });
+  QString shown;
+  auto print = [&] {
+    onModal([&](QDialog& d) {
+      auto& dialog = dynamic_cast<render::frmPrint&>(d);
+      dialog.cmdPrintSetup()->click();
+      shown = dialog.cmdPrintSetup()->text();
+      dialog.cmdOK_Click();
+      return 1;
+    });
+    main.action("mnuPrint")->trigger();
+  };
+  print();
+  EXPECT_EQ(shown.toStdString(), "PDF file " + target);
+  ASSERT_EQ(prompts_.messageTexts().size(), 1u) << "the shipped layouts stand in for a choice";
+  EXPECT_EQ(prompts_.messageTexts()[0], "The document B-1 -- site.sq2 was not printed: the file " +
+                                            target + " could not be opened.");
+  prompts_.clear();
+  target = home_.path("log.pdf");
+  print();
+  frmMain::setPrinterSetupHook(nullptr);
+  EXPECT_TRUE(prompts_.messageTexts().empty()) << prompts_.messageTexts().front();
+  ASSERT_TRUE(std::filesystem::exists(target)) << "the failure left nothing behind";
+  EXPECT_GT(std::filesystem::file_size(target), 1000u);
+}
+
 TEST_F(MainWindowTest, PrintSetupFollowsTheNewPrinter) {
   frmMain& main = start();
   ASSERT_TRUE(main.openProject(newProject("site.sq2", {"B-1"}), "site.sq2"));
@@ -540,6 +582,38 @@ TEST_F(MainWindowTest, PrintSetupFollowsTheNewPrinter) {
   EXPECT_EQ(setups, 1);
   EXPECT_EQ(main.printerChoice().pdfFile, chosen);
   EXPECT_TRUE(main.printerChoice().toFile());
+}
+
+TEST_F(MainWindowTest, TheWindowFitsTheScreenAndComesBackAsItWasLeft) {
+  // 1024 x 768 with a panel of 40 pixels.
+  const QRect screen(0, 0, 1024, 728);
+  uiEnvironment().availableScreen = [screen] { return screen; };
+  {
+    frmMain& main = start();
+    EXPECT_TRUE(screen.contains(main.geometry())) << "the status bar and scroll bars show";
+    EXPECT_LE(main.height() + 40, 728) << "room for the title bar";
+    main.tbToolBar_ButtonClick("HELP");
+    ASSERT_NE(main.helpWindow(), nullptr);
+    EXPECT_TRUE(screen.contains(main.helpWindow()->geometry()));
+    main.helpWindow()->setGeometry(100, 120, 600, 400);
+    main.setGeometry(30, 40, 900, 650);
+    EXPECT_TRUE(main.mnuExit_Click());
+  }
+  {
+    frmMain& main = start();
+    EXPECT_EQ(main.geometry(), QRect(30, 40, 900, 650)) << "size and place are remembered";
+    main.tbToolBar_ButtonClick("HELP");
+    EXPECT_EQ(main.helpWindow()->geometry(), QRect(100, 120, 600, 400));
+    main.showMaximized();
+    EXPECT_TRUE(main.mnuExit_Click());
+  }
+  EXPECT_EQ(GetSetting("Strataquill", "MainMaximized", ""), "True");
+  // A remembered place off this screen comes back onto it.
+  ASSERT_TRUE(SaveSetting("Strataquill", "MainMaximized", "False"));
+  ASSERT_TRUE(SaveSetting("Strataquill", "MainLeft", "1800"));
+  frmMain& main = start();
+  EXPECT_TRUE(screen.contains(main.geometry()));
+  EXPECT_EQ(main.size(), QSize(900, 650));
 }
 
 TEST_F(MainWindowTest, HelpOpensOnTheContentsAndClosesWithTheProgram) {

@@ -198,6 +198,12 @@ void frmMain::RemoveBoring() {
     tell("No borings exist to remove.", "Can't Remove Boring");
     return;
   }
+  // Said before the questions, not after them.
+  if (session_.readOnly()) {
+    tell(project::readOnlyText(state_.CurrentProjectTitle, "Borings cannot be removed from it."),
+         "Can't Remove Boring", MessageIcon::kExclamation);
+    return;
+  }
   BusyScope scope(*this);
   if (file_) file_->RemoveBoring(GetCurrentBoring(), true);
 }
@@ -209,6 +215,9 @@ void frmMain::mnuCopyBoring_Click() {
   QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   if (session_.borings().empty()) {
     tell("No borings exist to copy from.", "Can't Copy Boring");
+  } else if (session_.readOnly()) {
+    tell(project::readOnlyText(state_.CurrentProjectTitle, "Borings cannot be copied in it."),
+         "Can't Copy Boring", MessageIcon::kExclamation);
   } else {
     frmCopyBoring dialog(adapter_, this);
     execModal(dialog);

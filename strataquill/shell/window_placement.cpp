@@ -40,25 +40,30 @@ QRect fitToScreen(const QRect& wanted, const QRect& available, const QMargins& f
 void restoreWindowPlacement(QWidget& window, const std::string& prefix, QSize defaultSize,
                             const QRect& available) {
   const QMargins frame = expectedWindowFrame();
+  const QPoint inside(frame.left(), frame.top());
+  // Left and Top are the frame's corner, Width and Height the inside's.
   QRect wanted(QPoint(), defaultSize);
   wanted.moveCenter(available.center());
   const auto left = readInt(prefix + "Left"), top = readInt(prefix + "Top");
   const auto width = readInt(prefix + "Width"), height = readInt(prefix + "Height");
   if (left && top && width && height && *width > 0 && *height > 0)
-    wanted = QRect(*left, *top, *width, *height);
+    wanted = QRect(QPoint(*left, *top) + inside, QSize(*width, *height));
   const QRect placed = fitToScreen(wanted, available, frame);
   window.resize(placed.size());
-  window.move(placed.topLeft() - QPoint(frame.left(), frame.top()));
+  window.move(placed.topLeft() - inside);
   if (GetSetting(kSection, prefix + "Maximized", "False") == "True")
     window.setWindowState(window.windowState() | Qt::WindowMaximized);
 }
 
 void saveWindowPlacement(const QWidget& window, const std::string& prefix) {
-  const QRect normal =
-      window.isMaximized() || window.isFullScreen() ? window.normalGeometry() : window.geometry();
+  const bool large = window.isMaximized() || window.isFullScreen();
+  const QRect normal = large ? window.normalGeometry() : window.geometry();
   if (normal.isValid()) {
-    SaveSetting(kSection, prefix + "Left", std::to_string(normal.left()));
-    SaveSetting(kSection, prefix + "Top", std::to_string(normal.top()));
+    // The frame's corner, where move() puts it back.
+    const QPoint corner =
+        normal.topLeft() - (window.geometry().topLeft() - window.frameGeometry().topLeft());
+    SaveSetting(kSection, prefix + "Left", std::to_string(corner.x()));
+    SaveSetting(kSection, prefix + "Top", std::to_string(corner.y()));
     SaveSetting(kSection, prefix + "Width", std::to_string(normal.width()));
     SaveSetting(kSection, prefix + "Height", std::to_string(normal.height()));
   }
