@@ -121,20 +121,11 @@ void DesignerWindow::CloseRecordsets() {
 }
 
 bool DesignerWindow::confirmRefusals() {
-  std::vector<project::RefusedCell> cells;
-  for (int g = 0; g < static_cast<int>(grids_.size()); ++g) {
-    widgets::BoundGrid* grid = grids_[g];
-    if (!grid) continue;
-    for (const auto& r : grid->model().refusals(true))
-      cells.push_back({tabs_->tabText(g).remove('&').toStdString(), r.row + 1,
-                       grid->model().columns()[r.column].heading.toStdString(),
-                       r.text.toStdString()});
-  }
-  const std::string question =
-      project::refusalQuestion("These cells hold no number and cannot be saved:", cells);
-  if (question.empty()) return true;
-  return prompts().message(question, "Not a Number", MessageButtons::kYesNo,
-                           MessageIcon::kExclamation) != MessageAnswer::kYes;
+  std::vector<std::pair<std::string, widgets::BoundGrid*>> named;
+  for (int g = 0; g < static_cast<int>(grids_.size()); ++g)
+    named.emplace_back(tabs_->tabText(g).remove('&').toStdString(), grids_[g]);
+  return !wantsToCorrectRefusals(named, true,
+                                 "These cells hold no number and cannot be saved:", "Not a Number");
 }
 
 bool DesignerWindow::Form_Unload() {

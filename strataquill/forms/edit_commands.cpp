@@ -25,6 +25,23 @@ EditTarget editTarget(QWidget* focused, const QWidget* window) {
   return target;
 }
 
+namespace {
+
+// A QPlainTextEdit or a QTextEdit.
+template <class Box>
+EditEnabling multiLineEnabling(const Box& box) {
+  EditEnabling e;
+  const bool writable = !box.isReadOnly();
+  e.copy = box.textCursor().hasSelection();
+  e.cut = e.copy && writable;
+  e.paste = writable;
+  e.undo = writable && box.document()->isUndoAvailable();
+  e.redo = writable && box.document()->isRedoAvailable();
+  return e;
+}
+
+}  // namespace
+
 EditEnabling editEnabling(const EditTarget& target) {
   EditEnabling e;
   if (auto* grid = target.grid) {
@@ -41,17 +58,9 @@ EditEnabling editEnabling(const EditTarget& target) {
     e.undo = line->isUndoAvailable();
     e.redo = line->isRedoAvailable();
   } else if (auto* box = qobject_cast<QPlainTextEdit*>(target.text)) {
-    e.copy = box->textCursor().hasSelection();
-    e.cut = e.copy && !box->isReadOnly();
-    e.paste = !box->isReadOnly();
-    e.undo = box->document()->isUndoAvailable() && !box->isReadOnly();
-    e.redo = box->document()->isRedoAvailable() && !box->isReadOnly();
+    e = multiLineEnabling(*box);
   } else if (auto* rich = qobject_cast<QTextEdit*>(target.text)) {
-    e.copy = rich->textCursor().hasSelection();
-    e.cut = e.copy && !rich->isReadOnly();
-    e.paste = !rich->isReadOnly();
-    e.undo = rich->document()->isUndoAvailable() && !rich->isReadOnly();
-    e.redo = rich->document()->isRedoAvailable() && !rich->isReadOnly();
+    e = multiLineEnabling(*rich);
   }
   return e;
 }

@@ -282,21 +282,9 @@ void frmFile::reportSaveFailure(const std::string& error) {
 }
 
 bool frmFile::confirmRefusals() {
-  std::vector<project::RefusedCell> cells;
-  for (BoundGrid* grid : {tabs_.lithology, tabs_.sample, tabs_.completion}) {
-    grid->commitEdit();
-    const char* name = grid == tabs_.lithology ? "Lithology"
-                       : grid == tabs_.sample  ? "Samples"
-                                               : "Completion";
-    for (const auto& r : grid->model().refusals())
-      cells.push_back({name, r.row + 1, grid->model().columns()[r.column].heading.toStdString(),
-                       r.text.toStdString()});
-  }
-  const std::string question =
-      project::refusalQuestion("These depths are not numbers and cannot be saved:", cells);
-  if (question.empty()) return true;
-  return prompts().message(question, "Depth Is Not a Number", MessageButtons::kYesNo,
-                           MessageIcon::kExclamation) != MessageAnswer::kYes;
+  return !wantsToCorrectRefusals(
+      {{"Lithology", tabs_.lithology}, {"Samples", tabs_.sample}, {"Completion", tabs_.completion}},
+      false, "These depths are not numbers and cannot be saved:", "Depth Is Not a Number");
 }
 
 bool frmFile::saveBeforeLeaving(bool ask) {

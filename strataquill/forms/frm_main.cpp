@@ -225,12 +225,8 @@ void frmMain::mnuAboutStrataquill_Click() {
 
 void frmMain::mnuEditLayout_Click() {
   if (busy()) return;
-  FileDialogRequest request;
-  request.title = "Open Existing Layout File";
-  request.initialFolder = startFolder("DefaultLayoutDir", state_.DesignerLayoutPath);
-  request.filter = "Strataquill Layout (*.sqf)|*.sqf";
-  request.defaultExtension = ".sqf";
-  request.mustExist = true;
+  const FileDialogRequest request = fileDialogFor(FileKind::kLayout, "Open Existing Layout File",
+                                                  true, state_.DesignerLayoutPath);
   const FileDialogResult r = prompts().fileDialog(request);
   if (r.outcome == FileDialogResult::Outcome::kInvalidName) {
     tell("The layout file you selected is invalid.  Please try again.", "Invalid File Name");
@@ -242,12 +238,8 @@ void frmMain::mnuEditLayout_Click() {
 
 void frmMain::CreateNewFormatFile() {
   if (busy()) return;
-  FileDialogRequest request;
-  request.title = "Create New Layout File";
-  request.initialFolder = startFolder("DefaultLayoutDir", state_.DesignerLayoutPath);
-  request.filter = "Strataquill Layout (*.sqf)|*.sqf";
-  request.defaultExtension = ".sqf";
-  request.mustExist = false;
+  const FileDialogRequest request =
+      fileDialogFor(FileKind::kLayout, "Create New Layout File", false, state_.DesignerLayoutPath);
   const FileDialogResult r = prompts().fileDialog(request);
   if (r.outcome != FileDialogResult::Outcome::kChosen) return;
   // Emptying a file that a window has open would leave it showing rows

@@ -129,12 +129,8 @@ void frmMain::showIntervalProblems(int count) {
 
 void frmMain::OpenExistingStrataquillFile() {
   if (busy()) return;
-  FileDialogRequest request;
-  request.title = "Open Existing File";
-  request.initialFolder = startFolder("DefaultSQFileDir", state_.CurrentProjectPath);
-  request.filter = "Strataquill Data (*.sq2)|*.sq2";
-  request.defaultExtension = ".sq2";
-  request.mustExist = true;
+  const FileDialogRequest request =
+      fileDialogFor(FileKind::kProject, "Open Existing File", true, state_.CurrentProjectPath);
   const FileDialogResult r = prompts().fileDialog(request);
   if (r.outcome == FileDialogResult::Outcome::kInvalidName) {
     tell("The file you selected is invalid.  Please try again.", "Invalid File Name");
@@ -146,12 +142,8 @@ void frmMain::OpenExistingStrataquillFile() {
 
 void frmMain::CreateNewStrataquillFile() {
   if (busy()) return;
-  FileDialogRequest request;
-  request.title = "Create New File";
-  request.initialFolder = startFolder("DefaultSQFileDir", state_.CurrentProjectPath);
-  request.filter = "Strataquill Data (*.sq2)|*.sq2";
-  request.defaultExtension = ".sq2";
-  request.mustExist = false;
+  const FileDialogRequest request =
+      fileDialogFor(FileKind::kProject, "Create New File", false, state_.CurrentProjectPath);
   const FileDialogResult r = prompts().fileDialog(request);
   if (r.outcome != FileDialogResult::Outcome::kChosen || r.path.empty()) return;
   // The open project stays open unless the new one is ready; and it must

@@ -23,6 +23,7 @@
 #include "strataquill/shell/program_folder.h"
 #include "strataquill/shell/select_all_line_edit.h"
 #include "strataquill/shell/settings_store.h"
+#include "strataquill/shell/start_folder.h"
 #include "strataquill/shell/user_prompts.h"
 
 namespace sq::render {
@@ -294,13 +295,8 @@ void frmPrint::lsvMultipleBorings_ItemClick(int row) {
 }
 
 std::string frmPrint::chooseLayout(const char* title, std::string& fileTitle) {
-  FileDialogRequest request;
-  request.title = title;
-  request.initialFolder = GetSetting("Files", "DefaultLayoutDir", programFolder());
-  request.filter = "Strataquill Layout (*.sqf)|*.sqf";
-  request.defaultExtension = ".sqf";
-  request.mustExist = true;
-  FileDialogResult r = prompts().fileDialog(request);
+  FileDialogResult r = prompts().fileDialog(
+      fileDialogFor(FileKind::kLayout, title, true, options_.firstPageLayoutFile));
   if (r.outcome != FileDialogResult::Outcome::kChosen) return {};
   fileTitle = r.title;
   return r.path;

@@ -24,4 +24,16 @@ std::string startFolder(const std::string& settingKey, const std::string& openFi
   return documentsFolder();
 }
 
+FileDialogRequest fileDialogFor(FileKind kind, const std::string& title, bool mustExist,
+                                const std::string& openFile) {
+  const bool project = kind == FileKind::kProject;
+  FileDialogRequest request;
+  request.title = title;
+  request.initialFolder = startFolder(project ? "DefaultSQFileDir" : "DefaultLayoutDir", openFile);
+  request.filter = project ? "Strataquill Data (*.sq2)|*.sq2" : "Strataquill Layout (*.sqf)|*.sqf";
+  request.defaultExtension = project ? ".sq2" : ".sqf";
+  request.mustExist = mustExist;
+  return request;
+}
+
 }  // namespace sq
