@@ -187,8 +187,11 @@ void PrintSurface::printText(const QString& text) {
 }
 
 QStringList PrintSurface::wrapParagraph(const QString& text) const {
+  return wrapText(text, doc_.pageWidth - marginRight - marginLeft);
+}
+
+QStringList PrintSurface::wrapText(const QString& text, double available) const {
   const QFontMetricsF& fm = metrics();
-  const double available = doc_.pageWidth - marginRight - marginLeft;
   QString normalized = text;
   normalized.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   normalized.replace('\r', '\n');

@@ -96,6 +96,11 @@ class PrintSurface {
   double paragraphHeight(const QString& text) const;
   // The lines a paragraph breaks into between the margins.
   QStringList wrapParagraph(const QString& text) const;
+  // The one rule of breaking text into lines `width` twips wide in the
+  // current font: at blanks, a line feed ends a line, and a word wider than
+  // the line is broken between characters (each line takes at least one),
+  // so no line is wider than it and every text ends.
+  QStringList wrapText(const QString& text, double width) const;
 
   // The natural size of a picture in twips (pixels at the picture's own
   // resolution, 96 dpi when it has none).
