@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "strataquill/db/server_address.h"
 #include "strataquill/project/project_schema.h"
 
 namespace sq::project {
@@ -13,14 +14,17 @@ ProjectSession::~ProjectSession() {
 
 db::Status ProjectSession::open(const std::string& path, const std::string& title) {
   close();
-  const ProjectFileState state = ProbeProjectFile(path);
+  // A server project has no file to look at: the server says whether it
+  // exists and whether this user may write it.
+  const bool server = db::isServerAddress(path);
+  const ProjectFileState state = server ? ProjectFileState::kProject : ProbeProjectFile(path);
   if (state == ProjectFileState::kMissing)
     return db::Status::error(db::ErrorCode::kFileNotFound, ProjectFileRefusal(state, path));
   if (state == ProjectFileState::kNotAProject)
     return db::Status::error(db::ErrorCode::kNotADatabase, ProjectFileRefusal(state, path));
   auto opened = db::Database::open(path);
   if (!opened.ok()) return opened.status();
-  readOnly_ = state == ProjectFileState::kReadOnly;
+  readOnly_ = state == ProjectFileState::kReadOnly || opened->readOnly();
   // A file that cannot be written is shown as it is, not repaired.
   if (!readOnly_) CheckFileFormat(opened.value());
   database_.emplace(std::move(opened.value()));
