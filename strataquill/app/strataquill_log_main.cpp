@@ -17,6 +17,9 @@
 #include <iostream>
 
 #include "strataquill/app/terminal_progress.h"
+#include "strataquill/db/project_link.h"
+#include "strataquill/db/server_address.h"
+#include "strataquill/project/file_rules.h"
 #include "strataquill/render/frm_print.h"
 #include "strataquill/render/log_export.h"
 #include "strataquill/render/print_run.h"
@@ -125,14 +128,20 @@ int main(int argc, char** argv) {
 
   QCommandLineParser parser;
   parser.setApplicationDescription(
-      "Renders the boring logs of a Strataquill project (.sq2) to a PDF file.\n"
+      "Renders the boring logs of a Strataquill project (.sq2, or a project on a database "
+      "server: its address postgresql://...?project=NAME or a .sqp file that holds it) to a "
+      "PDF file.\n"
       "Defaults come from the print options the desktop program remembers, then from the "
       "layouts shipped in the program folder.");
   parser.addHelpOption();
-  parser.addPositionalArgument("project", "The project file (.sq2).");
+  parser.addPositionalArgument("project",
+                               "The project file (.sq2), server address, or .sqp file.");
   parser.addOptions({
       {{"b", "boring"}, "A boring to render (repeat for several). Default: every boring.", "name"},
-      {{"o", "output"}, "The PDF file to write. Default: the project's name with .pdf.", "file"},
+      {{"o", "output"},
+       "The PDF file to write. Default: the project's file name with .pdf (a server project's "
+       "name with .pdf, in the current folder).",
+       "file"},
       {"first-layout", "Layout file (.sqf) of the first page.", "file"},
       {"additional-layout", "Layout file (.sqf) of the following pages.", "file"},
       {"no-additional-layout", "Use the first-page layout on every page."},
@@ -158,10 +167,33 @@ int main(int argc, char** argv) {
     return 2;
   }
   sq::render::LogRequest request;
-  request.projectPath = fs::absolute(args[0].toStdString()).string();
-  if (!sq::isExistingFile(request.projectPath)) {
-    std::cerr << "strataquill-log: the project " << request.projectPath << " does not exist.\n";
-    return 1;
+  // A project file, or a project on a server: its address, or a link file
+  // that holds it. A server project's logs carry its name where a file's
+  // carry the file name.
+  const std::string named = args[0].toStdString();
+  const bool onServer = sq::db::isServerAddress(named) || sq::db::isProjectLink(named);
+  std::string defaultOutput;
+  if (onServer) {
+    auto target = sq::project::ResolveProject(named);
+    if (!target.ok()) {
+      std::cerr << "strataquill-log: " << target.status().message() << "\n";
+      return 1;
+    }
+    request.projectPath = target->path;
+    request.fileName = target->title;
+    std::string stem = target->title;
+    std::replace(stem.begin(), stem.end(), '/', '_');
+    defaultOutput = sq::db::isProjectLink(named)
+                        ? fs::path(named).replace_extension(".pdf").string()
+                        : (stem.empty() || stem[0] == '.' ? "_" + stem : stem) + ".pdf";
+  } else {
+    request.projectPath = fs::absolute(named).string();
+    if (!sq::isExistingFile(request.projectPath)) {
+      std::cerr << "strataquill-log: the project " << request.projectPath << " does not exist.\n";
+      return 1;
+    }
+    request.fileName = fs::path(request.projectPath).filename().string();
+    defaultOutput = fs::path(request.projectPath).replace_extension(".pdf").string();
   }
   std::vector<std::string> requested;
   for (const QString& b : parser.values("boring")) requested.push_back(b.toStdString());
@@ -200,10 +232,8 @@ int main(int argc, char** argv) {
   request.options = options;
   request.classificationFile = sq::classificationFile();
   request.patternFolder = sq::patternsFolder();
-  request.fileName = fs::path(request.projectPath).filename().string();
   const std::string outputPath =
-      parser.isSet("output") ? parser.value("output").toStdString()
-                             : fs::path(request.projectPath).replace_extension(".pdf").string();
+      parser.isSet("output") ? parser.value("output").toStdString() : defaultOutput;
 
   if (parser.isSet("preview") || parser.isSet("print") || parser.isSet("dialog")) {
     std::vector<std::string> borings, chosen;
