@@ -53,9 +53,10 @@ TEST_F(MainWindowTest, MenusHaveTheirCaptionsShortcutsAndOrder) {
                                                   : " " + a->shortcut().toString()));
     return out;
   };
-  EXPECT_EQ(items("mnuFile"), (QStringList{"&Open Project Ctrl+O", "&New Project Ctrl+N",
-                                           "&Close", "-", "Print Set&up", "Print Pre&view",
-                                           "&Print Ctrl+P", "-", "E&xit"}));
+  EXPECT_EQ(items("mnuFile"),
+            (QStringList{"&Open Project Ctrl+O", "Open &Server Project...", "Open &Recent",
+                         "&New Project Ctrl+N", "&Close", "-", "Print Set&up", "Print Pre&view",
+                         "&Print Ctrl+P", "-", "E&xit"}));
   EXPECT_EQ(items("mnuEdit"),
             (QStringList{"&Undo Ctrl+Z", "&Redo Ctrl+Y", "-", "Cu&t Ctrl+X", "&Copy Ctrl+C",
                          "&Paste Ctrl+V", "-", "&Insert Row Shift+Ins", "&Delete Row Shift+Del",
