@@ -324,8 +324,12 @@ bool frmFile::UpdateRecordsets() {
     if (!settleConflicts(std::move(conflicts))) return false;
     outcome = save.run();
   }
-  if (!outcome.written) reportSaveFailure(outcome.error, outcome.keptNothing);
-  return outcome.written;
+  if (!outcome.written) {
+    reportSaveFailure(outcome.error, outcome.keptNothing);
+    return false;
+  }
+  notice_.succeeded();
+  return true;
 }
 
 bool frmFile::settleConflicts(std::vector<ConflictRow> rows) {
@@ -365,6 +369,13 @@ bool frmFile::saveBeforeLeaving(bool ask) {
 }
 
 void frmFile::RemoveBoring(const std::string& Boring, bool Confirm) {
+  // Said before the questions: a boring that other users have open stays.
+  if (const std::vector<std::string> users = session_.session().othersUsing(Boring);
+      !users.empty()) {
+    prompts().message(project::OpenByOthersText(Boring, users), "Can't Remove Boring",
+                      MessageButtons::kOk, MessageIcon::kExclamation);
+    return;
+  }
   // Enter twice must not delete a boring: No is the default of both.
   if (Confirm) {
     if (prompts().message("Are you sure you want to delete " + Boring + "? " +
@@ -376,13 +387,6 @@ void frmFile::RemoveBoring(const std::string& Boring, bool Confirm) {
                           "Reconfirm Delete", MessageButtons::kYesNoDefaultNo,
                           MessageIcon::kCritical) != MessageAnswer::kYes)
       return;
-  }
-  // Said before the questions: a boring that other users have open stays.
-  if (const std::vector<std::string> users = session_.session().othersUsing(Boring);
-      !users.empty()) {
-    prompts().message(project::OpenByOthersText(Boring, users), "Can't Remove Boring",
-                      MessageButtons::kOk, MessageIcon::kExclamation);
-    return;
   }
   // The project's description is kept; the boring's own edits stay in the
   // grids until the delete succeeded, and go with the boring then.

@@ -42,6 +42,9 @@ db::Status ProjectSession::open(const std::string& path, const std::string& titl
 
 void ProjectSession::close() {
   if (!database_) return;
+  // Released at once, not whenever the server notices the connection ended:
+  // someone may be waiting to remove the boring.
+  database_->markInUse("");
   database_.reset();
   path_.clear();
   title_.clear();

@@ -26,6 +26,8 @@ class SaveFailureNotice {
   explicit SaveFailureNotice(bool readOnly = false) : readOnly_(readOnly) {}
   // Notes `error`; true when it is to be told.
   bool shouldTell(const std::string& error);
+  // A save went through: the next failure is news again.
+  void succeeded() { last_.clear(); }
   const std::string& lastFailure() const { return last_; }
   bool readOnly() const { return readOnly_; }
 

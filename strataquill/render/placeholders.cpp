@@ -8,6 +8,7 @@
 #include <map>
 
 #include "strataquill/db/ascii_case.h"
+#include "strataquill/db/server_address.h"
 #include "strataquill/shell/settings_store.h"
 
 namespace sq::render {
@@ -167,6 +168,11 @@ std::string getVariableText(const BoringData& data, const PlaceholderRun& run,
   if (token == "<<PAGE NUMBER>>") return std::to_string(run.pageNumber);
   if (token == "<<FILE PATH>>") return run.projectPath;
   if (token == "<<FILE NAME>>") {
+    // A project on a server is called by its name.
+    if (db::isServerAddress(run.projectPath)) {
+      auto address = db::ServerAddress::parse(run.projectPath);
+      return address.ok() ? address->project : run.projectPath;
+    }
     const std::size_t slash = run.projectPath.find_last_of('/');
     return slash == std::string::npos ? run.projectPath : run.projectPath.substr(slash + 1);
   }
