@@ -93,7 +93,6 @@ frmConflicts::frmConflicts(std::vector<ConflictRow> rows, QWidget* parent)
     takeTheirs_.push_back(theirs);
     tables_.push_back(table);
   }
-  rowsLayout->addStretch();
   scroll->setWidget(list);
   root->addWidget(scroll, 1);
   auto* buttons = new QHBoxLayout;
@@ -109,7 +108,9 @@ frmConflicts::frmConflicts(std::vector<ConflictRow> rows, QWidget* parent)
   connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
   connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
   updateOK();
-  resize(760, std::min(200 + 150 * static_cast<int>(rows_.size()), 640));
+  // As tall as the rows need, up to a screenful; more rows scroll.
+  scroll->setMinimumHeight(std::min(list->sizeHint().height() + 2 * scroll->frameWidth(), 480));
+  resize(760, sizeHint().height());
 }
 
 void frmConflicts::updateOK() {

@@ -68,9 +68,9 @@ frmOpenServerProject::frmOpenServerProject(QWidget* parent) : QDialog(parent) {
   buttons->addWidget(cancel_);
   root->addLayout(buttons);
 
+  // Enter presses the default button: List Projects until a project is
+  // listed and chosen, then Open.
   connect(list_, &QPushButton::clicked, this, [this] { listProjects(); });
-  connect(address_, &QLineEdit::returnPressed, this, [this] { listProjects(); });
-  connect(password_, &QLineEdit::returnPressed, this, [this] { listProjects(); });
   connect(projects_, &QListWidget::currentRowChanged, this, [this] { updateOK(); });
   connect(projects_, &QListWidget::itemDoubleClicked, this, [this] { cmdOK_Click(); });
   connect(ok_, &QPushButton::clicked, this, [this] { cmdOK_Click(); });

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <QTest>
 #include <QThread>
 
 #include <filesystem>
@@ -384,15 +385,21 @@ TEST_F(SharedProjectTest, ServerProjectsOpenFromTheDialogTheRecentListAndALink) 
     auto* dialog = qobject_cast<frmOpenServerProject*>(&d);
     EXPECT_NE(dialog, nullptr);
     if (!dialog) return 0;
+    dialog->show();
+    EXPECT_FALSE(dialog->cmdOK()->isEnabled()) << "nothing to open yet";
     dialog->txtAddress()->setText(QString::fromStdString(server_->address("")));
     dialog->txtPassword()->setText("pa55 w0rd");
-    EXPECT_TRUE(dialog->listProjects()) << dialog->lblStatus()->text().toStdString();
+    // Enter lists the projects; only a second Enter opens one.
+    QTest::keyClick(dialog->txtPassword(), Qt::Key_Return);
+    EXPECT_GT(dialog->lstProjects()->count(), 0) << dialog->lblStatus()->text().toStdString();
+    EXPECT_NE(dialog->result(), int(QDialog::Accepted));
     auto found = dialog->lstProjects()->findItems(QString::fromStdString(project_),
                                                   Qt::MatchExactly);
     EXPECT_EQ(found.size(), 1);
     if (found.empty()) return 0;
     dialog->lstProjects()->setCurrentItem(found[0]);
-    dialog->cmdOK_Click();
+    QTest::keyClick(dialog->lstProjects(), Qt::Key_Return);
+    EXPECT_EQ(dialog->result(), int(QDialog::Accepted));
     return dialog->result();
   });
   main.OpenServerProject();
@@ -414,6 +421,27 @@ TEST_F(SharedProjectTest, ServerProjectsOpenFromTheDialogTheRecentListAndALink) 
   ASSERT_NE(main.dataEntryWindow(), nullptr);
   EXPECT_EQ(main.state().CurrentProjectTitle, project_);
   main.mnuClose_Click();
+
+  // An address that is none, or a server that is not there, is said in
+  // the dialog, which stays open.
+  onModal([&](QDialog& d) {
+    auto* dialog = qobject_cast<frmOpenServerProject*>(&d);
+    EXPECT_EQ(dialog->txtAddress()->text().toStdString(), server_->address(""))
+        << "the last server, remembered";
+    EXPECT_TRUE(dialog->txtPassword()->text().isEmpty()) << "the password is not";
+    dialog->txtAddress()->setText("dbhost/firm");
+    EXPECT_FALSE(dialog->listProjects());
+    EXPECT_EQ(dialog->lblStatus()->text(), "Not a server address: it must begin with postgresql://");
+    dialog->txtAddress()->setText(QString::fromStdString(
+        "postgresql:///postgres?host=" + db::percentEncode(home_.path("nowhere"))));
+    EXPECT_FALSE(dialog->listProjects());
+    EXPECT_TRUE(dialog->lblStatus()->text().startsWith("Cannot connect to the database server: "))
+        << dialog->lblStatus()->text().toStdString();
+    EXPECT_EQ(dialog->lstProjects()->count(), 0);
+    return int(QDialog::Rejected);
+  });
+  main.OpenServerProject();
+  EXPECT_EQ(main.dataEntryWindow(), nullptr);
 
   // A link file on the command line, as a file manager hands it over.
   const std::string link = home_.path("Depot link.sqp");
