@@ -20,10 +20,10 @@
 #include "strataquill/forms/frm_file.h"
 #include "strataquill/forms/frm_main.h"
 #include "strataquill/forms/ui_environment.h"
+#include "strataquill/sharing/project_transfer.h"
 #include "strataquill/shell/file_copy.h"
 #include "strataquill/shell/program_folder.h"
 #include "strataquill/shell/settings_store.h"
-#include "strataquill/sharing/project_transfer.h"
 #include "strataquill/shell/test_home.h"
 #include "strataquill/widgets/bound_grid.h"
 

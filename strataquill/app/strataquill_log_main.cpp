@@ -134,8 +134,7 @@ int main(int argc, char** argv) {
       "Defaults come from the print options the desktop program remembers, then from the "
       "layouts shipped in the program folder.");
   parser.addHelpOption();
-  parser.addPositionalArgument("project",
-                               "The project file (.sq2), server address, or .sqp file.");
+  parser.addPositionalArgument("project", "The project file (.sq2), server address, or .sqp file.");
   parser.addOptions({
       {{"b", "boring"}, "A boring to render (repeat for several). Default: every boring.", "name"},
       {{"o", "output"},

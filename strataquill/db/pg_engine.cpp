@@ -600,15 +600,15 @@ Status PgEngine::markInUse(const std::string& name) {
 
 Result<std::vector<std::string>> PgEngine::usersOf(const std::string& name) {
   // pg_locks splits a lock's 64-bit number into two 32-bit halves.
-  auto r = query(
-      std::string("WITH k AS (SELECT ") + kNameKey +
-          " AS v) SELECT DISTINCT a.usename::text FROM pg_locks l "
-          "JOIN pg_stat_activity a ON a.pid = l.pid, k "
-          "WHERE l.locktype = 'advisory' AND l.granted AND l.pid <> pg_backend_pid() "
-          "AND l.database = (SELECT oid FROM pg_database WHERE datname = current_database()) "
-          "AND l.objsubid = 1 AND l.classid::text::bigint = (k.v >> 32) & 4294967295 "
-          "AND l.objid::text::bigint = k.v & 4294967295 ORDER BY 1",
-      {Value::text(nameKey(name))});
+  auto r =
+      query(std::string("WITH k AS (SELECT ") + kNameKey +
+                " AS v) SELECT DISTINCT a.usename::text FROM pg_locks l "
+                "JOIN pg_stat_activity a ON a.pid = l.pid, k "
+                "WHERE l.locktype = 'advisory' AND l.granted AND l.pid <> pg_backend_pid() "
+                "AND l.database = (SELECT oid FROM pg_database WHERE datname = current_database()) "
+                "AND l.objsubid = 1 AND l.classid::text::bigint = (k.v >> 32) & 4294967295 "
+                "AND l.objid::text::bigint = k.v & 4294967295 ORDER BY 1",
+            {Value::text(nameKey(name))});
   if (!r.ok()) return r.status();
   std::vector<std::string> users;
   for (int i = 0; i < PQntuples(r->get()); ++i) users.emplace_back(PQgetvalue(r->get(), i, 0));

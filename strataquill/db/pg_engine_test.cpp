@@ -373,7 +373,8 @@ TEST_F(ServerProjectTest, NamesInUseAreSeenByOthersAndKeepThemFromTakingThem) {
   server_->admin("DROP ROLE IF EXISTS \"ben 'b'\"", &why);
   ASSERT_TRUE(server_->admin("CREATE ROLE \"ben 'b'\" LOGIN; GRANT USAGE ON SCHEMA " + schema +
                                  " TO \"ben 'b'\"; GRANT SELECT, INSERT, UPDATE, DELETE ON ALL "
-                                 "TABLES IN SCHEMA " + schema + " TO \"ben 'b'\"",
+                                 "TABLES IN SCHEMA " +
+                                 schema + " TO \"ben 'b'\"",
                              &why))
       << why;
   Database ana = open(), ben = open("ben 'b'");
@@ -412,9 +413,9 @@ TEST_F(ServerProjectTest, NamesInUseAreSeenByOthersAndKeepThemFromTakingThem) {
   ASSERT_TRUE(ana.watchTable(kTable, "BoringName").ok());
   EXPECT_TRUE(open("ben 'b'").watchTable(kTable, "BoringName").ok());
   // Files know nothing of other users.
-  const std::string file = (std::filesystem::temp_directory_path() /
-                            ("sq_names_" + std::to_string(::getpid()) + ".db"))
-                               .string();
+  const std::string file =
+      (std::filesystem::temp_directory_path() / ("sq_names_" + std::to_string(::getpid()) + ".db"))
+          .string();
   std::filesystem::remove(file);
   auto local = Database::create(file);
   ASSERT_TRUE(local.ok());

@@ -24,7 +24,8 @@ std::string trimmed(const std::string& line) {
 }  // namespace
 
 bool isProjectLink(const std::string& path) {
-  return path.size() >= 4 && equalsIgnoreCase(std::string_view(path).substr(path.size() - 4), ".sqp");
+  return path.size() >= 4 &&
+         equalsIgnoreCase(std::string_view(path).substr(path.size() - 4), ".sqp");
 }
 
 Result<std::string> ReadProjectLink(const std::string& path) {
@@ -45,9 +46,11 @@ Result<std::string> ReadProjectLink(const std::string& path) {
     line = trimmed(line);
     if (line.empty() || line[0] == '#') continue;
     auto address = ServerAddress::parse(line);
-    if (!address.ok()) return Status::error(address.status().code(),
-                                            "The file '" + path + "' holds no server project's "
-                                            "address.  " + address.status().message());
+    if (!address.ok())
+      return Status::error(address.status().code(), "The file '" + path +
+                                                        "' holds no server project's "
+                                                        "address.  " +
+                                                        address.status().message());
     if (address->project.empty()) return noAddress();
     return line;
   }

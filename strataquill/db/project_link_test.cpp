@@ -46,8 +46,8 @@ TEST_F(ProjectLinkTest, HoldsTheAddressAndNeverThePassword) {
   EXPECT_FALSE(fs::exists(path + ".partial"));
 
   // Written by hand: comments, blank lines and Windows line ends are fine.
-  auto byHand = ReadProjectLink(
-      file("hand.sqp", "# the firm's server\r\n\r\n  postgres:///firm?host=%2Ftmp&project=P  \r\n"));
+  auto byHand = ReadProjectLink(file(
+      "hand.sqp", "# the firm's server\r\n\r\n  postgres:///firm?host=%2Ftmp&project=P  \r\n"));
   ASSERT_TRUE(byHand.ok()) << byHand.status().message();
   EXPECT_EQ(*byHand, "postgres:///firm?host=%2Ftmp&project=P");
 }

@@ -30,8 +30,8 @@ TEST(ServerAddressTest, PasswordsNeverLeaveTheConnection) {
 
   // A password typed into a dialog is given to libpq, and taken out again
   // wherever the address is shown.
-  auto typed = ServerAddress::parse("postgresql://ben@host/firm?project=P")
-                   ->withPassword("p&ss word=%");
+  auto typed =
+      ServerAddress::parse("postgresql://ben@host/firm?project=P")->withPassword("p&ss word=%");
   auto connect = ServerAddress::parse(typed.text());
   ASSERT_TRUE(connect.ok()) << connect.status().message();
   EXPECT_EQ(connect->project, "P");

@@ -42,8 +42,8 @@ class FieldBinding {
   // The row that the last save did not write because another user changed
   // or removed it after it was read (a server project).
   struct Conflict {
-    std::vector<std::string> fields;  // the bound fields, in binding order
-    std::vector<QString> mine;        // as the boxes show them
+    std::vector<std::string> fields;             // the bound fields, in binding order
+    std::vector<QString> mine;                   // as the boxes show them
     std::optional<std::vector<QString>> theirs;  // nothing: they removed the row
   };
   const std::optional<Conflict>& conflict() const { return conflict_; }

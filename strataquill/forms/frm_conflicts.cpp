@@ -23,8 +23,8 @@ QTableWidget* versionTable(const ConflictRow& row, QWidget* parent) {
   QStringList headings;
   for (const QString& h : row.headings) headings << h;
   table->setHorizontalHeaderLabels(headings);
-  table->setVerticalHeaderLabels({row.theirs ? "Theirs" : "Theirs (removed)",
-                                  row.mine ? "Mine" : "Mine (removed)"});
+  table->setVerticalHeaderLabels(
+      {row.theirs ? "Theirs" : "Theirs (removed)", row.mine ? "Mine" : "Mine (removed)"});
   table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table->setSelectionMode(QAbstractItemView::NoSelection);
   table->setWordWrap(true);
@@ -76,8 +76,8 @@ frmConflicts::frmConflicts(std::vector<ConflictRow> rows, QWidget* parent)
     box->addWidget(table);
     auto* choice = new QHBoxLayout;
     auto* mine = new QRadioButton(row.mine ? "Keep mine" : "Keep it removed", group);
-    auto* theirs = new QRadioButton(row.theirs ? "Take theirs" : "Let it go as they removed it",
-                                    group);
+    auto* theirs =
+        new QRadioButton(row.theirs ? "Take theirs" : "Let it go as they removed it", group);
     mine->setObjectName(QString("optKeepMine%1").arg(i));
     theirs->setObjectName(QString("optTakeTheirs%1").arg(i));
     auto* buttons = new QButtonGroup(group);

@@ -3,9 +3,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -17,8 +17,8 @@
 #include "strataquill/forms/child_window.h"
 #include "strataquill/forms/frm_conflicts.h"
 #include "strataquill/forms/frm_sample_label_update.h"
-#include "strataquill/forms/ui_environment.h"
 #include "strataquill/forms/session_adapter.h"
+#include "strataquill/forms/ui_environment.h"
 #include "strataquill/layouts/classification_file.h"
 #include "strataquill/project/borings.h"
 #include "strataquill/project/file_rules.h"
@@ -251,9 +251,9 @@ void frmFile::OpenRecordsets() {
 void frmFile::showChangedByOthers() {
   if (unloaded_ || boundBoring_.empty() || !session_.session().changedByOthers(boundBoring_))
     return;
-  changedText_->setText(
-      qs("Another user changed " + boundBoring_ + " after you opened it.  Reload it to see "
-         "their changes; yours are saved first."));
+  changedText_->setText(qs("Another user changed " + boundBoring_ +
+                           " after you opened it.  Reload it to see "
+                           "their changes; yours are saved first."));
   changed_->show();
 }
 
@@ -348,7 +348,8 @@ void frmFile::reportSaveFailure(const std::string& error, bool keptNothing) {
   if (!notice_.shouldTell(error)) return;
   prompts().message((keptNothing ? "None of the changes could be saved to "
                                  : "Some changes could not be saved to ") +
-                        state_.CurrentProjectPath + ": " + error + "  They are still in the window.",
+                        state_.CurrentProjectPath + ": " + error +
+                        "  They are still in the window.",
                     "Strataquill", MessageButtons::kOk, MessageIcon::kExclamation);
 }
 

@@ -119,8 +119,7 @@ bool frmOpenServerProject::listProjects() {
     if (name == wanted) projects_->setCurrentRow(projects_->count() - 1);
   }
   if (projects_->currentRow() < 0 && projects_->count() > 0) projects_->setCurrentRow(0);
-  status_->setText(names->empty() ? "The server holds no project that you may read."
-                                  : QString());
+  status_->setText(names->empty() ? "The server holds no project that you may read." : QString());
   projects_->setFocus();
   return true;
 }

@@ -108,8 +108,8 @@ void frmMain::createMenus() {
     menus_[name] = m;
   };
   add("mnuFile", "&File",
-      {"mnuOpenProject", "mnuOpenServerProject", "mnuNewProject", "mnuClose", "-",
-       "mnuPrintSetup", "mnuPrintPreview", "mnuPrint", "-", "mnuExit"});
+      {"mnuOpenProject", "mnuOpenServerProject", "mnuNewProject", "mnuClose", "-", "mnuPrintSetup",
+       "mnuPrintPreview", "mnuPrint", "-", "mnuExit"});
   createRecentMenu();
   add("mnuEdit", "&Edit",
       {"mnuUndo", "mnuRedo", "-", "mnuCut", "mnuCopy", "mnuPaste", "-", "mnuInsertRow",

@@ -9,10 +9,10 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 
-#include "strataquill/forms/child_window.h"
-#include "strataquill/forms/frm_copy_boring.h"
 #include "strataquill/db/project_link.h"
 #include "strataquill/db/server_address.h"
+#include "strataquill/forms/child_window.h"
+#include "strataquill/forms/frm_copy_boring.h"
 #include "strataquill/forms/frm_file.h"
 #include "strataquill/forms/frm_main.h"
 #include "strataquill/forms/frm_open_server.h"

@@ -43,9 +43,8 @@ SaveRun::Outcome SaveRun::run() {
   if (!database_) return out;
   // A lost connection took the transaction with it; a commit that fails
   // ends it without its writes.
-  db::Status s = out.code == db::ErrorCode::kConnectionLost
-                     ? db::Status::error(out.code, out.error)
-                     : database_->commitTransaction();
+  db::Status s = out.code == db::ErrorCode::kConnectionLost ? db::Status::error(out.code, out.error)
+                                                            : database_->commitTransaction();
   if (!s.ok()) {
     database_->rollback();
     for (const Grid& g : grids_) g.model->revertSubmit();
@@ -74,15 +73,16 @@ std::vector<ConflictRow> SaveRun::conflicts() {
     };
     for (const widgets::RecordsetModel::Conflict& c : model->conflicts()) {
       ConflictRow row;
-      row.where = g.name + (c.row >= 0 ? ", row " + std::to_string(c.row + 1)
-                                       : ", a row you removed");
+      row.where =
+          g.name + (c.row >= 0 ? ", row " + std::to_string(c.row + 1) : ", a row you removed");
       for (int column : shown) row.headings.push_back(model->columns()[column].heading);
       row.mine = pick(c.mine);
       row.theirs = pick(c.theirs);
       const std::size_t position = c.position;
       row.resolve = [model, position](bool keepMine) {
-        return model->resolve(position, keepMine ? widgets::RecordsetModel::Resolution::kKeepMine
-                                                 : widgets::RecordsetModel::Resolution::kTakeTheirs);
+        return model->resolve(position, keepMine
+                                            ? widgets::RecordsetModel::Resolution::kKeepMine
+                                            : widgets::RecordsetModel::Resolution::kTakeTheirs);
       };
       rows.push_back(std::move(row));
     }

@@ -51,20 +51,20 @@ class SharedProjectTest : public WindowTest {
     project_ = ("Kessler \"Depot\" O'Neil " +
                 std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()))
                    .substr(0, 63);
-    auto pushed = sharing::pushProject(std::string(VEXAMOR_TEST_BIN_DIR) + "/File.tpl",
-                                       address(), true);
+    auto pushed =
+        sharing::pushProject(std::string(VEXAMOR_TEST_BIN_DIR) + "/File.tpl", address(), true);
     ASSERT_TRUE(pushed.ok()) << pushed.status().message();
     auto db = db::Database::open(address());
     ASSERT_TRUE(db.ok());
     for (const std::string& b : {kBoring1, kBoring2})
       ASSERT_TRUE(project::CreateBoringRow(*db, b).ok());
     ASSERT_TRUE(db->execute("INSERT INTO [Lithology Information] (BoringName, [From], [To], "
-                            "Description) VALUES (" + db::jetStringLiteral(kBoring1) +
-                            ", 0, 5, \"Clay\")")
+                            "Description) VALUES (" +
+                            db::jetStringLiteral(kBoring1) + ", 0, 5, \"Clay\")")
                     .ok());
     ASSERT_TRUE(db->execute("INSERT INTO [Lithology Information] (BoringName, [From], [To], "
-                            "Description) VALUES (" + db::jetStringLiteral(kBoring1) +
-                            ", 5, 10, \"Sand\")")
+                            "Description) VALUES (" +
+                            db::jetStringLiteral(kBoring1) + ", 5, 10, \"Sand\")")
                     .ok());
     // Ben may change the project; the client may only read it.
     const std::string schema = db::quoteIdentifier(project_);
@@ -211,8 +211,8 @@ TEST_F(SharedProjectTest, BoringsAddedAndRemovedReachTheOthersSelector) {
   prompts_.clear();
   a.RemoveBoring();
   EXPECT_EQ(prompts_.messageTexts(),
-            std::vector<std::string>{"The boring " + kBoring1 +
-                                     " cannot be removed: " + kBen + " has it open."});
+            std::vector<std::string>{"The boring " + kBoring1 + " cannot be removed: " + kBen +
+                                     " has it open."});
   EXPECT_EQ(prompts_.seen().back().title, "Can't Remove Boring");
   ASSERT_TRUE(waitFor([&] { return a.boringList().size() == 4; }));
   EXPECT_EQ(stored(kBoring1).size(), 2u);
@@ -340,9 +340,9 @@ TEST_F(SharedProjectTest, ALostServerKeepsTheEditsInTheWindow) {
   ASSERT_TRUE(server_->stop(&why)) << why;
   EXPECT_FALSE(entry(a).UpdateRecordsets());
   ASSERT_EQ(prompts_.seen().size(), 1u);
-  EXPECT_TRUE(prompts_.seen()[0].text.starts_with(
-      "None of the changes could be saved to " + address() +
-      ": The connection to the database server was lost: "))
+  EXPECT_TRUE(
+      prompts_.seen()[0].text.starts_with("None of the changes could be saved to " + address() +
+                                          ": The connection to the database server was lost: "))
       << prompts_.seen()[0].text;
   EXPECT_TRUE(prompts_.seen()[0].text.ends_with("  They are still in the window."));
   EXPECT_TRUE(entry(a).hasPendingEdits());
@@ -358,10 +358,14 @@ TEST_F(SharedProjectTest, ALostServerKeepsTheEditsInTheWindow) {
   // rows were written: none of it is kept, all of it stays.
   const std::string schema = db::quoteIdentifier(project_);
   ASSERT_TRUE(server_->admin(
-      "CREATE FUNCTION " + schema + ".cut() RETURNS trigger LANGUAGE plpgsql AS "
-      "$$BEGIN PERFORM pg_terminate_backend(pg_backend_pid()); RETURN NEW; END$$; "
-      "CREATE TRIGGER cut BEFORE INSERT ON " + schema + ".\"Sample Information\" "
-      "FOR EACH ROW EXECUTE FUNCTION " + schema + ".cut()",
+      "CREATE FUNCTION " + schema +
+          ".cut() RETURNS trigger LANGUAGE plpgsql AS "
+          "$$BEGIN PERFORM pg_terminate_backend(pg_backend_pid()); RETURN NEW; END$$; "
+          "CREATE TRIGGER cut BEFORE INSERT ON " +
+          schema +
+          ".\"Sample Information\" "
+          "FOR EACH ROW EXECUTE FUNCTION " +
+          schema + ".cut()",
       &why))
       << why;
   prompts_.clear();
@@ -393,8 +397,8 @@ TEST_F(SharedProjectTest, ServerProjectsOpenFromTheDialogTheRecentListAndALink) 
     QTest::keyClick(dialog->txtPassword(), Qt::Key_Return);
     EXPECT_GT(dialog->lstProjects()->count(), 0) << dialog->lblStatus()->text().toStdString();
     EXPECT_NE(dialog->result(), int(QDialog::Accepted));
-    auto found = dialog->lstProjects()->findItems(QString::fromStdString(project_),
-                                                  Qt::MatchExactly);
+    auto found =
+        dialog->lstProjects()->findItems(QString::fromStdString(project_), Qt::MatchExactly);
     EXPECT_EQ(found.size(), 1);
     if (found.empty()) return 0;
     dialog->lstProjects()->setCurrentItem(found[0]);
@@ -431,9 +435,10 @@ TEST_F(SharedProjectTest, ServerProjectsOpenFromTheDialogTheRecentListAndALink) 
     EXPECT_TRUE(dialog->txtPassword()->text().isEmpty()) << "the password is not";
     dialog->txtAddress()->setText("dbhost/firm");
     EXPECT_FALSE(dialog->listProjects());
-    EXPECT_EQ(dialog->lblStatus()->text(), "Not a server address: it must begin with postgresql://");
-    dialog->txtAddress()->setText(QString::fromStdString(
-        "postgresql:///postgres?host=" + db::percentEncode(home_.path("nowhere"))));
+    EXPECT_EQ(dialog->lblStatus()->text(),
+              "Not a server address: it must begin with postgresql://");
+    dialog->txtAddress()->setText(QString::fromStdString("postgresql:///postgres?host=" +
+                                                         db::percentEncode(home_.path("nowhere"))));
     EXPECT_FALSE(dialog->listProjects());
     EXPECT_TRUE(dialog->lblStatus()->text().startsWith("Cannot connect to the database server: "))
         << dialog->lblStatus()->text().toStdString();

@@ -95,9 +95,9 @@ int main(int argc, char** argv) {
   }
   if (command == "link" && plain.size() == 1 && !output.empty() && !replace) {
     if (std::filesystem::exists(output) && !force)
-      return failed(sq::db::Status::error(
-          sq::db::ErrorCode::kTableExists,
-          "The file " + output + " exists already; it is left as it is."));
+      return failed(
+          sq::db::Status::error(sq::db::ErrorCode::kTableExists,
+                                "The file " + output + " exists already; it is left as it is."));
     if (sq::db::Status s = sq::db::WriteProjectLink(output, plain[0]); !s.ok()) return failed(s);
     std::cout << "Wrote " << output << " for " << shown(plain[0]) << ".\n";
     return 0;

@@ -175,8 +175,9 @@ TEST_F(StrataquillProjectTest, TheServerProjectPrintsTheSameLogAsTheFile) {
   EXPECT_EQ(tool("link " + quote(demo) + " -o " + quote(link)).status, 1) << "not overwritten";
   Outcome log = run(kBin + "/strataquill-log " + quote(link) + " -b B-1");
   ASSERT_EQ(log.status, 0) << log.output;
-  EXPECT_NE(log.output.find(" (1 boring) to " + (folder_ / "links" / "Demo on the server.pdf").string()),
-            std::string::npos)
+  EXPECT_NE(
+      log.output.find(" (1 boring) to " + (folder_ / "links" / "Demo on the server.pdf").string()),
+      std::string::npos)
       << log.output;
 
   // By its address alone: the project's name, in the current folder.
@@ -187,9 +188,9 @@ TEST_F(StrataquillProjectTest, TheServerProjectPrintsTheSameLogAsTheFile) {
   };
   Outcome missing = logIn(folder_.string());
   EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(missing.output,
-            "strataquill-log: The project " + slashed + " cannot be opened: Could not find the "
-            "project 'Depot \"north\"/x' on the server.\n");
+  EXPECT_EQ(missing.output, "strataquill-log: The project " + slashed +
+                                " cannot be opened: Could not find the "
+                                "project 'Depot \"north\"/x' on the server.\n");
   ASSERT_EQ(tool("push " + quote(kDemo) + " " + quote(slashed) + " --replace").status, 0);
   Outcome named = logIn(folder_.string());
   EXPECT_EQ(named.status, 0) << named.output;

@@ -192,8 +192,8 @@ bool RecordsetModel::writeRow(Row& row, SaveReport& report) {
 RecordsetModel::SaveReport RecordsetModel::submitAll() {
   SaveReport report;
   conflicts_.clear();
-  beforeSubmit_ = std::make_unique<BeforeSubmit>(
-      BeforeSubmit{rows_, live_, removed_, rawCount_, undo_, redo_});
+  beforeSubmit_ =
+      std::make_unique<BeforeSubmit>(BeforeSubmit{rows_, live_, removed_, rawCount_, undo_, redo_});
   if (!rs_) {
     // Rows typed into a grid whose table could not be opened have nowhere
     // to go; they stay, and the owner is told.
