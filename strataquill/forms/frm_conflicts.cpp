@@ -1,5 +1,7 @@
 #include "strataquill/forms/frm_conflicts.h"
 
+#include <tuple>
+
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -10,6 +12,8 @@
 #include <QScrollArea>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include "strataquill/forms/child_window.h"
 
 namespace sq::forms {
 namespace {
@@ -95,16 +99,7 @@ frmConflicts::frmConflicts(std::vector<ConflictRow> rows, QWidget* parent)
   }
   scroll->setWidget(list);
   root->addWidget(scroll, 1);
-  auto* buttons = new QHBoxLayout;
-  ok_ = new QPushButton("Save My Choices", this);
-  cancel_ = new QPushButton("Decide Later", this);
-  ok_->setObjectName("cmdOK");
-  cancel_->setObjectName("cmdCancel");
-  ok_->setDefault(true);
-  buttons->addStretch();
-  buttons->addWidget(ok_);
-  buttons->addWidget(cancel_);
-  root->addLayout(buttons);
+  std::tie(ok_, cancel_) = addDialogButtons(this, root, "Save My Choices", "Decide Later");
   connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
   connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
   updateOK();

@@ -1,5 +1,7 @@
 #include "strataquill/forms/frm_open_server.h"
 
+#include <tuple>
+
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -10,6 +12,7 @@
 
 #include "strataquill/db/database.h"
 #include "strataquill/db/server_address.h"
+#include "strataquill/forms/child_window.h"
 #include "strataquill/shell/settings_store.h"
 #include "strataquill/shell/user_prompts.h"
 
@@ -58,15 +61,7 @@ frmOpenServerProject::frmOpenServerProject(QWidget* parent) : QDialog(parent) {
   status_->setWordWrap(true);
   status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   root->addWidget(status_);
-  auto* buttons = new QHBoxLayout;
-  ok_ = new QPushButton("Open", this);
-  cancel_ = new QPushButton("Cancel", this);
-  ok_->setObjectName("cmdOK");
-  cancel_->setObjectName("cmdCancel");
-  buttons->addStretch();
-  buttons->addWidget(ok_);
-  buttons->addWidget(cancel_);
-  root->addLayout(buttons);
+  std::tie(ok_, cancel_) = addDialogButtons(this, root, "Open", "Cancel");
 
   // Enter presses the default button: List Projects until a project is
   // listed and chosen, then Open.
