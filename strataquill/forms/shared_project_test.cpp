@@ -380,6 +380,26 @@ TEST_F(SharedProjectTest, ALostServerKeepsTheEditsInTheWindow) {
   ASSERT_TRUE(entry(a).UpdateRecordsets());
   EXPECT_EQ(stored(kBoring1)[0], "Clay, cut");
   EXPECT_EQ(entry(a).sprdSample()->model().dataRowCount(), 1);
+
+  // Going to another boring while the server is away: the window says why
+  // it shows nothing, and shows the boring once the server is back.
+  ASSERT_TRUE(server_->stop(&why)) << why;
+  prompts_.clear();
+  switchTo(a, kBoring2);
+  ASSERT_EQ(prompts_.seen().size(), 1u);
+  EXPECT_TRUE(prompts_.seen()[0].text.starts_with("The project " + project_ +
+                                                  " cannot be read: Cannot connect to the "
+                                                  "database server: "))
+      << prompts_.seen()[0].text;
+  EXPECT_EQ(lithology(a).dataRowCount(), 0);
+  ASSERT_TRUE(server_->start(&why)) << why;
+  switchTo(a, kBoring1);
+  EXPECT_EQ(lithology(a).dataRowCount(), 3);
+  EXPECT_EQ(lithology(a).cellText(0, 2), "Clay, cut");
+  // Marked in use again on the new connection.
+  auto other = db::Database::open(address(kBen));
+  ASSERT_TRUE(other.ok());
+  EXPECT_EQ(other->usersOf(kBoring1).value(), std::vector<std::string>{ScratchPostgres::kAdmin});
 }
 
 TEST_F(SharedProjectTest, ServerProjectsOpenFromTheDialogTheRecentListAndALink) {

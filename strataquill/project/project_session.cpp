@@ -207,8 +207,10 @@ void ProjectSession::applyOthersChanges(const OthersChanges& changes) {
 db::Status ProjectSession::reconnectIfLost() {
   if (!database_ || !database_->connectionLost()) return {};
   db::Status s = database_->reconnect();
-  if (s.ok()) readOnly_ = database_->readOnly();
-  return s;
+  if (!s.ok()) return s;
+  readOnly_ = database_->readOnly();
+  // The boring may have become current while the server was away.
+  return database_->markInUse(current_);
 }
 
 }  // namespace sq::project
