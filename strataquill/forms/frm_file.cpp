@@ -327,7 +327,10 @@ bool frmFile::UpdateRecordsets() {
   for (int round = 0; round < 5 && !outcome.keptNothing; ++round) {
     std::vector<ConflictRow> conflicts = save.conflicts();
     if (conflicts.empty()) break;
-    if (!settleConflicts(std::move(conflicts))) return false;
+    if (!settleConflicts(std::move(conflicts))) {
+      notice_.note(outcome.error);  // what a question about leaving them says
+      return false;
+    }
     outcome = save.run();
   }
   if (!outcome.written) {

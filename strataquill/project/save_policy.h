@@ -28,6 +28,8 @@ class SaveFailureNotice {
   bool shouldTell(const std::string& error);
   // A save went through: the next failure is news again.
   void succeeded() { last_.clear(); }
+  // Notes a failure that the user has just been shown another way.
+  void note(const std::string& error) { last_ = error; }
   const std::string& lastFailure() const { return last_; }
   bool readOnly() const { return readOnly_; }
 
