@@ -367,6 +367,30 @@ TimestampCheck verifyTimestampToken(std::string_view token, std::string_view dat
   return verifyParsedToken(p7.get(), data, anchors, untrusted);
 }
 
+bool describeTimestampToken(std::string_view token, TimestampInfo* info) {
+  *info = {};
+  ossl::Pkcs7 p7 = parsePkcs7(token);
+  TstInfo tst(p7 ? PKCS7_to_TS_TST_INFO(p7.get()) : nullptr);
+  if (!tst || !asn1Seconds(TS_TST_INFO_get_time(tst.get()), &info->time)) {
+    ERR_clear_error();
+    return false;
+  }
+  info->policy = objectText(TS_TST_INFO_get_policy_id(tst.get()));
+  info->serial = hexText(bytesOf(TS_TST_INFO_get_serial(tst.get())));
+  STACK_OF(PKCS7_SIGNER_INFO)* signers = PKCS7_get_signer_info(p7.get());
+  if (sk_PKCS7_SIGNER_INFO_num(signers) == 1) {
+    const PKCS7_SIGNER_INFO* si = sk_PKCS7_SIGNER_INFO_value(signers, 0);
+    if (X509* signer = X509_find_by_issuer_and_serial(
+            p7->d.sign->cert, si->issuer_and_serial->issuer, si->issuer_and_serial->serial)) {
+      info->signerName = text::utf16ToUtf8(subjectDisplayName(signer));
+    }
+  }
+  const GENERAL_NAME* tsa = TS_TST_INFO_get_tsa(tst.get());
+  info->tsaName = tsa != nullptr ? generalNameText(tsa) : info->signerName;
+  ERR_clear_error();
+  return true;
+}
+
 // ----- TimestampRequest -----
 
 HRESULT TimestampRequest::build(std::string_view data, const std::string& policyOid) {

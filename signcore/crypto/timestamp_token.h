@@ -60,6 +60,10 @@ struct TimestampCheck {
 TimestampCheck verifyTimestampToken(std::string_view token, std::string_view data,
                                     X509_STORE* anchors, STACK_OF(X509) * untrusted);
 
+// What a token (DER ContentInfo) says about itself, read without verifying it: for showing a
+// token that verification has judged. False when it is no token at all.
+bool describeTimestampToken(std::string_view token, TimestampInfo* info);
+
 // A request for a token over some bytes: SHA-256 imprint, a random 64-bit nonce, the TSA's
 // certificate asked for, and a policy when one is given.
 class TimestampRequest {
