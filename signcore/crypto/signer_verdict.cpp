@@ -169,7 +169,8 @@ SignerVerdict judgeSigner(const SignatureBlob& blob, const std::string& certific
   verdict.trustStatus = status;
   std::string revocationText = revocation.text;
   if (stamp) {
-    verdict.text = "time-stamped " + utcTimeText(stamp->info.time) + " by " + stamp->info.tsaName;
+    verdict.text =
+        "time-stamped " + utcTimeText(stamp->info.time) + " by " + stamp->info.signerName;
     static constexpr std::string_view kNotRevoked = "not revoked";
     if (revocationText.starts_with(kNotRevoked)) {
       revocationText.insert(kNotRevoked.size(), " at that time");

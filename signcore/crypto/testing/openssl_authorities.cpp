@@ -171,15 +171,19 @@ LocalTrustServices::LocalTrustServices()
     : pki(RevocablePki::make(server.url(""))),
       rootCa(TestPki::get().root),
       issuingCa(pki.ca),
-      tsa(TestPki::get().tsa, {&TestPki::get().intermediate}) {
+      tsa(TestPki::get().tsa, {&TestPki::get().intermediate}),
+      revocableTsa(pki.tsa, {&pki.ca}) {
   rootCa.issue(pki.ca);
-  for (const TestCertificate* cert : {&pki.signer, &pki.responder, &pki.silent}) {
+  for (const TestCertificate* cert : {&pki.signer, &pki.responder, &pki.silent, &pki.tsa}) {
     issuingCa.issue(*cert);
   }
   using Reply = LoopbackHttpServer::Reply;
   using Request = LoopbackHttpServer::Request;
   server.handle("/tsa", [this](const Request& request) {
     return Reply{200, "application/timestamp-reply", tsa.reply(request.body)};
+  });
+  server.handle("/ca-tsa", [this](const Request& request) {
+    return Reply{200, "application/timestamp-reply", revocableTsa.reply(request.body)};
   });
   server.handle("/root.crl", [this](const Request&) {
     return Reply{200, "application/pkix-crl", rootCa.crl(crlSeconds)};

@@ -80,8 +80,8 @@ class OpensslTsa {
 
 // A loopback server with a time-stamping authority at /tsa (TestPki's tsa) and the revocation
 // data of a RevocablePki made for it: the root's CRL and OCSP at /root.crl and /root-ocsp, the
-// revocable CA's at /ca.crl and /ca-ocsp. Every certificate of the set starts out listed as
-// valid.
+// revocable CA's at /ca.crl and /ca-ocsp, and the RevocablePki's own time-stamping authority
+// at /ca-tsa. Every certificate of the set starts out listed as valid.
 class LocalTrustServices {
  public:
   LocalTrustServices();
@@ -91,6 +91,7 @@ class LocalTrustServices {
   OpensslCa rootCa;
   OpensslCa issuingCa;  // pki.ca
   OpensslTsa tsa;
+  OpensslTsa revocableTsa;  // pki.tsa
   const TestCertificate* ocspSigner = nullptr;  // who signs /ca-ocsp answers; null: pki.ca
   int crlSeconds = 3600;
   int ocspMinutes = 60;
