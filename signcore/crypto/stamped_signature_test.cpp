@@ -2,12 +2,9 @@
 // revocation, through COM as clients use it, against a time-stamping authority, CRLs and OCSP
 // responders that the test runs on the loopback address with the openssl command.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <ctime>
-#include <filesystem>
 #include <thread>
 
 #include "platform/com/bstr.h"
@@ -37,26 +34,6 @@ using Behaviour = testing::LoopbackHttpServer::Behaviour;
 
 constexpr int64_t kDay = 24 * 3600;
 const std::string kData = "the bytes of a drawing, signed and time-stamped";
-
-// An environment variable set while the object lives.
-class ScopedVariable {
- public:
-  ScopedVariable(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) previous_ = old;
-    ::setenv(name, value.c_str(), 1);
-  }
-  ~ScopedVariable() {
-    if (previous_) {
-      ::setenv(name_, previous_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> previous_;
-};
 
 struct Verified {
   HRESULT hr = E_FAIL;
@@ -175,9 +152,7 @@ class StampedSignatures : public ::testing::Test {
     return n;
   }
 
-  void forgetRevocationAnswers() {
-    std::filesystem::remove_all(cacheHome_.path() + "/vexamor");
-  }
+  void forgetRevocationAnswers() { cacheHome_.forget(); }
 
   void silenceRevocationSources() {
     for (const char* path : {"/ca-ocsp", "/root-ocsp", "/ca.crl", "/root.crl"}) {
@@ -186,8 +161,7 @@ class StampedSignatures : public ::testing::Test {
   }
 
   LocalTrustServices services_;
-  ScratchFolder cacheHome_;
-  ScopedVariable cacheVariable_{"XDG_CACHE_HOME", cacheHome_.path()};
+  testing::ScratchCacheHome cacheHome_;
   registry::TempRegistry registry_;
   testing::TempCertificateFolder certificates_;
   com::ComPtr<IVexaSignature2> signature_;

@@ -65,6 +65,24 @@ std::string ScratchFolder::read(const std::string& name) const {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+ScratchCacheHome::ScratchCacheHome() {
+  if (const char* old = std::getenv("XDG_CACHE_HOME")) previous_ = old;
+  ::setenv("XDG_CACHE_HOME", folder_.path().c_str(), 1);
+}
+
+ScratchCacheHome::~ScratchCacheHome() {
+  if (previous_) {
+    ::setenv("XDG_CACHE_HOME", previous_->c_str(), 1);
+  } else {
+    ::unsetenv("XDG_CACHE_HOME");
+  }
+}
+
+void ScratchCacheHome::forget() const {
+  std::error_code ignored;
+  std::filesystem::remove_all(folder_.file("vexamor"), ignored);
+}
+
 // ----- OpensslCa -----
 
 OpensslCa::OpensslCa(const TestCertificate& ca) : ca_(ca) {

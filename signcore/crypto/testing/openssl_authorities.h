@@ -35,6 +35,24 @@ class ScratchFolder {
   std::string path_;
 };
 
+// A cache folder of a test's own, named by XDG_CACHE_HOME while the object lives (and so for
+// the programs the test starts), where revocation answers are kept.
+class ScratchCacheHome {
+ public:
+  ScratchCacheHome();
+  ScratchCacheHome(const ScratchCacheHome&) = delete;
+  ScratchCacheHome& operator=(const ScratchCacheHome&) = delete;
+  ~ScratchCacheHome();
+
+  const std::string& path() const { return folder_.path(); }
+  // Removes every revocation answer kept so far.
+  void forget() const;
+
+ private:
+  ScratchFolder folder_;
+  std::optional<std::string> previous_;
+};
+
 // A certificate authority's database of issued and revoked certificates, and what it signs
 // from it. Throws std::runtime_error when the openssl command fails.
 class OpensslCa {
