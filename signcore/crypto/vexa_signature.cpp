@@ -20,6 +20,7 @@
 #include "signcore/crypto/trust_chain.h"
 #include "signcore/crypto/vexa_system_time.h"
 #include "signcore/idl/dxsigncore16.h"
+#include "signcore/module/base_interface.h"
 #include "signcore/module/error_report.h"
 
 namespace vexamor::signcore {
@@ -71,8 +72,13 @@ const ClassInfo kVexaSignature2Report = {CLSID_VexaSignature,  IID_IVexaSignatur
                                          kProgIdVexaSignature, "VexaSignature",
                                          "IVexaSignature2",    create};
 
-class VexaSignature final : public ComObject<VexaSignature, IVexaSignature2, IVexaSignature> {
+class VexaSignature final : public ComObject<VexaSignature, IVexaSignature2> {
  public:
+  HRESULT QueryInterface(REFIID riid, void** ppv) override {
+    if (answerAsBase<IVexaSignature>(this, riid, ppv)) return S_OK;
+    return ComObject::QueryInterface(riid, ppv);
+  }
+
   HRESULT EnumerateCertificates(LONG* pElems, BSTR** rgSubject, BSTR** rgIssuer,
                                 BSTR** rgSerialNumber, IVexaSystemTime*** rgExpiration) override {
     return runMethod(kVexaSignatureClass, [&]() -> HRESULT {

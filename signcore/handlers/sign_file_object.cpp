@@ -8,6 +8,7 @@
 #include "signcore/crypto/vexa_system_time.h"
 #include "signcore/handlers/file_access.h"
 #include "signcore/handlers/timestamp_text.h"
+#include "signcore/module/base_interface.h"
 #include "signcore/module/error_report.h"
 
 namespace vexamor::signcore {
@@ -54,12 +55,17 @@ struct AuthorityRequest {
   LONG timeoutMs;
 };
 
-class SignFileObject final : public ComObject<SignFileObject, IVexaSignFile2, IVexaSignFile> {
+class SignFileObject final : public ComObject<SignFileObject, IVexaSignFile2> {
  public:
   SignFileObject(const ClassInfo& cls, std::unique_ptr<SignedFileFormat> format)
       : class_(cls),
         class2_{cls.clsid, IID_IVexaSignFile2, cls.progId, cls.name, "IVexaSignFile2", cls.create},
         format_(std::move(format)) {}
+
+  HRESULT QueryInterface(REFIID riid, void** ppv) override {
+    if (answerAsBase<IVexaSignFile>(this, riid, ppv)) return S_OK;
+    return ComObject::QueryInterface(riid, ppv);
+  }
 
   HRESULT IsFileSigned(BSTR bstrPath, VARIANT*, LONG* bResult) override {
     return runMethod(class_, [&]() -> HRESULT {
@@ -305,7 +311,7 @@ class SignFileObject final : public ComObject<SignFileObject, IVexaSignFile2, IV
     if (!path.ok()) return path.fault();
     return openUserFile(*path, forWriting);
   }
-  friend class ComObject<SignFileObject, IVexaSignFile2, IVexaSignFile>;
+  friend class ComObject<SignFileObject, IVexaSignFile2>;
 
   const ClassInfo& class_;
   const ClassInfo class2_;  // the same class, reporting for IVexaSignFile2

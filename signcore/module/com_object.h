@@ -4,7 +4,6 @@
 
 #include <atomic>
 #include <new>
-#include <type_traits>
 
 #include "platform/com/unknown.h"
 #include "signcore/module/module_state.h"
@@ -23,14 +22,10 @@ struct ClassInfo {
   CreateFunction create;
 };
 
-// Implements IUnknown for a class with one interface, which may extend others (`Bases`,
-// each the one before it: IVexaSignature2 extends IVexaSignature), answered with the same
-// pointer. Derived must be final; objects start with one reference, which the creator hands
-// on or releases.
-template <class Derived, class Interface, class... Bases>
+// Implements IUnknown for a class with one interface. Derived must be final; objects start
+// with one reference, which the creator hands on or releases.
+template <class Derived, class Interface>
 class ComObject : public Interface {
-  static_assert((std::is_base_of_v<Bases, Interface> && ...));
-
  public:
   ComObject() { moduleAddRef(); }
   ComObject(const ComObject&) = delete;
@@ -38,8 +33,7 @@ class ComObject : public Interface {
 
   HRESULT QueryInterface(REFIID riid, void** ppv) override {
     if (ppv == nullptr) return E_POINTER;
-    if (riid == IID_IUnknown || riid == InterfaceId<Interface>::value() ||
-        ((riid == InterfaceId<Bases>::value()) || ...)) {
+    if (riid == IID_IUnknown || riid == InterfaceId<Interface>::value()) {
       *ppv = static_cast<Interface*>(this);
       AddRef();
       return S_OK;
