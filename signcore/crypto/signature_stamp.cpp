@@ -23,8 +23,8 @@ HRESULT stampSignature(const std::string& blob, const TimestampOrder& order,
   }
   const SharedAnchors anchors = trustAnchorStore(certificateFolder);
   ossl::X509Stack candidates = chainCandidates(certificateFolder, parsed.certificates());
-  const TimestampOutcome outcome = requestTimestamp(signatureValue(parsed.signerInfo()), order,
-                                                    anchors.get(), candidates.get());
+  const TimestampOutcome outcome =
+      requestTimestamp(signatureValue(parsed.signerInfo()), order, anchors.get(), candidates.get());
   if (FAILED(outcome.hr)) {
     std::string why = "No time-stamping authority gave a time stamp:";
     for (const std::string& failure : outcome.failures) why += " " + failure + ";";

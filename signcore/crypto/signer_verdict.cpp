@@ -136,8 +136,7 @@ SignerVerdict judgeSigner(const SignatureBlob& blob, const std::string& certific
     }
     stamp = std::move(check);
   }
-  const std::optional<int64_t> at =
-      stamp ? std::optional<int64_t>(stamp->info.time) : std::nullopt;
+  const std::optional<int64_t> at = stamp ? std::optional<int64_t>(stamp->info.time) : std::nullopt;
 
   const ChainCheck chain = checkChain(anchors.get(), signer, candidates.get(), {0, at});
   // Without a token, a certificate that has merely expired (or is not valid yet) still signed.

@@ -98,11 +98,10 @@ class StampedSignatures : public ::testing::Test {
     for (const com::Bstr& u : urls) list.push_back(u.get());
     LONG size = 0;
     BYTE* bytes = nullptr;
-    const HRESULT hr =
-        paths.empty() ? signature_->ComputeSignature(&params, &data, &size, &bytes)
-                      : signature_->ComputeSignatureWithTimestamp(
-                            &params, &data, static_cast<LONG>(list.size()), list.data(), nullptr,
-                            timeoutMs, &size, &bytes);
+    const HRESULT hr = paths.empty() ? signature_->ComputeSignature(&params, &data, &size, &bytes)
+                                     : signature_->ComputeSignatureWithTimestamp(
+                                           &params, &data, static_cast<LONG>(list.size()),
+                                           list.data(), nullptr, timeoutMs, &size, &bytes);
     if (SUCCEEDED(hr)) blob->assign(reinterpret_cast<char*>(bytes), static_cast<size_t>(size));
     CoTaskMemFree(bytes);
     return hr;
@@ -369,7 +368,8 @@ TEST_F(StampedSignatures, AStatusThatCannotBeLearntIsAWarningSoftlyAndAFailureHa
   Verified v = verify(blob, VEXA_REVOCATION_SOFT);
   EXPECT_EQ(v.hr, S_OK) << v.error;
   EXPECT_EQ(v.status, CERT_TRUST_NO_ERROR);
-  EXPECT_TRUE(v.verdict.starts_with("revocation unknown: Vexamor Test Revocable Signer, ")) << v.verdict;
+  EXPECT_TRUE(v.verdict.starts_with("revocation unknown: Vexamor Test Revocable Signer, "))
+      << v.verdict;
 
   v = verify(blob, VEXA_REVOCATION_HARD);
   EXPECT_EQ(v.hr, CRYPT_E_REVOCATION_OFFLINE);
@@ -405,9 +405,9 @@ TEST_F(StampedSignatures, TheOlderMethodsUseTheCacheAloneUnlessTheSettingLetsThe
 
   // Nothing learnt yet, and nothing fetched: valid, as far as anyone here knows.
   EXPECT_EQ(verifyAsBefore(blob, &result), S_OK);
-  EXPECT_EQ(signature_->VerifyCertificate(subject.get(), issuer.get(), serial.get(), &result,
-                                          &status),
-            S_OK);
+  EXPECT_EQ(
+      signature_->VerifyCertificate(subject.get(), issuer.get(), serial.get(), &result, &status),
+      S_OK);
   EXPECT_EQ(status, CERT_TRUST_NO_ERROR);
   EXPECT_EQ(verify(blob, VEXA_REVOCATION_HARD | VEXA_REVOCATION_CACHE_ONLY).hr,
             CRYPT_E_REVOCATION_OFFLINE);
@@ -419,9 +419,9 @@ TEST_F(StampedSignatures, TheOlderMethodsUseTheCacheAloneUnlessTheSettingLetsThe
   EXPECT_GT(fetched, 0);
   EXPECT_EQ(verifyAsBefore(blob, &result), CRYPT_E_REVOKED);
   EXPECT_EQ(result, 0);
-  EXPECT_EQ(signature_->VerifyCertificate(subject.get(), issuer.get(), serial.get(), &result,
-                                          &status),
-            S_OK);
+  EXPECT_EQ(
+      signature_->VerifyCertificate(subject.get(), issuer.get(), serial.get(), &result, &status),
+      S_OK);
   EXPECT_EQ(status, CERT_TRUST_IS_REVOKED);
   EXPECT_EQ(result, 0);
   EXPECT_EQ(revocationRequests(), fetched);
@@ -430,10 +430,10 @@ TEST_F(StampedSignatures, TheOlderMethodsUseTheCacheAloneUnlessTheSettingLetsThe
   forgetRevocationAnswers();
   EXPECT_EQ(verifyAsBefore(blob, &result), S_OK);
   registry::UniqueKey key;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Vexamor\\Vexamor Digital Signatures", 0,
-                            nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, key.out(),
-                            nullptr),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Vexamor\\Vexamor Digital Signatures", 0,
+                      nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, key.out(), nullptr),
+      ERROR_SUCCESS);
   const DWORD fetch = 1;
   ASSERT_EQ(RegSetValueExW(key.get(), u"RevocationFetch", 0, REG_DWORD,
                            reinterpret_cast<const BYTE*>(&fetch), sizeof fetch),

@@ -214,8 +214,8 @@ TimestampCheck verifyParsedToken(PKCS7* token, std::string_view data, X509_STORE
 
   // The chain for time stamping at the token's time: a token stays good after its TSA's
   // certificate expires, as the signatures it dates do after theirs.
-  ChainCheck chain = checkChain(anchors, signer, pool.get(),
-                                {X509_PURPOSE_TIMESTAMP_SIGN, check.info.time});
+  ChainCheck chain =
+      checkChain(anchors, signer, pool.get(), {X509_PURPOSE_TIMESTAMP_SIGN, check.info.time});
   check.trustStatus = chain.status;
   if (!chain.chain || sk_X509_num(chain.chain.get()) == 0 ||
       sk_X509_value(chain.chain.get(), 0) != signer) {
@@ -498,7 +498,8 @@ TimestampOutcome requestTimestamp(std::string_view data, const TimestampOrder& o
           *why = response.problem;
           return false;
         }
-        const TimestampCheck check = request.check(response.body, anchors, &outcome.token, untrusted);
+        const TimestampCheck check =
+            request.check(response.body, anchors, &outcome.token, untrusted);
         if (!check.ok()) {
           last = check.hr;
           *why = check.problem;

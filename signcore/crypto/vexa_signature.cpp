@@ -338,8 +338,8 @@ class VexaSignature final : public ComObject<VexaSignature, IVexaSignature2> {
 
   // The signature of the data that `pGetFileData` delivers, with the certificate and note
   // that the parameters name.
-  static HRESULT computeBlob(SIGNPARAMS* pSignParams, IVexaGetData* pGetFileData,
-                             LONG* pElemsSign, BYTE** rgbSignData, std::string* blob) {
+  static HRESULT computeBlob(SIGNPARAMS* pSignParams, IVexaGetData* pGetFileData, LONG* pElemsSign,
+                             BYTE** rgbSignData, std::string* blob) {
     if (pSignParams == nullptr || pGetFileData == nullptr || pElemsSign == nullptr ||
         rgbSignData == nullptr) {
       return E_POINTER;
@@ -361,8 +361,8 @@ class VexaSignature final : public ComObject<VexaSignature, IVexaSignature2> {
     SignatureWriter writer;
     HRESULT hr = writer.begin(found->cert.get(), key.get());
     if (SUCCEEDED(hr)) {
-      hr = readAllBlocks(
-          pGetFileData, [&](const BYTE* data, size_t size) { return writer.update(data, size); });
+      hr = readAllBlocks(pGetFileData,
+                         [&](const BYTE* data, size_t size) { return writer.update(data, size); });
     }
     if (SUCCEEDED(hr)) hr = writer.finish(note, blob);
     return hr;

@@ -141,8 +141,8 @@ class SignFileObject final : public ComObject<SignFileObject, IVexaSignFile2> {
       hr = createSignature(&signature);
       if (FAILED(hr)) return hr;
       return signature->ExtractTimestampInfo(static_cast<LONG>(stored.blob.size()),
-                                             stored.blob.data(), pbstrTsaName, ppTime,
-                                             pbstrPolicy, pbstrSerialNumber);
+                                             stored.blob.data(), pbstrTsaName, ppTime, pbstrPolicy,
+                                             pbstrSerialNumber);
     });
   }
 
@@ -227,8 +227,8 @@ class SignFileObject final : public ComObject<SignFileObject, IVexaSignFile2> {
     if (FAILED(hr)) return hr;
     LONG valid = 0;
     LONG status = 0;
-    hr = signature->VerifyCertificate(bstrCertSubject, bstrCertIssuer, bstrCertSerialNumber,
-                                      &valid, &status);
+    hr = signature->VerifyCertificate(bstrCertSubject, bstrCertIssuer, bstrCertSerialNumber, &valid,
+                                      &status);
     if (FAILED(hr)) return hr;
     if (valid == 0) return E_FAIL;
 
@@ -252,12 +252,11 @@ class SignFileObject final : public ComObject<SignFileObject, IVexaSignFile2> {
       params.bstrTimestamp = timestamp.get();
       LONG count = 0;
       BYTE* bytes = nullptr;
-      const HRESULT rc =
-          authorities == nullptr
-              ? signature->ComputeSignature(&params, data, &count, &bytes)
-              : signature->ComputeSignatureWithTimestamp(
-                    &params, data, authorities->count, authorities->urls, authorities->policy,
-                    authorities->timeoutMs, &count, &bytes);
+      const HRESULT rc = authorities == nullptr
+                             ? signature->ComputeSignature(&params, data, &count, &bytes)
+                             : signature->ComputeSignatureWithTimestamp(
+                                   &params, data, authorities->count, authorities->urls,
+                                   authorities->policy, authorities->timeoutMs, &count, &bytes);
       if (SUCCEEDED(rc) && count > 0 && bytes != nullptr) blob->assign(bytes, bytes + count);
       CoTaskMemFree(bytes);
       if (FAILED(rc)) {
@@ -294,11 +293,11 @@ class SignFileObject final : public ComObject<SignFileObject, IVexaSignFile2> {
     if (FAILED(hr)) return hr;
     LONG result = 0;
     const auto size = static_cast<LONG>(stored.blob.size());
-    hr = revocation == nullptr
-             ? signature->VerifySignature(stored.signedData.get(), size, stored.blob.data(),
-                                          &result)
-             : signature->VerifySignatureEx(stored.signedData.get(), size, stored.blob.data(),
-                                            *revocation, &result, plTrustStatus, pbstrVerdict);
+    hr =
+        revocation == nullptr
+            ? signature->VerifySignature(stored.signedData.get(), size, stored.blob.data(), &result)
+            : signature->VerifySignatureEx(stored.signedData.get(), size, stored.blob.data(),
+                                           *revocation, &result, plTrustStatus, pbstrVerdict);
     *bResult = result;
     // The verifier says why a signature does not hold (a weak digest, a certificate not meant
     // for signing, a revoked one); its words are passed on with this class as the source.

@@ -224,8 +224,8 @@ struct IVexaSignFile2 : IVexaSignFile {
   // receives the trust status bits (CERT_TRUST_IS_REVOKED 0x4, revocation status unknown
   // 0x40 among them), *pbstrVerdict on success what holds besides the signature: "time-stamped
   // 2026-12-08 10:15:02 UTC by <TSA>, not revoked at that time".
-  virtual HRESULT VerifySignEx(BSTR bstrPath, LONG lRevocation, LONG* bResult,
-                               LONG* plTrustStatus, BSTR* pbstrVerdict) = 0;
+  virtual HRESULT VerifySignEx(BSTR bstrPath, LONG lRevocation, LONG* bResult, LONG* plTrustStatus,
+                               BSTR* pbstrVerdict) = 0;
   // "Extract the time stamp of a signature": the authority's name, the time (UTC), the
   // policy and the token's serial number (lower-case hexadecimal). S_FALSE, outputs null,
   // when the file is not signed or its signature has no time stamp. The token is read, not
@@ -243,15 +243,14 @@ struct IVexaSignature2 : IVexaSignature {
   // ComputeSignature, then the RFC 3161 token kept with the signature after its note. The
   // signature needs a note (a comment or a time-stamp text): readers take its first
   // unauthenticated attribute as the note.
-  virtual HRESULT ComputeSignatureWithTimestamp(SIGNPARAMS* pSignParams,
-                                                IVexaGetData* pGetFileData, LONG cTsaUrls,
-                                                BSTR* rgTsaUrls, BSTR bstrTsaPolicy,
+  virtual HRESULT ComputeSignatureWithTimestamp(SIGNPARAMS* pSignParams, IVexaGetData* pGetFileData,
+                                                LONG cTsaUrls, BSTR* rgTsaUrls, BSTR bstrTsaPolicy,
                                                 LONG lTimeoutMilliSec, LONG* pElemsSign,
                                                 BYTE** rgbSignData) = 0;
   // "Verify a digital signature, its time stamp and the revocation of its certificates"
-  virtual HRESULT VerifySignatureEx(IVexaGetData* pGetFileData, LONG cElemsSign,
-                                    BYTE* rgbSignData, LONG lRevocation, LONG* bResult,
-                                    LONG* plTrustStatus, BSTR* pbstrVerdict) = 0;
+  virtual HRESULT VerifySignatureEx(IVexaGetData* pGetFileData, LONG cElemsSign, BYTE* rgbSignData,
+                                    LONG lRevocation, LONG* bResult, LONG* plTrustStatus,
+                                    BSTR* pbstrVerdict) = 0;
   // "Extract the time stamp of a signature"
   virtual HRESULT ExtractTimestampInfo(LONG cElemsSign, BYTE* rgSignData, BSTR* pbstrTsaName,
                                        IVexaSystemTime** ppTime, BSTR* pbstrPolicy,

@@ -129,8 +129,8 @@ TEST_F(DxsignTimestamps, SignsEveryLayoutWithATimeStampThatInfoShowsAndOpensslAc
   files.write("blob.der", parts->blob);
   files.write("content.bin", std::string(parts->content.begin(), parts->content.end()) +
                                  samples::noteOf(parts->blob).value_or(""));
-  files.write("authorities.pem", samples::TestPki::get().root.certificatePem() +
-                                     services_.pki.ca.certificatePem());
+  files.write("authorities.pem",
+              samples::TestPki::get().root.certificatePem() + services_.pki.ca.certificatePem());
   const samples::CommandOutcome ts = samples::runCommand(
       "cd '" + files.path() +
       "' && openssl ts -verify -token_in -in token.der -data value.bin -CAfile authorities.pem");
@@ -163,12 +163,13 @@ TEST_F(DxsignTimestamps, ASlowAuthorityIsLeftForTheNextAndAPolicyIsAskedFor) {
       run("dxsign sign " + file("bundle.zip") + " --cert " + services_.pki.signer.serialUtf8() +
           " --timeout 300 --tsa " + url("/slow") + " --tsa " + url("/missing"));
   EXPECT_EQ(refused.status, 1);
-  EXPECT_EQ(refused.out,
-            file("bundle.zip") +
-                ": signing failed: Unable to communicate with the remote machine. No "
-                "time-stamping authority gave a time stamp: " +
-                url("/slow") + ": timed out after 300 ms; " + url("/missing") +
-                ": the server answered with status 404. (0x8000401D, DxSignCore.VexaSignAppend.1)\n");
+  EXPECT_EQ(
+      refused.out,
+      file("bundle.zip") +
+          ": signing failed: Unable to communicate with the remote machine. No "
+          "time-stamping authority gave a time stamp: " +
+          url("/slow") + ": timed out after 300 ms; " + url("/missing") +
+          ": the server answered with status 404. (0x8000401D, DxSignCore.VexaSignAppend.1)\n");
   EXPECT_EQ(samples::readFile(file("bundle.zip")), before);
 }
 
@@ -197,7 +198,8 @@ TEST_F(DxsignTimestamps, ARevocationAfterTheTimeStampLeavesTheSignatureValid) {
                             "DxSignCore.VexaSignDRX.1)\n");
   const Outcome info = run("dxsign info " + file("plan.drx"));
   EXPECT_EQ(info.status, 1);
-  EXPECT_TRUE(info.out.starts_with("Signature:   NOT VALID: The certificate is revoked.")) << info.out;
+  EXPECT_TRUE(info.out.starts_with("Signature:   NOT VALID: The certificate is revoked."))
+      << info.out;
 }
 
 TEST_F(DxsignTimestamps, WithNoRevocationSourceAnsweringSoftWarnsAndHardFails) {
@@ -223,8 +225,9 @@ TEST_F(DxsignTimestamps, WithNoRevocationSourceAnsweringSoftWarnsAndHardFails) {
 
   verify = run("dxsign verify --revocation none " + file("bundle.zip"));
   EXPECT_EQ(verify.status, 0) << verify.out;
-  EXPECT_TRUE(verify.out.ends_with(" by Vexamor Test Revocable Time Stamping, revocation not "
-                                   "checked\n"))
+  EXPECT_TRUE(
+      verify.out.ends_with(" by Vexamor Test Revocable Time Stamping, revocation not "
+                           "checked\n"))
       << verify.out;
 }
 

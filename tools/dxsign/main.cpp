@@ -61,10 +61,10 @@ void printUsage(bool toError) {
          "                                       the badges up to date until Ctrl+C\n"
          "       dxsign --help\n"
          "A certificate is named by its subject (any part of it), issuer and serial number,\n"
-         "as certs list shows them. Times are UTC. The time-out (1000 ms when 0 or less) bounds the name lookup, the\n"
-         "connection and the reply, each; and each request to a time-stamping authority\n"
-         "(10000 ms when not given). Each file's handler is found by its extension\n"
-         "(dxsign ext list); many files are worked on at once, on all cores.\n";
+         "as certs list shows them. Times are UTC. The time-out (1000 ms when 0 or less)\n"
+         "bounds the name lookup, the connection and the reply, each; and each request to a\n"
+         "time-stamping authority (10000 ms when not given). Each file's handler is found by\n"
+         "its extension (dxsign ext list); many files are worked on at once, on all cores.\n";
 }
 
 }  // namespace vexamor::dxsign

@@ -264,10 +264,9 @@ int runSignCommand(const std::vector<std::string>& args) {
           return {kFailure, shown + ": the handler of this type of file cannot time-stamp"};
         }
         BstrArray urls(options.authorities);
-        rc = stamping->AddSignWithTimestamp(Bstr(path).get(), subject.get(), issuer.get(),
-                                            serial.get(), comment.get(), server.get(),
-                                            timestamp.get(), urls.size(), urls.data(),
-                                            policy.get(), options.timeout);
+        rc = stamping->AddSignWithTimestamp(
+            Bstr(path).get(), subject.get(), issuer.get(), serial.get(), comment.get(),
+            server.get(), timestamp.get(), urls.size(), urls.data(), policy.get(), options.timeout);
       }
       if (FAILED(rc)) return {kFailure, shown + ": " + describeFailure("signing", rc)};
       return {kSuccess, shown + ": signed"};
@@ -294,8 +293,8 @@ int runVerifyCommand(const std::vector<std::string>& args) {
       if (FAILED(v.hr)) return {kFailure, shown + ": " + describeFailure("verification", v.hr)};
       if (v.hr == S_FALSE) return {kNotSigned, shown + ": not signed"};
       if (v.valid == 0) return {kFailure, shown + ": signature not valid"};
-      return {kSuccess, shown + ": signature valid" +
-                            (v.verdict.empty() ? "" : ", " + printable(v.verdict))};
+      return {kSuccess,
+              shown + ": signature valid" + (v.verdict.empty() ? "" : ", " + printable(v.verdict))};
     };
   });
   return overallStatus(outcomes);
@@ -326,8 +325,7 @@ int runInfoCommand(const std::vector<std::string>& args) {
   const bool holds = v.hr == S_OK && v.valid == 1;
   const std::string verdict =
       holds ? "valid" + (v.verdict.empty() ? "" : ", " + printable(v.verdict))
-            : "NOT VALID: " +
-                  (FAILED(v.hr) ? describeError(v.hr) : "the signature does not match");
+            : "NOT VALID: " + (FAILED(v.hr) ? describeError(v.hr) : "the signature does not match");
 
   Bstr subject, issuer, email, serial, x500, comment, server;
   ComPtr<IVexaSystemTime> notBefore, notAfter, timestamp;

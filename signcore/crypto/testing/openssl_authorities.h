@@ -109,7 +109,7 @@ class LocalTrustServices {
   OpensslCa rootCa;
   OpensslCa issuingCa;  // pki.ca
   OpensslTsa tsa;
-  OpensslTsa revocableTsa;  // pki.tsa
+  OpensslTsa revocableTsa;                      // pki.tsa
   const TestCertificate* ocspSigner = nullptr;  // who signs /ca-ocsp answers; null: pki.ca
   int crlSeconds = 3600;
   int ocspMinutes = 60;
