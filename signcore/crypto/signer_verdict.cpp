@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "platform/com/utf.h"
+#include "platform/registry/dword_value.h"
 #include "platform/registry/unique_key.h"
 #include "signcore/crypto/timestamp_token.h"
 #include "signcore/crypto/trust_chain.h"
@@ -89,13 +90,8 @@ TrustOptions defaultTrustOptions() {
   if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, key.out()) != ERROR_SUCCESS) {
     return options;
   }
-  DWORD type = REG_NONE;
-  DWORD value = 0;
-  DWORD size = sizeof value;
-  if (RegQueryValueExW(key.get(), kFetchValue, nullptr, &type, reinterpret_cast<BYTE*>(&value),
-                       &size) == ERROR_SUCCESS &&
-      type == REG_DWORD && size == sizeof value) {
-    options.cacheOnly = (value & 1) == 0;
+  if (const std::optional<DWORD> fetch = registry::queryDwordValue(key.get(), kFetchValue)) {
+    options.cacheOnly = (*fetch & 1) == 0;
   }
   return options;
 }

@@ -27,7 +27,6 @@ namespace {
 
 using testing::LocalTrustServices;
 using testing::OpensslTsa;
-using testing::ScratchFolder;
 using testing::TestCertificate;
 using testing::TestPki;
 using Behaviour = testing::LoopbackHttpServer::Behaviour;
@@ -225,26 +224,16 @@ TEST_F(StampedSignatures, ATimeStampedSignatureVerifiesHereAndWithOpenssl) {
 
   // The openssl command accepts the token over the signature value, and the signature with
   // the token inside.
-  ScratchFolder files;
-  files.write("value.bin", signatureValue(signerOf(p7)));
-  files.write("other.bin", signatureValue(signerOf(p7)) + "x");
-  files.write("token.der", tokenOf(blob).value_or(""));
-  files.write("blob.der", blob);
-  files.write("content.bin", signedContent());
-  files.write("root.pem", TestPki::get().root.certificatePem());
-  files.write("ca.pem", pki().ca.certificatePem());
-  files.write("authorities.pem", TestPki::get().root.certificatePem() + pki().ca.certificatePem());
-  const std::string tsVerify = "cd '" + files.path() +
-                               "' && openssl ts -verify -token_in -in token.der -CAfile root.pem"
-                               " -untrusted ca.pem -data ";
-  const testing::CommandOutcome token = testing::runCommand(tsVerify + "value.bin");
+  const std::string authorities = TestPki::get().root.certificatePem() + pki().ca.certificatePem();
+  const std::string value = signatureValue(signerOf(p7));
+  const testing::CommandOutcome token =
+      testing::opensslVerifyToken(tokenOf(blob).value_or(""), value, authorities);
   EXPECT_EQ(token.status, 0) << token.out;
   EXPECT_NE(token.out.find("Verification: OK"), std::string::npos) << token.out;
-  EXPECT_NE(testing::runCommand(tsVerify + "other.bin").status, 0);
-  const testing::CommandOutcome smime = testing::runCommand(
-      "cd '" + files.path() +
-      "' && openssl smime -verify -binary -inform DER -in blob.der -content content.bin"
-      " -CAfile authorities.pem -purpose any -out /dev/null");
+  EXPECT_NE(
+      testing::opensslVerifyToken(tokenOf(blob).value_or(""), value + "x", authorities).status, 0);
+  const testing::CommandOutcome smime =
+      testing::opensslVerifySignature(blob, signedContent(), authorities);
   EXPECT_EQ(smime.status, 0) << smime.out;
 }
 

@@ -123,22 +123,16 @@ TEST_F(DxsignTimestamps, SignsEveryLayoutWithATimeStampThatInfoShowsAndOpensslAc
   std::optional<std::string> token;
   ASSERT_EQ(signcore::storedTimestampToken(signer, &token), S_OK);
   ASSERT_TRUE(token);
-  samples::ScratchFolder files;
-  files.write("value.bin", signcore::signatureValue(signer));
-  files.write("token.der", *token);
-  files.write("blob.der", parts->blob);
-  files.write("content.bin", std::string(parts->content.begin(), parts->content.end()) +
-                                 samples::noteOf(parts->blob).value_or(""));
-  files.write("authorities.pem",
-              samples::TestPki::get().root.certificatePem() + services_.pki.ca.certificatePem());
-  const samples::CommandOutcome ts = samples::runCommand(
-      "cd '" + files.path() +
-      "' && openssl ts -verify -token_in -in token.der -data value.bin -CAfile authorities.pem");
+  const std::string authorities =
+      samples::TestPki::get().root.certificatePem() + services_.pki.ca.certificatePem();
+  const samples::CommandOutcome ts =
+      samples::opensslVerifyToken(*token, signcore::signatureValue(signer), authorities);
   EXPECT_EQ(ts.status, 0) << ts.out;
-  const samples::CommandOutcome smime = samples::runCommand(
-      "cd '" + files.path() +
-      "' && openssl smime -verify -binary -inform DER -in blob.der -content content.bin"
-      " -CAfile authorities.pem -purpose any -out /dev/null");
+  const samples::CommandOutcome smime =
+      samples::opensslVerifySignature(parts->blob,
+                                      std::string(parts->content.begin(), parts->content.end()) +
+                                          samples::noteOf(parts->blob).value_or(""),
+                                      authorities);
   EXPECT_EQ(smime.status, 0) << smime.out;
 }
 

@@ -83,6 +83,28 @@ void ScratchCacheHome::forget() const {
   std::filesystem::remove_all(folder_.file("vexamor"), ignored);
 }
 
+CommandOutcome opensslVerifySignature(const std::string& blob, const std::string& content,
+                                      const std::string& authoritiesPem) {
+  ScratchFolder files;
+  files.write("blob.der", blob);
+  files.write("content.bin", content);
+  files.write("authorities.pem", authoritiesPem);
+  return runCommand("cd '" + files.path() +
+                    "' && openssl smime -verify -binary -inform DER -in blob.der -content "
+                    "content.bin -CAfile authorities.pem -purpose any -out /dev/null");
+}
+
+CommandOutcome opensslVerifyToken(const std::string& token, const std::string& data,
+                                  const std::string& authoritiesPem) {
+  ScratchFolder files;
+  files.write("token.der", token);
+  files.write("data.bin", data);
+  files.write("authorities.pem", authoritiesPem);
+  return runCommand("cd '" + files.path() +
+                    "' && openssl ts -verify -token_in -in token.der -data data.bin -CAfile "
+                    "authorities.pem");
+}
+
 // ----- OpensslCa -----
 
 OpensslCa::OpensslCa(const TestCertificate& ca) : ca_(ca) {

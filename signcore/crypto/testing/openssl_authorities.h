@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "signcore/crypto/testing/loopback_http_server.h"
+#include "signcore/crypto/testing/run_command.h"
 #include "signcore/crypto/testing/test_pki.h"
 
 namespace vexamor::signcore::testing {
@@ -114,6 +115,15 @@ class LocalTrustServices {
   int crlSeconds = 3600;
   int ocspMinutes = 60;
 };
+
+// The openssl command's verdict, for showing that another reader accepts what we write:
+// `openssl smime -verify` of a detached signature over `content`, and `openssl ts -verify
+// -data` of a time-stamp token over `data`, each trusting the certificates in
+// `authoritiesPem`.
+CommandOutcome opensslVerifySignature(const std::string& blob, const std::string& content,
+                                      const std::string& authoritiesPem);
+CommandOutcome opensslVerifyToken(const std::string& token, const std::string& data,
+                                  const std::string& authoritiesPem);
 
 // "YYYYMMDDHHMMSSZ" of a time, for openssl's options and files.
 std::string generalizedTime(int64_t seconds);
