@@ -5,6 +5,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <stdexcept>
 
@@ -83,26 +84,29 @@ void ScratchCacheHome::forget() const {
   std::filesystem::remove_all(folder_.file("vexamor"), ignored);
 }
 
+namespace {
+
+// Runs the openssl command `arguments` in a scratch folder that holds `files` (name, bytes).
+CommandOutcome opensslWith(std::initializer_list<std::pair<const char*, const std::string*>> files,
+                           const std::string& arguments) {
+  ScratchFolder folder;
+  for (const auto& [name, bytes] : files) folder.write(name, *bytes);
+  return runCommand("cd '" + folder.path() + "' && openssl " + arguments);
+}
+
+}  // namespace
+
 CommandOutcome opensslVerifySignature(const std::string& blob, const std::string& content,
                                       const std::string& authoritiesPem) {
-  ScratchFolder files;
-  files.write("blob.der", blob);
-  files.write("content.bin", content);
-  files.write("authorities.pem", authoritiesPem);
-  return runCommand("cd '" + files.path() +
-                    "' && openssl smime -verify -binary -inform DER -in blob.der -content "
-                    "content.bin -CAfile authorities.pem -purpose any -out /dev/null");
+  return opensslWith({{"blob.der", &blob}, {"content.bin", &content}, {"ca.pem", &authoritiesPem}},
+                     "smime -verify -binary -inform DER -in blob.der -content content.bin "
+                     "-CAfile ca.pem -purpose any -out /dev/null");
 }
 
 CommandOutcome opensslVerifyToken(const std::string& token, const std::string& data,
                                   const std::string& authoritiesPem) {
-  ScratchFolder files;
-  files.write("token.der", token);
-  files.write("data.bin", data);
-  files.write("authorities.pem", authoritiesPem);
-  return runCommand("cd '" + files.path() +
-                    "' && openssl ts -verify -token_in -in token.der -data data.bin -CAfile "
-                    "authorities.pem");
+  return opensslWith({{"token.der", &token}, {"data.bin", &data}, {"ca.pem", &authoritiesPem}},
+                     "ts -verify -token_in -in token.der -data data.bin -CAfile ca.pem");
 }
 
 // ----- OpensslCa -----
