@@ -125,9 +125,19 @@ Value readValue(const PGresult* r, int row, int column, DaoType type) {
   return Value::text(std::string(text, length));
 }
 
-std::string trimmed(std::string s) {
-  while (!s.empty() && (s.back() == '\n' || s.back() == ' ')) s.pop_back();
-  return s;
+// libpq's messages run over several lines, the later ones indented with a
+// tab; in a message box and a log they read as one sentence.
+std::string trimmed(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    const bool blank = c == ' ' || c == '\n' || c == '\t' || c == '\r';
+    if (!blank)
+      out += c;
+    else if (!out.empty() && out.back() != ' ')
+      out += ' ';
+  }
+  if (!out.empty() && out.back() == ' ') out.pop_back();
+  return out;
 }
 
 std::string quotedList(const std::vector<std::string>& names) {

@@ -159,6 +159,11 @@ TEST_F(ServerProjectTest, ProjectsAreMadeOnceListedAndFound) {
   auto wrongPlace = Database::open(
       "postgresql:///postgres?host=%2Fnonexistent&user=sqadmin&project=P&connect_timeout=2");
   EXPECT_EQ(wrongPlace.status().code(), ErrorCode::kConnectionFailed);
+  // libpq's lines are joined into one sentence for the message box.
+  const std::string why = wrongPlace.status().message();
+  EXPECT_TRUE(why.starts_with("Cannot connect to the database server: ")) << why;
+  EXPECT_EQ(why.find_first_of("\n\t"), std::string::npos) << why;
+  EXPECT_EQ(why.find("  "), std::string::npos) << why;
 }
 
 TEST_F(ServerProjectTest, RowsSortAsInAFile) {

@@ -412,6 +412,34 @@ TEST_F(SharedProjectTest, ALostServerKeepsTheEditsInTheWindow) {
   EXPECT_EQ(other->usersOf(kBoring1).value(), std::vector<std::string>{ScratchPostgres::kAdmin});
 }
 
+TEST_F(SharedProjectTest, AWindowBackOnARestartedServerCatchesUpOnWhatItMissed) {
+  frmMain& a = ana();
+  frmMain& b = ben();
+  std::string why;
+  ASSERT_TRUE(server_->stop(&why)) << why;
+  ASSERT_TRUE(waitFor([&] {
+    return a.session().database()->connectionLost() && b.session().database()->connectionLost();
+  }));
+  ASSERT_TRUE(server_->start(&why)) << why;
+  // Ben's window is back first and adds a boring; Ana's, not yet listening
+  // again, never hears of it.
+  type(entry(b).sprdLithology(), 3, 1, "10");
+  type(entry(b).sprdLithology(), 3, 3, "Sand, Ben");
+  ASSERT_TRUE(entry(b).UpdateRecordsets());
+  const std::string added = "Added \"meanwhile\"";
+  prompts_.planInput(added);
+  b.AddBoring();
+  ASSERT_EQ(b.GetCurrentBoring(), added);
+  // Ana's next save connects again, and her window reads the list anew.
+  type(entry(a).sprdLithology(), 1, 3, "Clay, back");
+  ASSERT_TRUE(entry(a).UpdateRecordsets());
+  ASSERT_TRUE(waitFor([&] { return a.boringList().size() == 3; }));
+  EXPECT_EQ(selector(a), (std::vector<std::string>{added, kBoring1, kBoring2}));
+  EXPECT_EQ(entry(a).boundBoring(), kBoring1);
+  EXPECT_FALSE(entry(a).hasPendingEdits());
+  EXPECT_EQ(stored(kBoring1), (std::vector<std::string>{"Clay, back", "Sand", "Sand, Ben"}));
+}
+
 TEST_F(SharedProjectTest, ServerProjectsOpenFromTheDialogTheRecentListAndALink) {
   frmMain& main = start();
   // The dialog finds the project; the password typed is used, never kept.

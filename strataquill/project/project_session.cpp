@@ -1,6 +1,7 @@
 #include "strataquill/project/project_session.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "strataquill/db/server_address.h"
 #include "strataquill/project/project_schema.h"
@@ -52,6 +53,7 @@ void ProjectSession::close() {
   borings_.clear();
   current_.clear();
   changedByOthers_.clear();
+  rejoined_ = false;
   if (observer_) observer_->onClosed();
 }
 
@@ -187,6 +189,10 @@ int ProjectSession::changeSocket() const {
 ProjectSession::OthersChanges ProjectSession::takeOthersChanges() {
   OthersChanges changes;
   if (!database_) return changes;
+  if (std::exchange(rejoined_, false)) {
+    changes.boringList = true;
+    changes.currentMayGo = true;
+  }
   for (const db::TableChange& c : database_->takeChanges()) {
     if (c.keysChanged && c.table == "Boring Information") {
       changes.boringList = true;
@@ -209,6 +215,7 @@ db::Status ProjectSession::reconnectIfLost() {
   db::Status s = database_->reconnect();
   if (!s.ok()) return s;
   readOnly_ = database_->readOnly();
+  rejoined_ = true;
   // The boring may have become current while the server was away.
   return database_->markInUse(current_);
 }

@@ -138,7 +138,8 @@ class ProjectSession {
   }
   void forgetOthersChange(const std::string& boring) { changedByOthers_.erase(boring); }
   // Connects again after the connection to the server was lost; nothing
-  // to do otherwise. The project's read-only state is asked again.
+  // to do otherwise. The project's read-only state is asked again, and the
+  // next takeOthersChanges asks for the boring list to be read again.
   db::Status reconnectIfLost();
 
   // The rows of `whichTable` (kLithologyTable ...) for `boring`, in the
@@ -167,6 +168,9 @@ class ProjectSession {
   std::vector<std::string> borings_;
   std::string current_;
   std::set<std::string> changedByOthers_;
+  // Connected again: what others announced meanwhile went unheard, so the
+  // boring list is read again at the next look.
+  bool rejoined_ = false;
 };
 
 }  // namespace sq::project
