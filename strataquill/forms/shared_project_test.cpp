@@ -421,15 +421,16 @@ TEST_F(SharedProjectTest, AWindowBackOnARestartedServerCatchesUpOnWhatItMissed) 
     return a.session().database()->connectionLost() && b.session().database()->connectionLost();
   }));
   ASSERT_TRUE(server_->start(&why)) << why;
-  // Ben's window is back first and adds a boring; Ana's, not yet listening
-  // again, never hears of it.
-  type(entry(b).sprdLithology(), 3, 1, "10");
-  type(entry(b).sprdLithology(), 3, 3, "Sand, Ben");
-  ASSERT_TRUE(entry(b).UpdateRecordsets());
+  // Ben's window is back first (adding a boring connects again) and adds a
+  // boring and a row; Ana's, not yet listening again, never hears of them.
   const std::string added = "Added \"meanwhile\"";
   prompts_.planInput(added);
   b.AddBoring();
-  ASSERT_EQ(b.GetCurrentBoring(), added);
+  ASSERT_EQ(b.GetCurrentBoring(), added) << prompts_.messageTexts().size() << " messages";
+  switchTo(b, kBoring1);
+  type(entry(b).sprdLithology(), 3, 1, "10");
+  type(entry(b).sprdLithology(), 3, 3, "Sand, Ben");
+  ASSERT_TRUE(entry(b).UpdateRecordsets());
   // Ana's next save connects again, and her window reads the list anew.
   type(entry(a).sprdLithology(), 1, 3, "Clay, back");
   ASSERT_TRUE(entry(a).UpdateRecordsets());

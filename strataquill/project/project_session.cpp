@@ -112,6 +112,7 @@ void ProjectSession::readListOfOthers() {
 
 BoringChange ProjectSession::addBoring(const std::string& name) {
   if (!database_ || readOnly_) return refuseWrite();
+  if (db::Status s = reconnectIfLost(); !s.ok()) return {BoringChange::Outcome::kFailed, s};
   if (!IsUsableBoringName(name)) return {BoringChange::Outcome::kIgnored, {}};
   readListOfOthers();
   if (boringExists(name)) return {BoringChange::Outcome::kExists, {}};
@@ -124,6 +125,7 @@ BoringChange ProjectSession::addBoring(const std::string& name) {
 BoringChange ProjectSession::copyBoring(const std::string& source, const std::string& target,
                                         const CopyWhat& what) {
   if (!database_ || readOnly_) return refuseWrite();
+  if (db::Status s = reconnectIfLost(); !s.ok()) return {BoringChange::Outcome::kFailed, s};
   readListOfOthers();
   if (boringExists(target)) return {BoringChange::Outcome::kExists, {}};
   if (db::Status s = CopyBoringTables(*database_, source, target, what); !s.ok())
@@ -134,6 +136,7 @@ BoringChange ProjectSession::copyBoring(const std::string& source, const std::st
 
 BoringChange ProjectSession::removeBoring(const std::string& name) {
   if (!database_ || readOnly_) return refuseWrite();
+  if (db::Status s = reconnectIfLost(); !s.ok()) return {BoringChange::Outcome::kFailed, s};
   if (std::find(borings_.begin(), borings_.end(), name) == borings_.end())
     return {BoringChange::Outcome::kNoProject, {}};
   std::vector<std::string> users;
@@ -171,6 +174,7 @@ std::optional<SampleLabels> ProjectSession::projectLabels() const {
 db::Status ProjectSession::writeProjectLabels(const SampleLabels& labels) {
   if (!database_ || readOnly_)
     return db::Status::error(db::ErrorCode::kReadOnly, "The project cannot be written.");
+  if (db::Status s = reconnectIfLost(); !s.ok()) return s;
   if (!WriteProjectLabels(*database_, labels))
     return db::Status::error(db::ErrorCode::kGeneric, "The labels could not be written.");
   return {};

@@ -137,9 +137,10 @@ class ProjectSession {
     return changedByOthers_.count(boring) != 0;
   }
   void forgetOthersChange(const std::string& boring) { changedByOthers_.erase(boring); }
-  // Connects again after the connection to the server was lost; nothing
-  // to do otherwise. The project's read-only state is asked again, and the
-  // next takeOthersChanges asks for the boring list to be read again.
+  // Connects again after the connection to the server was lost (the
+  // commands above do so first); nothing to do otherwise. The project's
+  // read-only state is asked again, and the next takeOthersChanges asks
+  // for the boring list to be read again.
   db::Status reconnectIfLost();
 
   // The rows of `whichTable` (kLithologyTable ...) for `boring`, in the
