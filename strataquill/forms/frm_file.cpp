@@ -230,9 +230,9 @@ void frmFile::OpenRecordsets() {
   // A server that went away may be back; if not, the user hears why the
   // grids are empty.
   if (db::Status s = session.reconnectIfLost(); !s.ok() && notice_.shouldTell(s.message()))
-    prompts().message("The project " + state_.CurrentProjectTitle + " cannot be read: " +
-                          s.message(),
-                      "Strataquill", MessageButtons::kOk, MessageIcon::kExclamation);
+    prompts().message(
+        "The project " + state_.CurrentProjectTitle + " cannot be read: " + s.message(),
+        "Strataquill", MessageButtons::kOk, MessageIcon::kExclamation);
   boundBoring_ = session.currentBoring();
   loadGrid(*tabs_.lithology, project::kLithologyTable);
   loadGrid(*tabs_.sample, project::kSampleTable);

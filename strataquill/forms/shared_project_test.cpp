@@ -279,9 +279,10 @@ TEST_F(SharedProjectTest, AConflictShowsBothVersionsAndEachChoiceIsKept) {
   a.cmbBoringSelect_Click();
   EXPECT_EQ(entry(a).boundBoring(), kBoring1);
   EXPECT_EQ(prompts_.seen().back().text,
-            "The changes to " + project_ + " could not be saved: Another user changed this row "
-            "after you read it; nothing of your change to it was written.\n\nDo you want to go "
-            "on and lose them?");
+            "The changes to " + project_ +
+                " could not be saved: Another user changed this row "
+                "after you read it; nothing of your change to it was written.\n\nDo you want to go "
+                "on and lose them?");
   EXPECT_EQ(lithology(a).cellText(0, 2), "Clay, very stiff");
   EXPECT_EQ(stored(kBoring1)[0], "Clay, soft");
   onModal([](QDialog& d) {
