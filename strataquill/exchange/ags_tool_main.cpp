@@ -14,6 +14,7 @@
 #include "strataquill/exchange/ags_check.h"
 #include "strataquill/exchange/ags_export.h"
 #include "strataquill/exchange/ags_import.h"
+#include "strataquill/exchange/exchange_settings.h"
 #include "strataquill/layouts/classification_file.h"
 #include "strataquill/project/project_file.h"
 #include "strataquill/project/project_probe.h"
@@ -37,12 +38,13 @@ const char* const kUsageText =
     "      --status TEXT            TRAN_STAT, the status of the data (default: Issued)\n"
     "      --location-status CODE   LOCA_STAT of every boring (FINAL, DRAFT, PRELIM, ...)\n"
     "      --recipient TEXT         TRAN_RECV (default: the project's client)\n"
-    "      --dates mdy|dmy|iso      how the project writes dates (default: mdy)\n"
+    "      --dates mdy|dmy|iso      how the project writes dates (default: the desktop\n"
+    "                               program's last choice, else mdy)\n"
     "  strataquill-ags import FILE.ags -o PROJECT.sq2 [options]\n"
     "      (a new project when PROJECT.sq2 does not exist)\n"
     "      --replace                borings the project has already are replaced\n"
     "      --yes                    import without asking after the summary\n"
-    "      --dates mdy|dmy|iso      how the project writes dates (default: mdy)\n"
+    "      --dates mdy|dmy|iso      how the project writes dates (as for export)\n"
     "  strataquill-ags check FILE.ags\n"
     "      exit status 0: no breach of the rules, 1: breaches, 2: the file cannot be read\n"
     "  strataquill-ags completion [CLASS [TARGET | default]]\n"
@@ -104,11 +106,10 @@ std::optional<Arguments> parse(int argc, char** argv, const std::vector<std::str
   return a;
 }
 
+// The order named on the command line, else the one the user last chose in
+// the desktop program.
 std::optional<DateOrder> dateOrder(const std::string& text) {
-  if (text.empty() || text == "mdy") return DateOrder::kMonthDayYear;
-  if (text == "dmy") return DateOrder::kDayMonthYear;
-  if (text == "iso") return DateOrder::kIso;
-  return std::nullopt;
+  return text.empty() ? storedDateOrder() : parseDateOrder(text);
 }
 
 void printIssues(const std::vector<AgsIssue>& issues) {
@@ -177,10 +178,7 @@ int exportCommand(int argc, char** argv) {
     return 1;
   }
   for (const std::string& w : result.warnings) std::cerr << "warning: " << w << "\n";
-  std::cout << "Wrote " << output << ": " << result.borings
-            << (result.borings == 1 ? " boring, " : " borings, ") << result.lithology
-            << " lithology intervals, " << result.samples << " samples, " << result.tests
-            << " penetration tests, " << result.completion << " pipe and backfill rows.\n";
+  std::cout << "Wrote " << output << ": " << exportCounts(result) << ".\n";
   if (!result.issues.empty()) {
     printIssues(result.issues);
     std::cerr << "strataquill-ags: the written file breaks the AGS4 rules (a fault of this "
