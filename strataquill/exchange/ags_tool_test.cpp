@@ -131,7 +131,7 @@ TEST_F(AgsToolTest, ChosenBoringsStandardHeadingsAndBadArguments) {
   EXPECT_EQ(r.output, "strataquill-ags: The project has no boring named \"B-9\".\n");
   r = ags("export " + quote(demo_) + " --colour red");
   EXPECT_EQ(r.status, 2);
-  EXPECT_EQ(r.output.rfind("strataquill-ags: unknown option --colour\nusage:", 0), 0u);
+  EXPECT_EQ(r.output.rfind("strataquill-ags: unknown option --colour\nUsage:", 0), 0u);
   EXPECT_EQ(ags("export " + quote(demo_) + " --dates ymd").status, 2);
   EXPECT_EQ(ags("export " + quote(home_.path("none.sq2"))).status, 2);
   EXPECT_EQ(ags("import " + quote(demo_) + " -o " + quote(home_.path("x.sq2")) + " --yes").status,
