@@ -110,6 +110,9 @@ frmAgsExport::frmAgsExport(const project::ProjectSession& session,
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
     item->setCheckState(name == session.currentBoring() ? Qt::Checked : Qt::Unchecked);
   }
+  // Some rows show; a long list scrolls.
+  const int row = std::max(borings_->sizeHintForRow(0), borings_->fontMetrics().height() + 2);
+  borings_->setFixedHeight(row * 8 + 2 * borings_->frameWidth());
   borings_->setEnabled(false);
   whole_->setChecked(true);
   connect(chosen_, &QRadioButton::toggled, borings_, &QWidget::setEnabled);
@@ -126,7 +129,7 @@ frmAgsExport::frmAgsExport(const project::ProjectSession& session,
   const std::string stem = fs::path(session.title()).stem().string();
   file_->setText(qs((fs::path(folder_) / ((stem.empty() ? "Project" : stem) + ".ags")).string()));
   file_->setMinimumWidth(360);
-  browse_ = button("cmdBrowse", "Browse...", this);
+  browse_ = button("cmdBrowse", "&Browse...", this);
   fileRow->addWidget(file_);
   fileRow->addWidget(browse_);
   form->addRow("AGS4 file:", fileRow);
@@ -145,7 +148,7 @@ frmAgsExport::frmAgsExport(const project::ProjectSession& session,
   userHeadings_->setChecked(true);
   root->addWidget(userHeadings_);
 
-  completion_ = button("cmdCompletion", "Completion Targets...", this);
+  completion_ = button("cmdCompletion", "Completion &Targets...", this);
   ok_ = button("cmdOK", "OK", this);
   cancel_ = button("cmdCancel", "Cancel", this);
   auto* buttons = okCancel(ok_, cancel_);

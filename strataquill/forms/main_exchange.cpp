@@ -71,6 +71,15 @@ std::string importedText(int borings, const std::string& file, const std::string
          (borings == 1 ? " was" : " were") + " imported into " + project + ".";
 }
 
+// A name for a new project beside `agsFile`, after it, that no file has.
+std::string newProjectName(const fs::path& agsFile) {
+  const std::string stem = agsFile.stem().string();
+  std::string name = stem + ".sq2";
+  for (int n = 2; n < 1000 && fs::exists(agsFile.parent_path() / name); ++n)
+    name = stem + " " + std::to_string(n) + ".sq2";
+  return name;
+}
+
 // Writes `plan` into a new project `target`. The project is built beside it
 // under another name and put in its place only when complete, so a failed
 // import leaves no half project behind, nor takes away a file the user
@@ -171,7 +180,7 @@ void frmMain::mnuImportAgs_Click() {
     FileDialogRequest create =
         fileDialogFor(FileKind::kProject, "Create New File", false, state_.CurrentProjectPath);
     create.initialFolder = fs::path(source.path).parent_path().string();
-    create.fileName = fs::path(source.path).stem().string() + ".sq2";
+    create.fileName = newProjectName(source.path);
     target = prompts().fileDialog(create);
     if (target.outcome != FileDialogResult::Outcome::kChosen || target.path.empty()) return;
     if (const std::string why = project::replacingOpenFile(

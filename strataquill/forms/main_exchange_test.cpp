@@ -334,6 +334,7 @@ TEST_F(AgsMenuTest, WithoutAProjectTheImportMakesANewOne) {
   const std::string ags = demoAgs("demo.ags");
   frmMain& main = start();
   const std::string fresh = home_.path("fresh.sq2");
+  std::ofstream(home_.path("demo.sq2")) << "another file of the name";
 
   // Cancelled at the summary: no project file at all.
   importFromMenu(ags, [](frmAgsImport& d) { d.cmdCancel_Click(); }, fresh);
@@ -341,6 +342,7 @@ TEST_F(AgsMenuTest, WithoutAProjectTheImportMakesANewOne) {
   EXPECT_EQ(prompts_.seen()[1].text, "Create New File");
   EXPECT_EQ(prompts_.seen()[1].dialog.initialFolder, home_.root().string())
       << "beside the AGS file";
+  EXPECT_EQ(prompts_.seen()[1].dialog.fileName, "demo 2.sq2") << "named after it, as no file is";
   EXPECT_FALSE(fs::exists(fresh));
   EXPECT_EQ(main.dataEntryWindow(), nullptr);
 
@@ -367,7 +369,8 @@ TEST_F(AgsMenuTest, WithoutAProjectTheImportMakesANewOne) {
   for (const auto& entry : fs::directory_iterator(home_.root()))
     if (entry.is_regular_file()) files.push_back(entry.path().filename().string());
   std::sort(files.begin(), files.end());
-  EXPECT_EQ(files, (std::vector<std::string>{"demo.ags", "fresh.sq2", "source.sq2"}));
+  EXPECT_EQ(files,
+            (std::vector<std::string>{"demo.ags", "demo.sq2", "fresh.sq2", "source.sq2"}));
 }
 
 }  // namespace
