@@ -301,10 +301,12 @@ frmAgsCompletion::frmAgsCompletion(const std::string& classificationFile, QWidge
     fallback->setFlags(Qt::ItemIsEnabled);
     table_->setItem(row, kDefaultColumn, fallback);
   }
+  // Wide enough for the longest target, "PIPE SLOTTED + BKFL 901".
+  const int targetWidth = table_->fontMetrics().horizontalAdvance("PIPE SLOTTED + BKFL 901") + 48;
   table_->horizontalHeader()->setSectionResizeMode(kClassColumn, QHeaderView::Stretch);
-  table_->resizeColumnToContents(kTargetColumn);
-  table_->resizeColumnToContents(kDefaultColumn);
-  table_->setMinimumWidth(620);
+  table_->setColumnWidth(kTargetColumn, targetWidth);
+  table_->setColumnWidth(kDefaultColumn, targetWidth - 24);
+  table_->setMinimumSize(2 * targetWidth + 220, 360);
   root->addWidget(table_);
   auto* legend = new QLabel(qs(backfillLegend() + "  \"default\" restores a class's default."),
                             this);
