@@ -46,6 +46,11 @@ struct Writer {
     out << "F " << rect(op.rect) << " #" << op.image << ' ' << num(op.tileSize.width()) << 'x'
         << num(op.tileSize.height()) << '\n';
   }
+  void operator()(const PolygonOp& op) const {
+    out << "G";
+    for (const QPointF& p : op.points) out << ' ' << num(p.x()) << ',' << num(p.y());
+    out << ' ' << pen(op.pen) << (op.filled ? " fill " + std::to_string(op.fill) : "") << '\n';
+  }
 };
 
 }  // namespace

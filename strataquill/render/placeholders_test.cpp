@@ -24,7 +24,7 @@ class PlaceholdersTest : public RenderFixture {
         "INSERT INTO [Sample User Label] (UserLabel1, UserLabel10) VALUES (\"PID "
         "(ppm)\", \"Recovery\")");
     data_ = loadBoringData(project_, "B-1");
-    run_ = {project_, 3, [] { return std::string("12/7/2026"); },
+    run_ = {project_, 3, 0, [] { return std::string("12/7/2026"); },
             [] { return std::string("8:15:00 PM"); }};
   }
   std::string value(const std::string& token) { return getVariableText(data_, run_, token); }

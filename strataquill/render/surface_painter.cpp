@@ -67,6 +67,12 @@ struct Painter {
     if (op.image < 0 || op.image >= static_cast<int>(doc.images.size())) return;
     p.drawImage(op.rect, doc.images[op.image]);
   }
+  void operator()(const PolygonOp& op) const {
+    p.setPen(toPen(op.pen));
+    p.setBrush(op.filled ? QBrush(toColor(op.fill)) : QBrush(Qt::NoBrush));
+    p.drawPolygon(op.points);
+    p.setBrush(Qt::NoBrush);
+  }
   void operator()(const PatternOp& op) const {
     if (op.image < 0 || op.image >= static_cast<int>(doc.images.size())) return;
     const QImage& image = doc.images[op.image];
