@@ -90,13 +90,18 @@ TEST_F(LayoutDesignTest, AnEmptyLayoutOpensWithSpareRowsAndAnOptionsRow) {
             (QStringList{"Column Type", "X", "Y", "XX", "YY", "Font", "Size", "Bold", "Italic",
                          "Underline", "Color", "Line Type", "Line Width", "Line Color"}));
   const QStringList placeholders = d->sprdText()->model().columns()[0].listItems.split('\t');
-  EXPECT_EQ(placeholders.size(), 96);
+  EXPECT_EQ(placeholders.size(), 100);
+  for (const char* added : {"<<Page Count>>", "Page <<Page Number>> of <<Page Count>>",
+                            "<<Bottom Depth>>", "<<Bottom Depth>> + <<Depth Units>>"})
+    EXPECT_TRUE(placeholders.contains(added)) << added;
   EXPECT_EQ(placeholders.front(), "<<Boring Diameter>>");
   EXPECT_EQ(placeholders[2], "<<Boring Diameter>> + <<Boring Diameter Units>>");
   EXPECT_EQ(placeholders.back(), "<<USGS Location>>");
   EXPECT_EQ(d->sprdText()->model().columns()[0].kind, widgets::CellKind::kEditableDropDown);
   EXPECT_EQ(d->sprdColumnGraphics()->model().columns()[0].listItems.split('\t').mid(0, 3),
             (QStringList{"Classification", "Completion", "Depth"}));
+  EXPECT_EQ(d->sprdColumnGraphics()->model().columns()[0].listItems.split('\t').mid(7, 4),
+            (QStringList{"Elevation", "Water Level", "N Value", "N Graph"}));
   EXPECT_TRUE(d->sprdText()->model().columns()[5].listItems.split('\t').contains("Liberation Sans"))
       << "the fonts of the font database";
   EXPECT_EQ(rows(path, "Options", "MajorTickWidth"), "") << "an Options row made on the spot";
