@@ -100,7 +100,7 @@ void deriveValues(BoringData& data) {
     if (blankText(text)) continue;
     if (auto depth = measuredNumber(text); depth && std::isfinite(static_cast<float>(*depth))) {
       const std::string date = level.date ? trimmed(fieldOf(b, level.date)) : std::string();
-      data.waterLevels.push_back({level.kind, static_cast<float>(*depth), date});
+      data.waterLevels.push_back({level.kind, static_cast<float>(*depth), trimmed(text), date});
     } else if (std::find(data.waterNotes.begin(), data.waterNotes.end(), trimmed(text)) ==
                data.waterNotes.end()) {
       data.waterNotes.push_back(trimmed(text));

@@ -60,7 +60,8 @@ class DepthRows {
 struct WaterLevel {
   enum class Kind { kWhileDrilling, kStatic, kPotentiometric } kind;
   float depth = 0;
-  std::string date;  // the boring's DateStart while drilling, DateEnd static, else ""
+  std::string typed;  // the depth as typed, blanks around it removed
+  std::string date;   // the boring's DateStart while drilling, DateEnd static, else ""
 };
 
 // A point of the N-value plot: N at the middle of a sample interval, or a

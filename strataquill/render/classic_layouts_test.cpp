@@ -1,7 +1,8 @@
 // The layouts that firms already use print exactly as they always have: a
-// log of two borings with the classic layouts is drawn and its display list
-// compared, line by line, with one recorded before the log gained
-// elevations, water levels, N-values, legends and page counts.
+// log of two borings with the classic layouts (the shipped layouts as they
+// were) is drawn and its display list compared, line by line, with one
+// recorded before the log gained elevations, water levels, N-values,
+// legends and page counts.
 
 #include <fstream>
 #include <sstream>
@@ -76,8 +77,8 @@ class ClassicLayoutsTest : public RenderFixture {
     addCompletion("YB-2", 10, 20, "Screen");
     addCompletion("YB-2", 20, 24, "Filter pack sand");
 
-    options_.firstPageLayoutFile = kBin + "/LogFirstPage.sqf";
-    options_.additionalPageLayoutFile = kBin + "/LogAdditionalPages.sqf";
+    options_.firstPageLayoutFile = kBin + "/LogFirstPage (classic).sqf";
+    options_.additionalPageLayoutFile = kBin + "/LogAdditionalPages (classic).sqf";
     options_.useAdditionalPageLayout = true;
     classification_ = kBin + "/Classification.sqc";
     patterns_ = kBin + "/Patterns";

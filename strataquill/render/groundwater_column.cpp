@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "strataquill/db/value.h"
 #include "strataquill/render/log_symbols.h"
 
 namespace sq::render {
@@ -10,7 +9,7 @@ namespace {
 
 constexpr double kTw = kTwipsPerInch;
 constexpr double kInset = 0.03;           // inches between the column's sides and what it holds
-constexpr double kSymbolWidth = 0.12;     // inches
+constexpr double kSymbolWidth = 0.1;      // inches
 
 WaterLevelKind symbolKind(WaterLevel::Kind kind) {
   switch (kind) {
@@ -35,7 +34,7 @@ void drawWaterLevels(PageContext& ctx, const ColumnBox& box, const DepthWindow& 
   PrintSurface& s = ctx.surface;
   const double width = std::min(kSymbolWidth, (box.xx - box.x) * 0.3);
   const double symbolX = box.x + kInset + width * 0.75;
-  const double labelLeft = symbolX + width * 0.75 + kInset;
+  const double labelLeft = symbolX + width * 0.75 + kInset / 2;
   const double labelRight = std::max(labelLeft, box.xx - kInset);
   const double line = s.textHeight() / kTw;
 
@@ -59,17 +58,18 @@ void drawWaterLevels(PageContext& ctx, const ColumnBox& box, const DepthWindow& 
   for (const WaterLevel* level : levels) {
     const double y = mapDepth(box, w, level->depth);
     drawWaterLevelSymbol(s, QPointF(symbolX * kTw, y * kTw), width * kTw, symbolKind(level->kind));
-    const std::string second =
-        level->kind == WaterLevel::Kind::kPotentiometric ? "potentiometric" : level->date;
-    // The depth beside the triangle, ending at the level; what follows below.
+    // The depth beside the triangle, ending at the level (a potentiometric
+    // level marked "(P)"); the date below it.
+    std::string depth = level->typed;
+    if (level->kind == WaterLevel::Kind::kPotentiometric) depth += " (P)";
     double top = std::max(y - line, running);
-    s.drawParagraph(QString::fromStdString(db::formatSingle(level->depth)), labelLeft, top,
-                    labelRight, box.yy, TextAlign::kLeft);
+    s.drawParagraph(QString::fromStdString(depth), labelLeft, top, labelRight, box.yy,
+                    TextAlign::kLeft);
     top += line;
-    if (!second.empty()) {
-      const QString text = QString::fromStdString(second);
-      s.drawParagraph(text, labelLeft, top, labelRight, box.yy, TextAlign::kLeft);
-      top += s.MeasureParagraphHeight(text, labelLeft, top, labelRight, box.yy, TextAlign::kLeft);
+    if (!level->date.empty()) {
+      const QString date = QString::fromStdString(level->date);
+      s.drawParagraph(date, labelLeft, top, labelRight, box.yy, TextAlign::kLeft);
+      top += s.MeasureParagraphHeight(date, labelLeft, top, labelRight, box.yy, TextAlign::kLeft);
     }
     running = top;
   }

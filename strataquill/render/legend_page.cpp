@@ -76,7 +76,7 @@ std::vector<LegendSection> legendSections(const BoringData& data, const Catalogu
       {WaterLevel::Kind::kStatic, WaterLevelKind::kStatic,
        "Static groundwater level, with the date the boring was completed"},
       {WaterLevel::Kind::kPotentiometric, WaterLevelKind::kPotentiometric,
-       "Potentiometric level (marked \"potentiometric\")"}};
+       "Potentiometric level, its depth marked (P)"}};
   for (const auto& m : meanings)
     if (std::any_of(data.waterLevels.begin(), data.waterLevels.end(),
                     [&](const WaterLevel& w) { return w.kind == m.kind; }))

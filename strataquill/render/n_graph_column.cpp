@@ -16,11 +16,15 @@ constexpr double kArrowHead = 0.05;       // inches
 constexpr double kLabelGap = 0.02;        // inches between the labels and the column
 
 // The step of the scale labels: every 10 when they have room, else the
-// next of 20, 25, 50, 100, ... that leaves a label's width between them.
+// next of 20, 25, 50, 100, ... that leaves room between them, the first and
+// last moved inside the column included. Steps that end on the maximum come
+// first, so the scale's end is labelled.
 int labelStep(const PrintSurface& s, double columnTwips, int maximum) {
-  const double room = s.textWidth(QString::number(maximum)) + 0.04 * kTw;
-  for (int step : {10, 20, 25, 50, 100, 200, 250, 500, 1000})
-    if (columnTwips * step / maximum >= room) return step;
+  const double room = 1.5 * s.textWidth(QString::number(maximum)) + 0.04 * kTw;
+  for (bool endsOnMaximum : {true, false})
+    for (int step : {10, 20, 25, 50, 100, 200, 250, 500, 1000})
+      if ((maximum % step == 0) == endsOnMaximum && columnTwips * step / maximum >= room)
+        return step;
   return maximum;
 }
 
