@@ -43,25 +43,25 @@ INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Soli
 -- Column headings, centred in the heading band; the N-value plot's scale
 -- stands between the heading rule and the top of the log.
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Elev.", 0.51, 1.26, 0.93, 1.39, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Elev.", 0.51, 1.26, 0.99, 1.39, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("<<Depth Units>>", 0.51, 1.39, 0.93, 1.52, "Arial", 6.5, False, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("<<Depth Units>>", 0.51, 1.39, 0.99, 1.52, "Arial", 6.5, False, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Depth", 0.95, 1.26, 1.33, 1.39, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Depth", 1.01, 1.26, 1.39, 1.39, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("<<Depth Units>>", 0.95, 1.39, 1.33, 1.52, "Arial", 6.5, False, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("<<Depth Units>>", 1.01, 1.39, 1.39, 1.52, "Arial", 6.5, False, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Sample", 1.35, 1.26, 1.69, 1.55, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Sample", 1.41, 1.26, 1.75, 1.55, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Blows", 1.71, 1.26, 2.15, 1.39, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Blows", 1.77, 1.26, 2.17, 1.39, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("per 6 in.", 1.71, 1.39, 2.15, 1.52, "Arial", 6.5, False, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("per 6 in.", 1.77, 1.39, 2.17, 1.52, "Arial", 6.5, False, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("N", 2.17, 1.26, 2.45, 1.55, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("N", 2.19, 1.26, 2.47, 1.55, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("SPT N-Value", 2.47, 1.26, 3.21, 1.39, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("SPT N-Value", 2.49, 1.26, 3.21, 1.39, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("(blows/ft)", 2.47, 1.39, 3.21, 1.52, "Arial", 6.5, False, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("(blows/ft)", 2.49, 1.39, 3.21, 1.52, "Arial", 6.5, False, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
   VALUES ("<<User 1>>", 3.23, 1.26, 3.57, 1.55, "Arial", 6.5, False, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
@@ -81,17 +81,17 @@ INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItal
 
 -- The data columns. They share one depth window (Y to YY), which the log maps the page's depth span onto.
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("Elevation", 0.5, 1.75, 0.94, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("Elevation", 0.5, 1.75, 1, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("Depth", 0.94, 1.75, 1.34, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("Depth", 1, 1.75, 1.4, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("Sample Symbol", 1.34, 1.75, 1.7, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("Sample Symbol", 1.4, 1.75, 1.76, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("Blow Count", 1.7, 1.75, 2.16, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("Blow Count", 1.76, 1.75, 2.18, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("N Value", 2.16, 1.75, 2.46, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("N Value", 2.18, 1.75, 2.48, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("N Graph", 2.46, 1.75, 3.22, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("N Graph", 2.48, 1.75, 3.22, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
   VALUES ("UserText1", 3.22, 1.75, 3.58, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
@@ -107,11 +107,11 @@ INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, Fo
 
 -- Heading rule and column separators from the heading band to the bottom of the log.
 INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 0.5, 1.59, 8, 1.59);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 0.94, 1.2, 0.94, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 1.34, 1.2, 1.34, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 1.7, 1.2, 1.7, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 2.16, 1.2, 2.16, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 2.46, 1.2, 2.46, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 1, 1.2, 1, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 1.4, 1.2, 1.4, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 1.76, 1.2, 1.76, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 2.18, 1.2, 2.18, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 2.48, 1.2, 2.48, 10.25);
 INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 3.22, 1.2, 3.22, 10.25);
 INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 3.58, 1.2, 3.58, 10.25);
 INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 4, 1.2, 4, 10.25);

@@ -152,25 +152,25 @@ INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Soli
 -- Column headings, centred in the heading band; the N-value plot's scale
 -- stands between the heading rule and the top of the log.
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Elev.", 0.51, 3.53, 0.93, 3.66, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Elev.", 0.51, 3.53, 0.99, 3.66, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("<<Depth Units>>", 0.51, 3.66, 0.93, 3.79, "Arial", 6.5, False, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("<<Depth Units>>", 0.51, 3.66, 0.99, 3.79, "Arial", 6.5, False, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Depth", 0.95, 3.53, 1.33, 3.66, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Depth", 1.01, 3.53, 1.39, 3.66, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("<<Depth Units>>", 0.95, 3.66, 1.33, 3.79, "Arial", 6.5, False, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("<<Depth Units>>", 1.01, 3.66, 1.39, 3.79, "Arial", 6.5, False, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Sample", 1.35, 3.53, 1.69, 3.82, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Sample", 1.41, 3.53, 1.75, 3.82, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Blows", 1.71, 3.53, 2.15, 3.66, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Blows", 1.77, 3.53, 2.17, 3.66, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("per 6 in.", 1.71, 3.66, 2.15, 3.79, "Arial", 6.5, False, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("per 6 in.", 1.77, 3.66, 2.17, 3.79, "Arial", 6.5, False, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("N", 2.17, 3.53, 2.45, 3.82, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("N", 2.19, 3.53, 2.47, 3.82, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("SPT N-Value", 2.47, 3.53, 3.21, 3.66, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("SPT N-Value", 2.49, 3.53, 3.21, 3.66, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("(blows/ft)", 2.47, 3.66, 3.21, 3.79, "Arial", 6.5, False, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("(blows/ft)", 2.49, 3.66, 3.21, 3.79, "Arial", 6.5, False, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
   VALUES ("<<User 1>>", 3.23, 3.53, 3.57, 3.82, "Arial", 6.5, False, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
@@ -190,17 +190,17 @@ INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItal
 
 -- The data columns. They share one depth window (Y to YY), which the log maps the page's depth span onto.
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("Elevation", 0.5, 4.02, 0.94, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("Elevation", 0.5, 4.02, 1, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("Depth", 0.94, 4.02, 1.34, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("Depth", 1, 4.02, 1.4, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("Sample Symbol", 1.34, 4.02, 1.7, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("Sample Symbol", 1.4, 4.02, 1.76, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("Blow Count", 1.7, 4.02, 2.16, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("Blow Count", 1.76, 4.02, 2.18, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("N Value", 2.16, 4.02, 2.46, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("N Value", 2.18, 4.02, 2.48, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("N Graph", 2.46, 4.02, 3.22, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("N Graph", 2.48, 4.02, 3.22, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
   VALUES ("UserText1", 3.22, 4.02, 3.58, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
@@ -216,11 +216,11 @@ INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, Fo
 
 -- Heading rule and column separators from the heading band to the bottom of the log.
 INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 0.5, 3.86, 8, 3.86);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 0.94, 3.47, 0.94, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 1.34, 3.47, 1.34, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 1.7, 3.47, 1.7, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 2.16, 3.47, 2.16, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 2.46, 3.47, 2.46, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 1, 3.47, 1, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 1.4, 3.47, 1.4, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 1.76, 3.47, 1.76, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 2.18, 3.47, 2.18, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 2.48, 3.47, 2.48, 10.25);
 INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 3.22, 3.47, 3.22, 10.25);
 INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 3.58, 3.47, 3.58, 10.25);
 INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 4, 3.47, 4, 10.25);

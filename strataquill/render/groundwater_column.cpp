@@ -36,7 +36,7 @@ void drawWaterLevels(PageContext& ctx, const ColumnBox& box, const DepthWindow& 
   const double symbolX = box.x + kInset + width * 0.75;
   const double labelLeft = symbolX + width * 0.75 + kInset / 2;
   const double labelRight = std::max(labelLeft, box.xx - kInset);
-  const double line = s.textHeight() / kTw;
+  const double lineHeight = s.textHeight() / kTw;
 
   // Labels never overlap: each starts below the one above it.
   double running = box.y;
@@ -59,17 +59,23 @@ void drawWaterLevels(PageContext& ctx, const ColumnBox& box, const DepthWindow& 
     const double y = mapDepth(box, w, level->depth);
     drawWaterLevelSymbol(s, QPointF(symbolX * kTw, y * kTw), width * kTw, symbolKind(level->kind));
     // The depth beside the triangle, ending at the level (a potentiometric
-    // level marked "(P)"); the date below it.
+    // level marked "(P)"); the date below it. Each is one line, moved left
+    // under the symbol's line when the column is narrow for it.
+    auto line = [&](const std::string& text, double top) {
+      const QString q = QString::fromStdString(text);
+      const double width = s.textWidth(q) / kTw;
+      s.currentX = std::max(box.x + kInset, std::min(labelLeft, labelRight - width)) * kTw;
+      s.currentY = top * kTw;
+      s.printText(q);
+    };
     std::string depth = level->typed;
     if (level->kind == WaterLevel::Kind::kPotentiometric) depth += " (P)";
-    double top = std::max(y - line, running);
-    s.drawParagraph(QString::fromStdString(depth), labelLeft, top, labelRight, box.yy,
-                    TextAlign::kLeft);
-    top += line;
+    double top = std::max(y - lineHeight, running);
+    line(depth, top);
+    top += lineHeight;
     if (!level->date.empty()) {
-      const QString date = QString::fromStdString(level->date);
-      s.drawParagraph(date, labelLeft, top, labelRight, box.yy, TextAlign::kLeft);
-      top += s.MeasureParagraphHeight(date, labelLeft, top, labelRight, box.yy, TextAlign::kLeft);
+      line(level->date, top);
+      top += lineHeight;
     }
     running = top;
   }
