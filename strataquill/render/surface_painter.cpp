@@ -122,6 +122,9 @@ void paintPage(QPainter& painter, const SurfaceDocument& doc, int index) {
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setRenderHint(QPainter::TextAntialiasing);
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  // Pattern tiles are line drawings: kept exact (and small) in a PDF rather
+  // than turned into JPEG.
+  painter.setRenderHint(QPainter::LosslessImageRendering);
   const Painter draw{painter, doc};
   for (const DrawOp& op : doc.pages[index].ops) std::visit(draw, op);
   painter.restore();
