@@ -53,23 +53,23 @@ INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItal
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
   VALUES ("Sample", 1.41, 1.26, 1.75, 1.55, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Blows", 1.77, 1.26, 2.17, 1.39, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Blows", 1.77, 1.26, 2.21, 1.39, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("per 6 in.", 1.77, 1.39, 2.17, 1.52, "Arial", 6.5, False, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("per 6 in.", 1.77, 1.39, 2.21, 1.52, "Arial", 6.5, False, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("N", 2.19, 1.26, 2.47, 1.55, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("N", 2.23, 1.26, 2.51, 1.55, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("SPT N-Value", 2.49, 1.26, 3.21, 1.39, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("SPT N-Value", 2.53, 1.26, 3.23, 1.39, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("(blows/ft)", 2.49, 1.39, 3.21, 1.52, "Arial", 6.5, False, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("(blows/ft)", 2.53, 1.39, 3.23, 1.52, "Arial", 6.5, False, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("<<User 1>>", 3.23, 1.26, 3.57, 1.55, "Arial", 6.5, False, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("<<User 1>>", 3.25, 1.26, 3.59, 1.55, "Arial", 6.5, False, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Graphic", 3.59, 1.26, 3.99, 1.39, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Graphic", 3.61, 1.26, 4.01, 1.39, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Log", 3.59, 1.39, 3.99, 1.52, "Arial", 6.5, False, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Log", 3.61, 1.39, 4.01, 1.52, "Arial", 6.5, False, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Class", 4.01, 1.26, 4.55, 1.55, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Class", 4.03, 1.26, 4.55, 1.55, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
   VALUES ("Material Description", 4.57, 1.26, 6.85, 1.55, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
@@ -87,17 +87,17 @@ INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, Fo
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
   VALUES ("Sample Symbol", 1.4, 1.75, 1.76, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("Blow Count", 1.76, 1.75, 2.18, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("Blow Count", 1.76, 1.75, 2.22, 10.25, "Arial", 6, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("N Value", 2.18, 1.75, 2.48, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("N Value", 2.22, 1.75, 2.52, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("N Graph", 2.48, 1.75, 3.22, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("N Graph", 2.52, 1.75, 3.24, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("UserText1", 3.22, 1.75, 3.58, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("UserText1", 3.24, 1.75, 3.6, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("Lithology", 3.58, 1.75, 4, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("Lithology", 3.6, 1.75, 4.02, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("Classification", 4, 1.75, 4.56, 10.25, "Arial", 6, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("Classification", 4.02, 1.75, 4.56, 10.25, "Arial", 6, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
   VALUES ("Description", 4.56, 1.75, 6.86, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
@@ -110,11 +110,11 @@ INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Soli
 INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 1, 1.2, 1, 10.25);
 INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 1.4, 1.2, 1.4, 10.25);
 INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 1.76, 1.2, 1.76, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 2.18, 1.2, 2.18, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 2.48, 1.2, 2.48, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 3.22, 1.2, 3.22, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 3.58, 1.2, 3.58, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 4, 1.2, 4, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 2.22, 1.2, 2.22, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 2.52, 1.2, 2.52, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 3.24, 1.2, 3.24, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 3.6, 1.2, 3.6, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 4.02, 1.2, 4.02, 10.25);
 INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 4.56, 1.2, 4.56, 10.25);
 INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 6.86, 1.2, 6.86, 10.25);
 INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 7.54, 1.2, 7.54, 10.25);
