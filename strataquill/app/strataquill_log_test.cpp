@@ -134,10 +134,10 @@ TEST_F(StrataquillLogTest, TheShippedLayoutsPrintTheProfessionalLogWithALegend) 
   EXPECT_NE(text.output.find("76"), std::string::npos);
 
   // Without the option (and with the classic layouts) no legend is added.
-  Outcome classic = run(log("-b B-2 --no-legend --first-layout " +
-                            quote(kBin + "/LogFirstPage (classic).sqf") + " --additional-layout " +
-                            quote(kBin + "/LogAdditionalPages (classic).sqf") + " -o " +
-                            quote(pdf)));
+  Outcome classic =
+      run(log("-b B-2 --no-legend --first-layout " + quote(kBin + "/LogFirstPage (classic).sqf") +
+              " --additional-layout " + quote(kBin + "/LogAdditionalPages (classic).sqf") + " -o " +
+              quote(pdf)));
   ASSERT_EQ(classic.status, 0) << classic.output;
   EXPECT_NE(classic.output.find("Wrote 3 pages (1 boring)"), std::string::npos) << classic.output;
   Outcome old = run("pdftotext -layout " + quote(pdf) + " -");

@@ -103,7 +103,9 @@ struct Shipped {
   bool classic;
 };
 
-std::ostream& operator<<(std::ostream& os, const Shipped& s) { return os << s.file; }
+std::ostream& operator<<(std::ostream& os, const Shipped& s) {
+  return os << s.file;
+}
 
 class ShippedLayoutTest : public ::testing::TestWithParam<Shipped> {
  protected:
@@ -113,12 +115,12 @@ class ShippedLayoutTest : public ::testing::TestWithParam<Shipped> {
   LayoutForPrint layout_;
 };
 
-const std::vector<std::string> kClassicColumns = {"Depth",     "Sample Symbol",  "Blow Count",
-                                                  "UserText1", "Lithology",      "Classification",
+const std::vector<std::string> kClassicColumns = {"Depth",       "Sample Symbol", "Blow Count",
+                                                  "UserText1",   "Lithology",     "Classification",
                                                   "Description", "Completion"};
 const std::vector<std::string> kColumns = {
-    "Elevation", "Depth",          "Sample Symbol", "Blow Count",  "N Value",     "N Graph",
-    "UserText1", "Lithology",      "Classification", "Description", "Water Level", "Completion"};
+    "Elevation", "Depth",     "Sample Symbol",  "Blow Count",  "N Value",     "N Graph",
+    "UserText1", "Lithology", "Classification", "Description", "Water Level", "Completion"};
 
 TEST_P(ShippedLayoutTest, TheLogColumnsShareOneDepthWindowAndFitThePage) {
   const bool classic = GetParam().classic;

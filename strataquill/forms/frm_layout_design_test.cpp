@@ -337,10 +337,12 @@ TEST_F(LayoutDesignTest, TheSamplePageFillsPlaceholdersFromTheCurrentBoring) {
 TEST_F(LayoutDesignTest, TheSamplePageShowsTheNewColumnsFromTheCurrentBoring) {
   frmMain& main = start();
   const std::string project = newProject("site.sq2", {"MW-7"});
-  sql(project, "UPDATE [Boring Information] SET GroundElevation = \"512.5\", StaticWater = "
-               "\"12\", DateEnd = \"05/02/2025\"");
-  sql(project, "INSERT INTO [Sample Information] (BoringName, SampleType, [From], [To], "
-               "BlowCounts) VALUES (\"MW-7\", \"SPT\", 5, 6.5, \"5-7-9\")");
+  sql(project,
+      "UPDATE [Boring Information] SET GroundElevation = \"512.5\", StaticWater = "
+      "\"12\", DateEnd = \"05/02/2025\"");
+  sql(project,
+      "INSERT INTO [Sample Information] (BoringName, SampleType, [From], [To], "
+      "BlowCounts) VALUES (\"MW-7\", \"SPT\", 5, 6.5, \"5-7-9\")");
   ASSERT_TRUE(main.openProject(project, "site.sq2"));
   frmLayoutDesign* d = edit(newLayout("new.sqf"));
   ASSERT_NE(d, nullptr);
@@ -360,7 +362,8 @@ TEST_F(LayoutDesignTest, TheSamplePageShowsTheNewColumnsFromTheCurrentBoring) {
     if (const auto* t = std::get_if<render::TextOp>(&op)) texts << t->text;
     symbols += std::holds_alternative<render::PolygonOp>(op);
   }
-  EXPECT_TRUE(texts.contains(" 512.5") && texts.contains(" 472.5")) << texts.join('|').toStdString();
+  EXPECT_TRUE(texts.contains(" 512.5") && texts.contains(" 472.5"))
+      << texts.join('|').toStdString();
   EXPECT_TRUE(texts.contains("12") && texts.contains("05/02/2025")) << "the static water level";
   EXPECT_EQ(symbols, 1) << "its symbol; no plot points in a sample";
   EXPECT_TRUE(texts.contains("0") && texts.contains("50")) << "the N graph's scale";
@@ -374,8 +377,8 @@ TEST_F(LayoutDesignTest, TextThatDoesNotFitItsBoxIsMarkedAndStillShown) {
   ASSERT_NE(d, nullptr);
   widgets::BoundGrid* grid = d->sprdText();
   auto row = [&](int r, const char* text, const char* yy, const char* size) {
-    for (auto [c, v] : {std::pair{1, text}, {2, "1"}, {3, "1"}, {4, "5"}, {5, yy}, {6, "Arial"},
-                        {7, size}})
+    for (auto [c, v] :
+         {std::pair{1, text}, {2, "1"}, {3, "1"}, {4, "5"}, {5, yy}, {6, "Arial"}, {7, size}})
       type(grid, r, c, v);
   };
   row(1, "Fits", "1.3", "10");
@@ -387,8 +390,7 @@ TEST_F(LayoutDesignTest, TextThatDoesNotFitItsBoxIsMarkedAndStillShown) {
     EXPECT_EQ(model.cellNote(0, c), "") << c;
     EXPECT_EQ(model.cellNote(1, c), "Text does not fit its box") << c;
   }
-  EXPECT_EQ(model.data(model.index(1, 0), Qt::ToolTipRole).toString(),
-            "Text does not fit its box");
+  EXPECT_EQ(model.data(model.index(1, 0), Qt::ToolTipRole).toString(), "Text does not fit its box");
   EXPECT_EQ(model.data(model.index(1, 0), Qt::BackgroundRole).value<QColor>(),
             QColor(255, 226, 150));
   QStringList shown;
@@ -406,8 +408,9 @@ TEST_F(LayoutDesignTest, TheEndOfBoringNoteIsAnOptionOfTheLayout) {
   const std::string path = newLayout("note.sqf");
   // A layout made before the note has no field for it; opening adds it.
   sql(path, "DROP TABLE Options");
-  sql(path, "CREATE TABLE Options (TruncateUpperUnitText BIT, TruncateLowerUnitText BIT, "
-            "MajorTickWidth SINGLE, MinorTickWidth SINGLE)");
+  sql(path,
+      "CREATE TABLE Options (TruncateUpperUnitText BIT, TruncateLowerUnitText BIT, "
+      "MajorTickWidth SINGLE, MinorTickWidth SINGLE)");
   sql(path, "INSERT INTO Options VALUES (False, True, 0.15, 0.075)");
   start();
   frmLayoutDesign* d = edit(path);

@@ -118,9 +118,10 @@ TEST_F(LayoutFileTest, CheckFileFormatGivesAnOlderLayoutTheEndOfBoringNoteSwitch
     // without the field, and a value in it.
     auto database = db::Database::create(path);
     ASSERT_TRUE(database.ok());
-    ASSERT_TRUE(database->execute("CREATE TABLE Options (TruncateUpperUnitText BIT, "
-                                  "TruncateLowerUnitText BIT, MajorTickWidth SINGLE, "
-                                  "MinorTickWidth SINGLE)")
+    ASSERT_TRUE(database
+                    ->execute("CREATE TABLE Options (TruncateUpperUnitText BIT, "
+                              "TruncateLowerUnitText BIT, MajorTickWidth SINGLE, "
+                              "MinorTickWidth SINGLE)")
                     .ok());
     ASSERT_TRUE(database->execute("INSERT INTO Options VALUES (True, False, 0.2, 0.1)").ok());
   }

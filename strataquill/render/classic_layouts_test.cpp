@@ -52,12 +52,13 @@ class ClassicLayoutsTest : public RenderFixture {
       const char* cls;
       const char* separator;
     };
-    for (const L& l : {L{0, 2, "FILL", "Fill", "0 - Solid"},
-                       L{2, 9, "LEAN CLAY (CL)", "CL - Lean clay", "1 - Dash"},
-                       L{9, 21, "SILTY SAND (SM)", "SM - Silty sand", "0 - Solid"},
-                       L{21, 37.5, "POORLY GRADED SAND (SP)", "SP - Poorly graded sand", "1 - Dash"},
-                       L{37.5, 41, "SILT (ML)", "ML - Silt", "2 - Dot"},
-                       L{41, 52, "CLAYEY SAND (SC)", "SC - Clayey sand", "0 - Solid"}})
+    for (const L& l :
+         {L{0, 2, "FILL", "Fill", "0 - Solid"},
+          L{2, 9, "LEAN CLAY (CL)", "CL - Lean clay", "1 - Dash"},
+          L{9, 21, "SILTY SAND (SM)", "SM - Silty sand", "0 - Solid"},
+          L{21, 37.5, "POORLY GRADED SAND (SP)", "SP - Poorly graded sand", "1 - Dash"},
+          L{37.5, 41, "SILT (ML)", "ML - Silt", "2 - Dot"},
+          L{41, 52, "CLAYEY SAND (SC)", "SC - Clayey sand", "0 - Solid"}})
       addLithology("YB-1", l.from, l.to, std::string(l.name) + ": " + text + ".", l.cls,
                    l.separator);
     // A description much longer than its interval runs over the page break.
@@ -105,9 +106,8 @@ class ClassicLayoutsTest : public RenderFixture {
     sql(project_,
         "INSERT INTO [Sample Information] (BoringName, SampleType, [From], [To], BlowCounts, "
         "UserText1) VALUES (" +
-            db::jetStringLiteral(b) + ", " + db::jetStringLiteral(type) + ", " + num(from) +
-            ", " + num(to) + ", " + db::jetStringLiteral(blows) + ", " +
-            db::jetStringLiteral(pid) + ")");
+            db::jetStringLiteral(b) + ", " + db::jetStringLiteral(type) + ", " + num(from) + ", " +
+            num(to) + ", " + db::jetStringLiteral(blows) + ", " + db::jetStringLiteral(pid) + ")");
   }
 
   // Both borings in one document, as a run of several borings composes them.

@@ -114,8 +114,8 @@ void drawGenericColumnText(PageContext& ctx, int column, const ColumnBox& box, c
     if (separator && !text.trimmed().isEmpty()) {
       // A layer thinner than its label: smaller type that fits between its
       // boundaries, centred on its middle, or no label at all.
-      const double room = std::min(mapDepth(box, w, row.to), box.yy) -
-                          std::max(mapDepth(box, w, row.from), box.y);
+      const double room =
+          std::min(mapDepth(box, w, row.to), box.yy) - std::max(mapDepth(box, w, row.from), box.y);
       for (double size = fontSize; h > room && shown;) {
         size -= 0.5;
         shown = size >= kSmallestLabelPoints;
@@ -258,16 +258,10 @@ void drawDescription(PageContext& ctx, const ColumnBox& box, const DepthWindow& 
   }
   ctx.carried = std::move(stillCarried);
 
-  const auto& rows = ctx.data.lithology.rows();
-  for (std::size_t i : ctx.data.lithology.startingIn(w.top, w.bottom())) {
-    const LithologyRow& row = rows[i];
-    const double yFrom = mapDepth(box, w, row.from);
-    const double yTo = mapDepth(box, w, row.to);
-    r = std::max(r, yFrom);
-    // Behind text that waits for the next page, this interval's text waits
-    // too, so descriptions keep their order.
-    if (overflow) r = std::max(r, box.yy);
-    for (const std::string& line : fillDescriptionLines(s, row.description, (right - left) * kTw)) {
+  // Lines of an interval's text at the running position while the page has
+  // room, then into the carried list.
+  auto placeLines = [&](const LithologyRow& row, const std::string& text) {
+    for (const std::string& line : fillDescriptionLines(s, text, (right - left) * kTw)) {
       const double h = lineHeight(line);
       if (!overflow && r + h <= box.yy) {
         s.drawParagraph(qs(line), left, r, right, box.yy, TextAlign::kLeft);
@@ -277,6 +271,18 @@ void drawDescription(PageContext& ctx, const ColumnBox& box, const DepthWindow& 
       }
       r += h;
     }
+  };
+
+  const auto& rows = ctx.data.lithology.rows();
+  for (std::size_t i : ctx.data.lithology.startingIn(w.top, w.bottom())) {
+    const LithologyRow& row = rows[i];
+    const double yFrom = mapDepth(box, w, row.from);
+    const double yTo = mapDepth(box, w, row.to);
+    r = std::max(r, yFrom);
+    // Behind text that waits for the next page, this interval's text waits
+    // too, so descriptions keep their order.
+    if (overflow) r = std::max(r, box.yy);
+    placeLines(row, row.description);
     r = std::max(r, yTo);
     const short style = static_cast<short>(layouts::GetPenStyle(row.separatorType));
     auto cut = separator(yTo, r, style);
@@ -287,19 +293,9 @@ void drawDescription(PageContext& ctx, const ColumnBox& box, const DepthWindow& 
       overflow = true;
     }
     if (i + 1 == rows.size() && !ctx.endNote.empty()) {
-      // Half a line below the last separator, carried like description
-      // lines when the page has no room for it.
+      // Half a line below the last separator.
       r += s.textHeight() / kTw / 2;
-      for (const std::string& line : fillDescriptionLines(s, ctx.endNote, (right - left) * kTw)) {
-        const double h = lineHeight(line);
-        if (!overflow && r + h <= box.yy) {
-          s.drawParagraph(qs(line), left, r, right, box.yy, TextAlign::kLeft);
-        } else {
-          overflow = true;
-          ctx.carried.push_back({true, row.from, row.to, 0, line, 0, false});
-        }
-        r += h;
-      }
+      placeLines(row, ctx.endNote);
     }
   }
 }

@@ -32,9 +32,9 @@ struct Writer {
         << num(op.to.y()) << ' ' << pen(op.pen) << '\n';
   }
   void operator()(const TextOp& op) const {
-    out << "T " << num(op.origin.x()) << ' ' << num(op.origin.y()) << " a" << num(op.angle)
-        << " b" << num(op.ascent) << ' ' << op.color << " \"" << op.font.family().toStdString()
-        << "\" " << num(op.font.pixelSize() > 0 ? op.font.pixelSize() : op.font.pointSizeF())
+    out << "T " << num(op.origin.x()) << ' ' << num(op.origin.y()) << " a" << num(op.angle) << " b"
+        << num(op.ascent) << ' ' << op.color << " \"" << op.font.family().toStdString() << "\" "
+        << num(op.font.pixelSize() > 0 ? op.font.pixelSize() : op.font.pointSizeF())
         << (op.font.bold() ? " B" : "") << (op.font.italic() ? " I" : "")
         << (op.font.underline() ? " U" : "") << " clip " << rect(op.clip) << " |"
         << op.text.toStdString() << "|\n";
@@ -57,8 +57,8 @@ struct Writer {
 
 std::string displayListText(const SurfaceDocument& doc) {
   std::ostringstream out;
-  out << "document " << num(doc.pageWidth) << 'x' << num(doc.pageHeight) << ' '
-      << doc.pages.size() << " pages\n";
+  out << "document " << num(doc.pageWidth) << 'x' << num(doc.pageHeight) << ' ' << doc.pages.size()
+      << " pages\n";
   for (std::size_t i = 0; i < doc.images.size(); ++i) {
     const QImage image = doc.images[i].convertToFormat(QImage::Format_ARGB32);
     out << "image #" << i << ' ' << image.width() << 'x' << image.height() << ' '

@@ -8,8 +8,8 @@ namespace sq::render {
 namespace {
 
 constexpr double kTw = kTwipsPerInch;
-constexpr double kInset = 0.03;           // inches between the column's sides and what it holds
-constexpr double kSymbolWidth = 0.1;      // inches
+constexpr double kInset = 0.03;       // inches between the column's sides and what it holds
+constexpr double kSymbolWidth = 0.1;  // inches
 
 WaterLevelKind symbolKind(WaterLevel::Kind kind) {
   switch (kind) {

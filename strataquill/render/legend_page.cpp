@@ -31,7 +31,8 @@ std::vector<LegendEntry> classEntries(const Catalogue::Classes& catalogue,
                        [&](const LegendEntry& e) { return e.text == name; });
   };
   for (const auto& [name, slices] : catalogue)
-    if (isUsed(name) && !listed(name)) entries.push_back({LegendEntry::Kind::kClass, name, &slices, {}, {}});
+    if (isUsed(name) && !listed(name))
+      entries.push_back({LegendEntry::Kind::kClass, name, &slices, {}, {}});
   for (const std::string* name : used)
     if (name->find_first_not_of(" \t") != std::string::npos && !listed(*name))
       entries.push_back({LegendEntry::Kind::kClass, *name, nullptr, {}, {}});
@@ -70,13 +71,12 @@ std::vector<LegendSection> legendSections(const BoringData& data, const Catalogu
     WaterLevel::Kind kind;
     WaterLevelKind symbol;
     const char* text;
-  } meanings[] = {
-      {WaterLevel::Kind::kWhileDrilling, WaterLevelKind::kWhileDrilling,
-       "Groundwater met while drilling, with the date drilling began"},
-      {WaterLevel::Kind::kStatic, WaterLevelKind::kStatic,
-       "Static groundwater level, with the date the boring was completed"},
-      {WaterLevel::Kind::kPotentiometric, WaterLevelKind::kPotentiometric,
-       "Potentiometric level, its depth marked (P)"}};
+  } meanings[] = {{WaterLevel::Kind::kWhileDrilling, WaterLevelKind::kWhileDrilling,
+                   "Groundwater met while drilling, with the date drilling began"},
+                  {WaterLevel::Kind::kStatic, WaterLevelKind::kStatic,
+                   "Static groundwater level, with the date the boring was completed"},
+                  {WaterLevel::Kind::kPotentiometric, WaterLevelKind::kPotentiometric,
+                   "Potentiometric level, its depth marked (P)"}};
   for (const auto& m : meanings)
     if (std::any_of(data.waterLevels.begin(), data.waterLevels.end(),
                     [&](const WaterLevel& w) { return w.kind == m.kind; }))
@@ -105,7 +105,8 @@ QRectF legendArea(const layouts::LayoutForPrint& layout, QSizeF page) {
   QRectF columns;
   for (const layouts::LayoutColumn& c : layout.columns) {
     const QRectF box = QRectF(QPointF(c.box.x, c.box.y), QPointF(c.box.xx, c.box.yy)).normalized();
-    if (c.box.yy > c.box.y && box.width() > 0) columns = columns.isNull() ? box : columns.united(box);
+    if (c.box.yy > c.box.y && box.width() > 0)
+      columns = columns.isNull() ? box : columns.united(box);
   }
   if (columns.isNull())
     return QRectF(QPointF(1, page.height() / 4), QPointF(page.width() - 1, page.height() - 1));
@@ -216,8 +217,8 @@ std::size_t drawLegend(PrintSurface& s, const std::vector<LegendSection>& sectio
       const QString text = QString::fromStdString(e.text);
       const double textLeft = swatch.right() + kTextGap;
       const double textRight = x + columnWidth - kTextGap;
-      const double h = s.MeasureParagraphHeight(text, textLeft, y, textRight, bottom,
-                                                TextAlign::kLeft);
+      const double h =
+          s.MeasureParagraphHeight(text, textLeft, y, textRight, bottom, TextAlign::kLeft);
       s.drawParagraph(text, textLeft, swatch.center().y() - h / 2, textRight, bottom,
                       TextAlign::kLeft);
       y += kRow;

@@ -47,8 +47,7 @@ QRectF legendArea(const layouts::LayoutForPrint& layout, QSizeF pageInches);
 
 // The layout of a legend page: `layout` without its data columns and
 // without the text items and lines that lie inside `area`.
-layouts::LayoutForPrint legendPageLayout(const layouts::LayoutForPrint& layout,
-                                         const QRectF& area);
+layouts::LayoutForPrint legendPageLayout(const layouts::LayoutForPrint& layout, const QRectF& area);
 
 // Draws the legend's entries from entry `first` (counted over all
 // sections) into `area` (inches), in columns from the left; returns the

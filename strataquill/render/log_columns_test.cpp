@@ -27,8 +27,8 @@ class LogColumnsTest : public RenderFixture {
     addBoring("B-1");
   }
   void boringField(const std::string& field, const std::string& value) {
-    sql(project_, "UPDATE [Boring Information] SET " + field + " = " +
-                      db::jetStringLiteral(value) + " WHERE BoringName = \"B-1\"");
+    sql(project_, "UPDATE [Boring Information] SET " + field + " = " + db::jetStringLiteral(value) +
+                      " WHERE BoringName = \"B-1\"");
   }
   // The operations of a page inside the columns from x0 to x1 (inches).
   template <class Op>
@@ -135,8 +135,8 @@ TEST_F(LogColumnsTest, WaterLevelsAreSymbolsWithTheirDepthAndDate) {
     underLines += l.from.y() == l.to.y() && std::fabs(l.from.y() - yOf(18.5)) < 0.5;
   EXPECT_EQ(underLines, 1);
   const std::vector<std::string> labels = textsIn(0, 5, 5.7);
-  EXPECT_EQ(labels, (std::vector<std::string>{"12 (P)", "16.2 ft", "09/18/2024", "18.5",
-                                              "09/16/2024"}))
+  EXPECT_EQ(labels,
+            (std::vector<std::string>{"12 (P)", "16.2 ft", "09/18/2024", "18.5", "09/16/2024"}))
       << "by depth; the date that goes with each";
 }
 
@@ -215,8 +215,8 @@ TEST_F(LogColumnsTest, TheNGraphPlotsEachNAtItsSamplesMiddle) {
 
 TEST_F(LogColumnsTest, AnNGraphSegmentAcrossAPageBreakIsDrawnOnBothPagesUpToTheEdge) {
   addLithology("B-1", 0, 70, "clay", "none");
-  addSample("B-1", 29, 31, "SPT", "5-5-5");      // N 10 at 30 ft
-  addSample("B-1", 49, 51, "SPT", "15-15-15");   // N 30 at 50 ft
+  addSample("B-1", 29, 31, "SPT", "5-5-5");     // N 10 at 30 ft
+  addSample("B-1", 49, 51, "SPT", "15-15-15");  // N 30 at 50 ft
   addColumn("N Graph", 3, 2, 4, 10);
   compose("B-1");
   ASSERT_EQ(surface_.pageCount(), 2);
@@ -242,8 +242,8 @@ TEST_F(LogColumnsTest, AnNGraphSegmentAcrossAPageBreakIsDrawnOnBothPagesUpToTheE
 
 TEST_F(LogColumnsTest, RefusalsAndNBeyondTheScaleAreDrawnAtItsMaximumWithAnArrow) {
   addLithology("B-1", 0, 30, "clay", "none");
-  addSample("B-1", 4, 6, "SPT", "10-10-10");  // N 20 at 5 ft
-  addSample("B-1", 9, 10, "SPT", "50/4\"");   // refusal at 9.5 ft
+  addSample("B-1", 4, 6, "SPT", "10-10-10");    // N 20 at 5 ft
+  addSample("B-1", 9, 10, "SPT", "50/4\"");     // refusal at 9.5 ft
   addSample("B-1", 19, 21, "SPT", "30-40-45");  // N 85 at 20 ft
   // The row's Size gives the plot's maximum: 0 to 80.
   sql(layout_,
@@ -280,8 +280,9 @@ TEST_F(LogColumnsTest, PageCountIsKnownOnEveryPageOfAThreePageLog) {
   }
   // In its place among the page's operations: before the lines drawn after
   // the texts.
-  sql(layout_, "INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES "
-               "(\"0 - Solid\", 0, \"1 - Black\", 0, 11, 8, 11)");
+  sql(layout_,
+      "INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES "
+      "(\"0 - Solid\", 0, \"1 - Black\", 0, 11, 8, 11)");
   compose("B-1");
   const auto& ops = surface_.document().pages[0].ops;
   ASSERT_TRUE(std::holds_alternative<LineOp>(ops.back()));
@@ -341,8 +342,9 @@ TEST_F(LogColumnsTest, TheLegendPageListsExactlyTheClassesUsedInFileOrder) {
   addColumn("Depth", 1, 2, 1.5, 10);
   addColumn("Description", 2, 2, 6, 10);
   // The rule between the columns starts at the top of their headings.
-  sql(layout_, "INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES "
-               "(\"0 - Solid\", 10, \"1 - Black\", 1.5, 1.5, 1.5, 10)");
+  sql(layout_,
+      "INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES "
+      "(\"0 - Solid\", 10, \"1 - Black\", 1.5, 1.5, 1.5, 10)");
   addText("LOG OF <<Boring Name>>", 1, 0.5, 6, 0.8);
   addText("Page <<Page Number>> of <<Page Count>>", 6, 0.5, 8, 0.8);
   addText("Depth", 1, 1.6, 1.5, 1.9);  // a column heading
@@ -351,9 +353,20 @@ TEST_F(LogColumnsTest, TheLegendPageListsExactlyTheClassesUsedInFileOrder) {
   ASSERT_EQ(surface_.pageCount(), 2) << "the log and its legend";
   const std::vector<std::string> legend = texts(1);
   const std::vector<std::string> expected = {
-      "LEGEND", "Lithology", "Sand", "Clay", "Made ground", "Samples", "SPT", "Well completion",
-      "Screen", "Groundwater", "Static groundwater level, with the date the boring was completed",
-      "Standard Penetration Test", "16*", "N from two increments only"};
+      "LEGEND",
+      "Lithology",
+      "Sand",
+      "Clay",
+      "Made ground",
+      "Samples",
+      "SPT",
+      "Well completion",
+      "Screen",
+      "Groundwater",
+      "Static groundwater level, with the date the boring was completed",
+      "Standard Penetration Test",
+      "16*",
+      "N from two increments only"};
   std::vector<std::string> listed;
   for (const std::string& t : legend)
     if (std::find(expected.begin(), expected.end(), t) != expected.end()) listed.push_back(t);
@@ -368,7 +381,8 @@ TEST_F(LogColumnsTest, TheLegendPageListsExactlyTheClassesUsedInFileOrder) {
   EXPECT_FALSE(contains(legend, "clay"));
   // Swatches fill as the log's columns do: Clay with its two halves.
   int clayHalves = 0;
-  for (const PatternOp& p : patterns(1)) clayHalves += std::fabs(p.rect.width() - 0.275 * kTw) < 0.01;
+  for (const PatternOp& p : patterns(1))
+    clayHalves += std::fabs(p.rect.width() - 0.275 * kTw) < 0.01;
   EXPECT_EQ(clayHalves, 2);
 }
 
@@ -395,8 +409,8 @@ TEST(LegendAreaTest, TheBandOfTheColumnsAndTheirHeadingsFromTheColumnRules) {
   layouts::LayoutForPrint layout;
   layout.columns.push_back({"Depth", {0.5f, 4, 1, 10.25f}, {}, {}, {}, 0, {}});
   layout.columns.push_back({"Description", {1, 4, 8, 10.25f}, {}, {}, {}, 0, {}});
-  layout.lines.push_back({"0 - Solid", 10, {}, {1, 3.5f, 1, 10.25f}});     // column rule
-  layout.lines.push_back({"0 - Solid", 10, {}, {0.5f, 3.9f, 8, 3.9f}});    // heading rule
+  layout.lines.push_back({"0 - Solid", 10, {}, {1, 3.5f, 1, 10.25f}});        // column rule
+  layout.lines.push_back({"0 - Solid", 10, {}, {0.5f, 3.9f, 8, 3.9f}});       // heading rule
   layout.lines.push_back({"0 - Solid", 20, {}, {0.5f, 0.5f, 0.5f, 10.25f}});  // frame
   layout.lines.push_back({"0 - Solid", 20, {}, {8, 10.25f, 0.5f, 10.25f}});   // frame
   layout.texts.push_back({"Depth", {0.5f, 3.6f, 1, 3.8f}, {}, {}, {}, 0});

@@ -7,9 +7,9 @@
 
 #include "strataquill/db/ascii_case.h"
 #include "strataquill/db/database.h"
+#include "strataquill/db/value.h"
 #include "strataquill/layouts/layout_codes.h"
 #include "strataquill/render/data_columns.h"
-#include "strataquill/db/value.h"
 #include "strataquill/render/depth_scale.h"
 #include "strataquill/render/groundwater_column.h"
 #include "strataquill/render/legend_page.h"
@@ -177,8 +177,8 @@ bool LogComposer::drawLegendPages(int& pageNumber) {
   const PageLayoutChoice choice =
       chooseLayoutForPage(options_, kBoringLog, pageNumber + 1, job_.designerLayoutPath);
   const layouts::LayoutForPrint& layout = layoutFor(choice.layoutFile);
-  const QRectF area = legendArea(
-      layout, QSizeF(surface_.pageWidth() / kTw, surface_.pageHeight() / kTw));
+  const QRectF area =
+      legendArea(layout, QSizeF(surface_.pageWidth() / kTw, surface_.pageHeight() / kTw));
   // Kept with the layouts, since text items waiting for the page count
   // point into it.
   const auto legendLayout =
@@ -190,8 +190,9 @@ bool LogComposer::drawLegendPages(int& pageNumber) {
     surface_.newPage();
     if (job_.pageStarted) job_.pageStarted(pageNumber);
     drawFurniture(legendLayout->second, choice.layoutFile);
-    const std::size_t now = drawLegend(surface_, sections, drawn, area, job_.patternFolder,
-                                       std::max(0.1, static_cast<double>(options_.patternScaleFactor)));
+    const std::size_t now =
+        drawLegend(surface_, sections, drawn, area, job_.patternFolder,
+                   std::max(0.1, static_cast<double>(options_.patternScaleFactor)));
     drawn += now;
     drawTexts(legendLayout->second, pageNumber);
     drawLines(legendLayout->second);
@@ -293,10 +294,10 @@ void LogComposer::drawColumn(const layouts::LayoutColumn& column, const DepthWin
   // No text leaves its column. Scale labels are centred on their ticks, so
   // those at the top and bottom edges reach over them by design (and the N
   // graph's stand above it); they are held to the column's sides only.
-  ColumnClip clip(surface_, scale ? QRectF(QPointF(box.x * kTw, 0),
-                                           QPointF(box.xx * kTw, surface_.pageHeight()))
-                                  : QRectF(QPointF(box.x * kTw, box.y * kTw),
-                                           QPointF(box.xx * kTw, box.yy * kTw)));
+  ColumnClip clip(
+      surface_,
+      scale ? QRectF(QPointF(box.x * kTw, 0), QPointF(box.xx * kTw, surface_.pageHeight()))
+            : QRectF(QPointF(box.x * kTw, box.y * kTw), QPointF(box.xx * kTw, box.yy * kTw)));
   static const BoringData kNoIntervals;
   PageContext ctx{surface_,
                   job_.reportType == kLayoutSample && name == "N GRAPH" ? kNoIntervals : data_,

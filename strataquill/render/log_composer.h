@@ -69,9 +69,9 @@ class LogComposer {
   // A text item waiting for the page count, and where it goes.
   struct Deferred {
     const layouts::LayoutText* item;
-    int index;        // its place in the layout's Text rows
-    int page;         // index of the surface's page
-    std::size_t at;   // its place among the page's operations
+    int index;       // its place in the layout's Text rows
+    int page;        // index of the surface's page
+    std::size_t at;  // its place among the page's operations
     int pageNumber;
   };
 

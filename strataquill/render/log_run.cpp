@@ -109,9 +109,9 @@ RunResult sendDocument(const SurfaceDocument& doc, const PrinterChoice& choice, 
       for (int copy = 1; copy < copies; ++copy)
         copiesOf->pages.insert(copiesOf->pages.end(), doc.pages.begin(), doc.pages.end());
     }
-    r = fromOutcome(choice.pdfFile.isEmpty() ? PrintOutcome::kNotStarted
-                                             : writePdf(copiesOf ? *copiesOf : doc, choice.pdfFile,
-                                                        nullptr, progress),
+    r = fromOutcome(choice.pdfFile.isEmpty()
+                        ? PrintOutcome::kNotStarted
+                        : writePdf(copiesOf ? *copiesOf : doc, choice.pdfFile, nullptr, progress),
                     doc.name, where);
   } else {
     const std::unique_ptr<QPrinter> printer = choice.makePrinter();

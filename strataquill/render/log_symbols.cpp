@@ -47,9 +47,9 @@ void drawClassSlices(PrintSurface& s, const std::vector<layouts::PatternSlice>& 
     // A negative share would run the slice backwards over its neighbour.
     const double width = std::max(0.0f, slice.percent) * rect.width() / 100.0;
     if (!(width > 0)) continue;
-    s.DrawFilledRectangle(x, rect.top(), x + width, rect.bottom(),
-                          QString::fromStdString(layouts::patternPath(patternFolder, slice.fileName)),
-                          patternScale);
+    s.DrawFilledRectangle(
+        x, rect.top(), x + width, rect.bottom(),
+        QString::fromStdString(layouts::patternPath(patternFolder, slice.fileName)), patternScale);
     const double top = std::max(rect.top(), clipTop);
     const double bottom = std::min(rect.bottom(), clipBottom);
     s.drawLine(x, top, x, bottom);

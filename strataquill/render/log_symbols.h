@@ -20,8 +20,7 @@ enum class WaterLevelKind { kWhileDrilling, kStatic, kPotentiometric };
 // horizontal line at the level. The level met while drilling is filled
 // (▼); static and potentiometric levels are open (▽). Drawn in the
 // surface's pen colour, never thinner than half a point.
-void drawWaterLevelSymbol(PrintSurface& surface, QPointF level, double width,
-                          WaterLevelKind kind);
+void drawWaterLevelSymbol(PrintSurface& surface, QPointF level, double width, WaterLevelKind kind);
 
 // How slices are outlined: every side, or only their left and right sides
 // (well completion, whose intervals stack into one casing).

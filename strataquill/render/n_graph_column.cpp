@@ -9,7 +9,7 @@ namespace sq::render {
 namespace {
 
 constexpr double kTw = kTwipsPerInch;
-constexpr Rgb kGridColour = 0xC0C0C0;  // light grey
+constexpr Rgb kGridColour = 0xC0C0C0;     // light grey
 constexpr double kPointDiameter = 0.045;  // inches
 constexpr double kArrowLength = 0.16;     // inches
 constexpr double kArrowHead = 0.05;       // inches
@@ -42,7 +42,9 @@ void drawNGraph(PageContext& ctx, const ColumnBox& box, const DepthWindow& w, in
   const double left = box.x * kTw, right = box.xx * kTw;
   const double top = box.y * kTw, bottom = box.yy * kTw;
   if (!(right > left)) return;
-  auto xOf = [&](double n) { return left + (right - left) * std::min(n, double(maximum)) / maximum; };
+  auto xOf = [&](double n) {
+    return left + (right - left) * std::min(n, double(maximum)) / maximum;
+  };
 
   const Pen pen = s.pen;
   s.pen = Pen{kGridColour, kPenSolid, 0};

@@ -166,7 +166,8 @@ std::string usgsLocation(const std::map<std::string, std::string>& p) {
   if (!blank(q2) || !blank(q1)) quarters = q2 + " 1/4 of " + q1 + " 1/4 of ";
   std::vector<std::string> parts;
   if (!blank(section)) parts.push_back("Section " + section);
-  if (!blank(township) || !blank(townshipDir)) parts.push_back("T. " + township + " " + townshipDir);
+  if (!blank(township) || !blank(townshipDir))
+    parts.push_back("T. " + township + " " + townshipDir);
   if (!blank(range) || !blank(rangeDir)) parts.push_back("R. " + range + " " + rangeDir);
   std::string out = quarters;
   for (std::size_t i = 0; i < parts.size(); ++i) out += (i ? ", " : "") + parts[i];

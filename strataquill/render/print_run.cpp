@@ -38,7 +38,8 @@ RunResult drawPages(PrintContext& context, PrintOptions& options, const std::str
 RunResult drawPages(PrintContext& context, PrintOptions& options,
                     const std::vector<std::string>& borings, int Destination,
                     const std::string& fileName, int reportType, int copies,
-                    PrintProgress* progress) {  if (std::string why = validateForRun(options, reportType); !why.empty()) {
+                    PrintProgress* progress) {
+  if (std::string why = validateForRun(options, reportType); !why.empty()) {
     RunResult refused{RunResult::Outcome::kRefused, why, 0};
     tell(refused);
     return refused;

@@ -394,7 +394,6 @@ class ProgressWatcher {
   bool cancelled_ = false;
 };
 
-
 TEST_F(PrintDialogTest, ProgressWindowCancelStopsTheWholeRun) {
   TestContext ctx(paths());
   frmPrint dialog(ctx);

@@ -1,9 +1,9 @@
 #include "strataquill/render/surface_painter.h"
 
 #include <QBrush>
-#include <QPaintEngine>
 #include <QFile>
 #include <QPageSize>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPen>
@@ -100,8 +100,7 @@ struct Painter {
   void operator()(const PatternOp& op) const {
     if (op.image < 0 || op.image >= static_cast<int>(doc.images.size())) return;
     const QImage& image = doc.images[op.image];
-    if (p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf &&
-        drawTiles(op, image))
+    if (p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf && drawTiles(op, image))
       return;
     // A tiled brush anchored at the rectangle's top-left corner: each
     // picture is embedded once, however many rectangles it fills.
