@@ -14,6 +14,7 @@ constexpr double kPointDiameter = 0.045;  // inches
 constexpr double kArrowLength = 0.16;     // inches
 constexpr double kArrowHead = 0.05;       // inches
 constexpr double kLabelGap = 0.02;        // inches between the labels and the column
+constexpr double kLabelInset = 0.03;      // inches between the end labels and the sides
 
 // The step of the scale labels: every 10 when they have room, else the
 // next of 20, 25, 50, 100, ... that leaves room between them, the first and
@@ -52,13 +53,15 @@ void drawNGraph(PageContext& ctx, const ColumnBox& box, const DepthWindow& w, in
   s.pen = pen;
 
   // The scale's labels sit on the column like a ruler, the first and last
-  // kept within its sides.
+  // kept clear of its sides.
   const int step = labelStep(s, right - left, maximum);
   const double labelTop = top - kLabelGap * kTw - s.textHeight();
+  const double inset = std::min(kLabelInset * kTw, (right - left) / 8);
   for (int n = 0; n <= maximum; n += step) {
     const QString label = QString::number(n);
     const double width = s.textWidth(label);
-    s.currentX = std::clamp(xOf(n) - width / 2, left, std::max(left, right - width));
+    s.currentX = std::clamp(xOf(n) - width / 2, left + inset,
+                            std::max(left + inset, right - inset - width));
     s.currentY = labelTop;
     s.printText(label);
   }
