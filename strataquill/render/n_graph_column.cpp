@@ -60,8 +60,8 @@ void drawNGraph(PageContext& ctx, const ColumnBox& box, const DepthWindow& w, in
   for (int n = 0; n <= maximum; n += step) {
     const QString label = QString::number(n);
     const double width = s.textWidth(label);
-    s.currentX = std::clamp(xOf(n) - width / 2, left + inset,
-                            std::max(left + inset, right - inset - width));
+    s.currentX =
+        std::clamp(xOf(n) - width / 2, left + inset, std::max(left + inset, right - inset - width));
     s.currentY = labelTop;
     s.printText(label);
   }
