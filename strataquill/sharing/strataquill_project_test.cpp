@@ -197,6 +197,43 @@ TEST_F(StrataquillProjectTest, TheServerProjectPrintsTheSameLogAsTheFile) {
   EXPECT_TRUE(fs::exists(folder_ / "Depot \"north\"_x.pdf")) << named.output;
 }
 
+TEST_F(StrataquillProjectTest, AgsFilesComeFromAndGoIntoServerProjects) {
+  ASSERT_EQ(tool("push " + quote(kDemo) + " " + quote(address())).status, 0);
+  auto ags = [&](const std::string& args) {
+    return run("cd " + quote(folder_.string()) + " && " + kBin + "/strataquill-ags " + args +
+               " </dev/null");
+  };
+  auto counts = [](const Outcome& o) { return o.output.substr(o.output.find(": ")); };
+  const std::string fromFile = (folder_ / "file.ags").string();
+  const Outcome file = ags("export " + quote(kDemo) + " -o " + quote(fromFile));
+  ASSERT_EQ(file.status, 0) << file.output;
+  // By its address, into a file named after the project in the current folder.
+  const Outcome server = ags("export " + quote(address()));
+  ASSERT_EQ(server.status, 0) << server.output;
+  EXPECT_TRUE(server.output.starts_with("Wrote " + project_ + ".ags: ")) << server.output;
+  EXPECT_TRUE(fs::exists(folder_ / (project_ + ".ags")));
+  EXPECT_EQ(counts(server), counts(file));
+
+  // Into an empty server project, which then holds the same borings.
+  const std::string emptyName = "Empty \"one\" O'Neil";
+  const std::string empty = server_->address(emptyName);
+  const Outcome made =
+      tool("push " + quote(kBin + "/File.tpl") + " " + quote(empty) + " --replace");
+  ASSERT_EQ(made.status, 0) << made.output;
+  const Outcome imported = ags("import " + quote(fromFile) + " -o " + quote(empty) + " --yes");
+  ASSERT_EQ(imported.status, 0) << imported.output;
+  EXPECT_TRUE(imported.output.ends_with("Imported into " + emptyName + ".\n")) << imported.output;
+  const Outcome again = ags("export " + quote(empty) + " -o again.ags");
+  ASSERT_EQ(again.status, 0) << again.output;
+  EXPECT_EQ(counts(again), counts(file));
+  // A second import finds nothing new, and a project that is not there is
+  // refused rather than made.
+  EXPECT_EQ(ags("import " + quote(fromFile) + " -o " + quote(empty) + " --yes").status, 1);
+  const Outcome missing =
+      ags("import " + quote(fromFile) + " -o " + quote(server_->address("Nowhere")) + " --yes");
+  EXPECT_EQ(missing.status, 2) << missing.output;
+}
+
 TEST_F(StrataquillProjectTest, NothingIsOverwrittenUnlessAsked) {
   ASSERT_EQ(tool("push " + quote(kDemo) + " " + quote(address())).status, 0);
   Outcome again = tool("push " + quote(kDemo) + " " + quote(address()));
