@@ -5,6 +5,7 @@
 
 #include "platform/com/task_mem.h"
 #include "platform/com/utf.h"
+#include "platform/registry/call_chain.h"
 #include "platform/registry/unique_key.h"
 #include "signcore/idl/dxsigncore16.h"
 #include "signcore/module/error_report.h"
@@ -40,18 +41,21 @@ HRESULT openClassKey(REGSAM rights, UniqueKey* classKey) {
   return HRESULT_FROM_WIN32(rc);
 }
 
+// Opens CLSID\{this class}\SupportedExtensions in one step: the overlay looks a file type up
+// for every file it is asked about. Whichever of the three keys is missing, the answer is the
+// same ERROR_FILE_NOT_FOUND that opening them one by one gives.
 HRESULT openExtensionsForReading(UniqueKey* extensions) {
-  UniqueKey classKey;
-  HRESULT hr = openClassKey(KEY_READ, &classKey);
-  if (FAILED(hr)) return hr;
+  const std::u16string path =
+      u"CLSID\\" + guidText(CLSID_VexaFindSignFile) + u"\\" + kSupportedExtensions;
   return HRESULT_FROM_WIN32(
-      RegOpenKeyExW(classKey.get(), kSupportedExtensions, 0, KEY_QUERY_VALUE, extensions->out()));
+      RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_QUERY_VALUE, extensions->out()));
 }
 
 class VexaFindSignFile final : public ComObject<VexaFindSignFile, IVexaFindSignFile> {
  public:
   HRESULT Register(BSTR bstrExt, GUID* pClsid) override {
     return runMethod(kVexaFindSignFileClass, [&]() -> HRESULT {
+      const registry::CallChain chain;  // the hive is looked at once per call
       if (bstrExt == nullptr || pClsid == nullptr) return E_POINTER;
       // An empty name would overwrite the key's default value, which no lookup can reach.
       if (SysStringLen(bstrExt) == 0) return E_INVALIDARG;
@@ -77,6 +81,7 @@ class VexaFindSignFile final : public ComObject<VexaFindSignFile, IVexaFindSignF
 
   HRESULT Unregister(BSTR bstrExt) override {
     return runMethod(kVexaFindSignFileClass, [&]() -> HRESULT {
+      const registry::CallChain chain;  // the hive is looked at once per call
       if (bstrExt == nullptr) return E_POINTER;
       if (SysStringLen(bstrExt) == 0) return E_INVALIDARG;
       UniqueKey classKey;
@@ -105,6 +110,7 @@ class VexaFindSignFile final : public ComObject<VexaFindSignFile, IVexaFindSignF
 
   HRESULT Lookup(BSTR bstrExt, GUID* pClsid) override {
     return runMethod(kVexaFindSignFileClass, [&]() -> HRESULT {
+      const registry::CallChain chain;  // the hive is looked at once per call
       if (bstrExt == nullptr || pClsid == nullptr) return E_POINTER;
       *pClsid = CLSID_NULL;
       UniqueKey extensions;
@@ -124,6 +130,7 @@ class VexaFindSignFile final : public ComObject<VexaFindSignFile, IVexaFindSignF
 
   HRESULT GetSupportedExtensions(LONG* pCount, BSTR** rgExt) override {
     return runMethod(kVexaFindSignFileClass, [&]() -> HRESULT {
+      const registry::CallChain chain;  // the hive is looked at once per call
       if (pCount == nullptr || rgExt == nullptr) return E_POINTER;
       *pCount = 0;
       *rgExt = nullptr;
