@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include "platform/com/com.h"
@@ -149,6 +151,76 @@ TEST_F(OverlayOnTheCore, RegistryChangesByOtherProgramsAreSeenByTheNextFile) {
   EXPECT_EQ(isMemberOf(bundle), S_OK);
   // Handled as a drawing now, which the file is not: no overlay.
   inAnotherProcess([] { return setZipHandler(u"{72EC5935-3EC3-4E94-A3F1-D2FC478521C2}"); });
+  EXPECT_EQ(isMemberOf(bundle), S_FALSE);
+}
+
+// Sets an environment variable for the life of the object.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) previous_ = old;
+    ::setenv(name, value.c_str(), 1);
+  }
+  ScopedVariable(const ScopedVariable&) = delete;
+  ScopedVariable& operator=(const ScopedVariable&) = delete;
+  ~ScopedVariable() {
+    if (previous_) {
+      ::setenv(name_, previous_->c_str(), 1);
+    } else {
+      ::unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> previous_;
+};
+
+// Rewrites a file in place, as `cp` over it does: same name, same inode, new bytes.
+void rewriteInPlace(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+  ASSERT_TRUE(out.flush());
+}
+
+// The verdicts are kept between files only as long as what they were drawn from stays as it
+// was: a certificate taken out of or put back into the user's CA/ and Root/ folders, a root
+// rewritten in place, and the system bundle changed all count from the very next file.
+TEST_F(OverlayOnTheCore, TrustChangesAreSeenByTheNextFile) {
+  const TestPki& pki = TestPki::get();
+  const std::string bundle = file("delivery.zip");
+  ASSERT_TRUE(samples::writeFile(bundle, samples::sampleBytes(8 * 1024, 3)));
+  ASSERT_EQ(sign(CLSID_VexaSignAppend, bundle, pki.rsaSigner), S_OK);
+  EXPECT_EQ(isMemberOf(bundle), S_OK);
+
+  namespace fs = std::filesystem;
+  const fs::path ca = fs::path(certificates_.folder()) / "CA";
+  const fs::path root = fs::path(certificates_.folder()) / "Root";
+  const fs::path intermediate = *fs::directory_iterator(ca);
+  const fs::path aside = fs::path(folder_.path()) / "intermediate.pem";
+  fs::rename(intermediate, aside);
+  EXPECT_EQ(isMemberOf(bundle), S_FALSE);  // no way from the signer to the root
+  fs::copy_file(aside, intermediate);
+  EXPECT_EQ(isMemberOf(bundle), S_OK);
+
+  const fs::path rootFile = *fs::directory_iterator(root);
+  rewriteInPlace(rootFile, pki.orphanCa.certificatePem());
+  EXPECT_EQ(isMemberOf(bundle), S_FALSE);
+  rewriteInPlace(rootFile, pki.root.certificatePem());
+  EXPECT_EQ(isMemberOf(bundle), S_OK);
+
+  // The root in the system's bundle instead of the user's folder.
+  fs::remove(rootFile);
+  EXPECT_EQ(isMemberOf(bundle), S_FALSE);
+  const std::string systemBundle = file("ca-certificates.crt");
+  const std::string noSystemFolder = file("no-certs");
+  ASSERT_TRUE(samples::writeFile(systemBundle, {}));
+  const ScopedVariable bundleFile(X509_get_default_cert_file_env(), systemBundle);
+  const ScopedVariable bundleFolder(X509_get_default_cert_dir_env(), noSystemFolder);
+  EXPECT_EQ(isMemberOf(bundle), S_FALSE);
+  rewriteInPlace(systemBundle, pki.orphanCa.certificatePem() + pki.root.certificatePem());
+  EXPECT_EQ(isMemberOf(bundle), S_OK);
+  rewriteInPlace(systemBundle, pki.orphanCa.certificatePem());
   EXPECT_EQ(isMemberOf(bundle), S_FALSE);
 }
 
