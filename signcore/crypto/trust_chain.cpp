@@ -9,9 +9,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <deque>
 #include <iterator>
+#include <limits>
+#include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <utility>
 
 #include "signcore/crypto/cert_store.h"
@@ -257,6 +262,7 @@ struct AnchorCache {
   std::mutex mutex;
   std::string key;
   SharedStore store;
+  uint64_t generation = 0;  // counts the stores built, so that a verdict names its anchors
 };
 
 AnchorCache& anchorCache() {
@@ -264,14 +270,17 @@ AnchorCache& anchorCache() {
   return *cache;
 }
 
-SharedStore trustAnchors(const std::string& certificateFolder) {
+SharedStore trustAnchors(const std::string& certificateFolder, uint64_t* generation) {
   const std::string rootFolder = CertStore(StoreName::Root, certificateFolder).folder();
   const SystemAnchors system = systemAnchors();
   std::string key = anchorStateKey(rootFolder, system);
   AnchorCache& cache = anchorCache();
   {
     std::lock_guard lock(cache.mutex);
-    if (cache.store && cache.key == key) return cache.store;
+    if (cache.store && cache.key == key) {
+      *generation = cache.generation;
+      return cache.store;
+    }
   }
   // Built outside the lock, so that threads with anchors of their own are not held up; when
   // two threads build the same anchors at once, the last one is kept.
@@ -281,7 +290,82 @@ SharedStore trustAnchors(const std::string& certificateFolder) {
   std::lock_guard lock(cache.mutex);
   replaced = std::exchange(cache.store, store);
   cache.key = std::move(key);
+  *generation = ++cache.generation;
   return store;
+}
+
+// The verdicts of chains built before, so that a file manager that verifies every signed file
+// it shows does not build the same chain again for each (a few milliseconds of signature
+// checks apiece). A verdict is found by the trust anchors it was reached with (any change of
+// the Root folder or of the system certificates makes new anchors) and by the SHA-256 of the
+// certificate and of every candidate on the way (the personal and CA stores as they are now,
+// and what the signature carries); it holds only while the time lies where it lay, within the
+// validity of every certificate of the chain built.
+struct ChainVerdict {
+  LONG status = CERT_TRUST_NO_ERROR;
+  bool sha1 = false;
+  time_t from = 0, until = 0;  // the current time must lie in [from, until)
+};
+
+struct VerdictCache {
+  static constexpr size_t kCapacity = 256;
+  std::mutex mutex;
+  std::map<std::string, ChainVerdict> verdicts;
+  std::deque<std::string> order;  // oldest first, for eviction
+};
+
+VerdictCache& verdictCache() {
+  static auto* cache = new VerdictCache;  // never destroyed: threads may outlive exit
+  return *cache;
+}
+
+bool appendFingerprint(std::string* key, X509* cert, const EVP_MD* md) {
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int length = 0;
+  if (X509_digest(cert, md, digest, &length) != 1) return false;
+  key->append(reinterpret_cast<const char*>(digest), length);
+  return true;
+}
+
+// The verdict's key; empty when a certificate cannot be hashed (nothing is kept then). The
+// certificate whose chain it is counts by its SHA-256. The candidates count by the SHA-1 that
+// OpenSSL keeps with every certificate: they only tell whether the way to an anchor may have
+// changed, and the verdict is about the certificate alone, whose key signed the data.
+std::string verdictKey(uint64_t anchors, X509* cert, STACK_OF(X509) * untrusted) {
+  std::string key = std::to_string(anchors) + ":";
+  bool ok = appendFingerprint(&key, cert, EVP_sha256());
+  for (int i = 0; ok && i < sk_X509_num(untrusted); ++i) {
+    ok = appendFingerprint(&key, sk_X509_value(untrusted, i), EVP_sha1());
+  }
+  ERR_clear_error();
+  return ok ? key : std::string();
+}
+
+time_t secondsOf(const ASN1_TIME* time, bool* ok) {
+  struct tm parts {};
+  if (time == nullptr || ASN1_TIME_to_tm(time, &parts) != 1) {
+    *ok = false;
+    return 0;
+  }
+  return timegm(&parts);
+}
+
+// When the verdict reached over the chain `ctx` built holds: the latest start and the earliest
+// end of validity of its certificates. Nothing when a time cannot be read.
+std::optional<std::pair<time_t, time_t>> verdictWindow(X509_STORE_CTX* ctx) {
+  STACK_OF(X509)* chain = X509_STORE_CTX_get0_chain(ctx);
+  if (sk_X509_num(chain) <= 0) return std::nullopt;
+  time_t from = std::numeric_limits<time_t>::min();
+  time_t until = std::numeric_limits<time_t>::max();
+  bool ok = true;
+  for (int i = 0; i < sk_X509_num(chain); ++i) {
+    X509* cert = sk_X509_value(chain, i);
+    from = std::max(from, secondsOf(X509_get0_notBefore(cert), &ok));
+    // notAfter is the last second of validity.
+    until = std::min(until, secondsOf(X509_get0_notAfter(cert), &ok) + 1);
+  }
+  if (!ok) return std::nullopt;
+  return std::make_pair(from, until);
 }
 
 }  // namespace
@@ -362,7 +446,20 @@ ossl::X509Stack chainCandidates(const std::string& certificateFolder, STACK_OF(X
 LONG chainTrustStatus(X509* cert, STACK_OF(X509) * untrusted, const std::string& certificateFolder,
                       bool* sha1Signed) {
   if (sha1Signed != nullptr) *sha1Signed = false;
-  const SharedStore anchors = trustAnchors(certificateFolder);
+  uint64_t generation = 0;
+  const SharedStore anchors = trustAnchors(certificateFolder, &generation);
+  const std::string key = anchors ? verdictKey(generation, cert, untrusted) : std::string();
+  const time_t now = std::time(nullptr);
+  VerdictCache& verdicts = verdictCache();
+  if (!key.empty()) {
+    std::lock_guard lock(verdicts.mutex);
+    const auto found = verdicts.verdicts.find(key);
+    if (found != verdicts.verdicts.end() && found->second.from <= now &&
+        now < found->second.until) {
+      if (sha1Signed != nullptr) *sha1Signed = found->second.sha1;
+      return found->second.status;
+    }
+  }
   ossl::X509StoreCtx ctx(X509_STORE_CTX_new());
   if (!anchors || !ctx || X509_STORE_CTX_init(ctx.get(), anchors.get(), cert, untrusted) != 1) {
     ERR_clear_error();
@@ -379,7 +476,20 @@ LONG chainTrustStatus(X509* cert, STACK_OF(X509) * untrusted, const std::string&
   if (verified <= 0 && findings.status == CERT_TRUST_NO_ERROR && !findings.sha1) {
     findings.status = CERT_TRUST_IS_PARTIAL_CHAIN;
   }
+  const std::optional<std::pair<time_t, time_t>> window = verdictWindow(ctx.get());
   ERR_clear_error();
+  if (!key.empty() && window && window->first <= now && now < window->second) {
+    std::lock_guard lock(verdicts.mutex);
+    if (verdicts.verdicts.size() >= VerdictCache::kCapacity) {
+      verdicts.verdicts.erase(verdicts.order.front());
+      verdicts.order.pop_front();
+    }
+    if (verdicts.verdicts.insert_or_assign(key, ChainVerdict{findings.status, findings.sha1,
+                                                             window->first, window->second})
+            .second) {
+      verdicts.order.push_back(key);
+    }
+  }
   if (sha1Signed != nullptr) *sha1Signed = findings.sha1;
   return findings.status;
 }
