@@ -14,7 +14,6 @@
 #include "platform/com/com_ptr.h"
 #include "platform/com/shell_icon_overlay.h"
 #include "platform/com/utf.h"
-#include "platform/registry/registry.h"
 #include "platform/registry/testing/temp_registry.h"
 #include "signcore/crypto/testing/test_pki.h"
 #include "signcore/handlers/testing/drawing_files.h"
@@ -123,21 +122,6 @@ void inAnotherProcess(bool (*change)()) {
   ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
-constexpr const char16_t* kExtensionsKey =
-    u"CLSID\\{47775DA0-E874-4EAF-A28C-20C6E2D387A0}\\SupportedExtensions";
-
-bool setZipHandler(const char16_t* clsid) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, kExtensionsKey, 0, KEY_ALL_ACCESS, &key) != 0) return false;
-  const LONG rc =
-      clsid == nullptr
-          ? RegDeleteValueW(key, u".zip")
-          : RegSetValueExW(key, u".zip", 0, REG_SZ, reinterpret_cast<const BYTE*>(clsid),
-                           static_cast<DWORD>(std::char_traits<char16_t>::length(clsid) * 2));
-  RegCloseKey(key);
-  return rc == 0;
-}
-
 // The overlay answers every file from the registry as it is when that file is asked about:
 // a file type that another program removes or adds is seen by the very next file.
 TEST_F(OverlayOnTheCore, RegistryChangesByOtherProgramsAreSeenByTheNextFile) {
@@ -145,12 +129,14 @@ TEST_F(OverlayOnTheCore, RegistryChangesByOtherProgramsAreSeenByTheNextFile) {
   ASSERT_TRUE(samples::writeFile(bundle, samples::sampleBytes(8 * 1024, 3)));
   ASSERT_EQ(sign(CLSID_VexaSignAppend, bundle, TestPki::get().rsaSigner), S_OK);
   EXPECT_EQ(isMemberOf(bundle), S_OK);
-  inAnotherProcess([] { return setZipHandler(nullptr); });
+  inAnotherProcess([] { return setFileTypeHandler(u".zip", nullptr); });
   EXPECT_EQ(isMemberOf(bundle), S_FALSE);
-  inAnotherProcess([] { return setZipHandler(u"{BF7227D0-D41D-48FC-B545-8263F2CDA621}"); });
+  inAnotherProcess(
+      [] { return setFileTypeHandler(u".zip", u"{BF7227D0-D41D-48FC-B545-8263F2CDA621}"); });
   EXPECT_EQ(isMemberOf(bundle), S_OK);
   // Handled as a drawing now, which the file is not: no overlay.
-  inAnotherProcess([] { return setZipHandler(u"{72EC5935-3EC3-4E94-A3F1-D2FC478521C2}"); });
+  inAnotherProcess(
+      [] { return setFileTypeHandler(u".zip", u"{72EC5935-3EC3-4E94-A3F1-D2FC478521C2}"); });
   EXPECT_EQ(isMemberOf(bundle), S_FALSE);
 }
 

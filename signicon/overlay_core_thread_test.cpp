@@ -14,7 +14,6 @@
 #include "platform/com/com_ptr.h"
 #include "platform/com/shell_icon_overlay.h"
 #include "platform/com/utf.h"
-#include "platform/registry/registry.h"
 #include "platform/registry/testing/temp_registry.h"
 #include "signcore/crypto/testing/test_pki.h"
 #include "signcore/handlers/testing/drawing_files.h"
@@ -31,19 +30,7 @@ using vexamor::signcore::StoreName;
 using vexamor::signcore::testing::TestPki;
 namespace samples = vexamor::signcore::testing;
 
-constexpr const char16_t* kExtensionsKey =
-    u"CLSID\\{47775DA0-E874-4EAF-A28C-20C6E2D387A0}\\SupportedExtensions";
 constexpr const char16_t* kAppendClass = u"{BF7227D0-D41D-48FC-B545-8263F2CDA621}";
-
-bool setZipHandler(bool registered) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, kExtensionsKey, 0, KEY_ALL_ACCESS, &key) != 0) return false;
-  const LONG rc = registered ? RegSetValueExW(key, u".zip", 0, REG_SZ,
-                                              reinterpret_cast<const BYTE*>(kAppendClass), 76)
-                             : RegDeleteValueW(key, u".zip");
-  RegCloseKey(key);
-  return rc == 0;
-}
 
 TEST(OverlayCoreThreads, FourThreadsWhileFileTypesAndRootsChange) {
   CoInitializeEx(nullptr, COINIT_MULTITHREADED);
@@ -101,9 +88,9 @@ TEST(OverlayCoreThreads, FourThreadsWhileFileTypesAndRootsChange) {
   const vexamor::signcore::CertStore roots(StoreName::Root, certificates.folder());
   const std::string root = vexamor::signcore::CertStore::thumbprint(pki.root.cert.get());
   for (int round = 0; round < 10; ++round) {
-    EXPECT_TRUE(setZipHandler(false));
+    EXPECT_TRUE(setFileTypeHandler(u".zip", nullptr));
     EXPECT_EQ(roots.remove(root), ERROR_SUCCESS);
-    EXPECT_TRUE(setZipHandler(true));
+    EXPECT_TRUE(setFileTypeHandler(u".zip", kAppendClass));
     certificates.add(StoreName::Root, pki.root, false);
   }
   while (calls.load() < 200) std::this_thread::yield();
