@@ -34,27 +34,19 @@ HRESULT registryFailure(LONG rc, HRESULT missing) {
 // references to %VAR% are expanded from the environment.
 LONG readClassesRootString(const std::u16string& path, const char16_t* valueName,
                            std::u16string* out) {
-  HKEY key = nullptr;
-  LONG rc = RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_QUERY_VALUE, &key);
-  if (rc != ERROR_SUCCESS) return rc;
   DWORD type = 0;
   // A module path fits the first buffer nearly always; a longer value is read again.
   std::vector<char16_t> buffer;
   DWORD size = 1024;
+  LONG rc = ERROR_SUCCESS;
   for (;;) {
-    try {
-      buffer.assign(size / sizeof(char16_t) + 1, 0);
-    } catch (...) {
-      RegCloseKey(key);
-      throw;
-    }
+    buffer.assign(size / sizeof(char16_t) + 1, 0);
     DWORD room = size;
-    rc = RegQueryValueExW(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
-                          &room);
+    rc = vexamor::registry::queryKeyValue(HKEY_CLASSES_ROOT, path.c_str(), valueName, &type,
+                                          reinterpret_cast<BYTE*>(buffer.data()), &room);
     if (rc != ERROR_MORE_DATA || room <= size) break;
     size = room;
   }
-  RegCloseKey(key);
   if (rc != ERROR_SUCCESS) return rc;
   if (type != REG_SZ && type != REG_EXPAND_SZ) return ERROR_FILE_NOT_FOUND;
   out->assign(buffer.data());

@@ -301,6 +301,26 @@ extern "C" LONG RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD, LPDWOR
   });
 }
 
+LONG vexamor::registry::queryKeyValue(HKEY key, LPCWSTR subKey, LPCWSTR valueName, LPDWORD type,
+                                      LPBYTE data, LPDWORD cbData) {
+  return guarded([&]() -> LONG {
+    ResolvedKey base;
+    std::vector<std::u16string> sub;
+    LONG rc = resolveSubKey(key, subKey, &base, &sub);
+    if (rc != ERROR_SUCCESS) return rc;
+    if (base.path().size() + sub.size() > kMaxKeyDepth) return ERROR_FILE_NOT_FOUND;
+    std::shared_ptr<const RegKey> hive;
+    const RegKey* parent = nullptr;
+    rc = currentKey(base, &hive, &parent);
+    if (rc != ERROR_SUCCESS) return rc;
+    const RegKey* found = parent->findPath(sub);
+    if (found == nullptr) return ERROR_FILE_NOT_FOUND;
+    const RegValue* value = found->findValue(valueName != nullptr ? valueName : u"");
+    if (value == nullptr) return ERROR_FILE_NOT_FOUND;
+    return copyValue(*value, type, data, cbData);
+  });
+}
+
 extern "C" LONG RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcchValueName,
                               LPDWORD, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
   return guarded([&]() -> LONG {

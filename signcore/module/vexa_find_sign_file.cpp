@@ -41,14 +41,17 @@ HRESULT openClassKey(REGSAM rights, UniqueKey* classKey) {
   return HRESULT_FROM_WIN32(rc);
 }
 
-// Opens CLSID\{this class}\SupportedExtensions in one step: the overlay looks a file type up
-// for every file it is asked about. Whichever of the three keys is missing, the answer is the
-// same ERROR_FILE_NOT_FOUND that opening them one by one gives.
+// CLSID\{this class}\SupportedExtensions below HKEY_CLASSES_ROOT. It is opened in one step:
+// the overlay looks a file type up for every file it is asked about, and whichever of the
+// three keys is missing, the answer is the same ERROR_FILE_NOT_FOUND that opening them one by
+// one gives.
+std::u16string extensionsKeyPath() {
+  return u"CLSID\\" + guidText(CLSID_VexaFindSignFile) + u"\\" + kSupportedExtensions;
+}
+
 HRESULT openExtensionsForReading(UniqueKey* extensions) {
-  const std::u16string path =
-      u"CLSID\\" + guidText(CLSID_VexaFindSignFile) + u"\\" + kSupportedExtensions;
-  return HRESULT_FROM_WIN32(
-      RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_QUERY_VALUE, extensions->out()));
+  return HRESULT_FROM_WIN32(RegOpenKeyExW(HKEY_CLASSES_ROOT, extensionsKeyPath().c_str(), 0,
+                                          KEY_QUERY_VALUE, extensions->out()));
 }
 
 class VexaFindSignFile final : public ComObject<VexaFindSignFile, IVexaFindSignFile> {
@@ -113,16 +116,20 @@ class VexaFindSignFile final : public ComObject<VexaFindSignFile, IVexaFindSignF
       const registry::CallChain chain;  // the hive is looked at once per call
       if (bstrExt == nullptr || pClsid == nullptr) return E_POINTER;
       *pClsid = CLSID_NULL;
-      UniqueKey extensions;
-      HRESULT hr = openExtensionsForReading(&extensions);
-      if (FAILED(hr)) return hr;
-      if (SysStringLen(bstrExt) == 0) return E_INVALIDARG;
+      if (SysStringLen(bstrExt) == 0) {  // the key is opened first, and its failure told
+        UniqueKey extensions;
+        const HRESULT hr = openExtensionsForReading(&extensions);
+        return FAILED(hr) ? hr : E_INVALIDARG;
+      }
+      // Key and value read in one call: a missing key or a missing value are both
+      // ERROR_FILE_NOT_FOUND, as opening the key and reading the value one after the other give.
+      const std::u16string key = extensionsKeyPath();
       const std::u16string name = text::toLower(bstrText(bstrExt));
       // One character more than the read may fill, so the text always ends.
       std::vector<char16_t> buffer(kValueBufferBytes / 2 + 1, 0);
       DWORD size = kValueBufferBytes;
-      const LONG rc = RegQueryValueExW(extensions.get(), name.c_str(), nullptr, nullptr,
-                                       reinterpret_cast<BYTE*>(buffer.data()), &size);
+      const LONG rc = registry::queryKeyValue(HKEY_CLASSES_ROOT, key.c_str(), name.c_str(), nullptr,
+                                              reinterpret_cast<BYTE*>(buffer.data()), &size);
       if (rc != ERROR_SUCCESS) return HRESULT_FROM_WIN32(rc);
       return CLSIDFromString(buffer.data(), pClsid);
     });
