@@ -105,9 +105,10 @@ class Setting {
   // "" when the file could not be made; *why says why. Files of one kind and size differ by
   // their `copy` number (their bytes, so their signatures too).
   std::string file(Kind kind, size_t size, std::string* why, int copy = 0) {
-    const std::string name = std::to_string(size) + (kind == kUnsigned ? "-unsigned"
-                                                      : kind == kSigned ? "-signed"
-                                                                        : "-tampered") +
+    const std::string name = std::to_string(size) +
+                             (kind == kUnsigned ? "-unsigned"
+                              : kind == kSigned ? "-signed"
+                                                : "-tampered") +
                              "-" + std::to_string(copy) + ".zip";
     const std::string path = folder_ + "/" + name;
     if (fs::exists(path)) return path;
@@ -205,8 +206,7 @@ void BM_IsMemberOf(benchmark::State& state, Kind kind) {
     paths.push_back(vexamor::text::utf8ToUtf16(fs::absolute(path).string()));
   }
   const HRESULT expected = kind == kSigned ? S_OK : S_FALSE;
-  const double peekSeconds =
-      kind == kUnsigned ? secondsPerPeek(setting.file(kind, size, &why)) : 0;
+  const double peekSeconds = kind == kUnsigned ? secondsPerPeek(setting.file(kind, size, &why)) : 0;
   const double start = cpuSeconds();
   size_t next = 0;
   for (auto _ : state) {
@@ -264,10 +264,10 @@ void BM_EmblemsWalk(benchmark::State& state) {
   const std::string dxsign = shellQuoted(binDir() + "/dxsign");
   // Both runs in one session, so that the second finds the badges of the first; each run
   // timed inside it, without the session's start.
-  const std::string script =
-      "t0=$(date +%s.%N); " + dxsign + " emblems " + shellQuoted(folder) +
-      " >/dev/null || exit 1; t1=$(date +%s.%N); " + dxsign + " emblems " +
-      shellQuoted(folder) + " >/dev/null || exit 1; t2=$(date +%s.%N); echo $t0 $t1 $t2";
+  const std::string script = "t0=$(date +%s.%N); " + dxsign + " emblems " + shellQuoted(folder) +
+                             " >/dev/null || exit 1; t1=$(date +%s.%N); " + dxsign + " emblems " +
+                             shellQuoted(folder) +
+                             " >/dev/null || exit 1; t2=$(date +%s.%N); echo $t0 $t1 $t2";
   double first = 0, second = 0;
   int round = 0;
   for (auto _ : state) {

@@ -103,7 +103,8 @@ TEST(OverlayCoreThreads, FourThreadsWhileFileTypesAndRootsChange) {
   ASSERT_EQ(vexamor::com::createInstance<IShellIconOverlayIdentifier>(CLSID_VexaSignIconOverlay,
                                                                       &overlay),
             S_OK);
-  for (const std::u16string& path : signedFiles) EXPECT_EQ(overlay->IsMemberOf(path.c_str(), 0), S_OK);
+  for (const std::u16string& path : signedFiles)
+    EXPECT_EQ(overlay->IsMemberOf(path.c_str(), 0), S_OK);
   overlay.reset();
   CoFreeUnusedLibraries();
   CoUninitialize();

@@ -62,8 +62,8 @@ LONG resolve(HKEY key, ResolvedKey* out) {
 HKEY newHandle(Hive hive, std::vector<std::u16string> path, REGSAM access,
                const std::shared_ptr<const RegKey>& foundIn = nullptr,
                const RegKey* found = nullptr) {
-  auto handle = std::make_shared<const KeyHandle>(
-      KeyHandle{hive, std::move(path), access, foundIn, found});
+  auto handle =
+      std::make_shared<const KeyHandle>(KeyHandle{hive, std::move(path), access, foundIn, found});
   std::lock_guard lock(gHandlesMutex);
   gHandles.emplace(handle.get(), handle);  // may run out of memory: the handle is freed then
   return reinterpret_cast<HKEY>(const_cast<KeyHandle*>(handle.get()));

@@ -69,9 +69,9 @@ TEST_F(RegistryApi, QueryKeyValueAnswersAsOpeningAndQueryingDo) {
       {HKEY_CURRENT_USER, u"Software\\Vexamor\\Child", u"Name", 0},   // the size only
       {HKEY_CURRENT_USER, u"Software\\Vexamor\\Child", u"Absent", 64},
       {HKEY_CURRENT_USER, u"Software\\Vexamor\\Nothing", u"Name", 64},
-      {HKEY_CURRENT_USER, u"\\Software", u"Name", 64},  // a bad path
-      {parent, u"Child", u"Name", 64},                // below an open key
-      {child, nullptr, u"Name", 64},                  // the open key itself
+      {HKEY_CURRENT_USER, u"\\Software", u"Name", 64},                     // a bad path
+      {parent, u"Child", u"Name", 64},                                     // below an open key
+      {child, nullptr, u"Name", 64},                                       // the open key itself
       {reinterpret_cast<HKEY>(uintptr_t{0x1234}), u"Child", u"Name", 64},  // no such handle
   };
   for (const Case& c : cases) {

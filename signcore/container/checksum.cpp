@@ -64,10 +64,8 @@ uint32_t bySixteen(uint32_t running, const uint8_t* data, size_t size) {
       const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + k * kChunk));
       before = _mm_add_epi64(before, sums);
       sums = _mm_add_epi64(sums, _mm_sad_epu8(x, zero));
-      weighted = _mm_add_epi32(weighted,
-                               _mm_madd_epi16(_mm_unpacklo_epi8(x, zero), weightsLow));
-      weighted = _mm_add_epi32(weighted,
-                               _mm_madd_epi16(_mm_unpackhi_epi8(x, zero), weightsHigh));
+      weighted = _mm_add_epi32(weighted, _mm_madd_epi16(_mm_unpacklo_epi8(x, zero), weightsLow));
+      weighted = _mm_add_epi32(weighted, _mm_madd_epi16(_mm_unpackhi_epi8(x, zero), weightsHigh));
     }
     const uint64_t n = chunks * kChunk;
     b = (b + n * a + kChunk * lanesSum64(before) + lanesSum32(weighted)) % kBase;

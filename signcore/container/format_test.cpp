@@ -201,8 +201,8 @@ TEST(ContainerFormat, PageChecksumIsAdler32ArithmeticForEveryLengthAndStart) {
     const size_t at = random() % (bytes.size() - length + 1);
     const uint32_t start =
         round % 3 == 0 ? 0 : (random() % 65521) << 16 | static_cast<uint32_t>(random() % 65521);
-    const auto expected = static_cast<uint32_t>(
-        adler32(start, bytes.data() + at, static_cast<uInt>(length)));
+    const auto expected =
+        static_cast<uint32_t>(adler32(start, bytes.data() + at, static_cast<uInt>(length)));
     ASSERT_EQ(pageChecksum(start, std::span(bytes.data() + at, length)), expected)
         << length << " bytes from " << at;
   }

@@ -6,8 +6,8 @@
 #include <unistd.h>
 
 #include <openssl/pem.h>
-#include <openssl/x509v3.h>
 #include <openssl/sha.h>
+#include <openssl/x509v3.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -30,7 +30,6 @@ std::string environment(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr ? value : "";
 }
-
 
 // Creates a folder and its parents, private to the user (certificates name the user, keys are
 // secret). Folders that exist keep their mode.
@@ -140,8 +139,9 @@ struct FolderListing {
     off_t size = 0;
     timespec modified{};
     bool operator==(const Entry& o) const {
-      return name == o.name && mode == o.mode && device == o.device && inode == o.inode && size == o.size &&
-             modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec;
+      return name == o.name && mode == o.mode && device == o.device && inode == o.inode &&
+             size == o.size && modified.tv_sec == o.modified.tv_sec &&
+             modified.tv_nsec == o.modified.tv_nsec;
     }
   };
   std::vector<Entry> entries;  // in name order
@@ -163,10 +163,9 @@ FolderListing listFolder(const std::string& folder) {
     listing.entries.push_back(std::move(e));
   }
   ::closedir(dir);
-  std::sort(listing.entries.begin(), listing.entries.end(),
-            [](const FolderListing::Entry& a, const FolderListing::Entry& b) {
-              return a.name < b.name;
-            });
+  std::sort(
+      listing.entries.begin(), listing.entries.end(),
+      [](const FolderListing::Entry& a, const FolderListing::Entry& b) { return a.name < b.name; });
   return listing;
 }
 
@@ -176,8 +175,7 @@ struct ParsedStore {
   std::vector<StoredCertificate> certificates;  // the cache's own references
 };
 
-std::vector<StoredCertificate> parseStore(const std::string& folder,
-                                          const FolderListing& listing) {
+std::vector<StoredCertificate> parseStore(const std::string& folder, const FolderListing& listing) {
   std::vector<StoredCertificate> result;
   for (const FolderListing::Entry& entry : listing.entries) {
     const std::string& name = entry.name;
@@ -191,10 +189,9 @@ std::vector<StoredCertificate> parseStore(const std::string& folder,
     // here, before the certificate is shared by threads.
     X509_check_purpose(cert.get(), -1, 0);
     const std::string key = thumbprint + kKeySuffix;
-    const bool hasKey = std::any_of(listing.entries.begin(), listing.entries.end(),
-                                    [&](const FolderListing::Entry& e) {
-                                      return e.name == key && S_ISREG(e.mode);
-                                    });
+    const bool hasKey = std::any_of(
+        listing.entries.begin(), listing.entries.end(),
+        [&](const FolderListing::Entry& e) { return e.name == key && S_ISREG(e.mode); });
     result.push_back({std::move(thumbprint), std::move(cert), hasKey});
   }
   ERR_clear_error();

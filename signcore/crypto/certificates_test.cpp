@@ -237,7 +237,8 @@ TEST_F(Certificates, AKeptVerdictEndsWhenACertificateOfTheChainExpires) {
   char until[32];
   const time_t end = std::time(nullptr) + 2;
   std::strftime(until, sizeof until, "%Y%m%d%H%M%SZ", std::gmtime(&end));
-  CertificateSpec spec = testing::signerSpec("Vexamor Test Short-Lived", &pki().intermediate, "5150");
+  CertificateSpec spec =
+      testing::signerSpec("Vexamor Test Short-Lived", &pki().intermediate, "5150");
   spec.notAfter = until;
   const TestCertificate shortLived = testing::makeCertificate(spec);
   ASSERT_EQ(statusOf(shortLived), CERT_TRUST_NO_ERROR);

@@ -484,8 +484,9 @@ LONG chainTrustStatus(X509* cert, STACK_OF(X509) * untrusted, const std::string&
       verdicts.verdicts.erase(verdicts.order.front());
       verdicts.order.pop_front();
     }
-    if (verdicts.verdicts.insert_or_assign(key, ChainVerdict{findings.status, findings.sha1,
-                                                             window->first, window->second})
+    if (verdicts.verdicts
+            .insert_or_assign(
+                key, ChainVerdict{findings.status, findings.sha1, window->first, window->second})
             .second) {
       verdicts.order.push_back(key);
     }

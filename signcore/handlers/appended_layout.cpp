@@ -59,8 +59,8 @@ Result<uint64_t> findMarker(const ByteSource& file) {
   // one read, into a buffer that nothing needs zeroed first.
   std::unique_ptr<uint8_t[]> tail(new (std::nothrow) uint8_t[limit]);
   if (tail == nullptr) return formatFault(E_OUTOFMEMORY);
-  Result<bool> read = file.readExactly(size - limit, std::span(tail.get(), limit),
-                                       systemFault(ERROR_HANDLE_EOF));
+  Result<bool> read =
+      file.readExactly(size - limit, std::span(tail.get(), limit), systemFault(ERROR_HANDLE_EOF));
   if (!read.ok()) return read.fault();
 
   const size_t m = kMarker.size();

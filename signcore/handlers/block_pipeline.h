@@ -62,13 +62,13 @@ class BlockPipeline {
   std::mutex mutex_;
   std::condition_variable blocksAdded_;  // the consumer waits on it
   std::condition_variable spaceFreed_;   // the thread waits on it
-  std::deque<MadeBlock> ready_;  // guarded by mutex_ once the thread runs
+  std::deque<MadeBlock> ready_;          // guarded by mutex_ once the thread runs
   size_t readyBytes_ = 0;
   bool ended_ = false;     // the end is in ready_ or was taken
   bool stopping_ = false;  // the consumer is going away
   bool producerWaiting_ = false;
   bool outOfMemory_ = false;  // the thread could not queue what it made
-  MadeBlock end_;          // what ended the blocks, once taken
+  MadeBlock end_;             // what ended the blocks, once taken
   bool endTaken_ = false;
   std::thread thread_;
 };

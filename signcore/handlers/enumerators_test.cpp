@@ -156,7 +156,8 @@ TEST_F(Enumerators, LongDataIsReadAheadWithTheSameBlocksAndFailures) {
   Delivery cut = drain(overFile(large, large.size() + (5 << 20), 0, 0).get());
   EXPECT_EQ(cut.last, HRESULT_FROM_WIN32(ERROR_HANDLE_EOF));
   EXPECT_EQ(GetLastError(), ERROR_HANDLE_EOF);
-  EXPECT_EQ(joined(cut), std::vector<uint8_t>(large.begin(), large.begin() + (large.size() / 4096) * 4096));
+  EXPECT_EQ(joined(cut),
+            std::vector<uint8_t>(large.begin(), large.begin() + (large.size() / 4096) * 4096));
 
   ComPtr<IVexaGetData> abandoned = overFile(large, large.size(), 0, 0);
   Delivery some = drain(abandoned.get(), 600);  // past the first MiB, then let go

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <string_view>
 #include <thread>
@@ -60,8 +61,7 @@ Result<OpenedFile> openUserFile(const std::string& path, bool forWriting) {
     if (name.empty() || name == "." || name == "..") return systemFault(ERROR_ACCESS_DENIED);
     // Never blocks on a FIFO. On the regular file that it must be, the flag changes nothing
     // (reads of regular files never return early), so it is not cleared again.
-    opened.reading =
-        OwnedFd(::open(path.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    opened.reading = OwnedFd(::open(path.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     if (opened.reading.get() < 0) return systemFault(win32::errorFromErrno(errno));
   }
   struct stat st {};
@@ -105,9 +105,19 @@ HRESULT replaceSignedFileCopying(const OpenedFile& file, uint64_t prefixLength,
   return replaceSignedFile(file, [&](int fd, const std::string& tempPath) -> HRESULT {
     DWORD copied = ERROR_SUCCESS;
     std::thread copier([&] {
-      copied = fileio::copyRange(file.fd(), 0, prefixLength, fd);
-      // Start writing the copy out now, so that the flush before the rename has less to do.
-      if (copied == ERROR_SUCCESS) ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+      // A piece at a time, each sent on its way to the disk as soon as it is copied: the disk
+      // writes while the rest is copied and hashed, and the flush before the rename has
+      // little left to do. (The system would start only once much more is waiting.)
+      constexpr uint64_t kPiece = uint64_t{64} << 20;
+      for (uint64_t done = 0; done < prefixLength && copied == ERROR_SUCCESS;) {
+        const uint64_t piece = std::min(kPiece, prefixLength - done);
+        copied = fileio::copyRange(file.fd(), done, piece, fd);
+        if (copied == ERROR_SUCCESS) {
+          ::sync_file_range(fd, static_cast<off_t>(done), static_cast<off_t>(piece),
+                            SYNC_FILE_RANGE_WRITE);
+        }
+        done += piece;
+      }
     });
     HRESULT prepared;
     try {

@@ -27,8 +27,7 @@ class R18GetData final : public ComObject<R18GetData, IVexaGetData> {
       : container_(std::move(container)),
         streams_(std::move(streams)),
         blocks_(std::make_unique<BlockPipeline>(
-            [this](std::vector<MadeBlock>* out) { nextPiece(out); }, kInlineBytes,
-            kBytesAhead)) {}
+            [this](std::vector<MadeBlock>* out) { nextPiece(out); }, kInlineBytes, kBytesAhead)) {}
 
   HRESULT GetNextDataBlock(LONG* pElems, BYTE** rgbData, LONG* bMore) override {
     HRESULT cause = S_OK;

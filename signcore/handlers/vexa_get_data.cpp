@@ -83,8 +83,8 @@ class VexaGetData final : public ComObject<VexaGetData, IVexaGetData> {
       out->push_back({});
       return;
     }
-    const uint64_t blocks = std::min<uint64_t>(
-        kBlocksPerBatch, (readRemaining_ + kDataBlockSize - 1) / kDataBlockSize);
+    const uint64_t blocks =
+        std::min<uint64_t>(kBlocksPerBatch, (readRemaining_ + kDataBlockSize - 1) / kDataBlockSize);
     const size_t first = out->size();
     std::vector<iovec> pieces;
     pieces.reserve(static_cast<size_t>(blocks));
@@ -107,8 +107,9 @@ class VexaGetData final : public ComObject<VexaGetData, IVexaGetData> {
     uint64_t got = 0;
     size_t whole = 0;  // pieces read whole
     while (got < wanted) {
-      const ssize_t n = ::preadv(fd_, pieces.data() + whole, static_cast<int>(pieces.size() - whole),
-                                 static_cast<off_t>(readPosition_ + got));
+      const ssize_t n =
+          ::preadv(fd_, pieces.data() + whole, static_cast<int>(pieces.size() - whole),
+                   static_cast<off_t>(readPosition_ + got));
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) {
         return fail(n == 0 ? HRESULT_FROM_WIN32(ERROR_HANDLE_EOF)

@@ -114,7 +114,8 @@ void refresh(IShellIconOverlayIdentifier* overlay, const std::vector<std::string
   std::map<std::string, std::map<std::string, std::vector<std::string>>> known;
   for (const std::string& file : files) {
     const std::string folder = fs::path(file).parent_path().string();
-    if (known.count(folder) == 0) known.emplace(folder, folderEmblems(folder.empty() ? "." : folder));
+    if (known.count(folder) == 0)
+      known.emplace(folder, folderEmblems(folder.empty() ? "." : folder));
   }
   auto knownEmblems = [&](const std::string& file) -> const std::vector<std::string>* {
     const fs::path path(file);
