@@ -16,8 +16,11 @@
 #include "strataquill/db/jet_sql.h"
 #include "strataquill/forms/frm_file.h"
 #include "strataquill/forms/frm_main.h"
+#include "strataquill/forms/ui_environment.h"
 #include "strataquill/shell/file_copy.h"
 #include "strataquill/shell/program_folder.h"
+#include "strataquill/shell/settings_store.h"
+#include "strataquill/shell/test_home.h"
 #include "strataquill/widgets/bound_grid.h"
 
 namespace {
@@ -67,7 +70,7 @@ std::string makeProject(int borings) {
   return path;
 }
 
-const std::string& project(int borings) {
+const std::string& projectFile(int borings) {
   static std::map<int, std::string> made;
   auto it = made.find(borings);
   if (it == made.end()) it = made.emplace(borings, makeProject(borings)).first;
@@ -75,7 +78,7 @@ const std::string& project(int borings) {
 }
 
 void BM_OpenProject(benchmark::State& state) {
-  const std::string& path = project(static_cast<int>(state.range(0)));
+  const std::string& path = projectFile(static_cast<int>(state.range(0)));
   forms::frmMain main;
   main.Form_Load("");
   main.tmrSplash_Timer();
@@ -89,7 +92,7 @@ BENCHMARK(BM_OpenProject)->Arg(10)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 void BM_SwitchBoring(benchmark::State& state) {
   const int borings = static_cast<int>(state.range(0));
-  const std::string& path = project(borings);
+  const std::string& path = projectFile(borings);
   forms::frmMain main;
   main.Form_Load("");
   main.tmrSplash_Timer();
@@ -115,11 +118,19 @@ BENCHMARK(BM_SwitchBoring)->Arg(10)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Settings of its own, in a folder removed at the end: a benchmark reads
+  // nothing of the user's and leaves nothing behind.
+  sq::TestHome home;
   QApplication app(argc, argv);
+  sq::setApplicationName("Strataquill");
   sq::setProgramFolder(kBin);
+  // No window may wait for a person: no tip of the day, and a modal dialog
+  // that a run should open anyway is answered at once.
+  forms::uiEnvironment().startupTips = false;
+  forms::uiEnvironment().runModal = [](QDialog&) { return 0; };
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
-  for (int n : {10, 1000}) fs::remove(project(n));
+  for (int n : {10, 1000}) fs::remove(projectFile(n));
   return 0;
 }

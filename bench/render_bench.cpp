@@ -17,6 +17,7 @@
 #include "strataquill/render/log_composer.h"
 #include "strataquill/render/surface_painter.h"
 #include "strataquill/shell/file_copy.h"
+#include "strataquill/shell/test_home.h"
 
 namespace {
 
@@ -80,6 +81,7 @@ void BM_RenderLogToPdf(benchmark::State& state) {
     surface.startDoc();
     render::LogComposer composer(surface, options,
                                  {project,
+                                  nullptr,
                                   "B-1",
                                   render::kBoringLog,
                                   {},
@@ -109,6 +111,8 @@ BENCHMARK(BM_RenderLogToPdf)->Arg(10)->Arg(50)->Arg(100)->Unit(benchmark::kMilli
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Settings of its own, removed at the end.
+  sq::TestHome home;
   QGuiApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();

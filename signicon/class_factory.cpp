@@ -4,25 +4,11 @@
 #include "signicon/vexa_sign_icon_overlay.h"
 
 namespace vexamor::signicon {
-namespace {
 
-class ClassFactory final : public ComObject<ClassFactory, IClassFactory> {
- public:
-  HRESULT CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppv) override {
-    if (ppv == nullptr) return E_POINTER;
-    *ppv = nullptr;
-    if (pUnkOuter != nullptr) return CLASS_E_NOAGGREGATION;
-    return createVexaSignIconOverlay(riid, ppv);
-  }
-
-  // The live-object count alone decides when the module may go.
-  HRESULT LockServer(BOOL) override { return E_NOTIMPL; }
-};
-
-}  // namespace
-
+// The live-object count alone decides when the module may go: no server locks, so
+// LockServer answers E_NOTIMPL.
 HRESULT createClassFactory(REFIID riid, void** ppv) {
-  return createObject<ClassFactory>(riid, ppv);
+  return com::createClassFactory<gLiveObjects>(createVexaSignIconOverlay, nullptr, riid, ppv);
 }
 
 }  // namespace vexamor::signicon

@@ -11,11 +11,12 @@ namespace vexamor::signicon {
 namespace {
 
 std::atomic<bool> gEnabled{true};
-std::atomic<long> gLiveObjects{0};
 // Plain storage: written once on load, before any object exists, and read-only after.
 char gModulePath[PATH_MAX];
 
 }  // namespace
+
+constinit com::ModuleCount gLiveObjects;
 
 bool overlayEnabled() {
   return gEnabled.load(std::memory_order_relaxed);
@@ -23,18 +24,6 @@ bool overlayEnabled() {
 
 void setOverlayEnabled(bool enabled) {
   gEnabled.store(enabled, std::memory_order_relaxed);
-}
-
-void objectCreated() {
-  gLiveObjects.fetch_add(1, std::memory_order_relaxed);
-}
-
-void objectDeleted() {
-  gLiveObjects.fetch_sub(1, std::memory_order_acq_rel);
-}
-
-bool noLiveObjects() {
-  return gLiveObjects.load(std::memory_order_acquire) == 0;
 }
 
 void rememberModulePath() {

@@ -30,8 +30,9 @@ struct ErrorBit {
 };
 
 // Every OpenSSL verification error that a chain can meet here, with the trust bit it sets.
-// Revocation is not checked (no CRLs are fetched), so the CRL errors can only come from a
-// caller's own CRLs; they stand for an unknown revocation status.
+// Revocation is checked apart from the chain (revocation.h), with no CRLs in the store, so the
+// CRL errors can only come from a caller's own CRLs; they stand for an unknown revocation
+// status.
 constexpr ErrorBit kErrorBits[] = {
     {X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT, CERT_TRUST_IS_PARTIAL_CHAIN},
     {X509_V_ERR_UNABLE_TO_GET_CRL, CERT_TRUST_REVOCATION_STATUS_UNKNOWN},
@@ -256,12 +257,10 @@ ossl::X509Store loadTrustAnchors(const std::string& certificateFolder,
 // its own lookups). Its lifetime is a shared_ptr's rather than OpenSSL's reference count, so
 // that a store replaced while another thread still builds a chain on it is freed only after
 // that chain, visibly so to the thread sanitizer.
-using SharedStore = std::shared_ptr<X509_STORE>;
-
 struct AnchorCache {
   std::mutex mutex;
   std::string key;
-  SharedStore store;
+  SharedAnchors store;
   uint64_t generation = 0;  // counts the stores built, so that a verdict names its anchors
 };
 
@@ -270,72 +269,84 @@ AnchorCache& anchorCache() {
   return *cache;
 }
 
-SharedStore trustAnchors(const std::string& certificateFolder, uint64_t* generation) {
+}  // namespace
+
+SharedAnchors trustAnchorStore(const std::string& certificateFolder) {
   const std::string rootFolder = CertStore(StoreName::Root, certificateFolder).folder();
   const SystemAnchors system = systemAnchors();
   std::string key = anchorStateKey(rootFolder, system);
   AnchorCache& cache = anchorCache();
   {
     std::lock_guard lock(cache.mutex);
-    if (cache.store && cache.key == key) {
-      *generation = cache.generation;
-      return cache.store;
-    }
+    if (cache.store && cache.key == key) return cache.store;
   }
   // Built outside the lock, so that threads with anchors of their own are not held up; when
   // two threads build the same anchors at once, the last one is kept.
-  SharedStore store(loadTrustAnchors(certificateFolder, system).release(), X509_STORE_free);
+  SharedAnchors store(loadTrustAnchors(certificateFolder, system).release(), X509_STORE_free);
   if (!store) return store;
-  SharedStore replaced;  // freed after the lock is let go
+  SharedAnchors replaced;  // freed after the lock is let go
   std::lock_guard lock(cache.mutex);
   replaced = std::exchange(cache.store, store);
   cache.key = std::move(key);
-  *generation = ++cache.generation;
+  ++cache.generation;
   return store;
 }
 
-// The verdicts of chains built before, so that a file manager that verifies every signed file
-// it shows does not build the same chain again for each (a few milliseconds of signature
-// checks apiece). A verdict is found by the trust anchors it was reached with (any change of
-// the Root folder or of the system certificates makes new anchors) and by the SHA-256 of the
-// certificate and of every candidate on the way (the personal and CA stores as they are now,
-// and what the signature carries); it holds only while the time lies where it lay, within the
-// validity of every certificate of the chain built.
-struct ChainVerdict {
+namespace {
+
+// The chains built before and their verdicts, so that a file manager that verifies every
+// signed file it shows does not build the same chain again for each (a few milliseconds of
+// signature checks apiece). A verdict is found by the trust anchors it was reached with (any
+// change of the Root folder or of the system certificates makes new anchors), the purpose,
+// and the SHA-256 of the certificate and of every candidate on the way (the personal and CA
+// stores as they are now, and what the signature carries). It holds for any time within the
+// validity of every certificate of the chain built, and only there. Revocation is no part of
+// it: it is checked on the chain each time.
+struct KeptChain {
   LONG status = CERT_TRUST_NO_ERROR;
-  bool sha1 = false;
-  time_t from = 0, until = 0;  // the current time must lie in [from, until)
+  bool sha1Signed = false;
+  ossl::X509Stack chain;       // the cache's own references
+  time_t from = 0, until = 0;  // the time of the check must lie in [from, until)
 };
 
-struct VerdictCache {
+struct ChainCache {
   static constexpr size_t kCapacity = 256;
   std::mutex mutex;
-  std::map<std::string, ChainVerdict> verdicts;
+  std::map<std::string, KeptChain> chains;
   std::deque<std::string> order;  // oldest first, for eviction
 };
 
-VerdictCache& verdictCache() {
-  static auto* cache = new VerdictCache;  // never destroyed: threads may outlive exit
+ChainCache& chainCache() {
+  static auto* cache = new ChainCache;  // never destroyed: threads may outlive exit
   return *cache;
 }
 
-bool appendFingerprint(std::string* key, X509* cert, const EVP_MD* md) {
+// The number of `anchors` when they are the anchors kept now; 0 (nothing to be kept) for any
+// other store. The caller holds `anchors` alive, so while the cache holds them too no other
+// store can have their address.
+uint64_t keptAnchorsNumber(X509_STORE* anchors) {
+  AnchorCache& cache = anchorCache();
+  std::lock_guard lock(cache.mutex);
+  return anchors != nullptr && cache.store.get() == anchors ? cache.generation : 0;
+}
+
+bool appendFingerprint(std::string* key, X509* cert) {
   unsigned char digest[EVP_MAX_MD_SIZE];
   unsigned int length = 0;
-  if (X509_digest(cert, md, digest, &length) != 1) return false;
+  if (X509_digest(cert, EVP_sha256(), digest, &length) != 1) return false;
   key->append(reinterpret_cast<const char*>(digest), length);
   return true;
 }
 
-// The verdict's key; empty when a certificate cannot be hashed (nothing is kept then). The
-// certificate whose chain it is counts by its SHA-256. The candidates count by the SHA-1 that
-// OpenSSL keeps with every certificate: they only tell whether the way to an anchor may have
-// changed, and the verdict is about the certificate alone, whose key signed the data.
-std::string verdictKey(uint64_t anchors, X509* cert, STACK_OF(X509) * untrusted) {
-  std::string key = std::to_string(anchors) + ":";
-  bool ok = appendFingerprint(&key, cert, EVP_sha256());
+// The key of a chain; empty when nothing may be kept (other anchors than the kept ones, or a
+// certificate that cannot be hashed).
+std::string chainKey(X509_STORE* anchors, X509* cert, STACK_OF(X509) * untrusted, int purpose) {
+  const uint64_t number = keptAnchorsNumber(anchors);
+  if (number == 0) return {};
+  std::string key = std::to_string(number) + ":" + std::to_string(purpose) + ":";
+  bool ok = appendFingerprint(&key, cert);
   for (int i = 0; ok && i < sk_X509_num(untrusted); ++i) {
-    ok = appendFingerprint(&key, sk_X509_value(untrusted, i), EVP_sha1());
+    ok = appendFingerprint(&key, sk_X509_value(untrusted, i));
   }
   ERR_clear_error();
   return ok ? key : std::string();
@@ -350,10 +361,9 @@ time_t secondsOf(const ASN1_TIME* time, bool* ok) {
   return timegm(&parts);
 }
 
-// When the verdict reached over the chain `ctx` built holds: the latest start and the earliest
-// end of validity of its certificates. Nothing when a time cannot be read.
-std::optional<std::pair<time_t, time_t>> verdictWindow(X509_STORE_CTX* ctx) {
-  STACK_OF(X509)* chain = X509_STORE_CTX_get0_chain(ctx);
+// When the verdict reached over `chain` holds: the latest start and the earliest end of
+// validity of its certificates. Nothing when a time cannot be read.
+std::optional<std::pair<time_t, time_t>> verdictWindow(STACK_OF(X509) * chain) {
   if (sk_X509_num(chain) <= 0) return std::nullopt;
   time_t from = std::numeric_limits<time_t>::min();
   time_t until = std::numeric_limits<time_t>::max();
@@ -366,6 +376,47 @@ std::optional<std::pair<time_t, time_t>> verdictWindow(X509_STORE_CTX* ctx) {
   }
   if (!ok) return std::nullopt;
   return std::make_pair(from, until);
+}
+
+bool findKept(const std::string& key, time_t at, ChainCheck* check) {
+  if (key.empty()) return false;
+  ChainCache& cache = chainCache();
+  std::lock_guard lock(cache.mutex);
+  const auto found = cache.chains.find(key);
+  if (found == cache.chains.end() || at < found->second.from || at >= found->second.until) {
+    return false;
+  }
+  ossl::X509Stack chain(X509_chain_up_ref(found->second.chain.get()));
+  if (!chain) return false;
+  check->status = found->second.status;
+  check->sha1Signed = found->second.sha1Signed;
+  check->chain = std::move(chain);
+  return true;
+}
+
+void keep(std::string key, time_t at, const ChainCheck& check) {
+  if (key.empty()) return;
+  const std::optional<std::pair<time_t, time_t>> window = verdictWindow(check.chain.get());
+  if (!window || at < window->first || at >= window->second) return;
+  ossl::X509Stack chain(X509_chain_up_ref(check.chain.get()));
+  if (!chain) return;
+  KeptChain kept{check.status, check.sha1Signed, std::move(chain), window->first, window->second};
+  KeptChain dropped;  // freed after the lock is let go
+  ChainCache& cache = chainCache();
+  std::lock_guard lock(cache.mutex);
+  const auto found = cache.chains.find(key);
+  if (found != cache.chains.end()) {
+    dropped = std::exchange(found->second, std::move(kept));
+    return;
+  }
+  if (cache.chains.size() >= ChainCache::kCapacity) {
+    const auto oldest = cache.chains.find(cache.order.front());
+    dropped = std::move(oldest->second);
+    cache.chains.erase(oldest);
+    cache.order.pop_front();
+  }
+  cache.order.push_back(key);
+  cache.chains.emplace(std::move(key), std::move(kept));
 }
 
 }  // namespace
@@ -443,56 +494,52 @@ ossl::X509Stack chainCandidates(const std::string& certificateFolder, STACK_OF(X
   return all;
 }
 
-LONG chainTrustStatus(X509* cert, STACK_OF(X509) * untrusted, const std::string& certificateFolder,
-                      bool* sha1Signed) {
-  if (sha1Signed != nullptr) *sha1Signed = false;
-  uint64_t generation = 0;
-  const SharedStore anchors = trustAnchors(certificateFolder, &generation);
-  const std::string key = anchors ? verdictKey(generation, cert, untrusted) : std::string();
-  const time_t now = std::time(nullptr);
-  VerdictCache& verdicts = verdictCache();
-  if (!key.empty()) {
-    std::lock_guard lock(verdicts.mutex);
-    const auto found = verdicts.verdicts.find(key);
-    if (found != verdicts.verdicts.end() && found->second.from <= now &&
-        now < found->second.until) {
-      if (sha1Signed != nullptr) *sha1Signed = found->second.sha1;
-      return found->second.status;
-    }
-  }
+ChainCheck checkChain(X509_STORE* anchors, X509* cert, STACK_OF(X509) * untrusted,
+                      const ChainRequest& request) {
+  ChainCheck check;
+  const time_t at = request.at ? static_cast<time_t>(*request.at) : std::time(nullptr);
+  const std::string key = chainKey(anchors, cert, untrusted, request.purpose);
+  if (findKept(key, at, &check)) return check;
   ossl::X509StoreCtx ctx(X509_STORE_CTX_new());
-  if (!anchors || !ctx || X509_STORE_CTX_init(ctx.get(), anchors.get(), cert, untrusted) != 1) {
+  if (anchors == nullptr || !ctx || X509_STORE_CTX_init(ctx.get(), anchors, cert, untrusted) != 1) {
     ERR_clear_error();
-    return CERT_TRUST_IS_PARTIAL_CHAIN;
+    check.status = CERT_TRUST_IS_PARTIAL_CHAIN;
+    return check;
   }
   ChainFindings findings;
   X509_STORE_CTX_set_app_data(ctx.get(), &findings);
   X509_STORE_CTX_set_verify_cb(ctx.get(), recordError);
+  if (request.purpose != 0) X509_STORE_CTX_set_purpose(ctx.get(), request.purpose);
+  X509_VERIFY_PARAM* param = X509_STORE_CTX_get0_param(ctx.get());
+  // The time the verdict is kept for, rather than OpenSSL's own reading of the clock.
+  X509_VERIFY_PARAM_set_time(param, at);
   // Level 1: keys of less than 80 bits of security (RSA under 1024 bits) and certificate
   // signatures under that strength are weak. OpenSSL 3 counts MD5 there and SHA-1 too (63
-  // bits); recordError lets SHA-1 through and tells the caller.
-  X509_VERIFY_PARAM_set_auth_level(X509_STORE_CTX_get0_param(ctx.get()), 1);
+  // bits); recordError lets SHA-1 through and says so.
+  X509_VERIFY_PARAM_set_auth_level(param, 1);
   const int verified = X509_verify_cert(ctx.get());
   if (verified <= 0 && findings.status == CERT_TRUST_NO_ERROR && !findings.sha1) {
     findings.status = CERT_TRUST_IS_PARTIAL_CHAIN;
   }
-  const std::optional<std::pair<time_t, time_t>> window = verdictWindow(ctx.get());
+  check.status = findings.status;
+  check.sha1Signed = findings.sha1;
+  check.chain.reset(X509_STORE_CTX_get1_chain(ctx.get()));
   ERR_clear_error();
-  if (!key.empty() && window && window->first <= now && now < window->second) {
-    std::lock_guard lock(verdicts.mutex);
-    if (verdicts.verdicts.size() >= VerdictCache::kCapacity) {
-      verdicts.verdicts.erase(verdicts.order.front());
-      verdicts.order.pop_front();
-    }
-    if (verdicts.verdicts
-            .insert_or_assign(
-                key, ChainVerdict{findings.status, findings.sha1, window->first, window->second})
-            .second) {
-      verdicts.order.push_back(key);
-    }
-  }
-  if (sha1Signed != nullptr) *sha1Signed = findings.sha1;
-  return findings.status;
+  keep(key, at, check);
+  return check;
+}
+
+ChainCheck checkChain(X509* cert, STACK_OF(X509) * untrusted, const std::string& certificateFolder,
+                      const ChainRequest& request) {
+  const SharedAnchors anchors = trustAnchorStore(certificateFolder);
+  return checkChain(anchors.get(), cert, untrusted, request);
+}
+
+LONG chainTrustStatus(X509* cert, STACK_OF(X509) * untrusted, const std::string& certificateFolder,
+                      bool* sha1Signed) {
+  const ChainCheck check = checkChain(cert, untrusted, certificateFolder);
+  if (sha1Signed != nullptr) *sha1Signed = check.sha1Signed;
+  return check.status;
 }
 
 }  // namespace vexamor::signcore

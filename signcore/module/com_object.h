@@ -1,17 +1,15 @@
 // The frame every class of the module is built on: its class description (the class table
-// entry, also used for error reports) and the reference-counted object base.
+// entry, also used for error reports) and the reference-counted object base of the COM kit,
+// counted in this module's count.
 #pragma once
 
-#include <atomic>
-#include <new>
-
-#include "platform/com/unknown.h"
+#include "platform/com/com_object.h"
 #include "signcore/module/module_state.h"
 
 namespace vexamor::signcore {
 
-// Makes a new object of the class and asks it for riid.
-using CreateFunction = HRESULT (*)(REFIID riid, void** ppv);
+using com::CreateFunction;
+using com::createObject;
 
 struct ClassInfo {
   const CLSID& clsid;
@@ -22,50 +20,17 @@ struct ClassInfo {
   CreateFunction create;
 };
 
-// Implements IUnknown for a class with one interface. Derived must be final; objects start
-// with one reference, which the creator hands on or releases.
+// Implements IUnknown for a class with one interface. Derived must be final and may keep its
+// destructor private, befriending this class; objects start with one reference, which the
+// creator hands on or releases.
 template <class Derived, class Interface>
-class ComObject : public Interface {
+class ComObject : public com::ObjectBase<ComObject<Derived, Interface>, Interface, gModuleCount> {
  public:
-  ComObject() { moduleAddRef(); }
-  ComObject(const ComObject&) = delete;
-  ComObject& operator=(const ComObject&) = delete;
-
-  HRESULT QueryInterface(REFIID riid, void** ppv) override {
-    if (ppv == nullptr) return E_POINTER;
-    if (riid == IID_IUnknown || riid == InterfaceId<Interface>::value()) {
-      *ppv = static_cast<Interface*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG AddRef() override { return refs_.fetch_add(1) + 1; }
-  ULONG Release() override {
-    const ULONG left = refs_.fetch_sub(1) - 1;
-    if (left == 0) delete static_cast<Derived*>(this);
-    return left;
-  }
+  static void destroy(ComObject* object) { delete static_cast<Derived*>(object); }
 
  protected:
-  ~ComObject() { moduleRelease(); }
-
- private:
-  std::atomic<ULONG> refs_{1};
+  ComObject() = default;
+  ~ComObject() = default;
 };
-
-// Creates an object and queries it for riid; the creation reference is dropped, so a failed
-// query frees the object.
-template <class T, class... Args>
-HRESULT createObject(REFIID riid, void** ppv, Args&&... args) {
-  if (ppv == nullptr) return E_POINTER;
-  *ppv = nullptr;
-  T* object = new (std::nothrow) T(std::forward<Args>(args)...);
-  if (object == nullptr) return E_OUTOFMEMORY;
-  const HRESULT hr = object->QueryInterface(riid, ppv);
-  object->Release();
-  return hr;
-}
 
 }  // namespace vexamor::signcore

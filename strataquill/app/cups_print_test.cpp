@@ -54,13 +54,13 @@ class DemoContext : public sq::render::PrintContext {
   std::string classificationFile() const override { return kBin + "/Classification.sqc"; }
   std::string patternFolder() const override { return kBin + "/Patterns"; }
   void saveOpenEditors() override {}
-  QPrinter& printer() override { return printer_; }
+  sq::render::PrinterChoice& printerChoice() override { return printer_; }
   void printSetup() override {}
   QWidget* mainWindow() const override { return nullptr; }
 
  private:
   std::vector<std::string> borings_;
-  QPrinter printer_{QPrinter::HighResolution};
+  sq::render::PrinterChoice printer_ = sq::render::PrinterChoice::systemDefault();
 };
 
 class RealPrinter : public ::testing::Test {
@@ -120,7 +120,7 @@ TEST_F(RealPrinter, ThePreviewsPrintButtonPrintsWhatItShows) {
   std::string error;
   ASSERT_TRUE(sq::render::chooseBorings(kDemo, {}, all, borings, error)) << error;
   DemoContext context(all);
-  ASSERT_EQ(context.printer().printerName().toStdString(), ScratchCups::kQueue);
+  ASSERT_EQ(context.printerChoice().printerName.toStdString(), ScratchCups::kQueue);
 
   sq::render::PrintOptions options;
   options.firstPageLayoutFile = kBin + "/LogFirstPage.sqf";
@@ -130,14 +130,14 @@ TEST_F(RealPrinter, ThePreviewsPrintButtonPrintsWhatItShows) {
   shown = 0;
   // Instead of waiting for a user, the shown preview gets its Print button pressed.
   sq::render::setPreviewHook([](sq::render::frmPrintPreview& preview) {
-    shown = preview.vsPrinter().pageCount();
+    shown = preview.pageCount();
     preview.cmdPrint()->click();
   });
-  int result = 0;
-  sq::render::drawPages(context, options, borings.front(), sq::render::kToPreview,
-                        borings.front() + " -- Demo.sq2", sq::render::kBoringLog, false, result);
+  const sq::render::RunResult result =
+      sq::render::drawPages(context, options, borings.front(), sq::render::kToPreview, "Demo.sq2",
+                            sq::render::kBoringLog, false);
   sq::render::setPreviewHook(nullptr);
-  ASSERT_EQ(result, 1);
+  ASSERT_TRUE(result.ok()) << result.message;
   ASSERT_GT(shown, 1) << "the demo's first boring runs over more than one page";
 
   const std::vector<std::string> printed = cups_->waitForPdfs(1, 120);

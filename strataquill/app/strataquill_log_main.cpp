@@ -20,6 +20,7 @@
 #include "strataquill/render/frm_print.h"
 #include "strataquill/render/log_export.h"
 #include "strataquill/render/print_run.h"
+#include "strataquill/render/printer_choice.h"
 #include "strataquill/shell/file_copy.h"
 #include "strataquill/shell/program_folder.h"
 #include "strataquill/shell/qt_user_prompts.h"
@@ -50,6 +51,8 @@ class ConsolePrompts : public sq::UserPrompts {
       case sq::MessageButtons::kOk:
       case sq::MessageButtons::kOkCancel:
         return sq::MessageAnswer::kOk;
+      case sq::MessageButtons::kYesNoDefaultNo:
+        return sq::MessageAnswer::kNo;
       default:
         return sq::MessageAnswer::kYes;
     }
@@ -77,11 +80,12 @@ class StandaloneContext : public sq::render::PrintContext {
   std::string classificationFile() const override { return sq::classificationFile(); }
   std::string patternFolder() const override { return sq::patternsFolder(); }
   void saveOpenEditors() override {}
-  QPrinter& printer() override { return printer_; }
+  sq::render::PrinterChoice& printerChoice() override { return printer_; }
   void printSetup() override {
-    QPageSetupDialog dialog(&printer_);
+    const std::unique_ptr<QPrinter> printer = printer_.makePrinter();
+    QPageSetupDialog dialog(printer.get());
     dialog.setWindowTitle("Printer Setup");
-    dialog.exec();
+    if (dialog.exec() == QDialog::Accepted) printer_ = sq::render::PrinterChoice::from(*printer);
   }
   QWidget* mainWindow() const override { return nullptr; }
 
@@ -89,7 +93,7 @@ class StandaloneContext : public sq::render::PrintContext {
   std::string project_;
   std::vector<std::string> borings_;
   std::string current_;
-  QPrinter printer_{QPrinter::HighResolution};
+  sq::render::PrinterChoice printer_ = sq::render::PrinterChoice::systemDefault();
 };
 
 }  // namespace
@@ -153,26 +157,20 @@ int main(int argc, char** argv) {
     std::cerr << "strataquill-log: name one project file (see --help).\n";
     return 2;
   }
-  sq::render::LogExportRequest request;
+  sq::render::LogRequest request;
   request.projectPath = fs::absolute(args[0].toStdString()).string();
   if (!sq::isExistingFile(request.projectPath)) {
     std::cerr << "strataquill-log: the project " << request.projectPath << " does not exist.\n";
     return 1;
   }
-  for (const QString& b : parser.values("boring")) request.borings.push_back(b.toStdString());
+  std::vector<std::string> requested;
+  for (const QString& b : parser.values("boring")) requested.push_back(b.toStdString());
 
-  const std::string folder = sq::programFolder();
   PrintOptions options = PrintOptions::load();
-  const std::string shippedFirst = folder + "LogFirstPage.sqf";
-  const std::string shippedAdditional = folder + "LogAdditionalPages.sqf";
-  if (!sq::isExistingFile(options.firstPageLayoutFile)) {
-    options.firstPageLayoutFile = shippedFirst;
-    if (!sq::isExistingFile(options.additionalPageLayoutFile) &&
-        sq::isExistingFile(shippedAdditional)) {
-      options.additionalPageLayoutFile = shippedAdditional;
-      options.useAdditionalPageLayout = true;
-    }
-  }
+  sq::render::fallBackToShippedLayouts(options, sq::programFolder());
+  // No shipped layouts either: the run says which file it looked for.
+  if (!sq::isExistingFile(options.firstPageLayoutFile))
+    options.firstPageLayoutFile = sq::programFolder() + "LogFirstPage.sqf";
   if (parser.isSet("first-layout"))
     options.firstPageLayoutFile = parser.value("first-layout").toStdString();
   if (parser.isSet("additional-layout")) {
@@ -202,14 +200,15 @@ int main(int argc, char** argv) {
   request.options = options;
   request.classificationFile = sq::classificationFile();
   request.patternFolder = sq::patternsFolder();
-  request.outputPath = parser.isSet("output")
-                           ? parser.value("output").toStdString()
-                           : fs::path(request.projectPath).replace_extension(".pdf").string();
+  request.fileName = fs::path(request.projectPath).filename().string();
+  const std::string outputPath =
+      parser.isSet("output") ? parser.value("output").toStdString()
+                             : fs::path(request.projectPath).replace_extension(".pdf").string();
 
   if (parser.isSet("preview") || parser.isSet("print") || parser.isSet("dialog")) {
     std::vector<std::string> borings, chosen;
     std::string error;
-    if (!sq::render::chooseBorings(request.projectPath, request.borings, borings, chosen, error)) {
+    if (!sq::render::chooseBorings(request.projectPath, requested, borings, chosen, error)) {
       std::cerr << "strataquill-log: " << error << "\n";
       return 1;
     }
@@ -221,7 +220,7 @@ int main(int argc, char** argv) {
       sq::setPrompts(&consolePrompts);
     }
     StandaloneContext context(request.projectPath, borings, chosen.front());
-    const std::string title = fs::path(request.projectPath).filename().string();
+    const std::string& title = request.fileName;
     if (parser.isSet("dialog")) {
       sq::render::frmPrint dialog(context);
       dialog.ShowPrintDialog(parser.isSet("preview") ? 0 : 1, title, sq::render::kBoringLog);
@@ -243,11 +242,10 @@ int main(int argc, char** argv) {
     if (destination == sq::render::kToPreview) chosen.resize(1);
     sq::TerminalProgress terminal(static_cast<int>(chosen.size()), "printing");
     for (std::size_t i = 0; i < chosen.size(); ++i) {
-      int result = 0;
-      sq::render::drawPages(context, options, chosen[i], destination, chosen[i] + " -- " + title,
-                            sq::render::kBoringLog, i + 1 < chosen.size(), result, copies,
-                            interactive ? nullptr : &terminal);
-      if (result == 0) {
+      const sq::render::RunResult result = sq::render::drawPages(
+          context, options, chosen[i], destination, title, sq::render::kBoringLog,
+          i + 1 < chosen.size(), copies, interactive ? nullptr : &terminal);
+      if (!result.ok()) {
         terminal.finished();
         if (!sq::TerminalProgress::interrupted()) return 1;
         std::cerr << "strataquill-log: cancelled.\n";
@@ -257,21 +255,22 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  std::vector<std::string> all, chosen;
+  std::vector<std::string> all;
   std::string error;
-  if (!sq::render::chooseBorings(request.projectPath, request.borings, all, chosen, error)) {
+  if (!sq::render::chooseBorings(request.projectPath, requested, all, request.borings, error)) {
     std::cerr << "strataquill-log: " << error << "\n";
     return 1;
   }
-  sq::TerminalProgress terminal(static_cast<int>(chosen.size()), "writing");
+  const std::size_t borings = request.borings.size();
+  sq::TerminalProgress terminal(static_cast<int>(borings), "writing");
   request.progress = &terminal;
-  const sq::render::LogExportResult result = sq::render::exportLogsToPdf(request);
-  if (!result.ok) {
-    std::cerr << "strataquill-log: " << result.error << "\n";
-    return result.cancelled ? kInterrupted : 1;
+  const sq::render::RunResult result = sq::render::exportLogsToPdf(request, outputPath);
+  if (!result.ok()) {
+    std::cerr << "strataquill-log: " << result.message << "\n";
+    return result.outcome == sq::render::RunResult::Outcome::kCancelled ? kInterrupted : 1;
   }
   std::cout << "Wrote " << result.pages << (result.pages == 1 ? " page" : " pages") << " ("
-            << result.borings.size() << (result.borings.size() == 1 ? " boring" : " borings")
-            << ") to " << fs::absolute(request.outputPath).string() << "\n";
+            << borings << (borings == 1 ? " boring" : " borings") << ") to "
+            << fs::absolute(outputPath).string() << "\n";
   return 0;
 }

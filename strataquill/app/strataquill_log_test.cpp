@@ -93,7 +93,9 @@ TEST_F(StrataquillLogTest, DemoProjectBecomesAMultiPageLog) {
   const std::string pdf = home_.path("demo.pdf");
   ASSERT_TRUE(sq::SettingsStore::forCurrentUser().save("Strataquill", "Preferences", "CompanyName",
                                                        "Borehole & Sons"));
-  Outcome r = run(log("--output " + quote(pdf)));
+  // Paper as the locale has it, which is what the desktop program starts
+  // from as well.
+  Outcome r = run("LC_ALL=en_US.UTF-8 " + log("--output " + quote(pdf)));
   ASSERT_EQ(r.status, 0) << r.output;
   EXPECT_NE(r.output.find("Wrote 7 pages (3 borings) to " + pdf), std::string::npos) << r.output;
   EXPECT_EQ(r.output.find("boring 1 of 3"), std::string::npos) << "no progress into a pipe";
@@ -101,6 +103,9 @@ TEST_F(StrataquillLogTest, DemoProjectBecomesAMultiPageLog) {
   Outcome info = run("pdfinfo " + quote(pdf));
   EXPECT_NE(info.output.find("Pages:           7\n"), std::string::npos) << info.output;
   EXPECT_NE(info.output.find("612 x 792 pts (letter)"), std::string::npos) << info.output;
+  const std::string a4 = home_.path("demo-a4.pdf");
+  ASSERT_EQ(run("LC_ALL=de_DE.UTF-8 " + log("-b B-1 --output " + quote(a4))).status, 0);
+  EXPECT_NE(run("pdfinfo " + quote(a4)).output.find("595 x 842 pts (A4)"), std::string::npos);
 
   Outcome text = run("pdftotext -layout " + quote(pdf) + " -");
   ASSERT_EQ(text.status, 0);

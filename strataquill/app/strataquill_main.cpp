@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "strataquill/forms/frm_main.h"
+#include "strataquill/forms/toolbar_icons.h"
 #include "strataquill/shell/qt_user_prompts.h"
 #include "strataquill/shell/settings_store.h"
 
@@ -37,12 +38,15 @@ int main(int argc, char** argv) {
     return 0;
   }
   QApplication app(argc, argv);
+  // No display name: the window manager would add it to titles that name
+  // the program already ("Strataquill - [Site42.sq2]").
   QApplication::setApplicationName("Strataquill");
-  QApplication::setApplicationDisplayName("Strataquill");
   QApplication::setOrganizationName("Vexamor");
-  // The installed launcher and icon (packaging/desktop), for task bars and window lists.
+  // The installed launcher and icon (packaging/desktop), for task bars and window lists; the
+  // program draws its own where no icon theme has it.
   QGuiApplication::setDesktopFileName("org.vexamor.Strataquill");
-  QApplication::setWindowIcon(QIcon::fromTheme("org.vexamor.Strataquill"));
+  QApplication::setWindowIcon(
+      QIcon::fromTheme("org.vexamor.Strataquill", sq::forms::programIcon()));
   // The headless renderer reads the same settings application.
   sq::setApplicationName("Strataquill");
 

@@ -29,7 +29,7 @@ void Statement::bind(int index, const Value& value) {
   if (value.isNull()) {
     sqlite3_bind_null(stmt_, index);
   } else if (value.isText()) {
-    std::string text = value.toString();
+    const std::string& text = value.textValue();
     sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
   } else if (value.isInteger()) {
     sqlite3_bind_int64(stmt_, index, value.integerValue());

@@ -152,6 +152,9 @@ Status Database::setAllowZeroLength(std::string_view table, std::string_view fie
   if (!f->isTextual())
     return Status::error(ErrorCode::kGeneric,
                          "Field '" + f->name + "' is not a Text or Memo field.");
+  // Opening a file sets every switch each time; a write only where one
+  // changes keeps an untouched file unchanged (and skips a disk flush per field).
+  if (f->allowZeroLength == allow) return {};
   return engine_->setAllowZeroLength(def->name, f->name, allow);
 }
 

@@ -197,12 +197,25 @@ Status SqliteEngine::load(const EngineQuery& query, LoadedRows& out) {
 }
 
 Status SqliteEngine::runWrite(const std::string& sql, const std::vector<Value>& values) {
-  auto stmt = Statement::prepare(*conn_, sql);
-  if (!stmt.ok()) return stmt.status();
-  for (std::size_t k = 0; k < values.size(); ++k) stmt->bind(static_cast<int>(k + 1), values[k]);
-  if (stmt->step() != SQLITE_DONE)
-    return conn_->lastError(classifySqliteError(sqlite3_errmsg(conn_->handle())));
-  return {};
+  auto cached = writeStatements_.find(sql);
+  if (cached == writeStatements_.end()) {
+    auto stmt = Statement::prepare(*conn_, sql);
+    if (!stmt.ok()) return stmt.status();
+    // A bound on the cache for callers that write many different column lists.
+    if (writeStatements_.size() >= 64) writeStatements_.clear();
+    cached = writeStatements_.emplace(sql, std::move(stmt.value())).first;
+  }
+  Statement& stmt = cached->second;
+  for (std::size_t k = 0; k < values.size(); ++k) stmt.bind(static_cast<int>(k + 1), values[k]);
+  const int rc = stmt.step();
+  // The error text must be read before the reset, which keeps the code but
+  // may not keep the message.
+  Status result = rc == SQLITE_DONE
+                      ? Status()
+                      : conn_->lastError(classifySqliteError(sqlite3_errmsg(conn_->handle())));
+  sqlite3_reset(stmt.get());
+  sqlite3_clear_bindings(stmt.get());
+  return result;
 }
 
 Result<RowKey> SqliteEngine::insertRow(const std::string& table,

@@ -28,6 +28,8 @@ class Value {
   bool isInteger() const { return std::holds_alternative<std::int64_t>(v_); }
   // REQUIRES: isInteger()
   std::int64_t integerValue() const { return std::get<std::int64_t>(v_); }
+  // REQUIRES: isText()
+  const std::string& textValue() const { return std::get<std::string>(v_); }
 
   // Text form: "" for null, the text itself, or the shortest round-trip
   // decimal form of a number.

@@ -5,6 +5,10 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include "strataquill/project/save_policy.h"
+#include "strataquill/shell/user_prompts.h"
+#include "strataquill/widgets/bound_grid.h"
+
 namespace sq::forms {
 
 void onChildActivated(QMdiSubWindow* sub, std::function<void()> gotFocus) {
@@ -25,6 +29,21 @@ void focusTabStrip(QWidget* window, QTabWidget* tabs, std::function<void()> then
   } else {
     QTimer::singleShot(0, window, focus);
   }
+}
+
+bool wantsToCorrectRefusals(const std::vector<std::pair<std::string, widgets::BoundGrid*>>& grids,
+                            bool typedOnly, const std::string& lead, const char* title) {
+  std::vector<project::RefusedCell> cells;
+  for (const auto& [name, grid] : grids) {
+    if (!grid) continue;
+    grid->commitEdit();
+    for (const auto& r : grid->model().refusals(typedOnly))
+      cells.push_back({name, r.row + 1, grid->model().columns()[r.column].heading.toStdString(),
+                       r.text.toStdString()});
+  }
+  const std::string question = project::refusalQuestion(lead, cells);
+  return !question.empty() && prompts().message(question, title, MessageButtons::kYesNo,
+                                                MessageIcon::kExclamation) == MessageAnswer::kYes;
 }
 
 }  // namespace sq::forms

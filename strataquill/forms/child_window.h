@@ -1,10 +1,17 @@
 #pragma once
 
 #include <functional>
+#include <string>
+#include <utility>
+#include <vector>
 
 class QMdiSubWindow;
 class QTabWidget;
 class QWidget;
+
+namespace sq::widgets {
+class BoundGrid;
+}
 
 namespace sq::forms {
 
@@ -17,5 +24,13 @@ void onChildActivated(QMdiSubWindow* sub, std::function<void()> gotFocus);
 // Gives the focus to the tab strip of `tabs` and then calls `then`; a
 // `window` that is not on the screen yet gets it once it is shown.
 void focusTabStrip(QWidget* window, QTabWidget* tabs, std::function<void()> then);
+
+// Before edits are saved and left: names the cells of `grids` (each with the
+// name messages use for it) whose text their column cannot store, and asks
+// whether the user wants to go back and correct them (`lead` says what the
+// cells are, `title` is the question's). With `typedOnly`, only cells
+// changed since they were read. True when the user goes back.
+bool wantsToCorrectRefusals(const std::vector<std::pair<std::string, widgets::BoundGrid*>>& grids,
+                            bool typedOnly, const std::string& lead, const char* title);
 
 }  // namespace sq::forms

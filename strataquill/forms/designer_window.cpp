@@ -8,39 +8,15 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <unistd.h>
-
 #include "strataquill/forms/child_window.h"
-#include "strataquill/forms/frm_main.h"
+#include "strataquill/project/save_policy.h"
 #include "strataquill/shell/file_copy.h"
 #include "strataquill/shell/user_prompts.h"
 #include "strataquill/widgets/bound_grid.h"
 
 namespace sq::forms {
-namespace {
 
-std::function<bool(const std::string&)>& writableProbe() {
-  static std::function<bool(const std::string&)> probe;
-  return probe;
-}
-
-bool writable(const std::string& path) {
-  if (writableProbe()) return writableProbe()(path);
-  // SQLite writes a journal beside the file, so its folder must take
-  // writes as well.
-  const QFileInfo info(QString::fromStdString(path));
-  return ::access(path.c_str(), W_OK) == 0 &&
-         ::access(info.absolutePath().toLocal8Bit().constData(), W_OK) == 0;
-}
-
-}  // namespace
-
-void DesignerWindow::setWritableProbe(std::function<bool(const std::string&)> probe) {
-  writableProbe() = std::move(probe);
-}
-
-DesignerWindow::DesignerWindow(frmMain& main, const char* name, QWidget* parent)
-    : QWidget(parent), main_(main) {
+DesignerWindow::DesignerWindow(const char* name, QWidget* parent) : QWidget(parent) {
   setObjectName(name);
   tabs_ = new QTabWidget(this);
   tabs_->setObjectName("SSTab1");
@@ -61,7 +37,7 @@ bool DesignerWindow::fileExists() const {
 bool DesignerWindow::openFile(const std::string& path, const std::string& shownName) {
   path_ = path;
   shownName_ = shownName;
-  readOnly_ = !writable(path);
+  readOnly_ = !isWritableFile(path);
   auto opened = db::Database::open(path);
   if (!opened.ok()) return false;
   database_.emplace(std::move(opened.value()));
@@ -145,25 +121,11 @@ void DesignerWindow::CloseRecordsets() {
 }
 
 bool DesignerWindow::confirmRefusals() {
-  std::string list;
-  int count = 0;
-  for (int g = 0; g < static_cast<int>(grids_.size()); ++g) {
-    widgets::BoundGrid* grid = grids_[g];
-    if (!grid) continue;
-    for (const auto& r : grid->model().refusals(true)) {
-      if (++count > 8) continue;
-      list += "\n" + tabs_->tabText(g).remove('&').toStdString() + " row " +
-              std::to_string(r.row + 1) + ", " +
-              grid->model().columns()[r.column].heading.toStdString() + ": \u201C" +
-              r.text.toStdString() + "\u201D";
-    }
-  }
-  if (count == 0) return true;
-  const MessageAnswer answer = prompts().message(
-      "These cells hold no number and cannot be saved:\n" + list +
-          "\n\nDo you want to go back and correct them?",
-      "Not a Number", MessageButtons::kYesNo, MessageIcon::kExclamation);
-  return answer != MessageAnswer::kYes;
+  std::vector<std::pair<std::string, widgets::BoundGrid*>> named;
+  for (int g = 0; g < static_cast<int>(grids_.size()); ++g)
+    named.emplace_back(tabs_->tabText(g).remove('&').toStdString(), grids_[g]);
+  return !wantsToCorrectRefusals(named, true,
+                                 "These cells hold no number and cannot be saved:", "Not a Number");
 }
 
 bool DesignerWindow::Form_Unload() {
@@ -179,10 +141,11 @@ bool DesignerWindow::Form_Unload() {
                             "be saved.",
                         "Changes Not Saved", MessageButtons::kOk, MessageIcon::kExclamation);
     } else if (!UpdateRecordsets()) {
+      project::SaveFailureNotice notice(readOnly_);
+      notice.shouldTell(lastFailure_);
       const MessageAnswer answer = prompts().message(
-          "The changes to " + shownName_ + " could not be saved" +
-              (readOnly_ ? std::string(" because the file is read-only.") : ": " + lastFailure_) +
-              "\n\nDo you want to close the window and lose them?",
+          project::unsavedChangesQuestion(shownName_, notice,
+                                          "Do you want to close the window and lose them?"),
           "Changes Not Saved", MessageButtons::kYesNo, MessageIcon::kExclamation);
       if (answer != MessageAnswer::kYes) return false;
     }

@@ -17,8 +17,6 @@ class BoundGrid;
 
 namespace sq::forms {
 
-class frmMain;
-
 // What the two designers share: tabs of grids bound to the tables of one
 // file, which are written when the window closes and before every print
 // run. A file that cannot be written opens for reading only and says so; a
@@ -28,7 +26,7 @@ class DesignerWindow : public QWidget {
   Q_OBJECT
 
  public:
-  DesignerWindow(frmMain& main, const char* name, QWidget* parent = nullptr);
+  DesignerWindow(const char* name, QWidget* parent = nullptr);
   ~DesignerWindow() override;
 
   // Writes every pending edit; true when all of it reached the file.
@@ -48,11 +46,6 @@ class DesignerWindow : public QWidget {
   virtual bool hasPendingEdits() const;
   // Whether the file still exists.
   bool fileExists() const;
-
-  // How the designers tell whether a file and its folder take writes;
-  // tests replace it (a test run as root can write anything). Empty
-  // restores the real test.
-  static void setWritableProbe(std::function<bool(const std::string& path)> probe);
 
  signals:
   // The focused control or its state changed (for the Edit menu).
@@ -82,7 +75,6 @@ class DesignerWindow : public QWidget {
   // may go back to correct them (false) instead of losing them.
   bool confirmRefusals();
 
-  frmMain& main_;
   std::optional<db::Database> database_;
   QTabWidget* tabs_;
   std::vector<widgets::BoundGrid*> grids_;

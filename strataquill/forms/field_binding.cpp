@@ -34,6 +34,15 @@ void FieldBinding::bind(QWidget* widget, std::string field) {
   bindings_.emplace_back(widget, std::move(field));
 }
 
+void FieldBinding::setNewRowValue(std::string field, std::string value) {
+  for (auto& [f, v] : newRowValues_)
+    if (f == field) {
+      v = std::move(value);
+      return;
+    }
+  newRowValues_.emplace_back(std::move(field), std::move(value));
+}
+
 void FieldBinding::load(db::Recordset rs) {
   rs.moveFirst();
   loaded_.clear();
@@ -55,7 +64,7 @@ void FieldBinding::clear() {
 }
 
 bool FieldBinding::hasPendingEdits() const {
-  if (!rs_ || rs_->eof()) return false;
+  if (!rs_) return false;
   for (std::size_t i = 0; i < bindings_.size(); ++i)
     if (widgetText(bindings_[i].first) != loaded_[i]) return true;
   return false;
@@ -64,7 +73,10 @@ bool FieldBinding::hasPendingEdits() const {
 bool FieldBinding::save(std::string& error) {
   if (!hasPendingEdits()) return true;
   db::Recordset& rs = *rs_;
-  db::Status s = rs.edit();
+  const bool adding = rs.recordCount() == 0;
+  db::Status s = adding ? rs.addNew() : rs.edit();
+  for (std::size_t i = 0; s.ok() && adding && i < newRowValues_.size(); ++i)
+    s = rs.setField(newRowValues_[i].first, db::Value::text(newRowValues_[i].second));
   std::vector<std::size_t> written;
   for (std::size_t i = 0; s.ok() && i < bindings_.size(); ++i) {
     const QString now = widgetText(bindings_[i].first);
@@ -79,6 +91,7 @@ bool FieldBinding::save(std::string& error) {
     return false;
   }
   for (std::size_t i : written) loaded_[i] = widgetText(bindings_[i].first);
+  if (adding) rs.moveFirst();
   return true;
 }
 

@@ -19,13 +19,19 @@ class FieldBinding {
   // `widget` is a QLineEdit, a QPlainTextEdit or a QComboBox.
   void bind(QWidget* widget, std::string field);
 
+  // A field that a row added by save() gets, besides what was typed (the
+  // boring's name).
+  void setNewRowValue(std::string field, std::string value);
+
   // Shows the first row of `rs` (empty boxes when it has none) and keeps
   // the set for saving.
   void load(db::Recordset rs);
   void clear();
   bool hasPendingEdits() const;
-  // Writes the changed fields; false (with the reason) when the row could
-  // not be written, and the edits stay pending.
+  // Writes the changed fields, adding the row when the set has none (so
+  // opening a form writes nothing until something is typed); false (with
+  // the reason) when the row could not be written, and the edits stay
+  // pending.
   bool save(std::string& error);
   const std::vector<std::pair<QWidget*, std::string>>& bindings() const { return bindings_; }
 
@@ -36,6 +42,7 @@ class FieldBinding {
   std::vector<std::pair<QWidget*, std::string>> bindings_;
   std::vector<QString> loaded_;
   std::optional<db::Recordset> rs_;
+  std::vector<std::pair<std::string, std::string>> newRowValues_;
 };
 
 }  // namespace sq::forms

@@ -24,8 +24,8 @@ constexpr layouts::ClassKind kKinds[] = {layouts::ClassKind::kLithology,
 
 }  // namespace
 
-frmClassificationDesign::frmClassificationDesign(AppState& state, frmMain& main, QWidget* parent)
-    : DesignerWindow(main, "frmClassificationDesign", parent),
+frmClassificationDesign::frmClassificationDesign(AppState& state, QWidget* parent)
+    : DesignerWindow("frmClassificationDesign", parent),
       state_(state),
       swatches_(std::make_unique<PatternSwatches>(state.PatternsFolder)) {
   auto* root = new QVBoxLayout(this);

@@ -17,7 +17,7 @@ class frmClassificationDesign : public DesignerWindow {
   Q_OBJECT
 
  public:
-  frmClassificationDesign(AppState& state, frmMain& main, QWidget* parent = nullptr);
+  explicit frmClassificationDesign(AppState& state, QWidget* parent = nullptr);
   ~frmClassificationDesign() override;
 
   // The load steps. False when the classification file is missing (the

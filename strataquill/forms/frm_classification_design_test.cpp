@@ -162,9 +162,9 @@ TEST_F(ClassificationDesignTest, SwatchesShowHowAClassFillsItsColumn) {
 
 TEST_F(ClassificationDesignTest, AReadOnlyFileSaysSoAndTakesNoEdits) {
   startOnCopy();
-  DesignerWindow::setWritableProbe([this](const std::string& p) { return p != path_; });
+  setWritableProbe([this](const std::string& p) { return p != path_; });
   frmClassificationDesign& d = open();
-  DesignerWindow::setWritableProbe(nullptr);
+  setWritableProbe(nullptr);
   EXPECT_EQ(prompts_.messageTexts(),
             std::vector<std::string>{"The file " + path_ +
                                      " is read-only.  You can look at it, but changes cannot be "

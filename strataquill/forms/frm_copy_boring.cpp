@@ -10,16 +10,15 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "strataquill/forms/frm_file.h"
-#include "strataquill/forms/frm_main.h"
-#include "strataquill/project/borings.h"
+#include "strataquill/forms/session_adapter.h"
+#include "strataquill/project/file_rules.h"
 #include "strataquill/shell/select_all_line_edit.h"
 #include "strataquill/shell/user_prompts.h"
 
 namespace sq::forms {
 
-frmCopyBoring::frmCopyBoring(AppState& state, frmMain& main)
-    : QDialog(&main), state_(state), main_(main) {
+frmCopyBoring::frmCopyBoring(SessionAdapter& session, QWidget* parent)
+    : QDialog(parent), session_(session) {
   setObjectName("frmCopyBoring");
   setWindowTitle("Copy Boring");
   auto* root = new QVBoxLayout(this);
@@ -65,33 +64,46 @@ frmCopyBoring::frmCopyBoring(AppState& state, frmMain& main)
   connect(ok_, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
   connect(cancel_, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
 
-  for (const std::string& name : main_.boringList()) copyFrom_->addItem(QString::fromStdString(name));
-  copyFrom_->setCurrentText(QString::fromStdString(main_.GetCurrentBoring()));
+  const project::ProjectSession& project = session_.session();
+  for (const std::string& name : project.borings())
+    copyFrom_->addItem(QString::fromStdString(name));
+  copyFrom_->setCurrentText(QString::fromStdString(project.currentBoring()));
 }
 
 void frmCopyBoring::cmdOK_Click() {
   const std::string source = copyFrom_->currentText().toStdString();
   const std::string target = copyTo_->text().toStdString();
   BusyCursor busy;
-  if (main_.BoringExists(target)) {
-    prompts().message(target +
-                          " already exists.  You cannot copy to an existing boring.  Either "
-                          "change the name of the destination ('Copy to') boring or manually "
-                          "delete " +
-                          target + " before copying.",
-                      "Boring already exists", MessageButtons::kOk, MessageIcon::kNone);
-    return;
-  }
-  QApplication::processEvents();
   project::CopyWhat what;
   what.boringInfo = boringInfo_->isChecked();
   what.lithology = lithology_->isChecked();
   what.samples = samples_->isChecked();
   what.completion = completion_->isChecked();
-  if (!project::CopyBoringTables(state_.CurrentProjectPath, source, target, what))
-    prompts().message("The boring " + source + " could not be copied to " + target + ".",
-                      "Copy Boring", MessageButtons::kOk, MessageIcon::kExclamation);
-  if (frmFile* file = main_.dataEntryWindow()) file->SetBoringList(target);
+  QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  const project::BoringChange r = session_.copyBoring(source, target, what);
+  using Outcome = project::BoringChange::Outcome;
+  switch (r.outcome) {
+    case Outcome::kExists:
+      prompts().message(target +
+                            " already exists.  You cannot copy to an existing boring.  Either "
+                            "change the name of the destination ('Copy to') boring or manually "
+                            "delete " +
+                            target + " before copying.",
+                        "Boring already exists", MessageButtons::kOk, MessageIcon::kNone);
+      return;
+    case Outcome::kReadOnly:
+      prompts().message(
+          project::readOnlyText(session_.session().title(), "Borings cannot be copied in it."),
+          "Can't Copy Boring", MessageButtons::kOk, MessageIcon::kExclamation);
+      reject();
+      return;
+    case Outcome::kFailed:
+      prompts().message("The boring " + source + " could not be copied to " + target + ".",
+                        "Copy Boring", MessageButtons::kOk, MessageIcon::kExclamation);
+      break;
+    default:
+      break;
+  }
   accept();
 }
 

@@ -2,8 +2,6 @@
 
 #include <QDialog>
 
-#include "strataquill/forms/app_state.h"
-
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
@@ -11,7 +9,7 @@ class QPushButton;
 
 namespace sq::forms {
 
-class frmMain;
+class SessionAdapter;
 
 // The "Copy Boring" dialog: copies the chosen parts of one boring to a new
 // boring name.
@@ -19,7 +17,8 @@ class frmCopyBoring : public QDialog {
   Q_OBJECT
 
  public:
-  frmCopyBoring(AppState& state, frmMain& main);
+  // Copies within `session`'s project; `parent` owns the dialog.
+  frmCopyBoring(SessionAdapter& session, QWidget* parent);
 
   void cmdOK_Click();
   void cmdCancel_Click();
@@ -34,8 +33,7 @@ class frmCopyBoring : public QDialog {
   QPushButton* cmdCancel() const { return cancel_; }
 
  private:
-  AppState& state_;
-  frmMain& main_;
+  SessionAdapter& session_;
   QComboBox* copyFrom_;
   QLineEdit* copyTo_;
   QCheckBox *boringInfo_, *lithology_, *samples_, *completion_;

@@ -2,15 +2,13 @@
 
 #include <QWidget>
 
-#include <optional>
 #include <string>
 
-#include "strataquill/db/database.h"
 #include "strataquill/forms/app_state.h"
-#include "strataquill/forms/field_binding.h"
+#include "strataquill/forms/data_entry_tabs.h"
+#include "strataquill/project/save_policy.h"
 
-class QComboBox;
-class QLineEdit;
+class QLabel;
 class QPlainTextEdit;
 class QTabWidget;
 
@@ -20,38 +18,40 @@ class BoundGrid;
 
 namespace sq::forms {
 
-class frmMain;
+class SessionAdapter;
 
 // The data entry window: the project's description, the current boring's
 // description and its lithology, sample and completion intervals, bound to
-// the open project file. Edits are held in the grids and fields until
-// UpdateRecordsets writes them: at a boring switch, around Copy Boring,
-// before every print run and when the window unloads.
+// the open project through its session. Edits are held in the grids and
+// fields until UpdateRecordsets writes them: before the current boring
+// changes, around Copy Boring, before every print run and when the window
+// unloads. A project that cannot be written is shown read-only.
 class frmFile : public QWidget {
   Q_OBJECT
 
  public:
-  frmFile(AppState& state, frmMain& main, QWidget* parent = nullptr);
+  frmFile(AppState& state, SessionAdapter& session, QWidget* parent = nullptr);
   ~frmFile() override;
 
-  // The load steps. False when no project is open or the file was refused;
-  // the window is then not to be shown.
+  // The load steps, on the session's open project and current boring.
+  // False when no project is open; the window is then not to be shown.
   bool Form_Load();
-  // The unload steps: save, close, clear the selector, no project. False
-  // when the user chose to go back and correct what could not be saved.
+  // The unload steps: save, close, no project. False when the user chose
+  // to go back and correct what could not be saved.
   bool Form_Unload();
+  // Tells a user who opened a read-only project that changes cannot be
+  // saved.
+  void announceReadOnly();
 
   // Operations, in the order the other windows know them.
-  void CheckFileFormat(const std::string& CurrentFile);
   void CloseRecordsets();
-  void CreateNewBoring(const std::string& newBoringName);
   std::string GetCurrentBoring() const;
-  std::string GetSQL(const std::string& Boring, int whichTable) const;
   void InitializeComboBoxes();
   void InitializeRowHeights();
   void OpenRecordsets();
+  // Deletes `Boring` (asking twice with `Confirm`). The grids' unsaved
+  // edits of that boring are dropped only once the delete succeeded.
   void RemoveBoring(const std::string& Boring, bool Confirm);
-  void SetBoringList(const std::optional<std::string>& CurrentBoringName = std::nullopt);
   void SetFormats();
   void SortSpreadControls() {}
   void UpdateUserHeaders();
@@ -61,24 +61,23 @@ class frmFile : public QWidget {
   // open the window unloads itself.
   void Form_GotFocus();
 
-  // The selector now names another boring: save (the boring the grids were
-  // showing), reload for the selected one, refit. With `ask`, refused depth
-  // cells are reported first and the user may stay to correct them (the
-  // selector then goes back). False when the switch did not happen.
-  bool switchToSelectedBoring(bool ask);
   // The boring the grids and fields show.
   const std::string& boundBoring() const { return boundBoring_; }
   bool hasPendingEdits() const;
+  bool readOnly() const { return readOnly_; }
   // Opens the sample label dialog with the focus on label `n`.
   void openSampleLabels(int n);
-  // Problems found by the interval checks of the current boring.
+  // Problems found in the current boring's cells: interval problems,
+  // values not in their lists, depths that are not numbers.
   int intervalProblems() const { return intervalProblems_; }
 
-  QTabWidget* SSTab1() const { return tabs_; }
-  widgets::BoundGrid* sprdLithology() const { return lithology_; }
-  widgets::BoundGrid* sprdSample() const { return sample_; }
-  widgets::BoundGrid* sprdCompletion() const { return completion_; }
-  QPlainTextEdit* txtCompletionNotes() const { return completionNotes_; }
+  QTabWidget* SSTab1() const { return tabs_.tabs; }
+  widgets::BoundGrid* sprdLithology() const { return tabs_.lithology; }
+  widgets::BoundGrid* sprdSample() const { return tabs_.sample; }
+  widgets::BoundGrid* sprdCompletion() const { return tabs_.completion; }
+  QPlainTextEdit* txtCompletionNotes() const { return tabs_.completionNotes; }
+  // The sign over the tabs that the project is read-only; hidden otherwise.
+  QLabel* readOnlyBanner() const { return banner_; }
   // A bound text box or list by its control name ("txtSupervisor").
   QWidget* control(const QString& name) const;
 
@@ -86,43 +85,31 @@ class frmFile : public QWidget {
   // The focused control or its state (active cell, selection) changed.
   void focusStateChanged();
   void intervalProblemsChanged(int count);
+  // The window has no project to show and asks to be unloaded.
+  void unloadRequested();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void buildLithologyTab();
-  void buildSampleTab();
-  void buildCompletionTab();
-  void buildBoringTab();
-  void buildProjectTab();
-  QLineEdit* boundLine(FieldBinding& binding, const char* name, const char* field);
-  QComboBox* boundList(FieldBinding& binding, const char* name, const char* field);
   void loadGrid(widgets::BoundGrid& grid, int whichTable);
-  void recheckIntervals();
+  void recheckCells();
   bool confirmRefusals();
   bool saveBeforeLeaving(bool ask);
   void reportSaveFailure(const std::string& error);
   void setBoringControlsEnabled(bool enabled);
+  void showReadOnly();
 
   AppState& state_;
-  frmMain& main_;
-  std::optional<db::Database> database_;
+  SessionAdapter& session_;
   std::string boundBoring_;
   bool readOnly_ = false;
   bool unloaded_ = false;
   int intervalProblems_ = 0;
-  std::string lastFailure_;
+  project::SaveFailureNotice notice_;
   QString classLists_[3];  // lithology, samples, completion: tab-separated
-
-  QTabWidget* tabs_;
-  widgets::BoundGrid* lithology_;
-  widgets::BoundGrid* sample_;
-  widgets::BoundGrid* completion_;
-  QPlainTextEdit* completionNotes_;
-  FieldBinding projectFields_;
-  FieldBinding boringFields_;
-  QWidget* boringTab_ = nullptr;
+  DataEntryTabs tabs_;
+  QLabel* banner_;
 };
 
 }  // namespace sq::forms

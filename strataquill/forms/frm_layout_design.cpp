@@ -8,7 +8,6 @@
 #include <QVBoxLayout>
 
 #include "strataquill/db/value.h"
-#include "strataquill/forms/frm_main.h"
 #include "strataquill/forms/layout_sample_view.h"
 #include "strataquill/layouts/layout_codes.h"
 #include "strataquill/shell/file_copy.h"
@@ -129,8 +128,8 @@ void forEachRow(const BoundGrid& grid, Read read) {
 
 }  // namespace
 
-frmLayoutDesign::frmLayoutDesign(AppState& state, frmMain& main, QWidget* parent)
-    : DesignerWindow(main, "frmLayoutDesign", parent), state_(state) {
+frmLayoutDesign::frmLayoutDesign(AppState& state, render::PrintContext& context, QWidget* parent)
+    : DesignerWindow("frmLayoutDesign", parent), state_(state), context_(context) {
   buildGrids();
   auto* options = new QWidget;
   auto* optionsLayout = new QVBoxLayout(options);
@@ -235,7 +234,7 @@ bool frmLayoutDesign::Form_Load() {
   SetFormats();
   InitializeRowHeights();
 
-  sample_ = new LayoutSampleView([this] { return currentLayout(); }, path, main_);
+  sample_ = new LayoutSampleView([this] { return currentLayout(); }, path, context_);
   sideLayout_->insertWidget(1, sample_, 1);
   connect(showGuides_, &QCheckBox::toggled, sample_, &LayoutSampleView::setGuidesShown);
   for (BoundGrid* grid : {sprdText(), sprdLines(), sprdGraphics(), sprdColumnGraphics()}) {
@@ -264,31 +263,12 @@ void frmLayoutDesign::OpenRecordsets() {
 
 void frmLayoutDesign::openOptions() {
   options_.reset();
-  storedOptions_ = {};
-  if (database_) {
-    if (auto rs = database_->openRecordset(layouts::kOptionsRecordSource); rs.ok()) {
-      // A layout without its options row gets one on the spot.
-      if (rs->bof() && rs->eof() && !readOnly_) {
-        if (rs->addNew().ok() && rs->update().ok()) {
-          rs->requery();
-        } else {
-          rs->cancelUpdate();
-        }
-      }
-      rs->moveFirst();
-      if (!rs->eof()) {
-        storedOptions_ = {layouts::GetYesNo(rs->text("TruncateUpperUnitText")),
-                          layouts::GetYesNo(rs->text("TruncateLowerUnitText")),
-                          static_cast<float>(db::parseLeadingNumber(rs->text("MajorTickWidth"))),
-                          static_cast<float>(db::parseLeadingNumber(rs->text("MinorTickWidth")))};
-        options_.emplace(std::move(rs.value()));
-      }
-    }
-  }
+  if (database_) options_ = layouts::OptionsRow::open(*database_, !readOnly_);
+  const layouts::LayoutOptions stored = options_ ? options_->stored() : layouts::LayoutOptions();
   {
     const QSignalBlocker a(truncateUpper_), b(truncateLower_);
-    truncateUpper_->setChecked(storedOptions_.truncateUpperUnitText);
-    truncateLower_->setChecked(storedOptions_.truncateLowerUnitText);
+    truncateUpper_->setChecked(stored.truncateUpperUnitText);
+    truncateLower_->setChecked(stored.truncateLowerUnitText);
   }
   const bool editable = options_.has_value() && !readOnly_;
   truncateUpper_->setEnabled(editable);
@@ -319,20 +299,10 @@ bool frmLayoutDesign::UpdateRecordsets() {
   std::string error;
   bool ok = saveGrids(error);
   if (options_ && !readOnly_ && optionsChanged_) {
-    db::Recordset& rs = *options_;
-    rs.moveFirst();
-    db::Status s = rs.edit();
-    if (s.ok())
-      s = rs.setField("TruncateUpperUnitText",
-                      db::Value::text(truncateUpper_->isChecked() ? "True" : "False"));
-    if (s.ok())
-      s = rs.setField("TruncateLowerUnitText",
-                      db::Value::text(truncateLower_->isChecked() ? "True" : "False"));
-    if (s.ok()) s = rs.update();
-    if (s.ok()) {
+    if (db::Status s = options_->write(truncateUpper_->isChecked(), truncateLower_->isChecked());
+        s.ok()) {
       optionsChanged_ = false;
     } else {
-      rs.cancelUpdate();
       ok = false;
       if (error.empty()) error = s.message();
     }
@@ -343,7 +313,7 @@ bool frmLayoutDesign::UpdateRecordsets() {
 
 layouts::LayoutForPrint frmLayoutDesign::currentLayout() const {
   layouts::LayoutForPrint layout;
-  layout.options = storedOptions_;
+  if (options_) layout.options = options_->stored();
   layout.options.truncateUpperUnitText = truncateUpper_->isChecked();
   layout.options.truncateLowerUnitText = truncateLower_->isChecked();
   forEachRow(*sprdGraphics(), [&](const RowCells& row, int) {

@@ -6,8 +6,13 @@
 #include "strataquill/forms/app_state.h"
 #include "strataquill/forms/designer_window.h"
 #include "strataquill/layouts/layout_file.h"
+#include "strataquill/layouts/options_row.h"
 
 class QCheckBox;
+
+namespace sq::render {
+class PrintContext;
+}
 class QVBoxLayout;
 
 namespace sq::forms {
@@ -22,7 +27,9 @@ class frmLayoutDesign : public DesignerWindow {
   Q_OBJECT
 
  public:
-  frmLayoutDesign(AppState& state, frmMain& main, QWidget* parent = nullptr);
+  // `context` gives the sample page its paper and the open project's
+  // current boring.
+  frmLayoutDesign(AppState& state, render::PrintContext& context, QWidget* parent = nullptr);
   ~frmLayoutDesign() override;
 
   // The load steps, on the designer layout path. False when no layout is
@@ -55,13 +62,13 @@ class frmLayoutDesign : public DesignerWindow {
   void followActiveRow();
 
   AppState& state_;
+  render::PrintContext& context_;
   QCheckBox* truncateUpper_;
   QCheckBox* truncateLower_;
   QCheckBox* showGuides_;
   QVBoxLayout* sideLayout_ = nullptr;
   LayoutSampleView* sample_ = nullptr;
-  std::optional<db::Recordset> options_;
-  layouts::LayoutOptions storedOptions_;
+  std::optional<layouts::OptionsRow> options_;
   bool optionsChanged_ = false;
 };
 

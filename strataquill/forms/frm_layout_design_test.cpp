@@ -184,6 +184,63 @@ TEST_F(LayoutDesignTest, CreateNewLayoutClosesTheProjectAndAsksBeforeReplacing) 
   EXPECT_EQ(column(path, "Lines", "X"), std::vector<std::string>{"1"});
 }
 
+TEST_F(LayoutDesignTest, CreateNewLayoutRefusesTheFilesThatAreOpen) {
+  const std::string open = newLayout("open.sqf");
+  frmMain& main = start();
+  frmLayoutDesign* d = edit(open);
+  ASSERT_NE(d, nullptr);
+  type(d->sprdLines(), 1, 1, "4");
+  // Another child is active, so the Layout items are on.
+  auto* other = main.mdiArea()->addSubWindow(new QWidget);
+  other->show();
+  main.mdiArea()->setActiveSubWindow(other);
+  prompts_.clear();
+  prompts_.planFile({FileDialogResult::Outcome::kChosen, open, "open.sqf"});
+  main.action("mnuCreateNewLayout")->trigger();
+  EXPECT_EQ(prompts_.messageTexts(),
+            std::vector<std::string>{"The file " + open +
+                                     " is open in the layout designer.  Close the designer "
+                                     "before you create a new file in its place."});
+  EXPECT_EQ(prompts_.seen().back().title, "Create New Layout File");
+  EXPECT_EQ(main.layoutDesigner(), d) << "the designer keeps its file";
+  ASSERT_TRUE(d->UpdateRecordsets()) << "and still saves into it";
+  EXPECT_EQ(column(open, "Lines", "X"), std::vector<std::string>{"4"});
+
+  // The open project is no layout to be made either.
+  const std::string project = newProject("site.sq2", {"B-1"});
+  ASSERT_TRUE(main.openProject(project, "site.sq2"));
+  prompts_.clear();
+  prompts_.planFile({FileDialogResult::Outcome::kChosen, project, "site.sq2"});
+  main.action("mnuCreateNewLayout")->trigger();
+  ASSERT_EQ(prompts_.messageTexts().size(), 1u);
+  EXPECT_EQ(prompts_.messageTexts()[0],
+            "The file " + project +
+                " is the project that is open.  Close it before you create a new file in its "
+                "place.");
+  EXPECT_EQ(main.state().CurrentProjectPath, project);
+  EXPECT_EQ(column(project, project::boringListSql(), "BoringName"),
+            std::vector<std::string>{"B-1"});
+}
+
+TEST_F(LayoutDesignTest, ADesignerThatStaysKeepsItsFileInTheProgramState) {
+  const std::string open = newLayout("open.sqf");
+  frmMain& main = start();
+  frmLayoutDesign* d = edit(open);
+  ASSERT_NE(d, nullptr);
+  type(d->sprdLines(), 1, 2, "one inch");  // cannot be saved
+  auto* other = main.mdiArea()->addSubWindow(new QWidget);
+  other->show();
+  main.mdiArea()->setActiveSubWindow(other);
+  const std::string fresh = home_.path("fresh.sqf");
+  prompts_.clear();
+  prompts_.planFile({FileDialogResult::Outcome::kChosen, fresh, "fresh.sqf"});
+  prompts_.planMessage(MessageAnswer::kYes);  // go back and correct the cell
+  main.action("mnuCreateNewLayout")->trigger();
+  EXPECT_EQ(main.layoutDesigner(), d);
+  EXPECT_EQ(main.state().DesignerLayoutPath, open) << "not the file that did not open";
+  EXPECT_EQ(main.state().DesignerLayoutTitle, "open.sqf");
+}
+
 TEST_F(LayoutDesignTest, AnInvalidNameOrACancelOpensNothing) {
   start();
   prompts_.planFile({FileDialogResult::Outcome::kInvalidName, "", ""});
@@ -281,21 +338,12 @@ TEST_F(LayoutDesignTest, PrintPreviewShowsTheLayoutSampleOfTheDesignersFile) {
   for (auto [c, v] : {std::pair{2, "1"}, {3, "1"}, {4, "2"}, {5, "10"}})
     type(d->sprdColumnGraphics(), 1, c, v);
 
-  // The dialog still wants a first-page layout.
-  onModal([&](QDialog& dialog) {
-    dynamic_cast<render::frmPrint&>(dialog).cmdOK_Click();
-    return 0;
-  });
-  main_->action("mnuPrintPreview")->trigger();
-  EXPECT_EQ(prompts_.messageTexts(),
-            std::vector<std::string>{"You must select a layout file before printing."});
-
-  ASSERT_TRUE(render::PrintOptions::saveFirstPageLayout(
-      std::string(VEXAMOR_TEST_BIN_DIR) + "/LogFirstPage.sqf", "LogFirstPage.sqf"));
+  // The dialog wants a first-page layout, which a new user has in the
+  // shipped one.
   static std::vector<std::string> shown;
   shown.clear();
   render::setPreviewHook([](render::frmPrintPreview& p) {
-    const render::SurfaceDocument& doc = p.vsPrinter().document();
+    const render::SurfaceDocument& doc = p.document();
     shown.push_back(doc.name.toStdString() + " " + std::to_string(doc.pages.size()));
   });
   bool sampleDialog = false;
@@ -308,6 +356,7 @@ TEST_F(LayoutDesignTest, PrintPreviewShowsTheLayoutSampleOfTheDesignersFile) {
   });
   main_->action("mnuPrintPreview")->trigger();
   render::setPreviewHook(nullptr);
+  EXPECT_TRUE(prompts_.messageTexts().empty());
   EXPECT_TRUE(sampleDialog);
   EXPECT_EQ(shown, std::vector<std::string>{"sample.sqf 1"}) << "one page, named after the layout";
   EXPECT_EQ(column(path, "ColumnGraphics", "Name"), std::vector<std::string>{"Depth"})
@@ -438,7 +487,7 @@ TEST_F(LayoutDesignTest, FromANewLayoutToALogWithIt) {
   render::setPreviewHook([](render::frmPrintPreview& p) {
     printed.clear();
     patterns = 0;
-    for (const auto& op : p.vsPrinter().document().pages.at(0).ops) {
+    for (const auto& op : p.document().pages.at(0).ops) {
       if (const auto* t = std::get_if<render::TextOp>(&op)) printed << t->text;
       patterns += std::holds_alternative<render::PatternOp>(op);
     }

@@ -2,7 +2,6 @@
 
 #include <QMainWindow>
 #include <QPointer>
-#include <QPrinter>
 
 #include <functional>
 #include <map>
@@ -13,7 +12,10 @@
 #include "strataquill/forms/app_state.h"
 #include "strataquill/forms/frm_classification_design.h"
 #include "strataquill/forms/frm_layout_design.h"
+#include "strataquill/forms/session_adapter.h"
+#include "strataquill/project/project_session.h"
 #include "strataquill/render/print_context.h"
+#include "strataquill/render/printer_choice.h"
 
 class QAction;
 class QComboBox;
@@ -21,6 +23,7 @@ class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QPrinter;
 class QTimer;
 class QToolBar;
 
@@ -40,10 +43,12 @@ class frmClassificationDesign;
 class frmFile;
 
 // The main window: the MDI parent with the menus, the toolbar and its boring
-// selector, the splash timer and the program-wide state. Every command of
-// the menus and the toolbar runs through one QAction, whose enabling is
-// computed from the active child window and its focused control, so
-// shortcuts and toolbar buttons obey the same rules as the menus.
+// selector, the splash timer and the program-wide state. It owns the project
+// session that every window works on; the selector shows the session's
+// current boring. Every command of the menus and the toolbar runs through
+// one QAction, whose enabling is computed from the active child window and
+// its focused control, so shortcuts and toolbar buttons obey the same rules
+// as the menus.
 class frmMain : public QMainWindow, public render::PrintContext {
   Q_OBJECT
 
@@ -52,6 +57,7 @@ class frmMain : public QMainWindow, public render::PrintContext {
   ~frmMain() override;
 
   AppState& state() { return state_; }
+  project::ProjectSession& session() { return session_; }
 
   // The start-up sequence; `commandLine` is the program's arguments joined
   // with blanks, as the system hands them over.
@@ -75,6 +81,8 @@ class frmMain : public QMainWindow, public render::PrintContext {
   void mnuClose_Click();
   bool mnuExit_Click();
   void printDispatch(int destination);
+  void mnuUndo_Click();
+  void mnuRedo_Click();
   void mnuCut_Click();
   void mnuCopy_Click();
   void mnuPaste_Click();
@@ -91,10 +99,11 @@ class frmMain : public QMainWindow, public render::PrintContext {
   // The selector's selection handling: save, reload, refit.
   void cmbBoringSelect_Click();
 
-  // The boring selector.
+  // The boring selector, which shows the session's list and current boring.
   QComboBox* cmbBoringSelect() const { return cmbBoringSelect_; }
   std::vector<std::string> boringList() const;
-  void setBoringList(const std::vector<std::string>& names, const std::string& current);
+  // Shows `name` in the selector as the user's pick does, before the
+  // selection handling runs.
   void selectBoringText(const std::string& name);
 
   // Unloads the data entry window, then opens `path` in a new one. False
@@ -113,6 +122,9 @@ class frmMain : public QMainWindow, public render::PrintContext {
   QToolBar* toolBar() const { return toolBar_; }
   QLabel* intervalStatus() const { return intervalStatus_; }
   QWidget* splash() const;
+  // Whether a command that saves or switches is running; commands that
+  // would close or replace windows wait for it.
+  bool busy() const { return busy_ > 0; }
 
   // Recomputes the enabling of every menu item and toolbar button.
   void updateMenus();
@@ -125,11 +137,12 @@ class frmMain : public QMainWindow, public render::PrintContext {
   std::vector<std::string> boringNames() const override { return boringList(); }
   std::string currentBoring() const override { return GetCurrentBoring(); }
   std::string projectPath() const override { return state_.CurrentProjectPath; }
+  const db::Database* projectDatabase() const override { return session_.database(); }
   std::string designerLayoutPath() const override { return state_.DesignerLayoutPath; }
   std::string classificationFile() const override { return state_.ClassificationFile; }
   std::string patternFolder() const override { return state_.PatternsFolder; }
   void saveOpenEditors() override;
-  QPrinter& printer() override { return printer_; }
+  render::PrinterChoice& printerChoice() override { return printer_; }
   void printSetup() override { PageFormat(); }
   QWidget* mainWindow() const override { return const_cast<frmMain*>(this); }
 
@@ -139,7 +152,7 @@ class frmMain : public QMainWindow, public render::PrintContext {
 
  private:
   enum class ChildKind { kNone, kFile, kLayoutDesign, kClassificationDesign, kOther };
-  enum class FocusKind { kGrid, kTextBox, kOther };
+  class BusyScope;
 
   void createActions();
   void createMenus();
@@ -153,21 +166,27 @@ class frmMain : public QMainWindow, public render::PrintContext {
   void updateClassificationsMenu();
   void setMenusEnabled(bool enabled);
   ChildKind activeChildKind() const;
-  FocusKind focusedControl(widgets::BoundGrid** grid, QWidget** text) const;
   bool isShortcutTarget(QObject* object) const;
   void watchFocus(QWidget* now);
   void showIntervalProblems(int count);
-  // Runs a Cut, Copy, Paste, Insert Row or Delete Row on the focused control.
+  // Runs an Edit command on the focused control of the active child.
   void editFocusedControl(int command);
+  // The selector follows the session.
+  void showBoringList();
+  void showCurrentBoring();
   // Shows `child` as a child window that deletes itself when it closes.
   QMdiSubWindow* addChild(QWidget* child);
-  // Opens the layout designer on the designer layout path.
-  void openLayoutDesigner();
+  // Opens the layout designer on `path`; false when it did not open.
+  bool openLayoutDesigner(const std::string& path, const std::string& title);
   // Shows a designer that has loaded; `gotFocus` runs whenever it becomes
   // the active child window.
   void showDesigner(DesignerWindow* designer, std::function<void()> gotFocus);
+  // The free area of the screen the window is on.
+  QRect availableScreen() const;
 
   AppState state_;
+  project::ProjectSession session_;
+  SessionAdapter adapter_;
   QMdiArea* mdi_;
   QToolBar* toolBar_ = nullptr;
   QWidget* selectorPlaceholder_ = nullptr;
@@ -181,12 +200,28 @@ class frmMain : public QMainWindow, public render::PrintContext {
   QPointer<frmLayoutDesign> layout_;
   QPointer<HelpWindow> help_;
   QPointer<render::frmPrint> print_;
-  QPrinter printer_;
+  render::PrinterChoice printer_;
   std::map<QString, QAction*> actions_;
   std::map<QString, QMenu*> menus_;
   std::map<QString, QAction*> buttons_;  // toolbar key -> button
   bool menusEnabled_ = false;
+  int busy_ = 0;
+  bool closePending_ = false;
   QMetaObject::Connection selectionWatch_;
+};
+
+// Marks a command that saves or switches borings: while it runs (and lets
+// events through) nothing may close the windows it works on. A close that
+// arrives meanwhile is done when it ends.
+class frmMain::BusyScope {
+ public:
+  explicit BusyScope(frmMain& main);
+  ~BusyScope();
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+
+ private:
+  frmMain& main_;
 };
 
 }  // namespace sq::forms

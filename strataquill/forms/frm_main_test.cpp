@@ -3,7 +3,6 @@
 #include <QListWidget>
 #include <QTest>
 
-#include <fstream>
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
@@ -16,16 +15,20 @@
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
+#include <filesystem>
+#include <fstream>
 
+#include <QListWidget>
+#include <QPushButton>
 #include "strataquill/forms/forms_test_support.h"
 #include "strataquill/forms/frm_copy_boring.h"
+#include "strataquill/forms/ui_environment.h"
 #include "strataquill/render/frm_print.h"
 #include "strataquill/render/frm_print_preview.h"
 #include "strataquill/render/print_run.h"
-#include <QPushButton>
-#include <QListWidget>
 #include "strataquill/shell/help_window.h"
 #include "strataquill/shell/settings_store.h"
+#include "strataquill/shell/start_folder.h"
 
 namespace sq::forms {
 namespace {
@@ -54,9 +57,9 @@ TEST_F(MainWindowTest, MenusHaveTheirCaptionsShortcutsAndOrder) {
                                            "&Close", "-", "Print Set&up", "Print Pre&view",
                                            "&Print Ctrl+P", "-", "E&xit"}));
   EXPECT_EQ(items("mnuEdit"),
-            (QStringList{"Cu&t Ctrl+X", "&Copy Ctrl+C", "&Paste Ctrl+V", "-",
-                         "&Insert Row Shift+Ins", "&Delete Row Shift+Del", "-",
-                         "&Sample Headings", "-", "P&references"}));
+            (QStringList{"&Undo Ctrl+Z", "&Redo Ctrl+Y", "-", "Cu&t Ctrl+X", "&Copy Ctrl+C",
+                         "&Paste Ctrl+V", "-", "&Insert Row Shift+Ins", "&Delete Row Shift+Del",
+                         "-", "&Sample Headings", "-", "P&references"}));
   EXPECT_EQ(items("mnuBorings"), (QStringList{"&Add Boring", "&Copy Boring", "&Remove Boring"}));
   EXPECT_EQ(items("mnuLayout"), (QStringList{"&Edit Layout", "&Create New Layout"}));
   EXPECT_EQ(items("mnuClassifications"), QStringList{"&Edit Classifications"});
@@ -285,7 +288,7 @@ TEST_F(MainWindowTest, OpenProjectAsksWithTheExactDialogAndSavesTheOldProject) {
   EXPECT_EQ(r.filter, "Strataquill Data (*.sq2)|*.sq2");
   EXPECT_EQ(r.defaultExtension, ".sq2");
   EXPECT_TRUE(r.mustExist);
-  EXPECT_EQ(r.initialFolder, executableFolder());
+  EXPECT_EQ(r.initialFolder, documentsFolder()) << "not the program folder";
   EXPECT_EQ(main.dataEntryWindow(), nullptr);
 
   prompts_.planFile({FileDialogResult::Outcome::kInvalidName, {}, {}});
@@ -362,12 +365,9 @@ TEST_F(MainWindowTest, AddBoringNeedsTwoCharacters) {
   EXPECT_EQ(main.boringList(), std::vector<std::string>{"B1"});
   EXPECT_EQ(main.GetCurrentBoring(), "B1");
   EXPECT_EQ(file().boundBoring(), "B1");
-  prompts_.planInput("B1");
-  main.AddBoring();
-  EXPECT_EQ(main.boringList(), (std::vector<std::string>{"B1", "B1"})) << "a second row";
   prompts_.planInput("");
   main.AddBoring();
-  EXPECT_EQ(main.boringList().size(), 2u) << "Cancel adds nothing";
+  EXPECT_EQ(main.boringList().size(), 1u) << "Cancel adds nothing";
   EXPECT_EQ(prompts_.messageTexts().size(), 0u);
 }
 
@@ -391,11 +391,11 @@ TEST_F(MainWindowTest, RemoveBoringAsksTwiceWithTheCriticalIcon) {
   EXPECT_EQ(prompts_.seen()[1].text, "Are you really sure you want to permanently delete B-1?");
   EXPECT_EQ(prompts_.seen()[1].title, "Reconfirm Delete");
   for (const auto& p : prompts_.seen()) {
-    EXPECT_EQ(p.buttons, MessageButtons::kYesNo);
+    EXPECT_EQ(p.buttons, MessageButtons::kYesNoDefaultNo) << "Enter, Enter deletes nothing";
     EXPECT_EQ(p.icon, MessageIcon::kCritical);
   }
   EXPECT_EQ(main.boringList(), (std::vector<std::string>{"B-1", "B-2"}));
-  EXPECT_EQ(column(path, project::GetSQL("B-1", 1), "BoringName").size(), 1u)
+  EXPECT_EQ(column(path, project::GetSQL("B-1", 2), "BoringName").size(), 1u)
       << "its rows are all still there";
 
   for (int i = 0; i < 2; ++i) {
@@ -469,6 +469,7 @@ TEST_F(MainWindowTest, CopyBoringSelectsTheNewBoring) {
   const std::string path = newProject("site.sq2", {"MW \"North\""});
   ASSERT_TRUE(main.openProject(path, "site.sq2"));
   type(file().sprdLithology(), 1, 3, "Sand");
+  type(file().sprdSample(), 1, 4, "5-7-9");
   onModal([&](QDialog& d) {
     auto& dialog = dynamic_cast<frmCopyBoring&>(d);
     dialog.txtCopyTo()->setText("MW \"South\"");
@@ -482,7 +483,8 @@ TEST_F(MainWindowTest, CopyBoringSelectsTheNewBoring) {
   EXPECT_EQ(main.GetCurrentBoring(), "MW \"South\"");
   EXPECT_EQ(file().boundBoring(), "MW \"South\"");
   EXPECT_EQ(file().sprdLithology()->model().cellText(0, 2), "Sand");
-  EXPECT_EQ(column(path, project::GetSQL("MW \"South\"", 3), "BoringName").size(), 1u);
+  EXPECT_EQ(column(path, project::GetSQL("MW \"South\"", 3), "BlowCounts"),
+            std::vector<std::string>{"5-7-9"});
 }
 
 TEST_F(MainWindowTest, PrintSavesWhatWasTypedAndPreviewsTheLog) {
@@ -501,7 +503,7 @@ TEST_F(MainWindowTest, PrintSavesWhatWasTypedAndPreviewsTheLog) {
   QApplication::processEvents();
   QTest::keyClicks(QApplication::focusWidget(), "Silty sand");
   static int pages = 0;
-  render::setPreviewHook([](render::frmPrintPreview& p) { pages = p.vsPrinter().pageCount(); });
+  render::setPreviewHook([](render::frmPrintPreview& p) { pages = p.pageCount(); });
   onModal([&](QDialog& d) {
     auto& dialog = dynamic_cast<render::frmPrint&>(d);
     EXPECT_EQ(dialog.windowTitle(), "Print Options");
@@ -516,27 +518,102 @@ TEST_F(MainWindowTest, PrintSavesWhatWasTypedAndPreviewsTheLog) {
             std::vector<std::string>{"Silty sand"});
 }
 
+// A new user's first prints: no layout chosen yet, a PDF file that cannot be
+// written, then one that can.
+TEST_F(MainWindowTest, AFailedPrintLeavesTheNextOneFree) {
+  frmMain& main = start();
+  const std::string path = newProject("site.sq2", {"B-1"});
+  sql(path,
+      "INSERT INTO [Lithology Information] (BoringName, [From], [To], Description) VALUES "
+      "(\"B-1\", 0, 12, \"Fill\")");
+  ASSERT_TRUE(main.openProject(path, "site.sq2"));
+  std::string target = home_.path("no/such/folder/log.pdf");
+  frmMain::setPrinterSetupHook([&](QPrinter& printer) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(target));
+    return true;
+  });
+  QString shown;
+  auto print = [&] {
+    onModal([&](QDialog& d) {
+      auto& dialog = dynamic_cast<render::frmPrint&>(d);
+      dialog.cmdPrintSetup()->click();
+      shown = dialog.cmdPrintSetup()->text();
+      dialog.cmdOK_Click();
+      return 1;
+    });
+    main.action("mnuPrint")->trigger();
+  };
+  print();
+  EXPECT_EQ(shown.toStdString(), "PDF file " + target);
+  ASSERT_EQ(prompts_.messageTexts().size(), 1u) << "the shipped layouts stand in for a choice";
+  EXPECT_EQ(prompts_.messageTexts()[0], "The document B-1 -- site.sq2 was not printed: the file " +
+                                            target + " could not be opened.");
+  prompts_.clear();
+  target = home_.path("log.pdf");
+  print();
+  frmMain::setPrinterSetupHook(nullptr);
+  EXPECT_TRUE(prompts_.messageTexts().empty()) << prompts_.messageTexts().front();
+  ASSERT_TRUE(std::filesystem::exists(target)) << "the failure left nothing behind";
+  EXPECT_GT(std::filesystem::file_size(target), 1000u);
+}
+
 TEST_F(MainWindowTest, PrintSetupFollowsTheNewPrinter) {
   frmMain& main = start();
   ASSERT_TRUE(main.openProject(newProject("site.sq2", {"B-1"}), "site.sq2"));
   int setups = 0;
+  const QString chosen = QString::fromStdString(home_.path("chosen.pdf"));
   frmMain::setPrinterSetupHook([&](QPrinter& printer) {
     ++setups;
-    printer.setDocName("after setup");
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(chosen);
     return true;
   });
   onModal([&](QDialog& d) {
     auto& dialog = dynamic_cast<render::frmPrint&>(d);
     dialog.cmdPrintSetup()->setText("stale");
     main.PageFormat();
-    EXPECT_EQ(dialog.cmdPrintSetup()->text(), main.printer().printerName())
-        << "the open print window shows the printer chosen";
+    EXPECT_EQ(dialog.cmdPrintSetup()->text(), "PDF file " + chosen)
+        << "the open print window shows the destination chosen";
     return 0;
   });
   main.printDispatch(1);
   frmMain::setPrinterSetupHook(nullptr);
   EXPECT_EQ(setups, 1);
-  EXPECT_EQ(main.printer().docName(), "after setup");
+  EXPECT_EQ(main.printerChoice().pdfFile, chosen);
+  EXPECT_TRUE(main.printerChoice().toFile());
+}
+
+TEST_F(MainWindowTest, TheWindowFitsTheScreenAndComesBackAsItWasLeft) {
+  // 1024 x 768 with a panel of 40 pixels.
+  const QRect screen(0, 0, 1024, 728);
+  uiEnvironment().availableScreen = [screen] { return screen; };
+  {
+    frmMain& main = start();
+    EXPECT_TRUE(screen.contains(main.geometry())) << "the status bar and scroll bars show";
+    EXPECT_LE(main.height() + 40, 728) << "room for the title bar";
+    main.tbToolBar_ButtonClick("HELP");
+    ASSERT_NE(main.helpWindow(), nullptr);
+    EXPECT_TRUE(screen.contains(main.helpWindow()->geometry()));
+    main.helpWindow()->setGeometry(100, 120, 600, 400);
+    main.setGeometry(30, 40, 900, 650);
+    EXPECT_TRUE(main.mnuExit_Click());
+  }
+  {
+    frmMain& main = start();
+    EXPECT_EQ(main.geometry(), QRect(30, 40, 900, 650)) << "size and place are remembered";
+    main.tbToolBar_ButtonClick("HELP");
+    EXPECT_EQ(main.helpWindow()->geometry(), QRect(100, 120, 600, 400));
+    main.showMaximized();
+    EXPECT_TRUE(main.mnuExit_Click());
+  }
+  EXPECT_EQ(GetSetting("Strataquill", "MainMaximized", ""), "True");
+  // A remembered place off this screen comes back onto it.
+  ASSERT_TRUE(SaveSetting("Strataquill", "MainMaximized", "False"));
+  ASSERT_TRUE(SaveSetting("Strataquill", "MainLeft", "1800"));
+  frmMain& main = start();
+  EXPECT_TRUE(screen.contains(main.geometry()));
+  EXPECT_EQ(main.size(), QSize(900, 650));
 }
 
 TEST_F(MainWindowTest, HelpOpensOnTheContentsAndClosesWithTheProgram) {

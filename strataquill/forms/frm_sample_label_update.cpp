@@ -6,16 +6,18 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "strataquill/forms/frm_file.h"
 #include "strataquill/forms/ui_environment.h"
+#include "strataquill/project/file_rules.h"
+#include "strataquill/project/project_session.h"
 #include "strataquill/project/sample_labels.h"
 #include "strataquill/shell/select_all_line_edit.h"
 #include "strataquill/shell/user_prompts.h"
 
 namespace sq::forms {
 
-frmSampleLabelUpdate::frmSampleLabelUpdate(AppState& state, frmFile* dataEntry, QWidget* parent)
-    : QDialog(parent), state_(state), dataEntry_(dataEntry) {
+frmSampleLabelUpdate::frmSampleLabelUpdate(project::ProjectSession& session, std::string title,
+                                           QWidget* parent)
+    : QDialog(parent), session_(session), title_(std::move(title)) {
   setObjectName("frmSampleLabelUpdate");
   setWindowTitle("Sample User Labels");
   auto* root = new QVBoxLayout(this);
@@ -56,13 +58,13 @@ frmSampleLabelUpdate::frmSampleLabelUpdate(AppState& state, frmFile* dataEntry, 
   connect(cancel_, &QPushButton::clicked, this, [this] { cmbCancel_Click(); });
 
   // A project without a label row shows empty boxes; OK adds the row.
-  if (auto labels = project::ReadProjectLabels(state_.CurrentProjectPath))
+  if (auto labels = session_.projectLabels())
     for (int i = 0; i < 10; ++i) boxes_[i]->setText(QString::fromStdString((*labels)[i]));
 }
 
-void frmSampleLabelUpdate::SetButtonNumber(int n) {
+int frmSampleLabelUpdate::SetButtonNumber(int n) {
   if (n >= 1 && n <= 10) boxes_[n - 1]->setFocus();
-  execModal(*this);
+  return execModal(*this);
 }
 
 void frmSampleLabelUpdate::cmdSetAsDefault_Click() {
@@ -82,12 +84,13 @@ void frmSampleLabelUpdate::cmbOK_Click() {
     if (boxes_[i]->text().isEmpty()) boxes_[i]->setText(project::kUndefinedLabel);
     labels[i] = boxes_[i]->text().toStdString();
   }
-  if (!project::WriteProjectLabels(state_.CurrentProjectPath, labels)) {
-    prompts().message("The labels could not be saved to " + state_.CurrentProjectPath + ".",
+  if (const db::Status s = session_.writeProjectLabels(labels); !s.ok()) {
+    prompts().message(s.code() == db::ErrorCode::kReadOnly
+                          ? project::readOnlyText(title_, "Its sample labels cannot be changed.")
+                          : "The labels could not be saved to " + session_.path() + ".",
                       "Sample User Labels", MessageButtons::kOk, MessageIcon::kExclamation);
     return;
   }
-  if (dataEntry_) dataEntry_->UpdateUserHeaders();
   accept();
 }
 

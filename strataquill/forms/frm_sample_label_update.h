@@ -2,14 +2,18 @@
 
 #include <QDialog>
 
-#include "strataquill/forms/app_state.h"
+#include <string>
 
 class QLineEdit;
 class QPushButton;
 
-namespace sq::forms {
+namespace sq::forms {}  // namespace sq::forms
 
-class frmFile;
+namespace sq::project {
+class ProjectSession;
+}
+
+namespace sq::forms {
 
 // The "Sample User Labels" dialog: the ten labels that head the user
 // columns of the samples grid and of the printed log, with the program-wide
@@ -18,12 +22,14 @@ class frmSampleLabelUpdate : public QDialog {
   Q_OBJECT
 
  public:
-  // `dataEntry` gets its headings refreshed on OK; it may be null.
-  frmSampleLabelUpdate(AppState& state, frmFile* dataEntry, QWidget* parent = nullptr);
+  // Edits the labels of `session`'s project, named `title` in messages.
+  frmSampleLabelUpdate(project::ProjectSession& session, std::string title,
+                       QWidget* parent = nullptr);
 
   // Shows the dialog modally with the focus in the box of label `n` (1 to
-  // 10; another number leaves the focus where the dialog puts it).
-  void SetButtonNumber(int n);
+  // 10; another number leaves the focus where the dialog puts it); the
+  // dialog's result, Accepted when the labels were saved.
+  int SetButtonNumber(int n);
 
   void cmdSetAsDefault_Click();
   void cmdUseDefault_Click();
@@ -37,8 +43,8 @@ class frmSampleLabelUpdate : public QDialog {
   QPushButton* cmbCancel() const { return cancel_; }
 
  private:
-  AppState& state_;
-  frmFile* dataEntry_;
+  project::ProjectSession& session_;
+  std::string title_;
   QLineEdit* boxes_[10];
   QPushButton *setAsDefault_, *useDefault_, *ok_, *cancel_;
 };

@@ -1,6 +1,5 @@
 #include "strataquill/forms/frm_splash.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QGridLayout>
 #include <QLabel>
@@ -8,7 +7,6 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "strataquill/forms/frm_main.h"
 #include "strataquill/forms/splash_picture.h"
 #include "strataquill/shell/sys_info.h"
 
@@ -37,8 +35,7 @@ ProgramVersion programVersion() {
   return {STRATAQUILL_VERSION_MAJOR, STRATAQUILL_VERSION_MINOR, STRATAQUILL_VERSION_REVISION};
 }
 
-frmSplash::frmSplash(frmMain& main, QWidget* parent)
-    : QDialog(parent), main_(main), mode_(main.state().SplashMode) {
+frmSplash::frmSplash(int splashMode, QWidget* parent) : QDialog(parent), mode_(splashMode) {
   setObjectName("frmSplash");
   setWindowTitle(mode_ == 3 ? "About Strataquill" : "Strataquill");
   auto* grid = new QGridLayout(this);
@@ -94,7 +91,6 @@ void frmSplash::Form_Load() {
   version_->setText(QStringLiteral("Version %1.%2").arg(v.major).arg(v.minor));
   revision_->setText(QStringLiteral("Build %1").arg(v.revision));
   if (mode_ == 2) {
-    main_.action("mnuAboutStrataquill")->setEnabled(false);
     // Above every window, and never taking the focus from the program.
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -108,8 +104,8 @@ void frmSplash::Form_Load() {
 void frmSplash::Form_Unload() {
   if (unloaded_ || mode_ != 2) return;
   unloaded_ = true;
-  main_.updateMenus();
-  QApplication::processEvents();
+  emit startupSplashClosed();
+  QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void frmSplash::cmdOK_Click() {
@@ -123,7 +119,7 @@ void frmSplash::cmdOK_Click() {
 }
 
 void frmSplash::cmdHelp_Click() {
-  main_.mnuContents_Click();
+  emit helpRequested();
 }
 
 void frmSplash::cmdSysInfo_Click() {

@@ -9,24 +9,21 @@ class QPushButton;
 
 namespace sq::forms {
 
-class frmMain;
-
 // The program's version as the splash window shows it.
 struct ProgramVersion {
   int major, minor, revision;
 };
 ProgramVersion programVersion();
 
-// The splash window, which is also the About box. In start-up mode (the
-// state's splash mode 2) it stays above the other windows without taking
-// the focus, and the main window's About item is disabled while it shows;
-// the main window's timer closes it. In About mode (3) it is modal and
-// closes with OK.
+// The splash window, which is also the About box. In start-up mode (splash
+// mode 2) it stays above the other windows without taking the focus (the
+// main window keeps its About item disabled while it shows, and its timer
+// closes it). In About mode (3) it is modal and closes with OK.
 class frmSplash : public QDialog {
   Q_OBJECT
 
  public:
-  frmSplash(frmMain& main, QWidget* parent = nullptr);
+  frmSplash(int splashMode, QWidget* parent = nullptr);
   ~frmSplash() override;
 
   void Form_Load();
@@ -44,10 +41,15 @@ class frmSplash : public QDialog {
 
   void reject() override;
 
+ signals:
+  // The Help button.
+  void helpRequested();
+  // The start-up splash went away before its time (OK, Escape).
+  void startupSplashClosed();
+
  private:
   void Form_Unload();
 
-  frmMain& main_;
   int mode_;
   bool unloaded_ = false;
   QWidget* picture_;

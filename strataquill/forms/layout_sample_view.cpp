@@ -4,6 +4,7 @@
 #include <QPrinter>
 
 #include "strataquill/render/log_composer.h"
+#include "strataquill/render/log_run.h"
 #include "strataquill/render/print_context.h"
 #include "strataquill/render/print_options.h"
 #include "strataquill/render/print_surface.h"
@@ -68,13 +69,7 @@ void LayoutSampleView::redraw() {
   render::PrintOptions options = render::PrintOptions::load();
   problem_ = qs(render::validateForRun(options, render::kLayoutSample));
   render::PrintSurface surface;
-  {
-    const QPageLayout page = context_.printer().pageLayout();
-    const QSizeF inches = page.pageSize().size(QPageSize::Inch);
-    surface.setPageSize(std::min(inches.width(), inches.height()) * render::kTwipsPerInch,
-                        std::max(inches.width(), inches.height()) * render::kTwipsPerInch);
-    surface.setOrientation(page.orientation() == QPageLayout::Landscape ? 1 : 0);
-  }
+  render::SetVSPrinterPageSize(surface, context_.printerChoice().pageLayout);
   surface.startDoc();
   if (problem_.isEmpty()) {
     render::RenderJob job;

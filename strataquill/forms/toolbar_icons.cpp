@@ -150,6 +150,14 @@ void paint(QPainter& p, const QString& key) {
   } else if (key == "DELETEBORING") {
     boringColumn(p, QRectF(5, 2, 8, 20));
     badge(p, QPointF(17, 17), kRed, 'x');
+  } else if (key == "PROGRAM") {
+    // A log sheet with its boring column and a quill.
+    page(p, QRectF(2, 1, 17, 22));
+    boringColumn(p, QRectF(5, 4, 5, 16));
+    p.setPen(QPen(kInk, 0.8));
+    for (int y = 6; y <= 18; y += 4) p.drawLine(QPointF(12, y), QPointF(16, y));
+    p.setPen(QPen(kBlue, 1.6, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(13, 21), QPointF(22, 8));
   } else if (key == "HELP") {
     p.setPen(Qt::NoPen);
     p.setBrush(kBlue);
@@ -199,6 +207,10 @@ class ShapeIconEngine final : public QIconEngine {
 };
 
 }  // namespace
+
+QIcon programIcon() {
+  return toolbarIcon("PROGRAM");
+}
 
 QIcon toolbarIcon(const QString& key) {
   return QIcon(new ShapeIconEngine(key));

@@ -12,4 +12,8 @@ namespace sq::forms {
 // screen asks for, so they stay crisp on high-resolution screens.
 QIcon toolbarIcon(const QString& key);
 
+// The program's own icon, for its windows (the installed icon theme's when
+// there is one; see the program's main()).
+QIcon programIcon();
+
 }  // namespace sq::forms

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "strataquill/db/database.h"
 #include "strataquill/project/project_schema.h"
 #include "strataquill/shell/user_prompts.h"
 
@@ -12,23 +11,23 @@ namespace {
 // Runs `body` inside a transaction of `database`; commits when it succeeds
 // and rolls back otherwise.
 template <class Body>
-bool inTransaction(db::Database& database, Body&& body) {
-  if (!database.beginTransaction().ok()) return false;
-  if (!body()) {
+db::Status inTransaction(db::Database& database, Body&& body) {
+  if (db::Status s = database.beginTransaction(); !s.ok()) return s;
+  if (db::Status s = body(); !s.ok()) {
     database.rollback();
-    return false;
+    return s;
   }
-  return database.commitTransaction().ok();
+  return database.commitTransaction();
 }
 
-bool copyTable(db::Database& database, const std::string& source, const std::string& target,
-               int whichTable) {
+db::Status copyTable(db::Database& database, const std::string& source, const std::string& target,
+                     int whichTable) {
   auto from = database.openRecordset(GetSQL(source, whichTable));
-  if (!from.ok()) return false;
+  if (!from.ok()) return from.status();
   // The target's own query is an updatable set over the same table that
   // holds no rows yet, so appending does not read the whole table.
   auto to = database.openRecordset(GetSQL(target, whichTable));
-  if (!to.ok()) return false;
+  if (!to.ok()) return to.status();
   const std::vector<std::string> fields = from->fieldNames();
   std::vector<std::vector<db::Value>> rows;
   for (from->moveFirst(); !from->eof(); from->moveNext()) {
@@ -40,28 +39,31 @@ bool copyTable(db::Database& database, const std::string& source, const std::str
     rows.push_back(std::move(values));
   }
   for (const auto& values : rows) {
-    if (!to->addNew().ok()) return false;
+    if (db::Status s = to->addNew(); !s.ok()) return s;
     for (std::size_t i = 0; i < fields.size(); ++i) {
       const db::Value v = fields[i] == "BoringName" ? db::Value::text(target) : values[i];
-      if (!to->setField(fields[i], v).ok()) return false;
+      if (db::Status s = to->setField(fields[i], v); !s.ok()) return s;
     }
-    if (!to->update().ok()) return false;
+    if (db::Status s = to->update(); !s.ok()) return s;
   }
-  return true;
+  return {};
+}
+
+// Characters, not bytes: "Ø1" is a name of two characters.
+std::size_t characterCount(std::string_view text) {
+  return static_cast<std::size_t>(std::count_if(
+      text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
 }  // namespace
 
-std::vector<std::string> ReadBoringList(const std::string& projectPath) {
+db::Result<std::vector<std::string>> ReadBoringList(const db::Database& database) {
+  auto rs = database.openRecordset(boringListSql());
+  if (!rs.ok()) return rs.status();
   std::vector<std::string> names;
-  auto database = db::Database::open(projectPath);
-  if (!database.ok()) return names;
-  auto rs = database->openRecordset(boringListSql());
-  if (!rs.ok()) return names;
   for (rs->moveFirst(); !rs->eof(); rs->moveNext()) {
     std::string name = rs->text("BoringName");
-    const auto last = name.find_last_not_of(' ');
-    if (last != std::string::npos) names.push_back(std::move(name));
+    if (name.find_last_not_of(' ') != std::string::npos) names.push_back(std::move(name));
   }
   return names;
 }
@@ -70,42 +72,48 @@ bool BoringExists(const std::vector<std::string>& list, std::string_view name) {
   return name.empty() || std::find(list.begin(), list.end(), name) != list.end();
 }
 
-bool CreateBoringRow(const std::string& projectPath, const std::string& name) {
-  auto database = db::Database::open(projectPath);
-  if (!database.ok()) return false;
-  auto rs = database->openRecordset(GetSQL(name, kBoringTable));
-  if (!rs.ok()) return false;
-  return rs->addNew().ok() && rs->setField("BoringName", db::Value::text(name)).ok() &&
-         rs->update().ok();
+bool IsUsableBoringName(std::string_view name) {
+  return IsPrintableBoringName(name) && name.find_first_not_of(' ') != std::string_view::npos;
 }
 
-bool CopyBoringTables(const std::string& projectPath, const std::string& source,
-                      const std::string& target, const CopyWhat& what) {
+bool IsPrintableBoringName(std::string_view name) {
+  return characterCount(name) >= 2;
+}
+
+db::Status CreateBoringRow(db::Database& database, const std::string& name) {
+  auto rs = database.openRecordset(GetSQL(name, kBoringTable));
+  if (!rs.ok()) return rs.status();
+  db::Status s = rs->addNew();
+  if (s.ok()) s = rs->setField("BoringName", db::Value::text(name));
+  if (s.ok()) s = rs->update();
+  if (!s.ok()) rs->cancelUpdate();
+  return s;
+}
+
+db::Status CopyBoringTables(db::Database& database, const std::string& source,
+                            const std::string& target, const CopyWhat& what) {
   BusyCursor busy;
-  auto database = db::Database::open(projectPath);
-  if (!database.ok()) return false;
-  return inTransaction(*database, [&] {
+  return inTransaction(database, [&] {
     const std::pair<bool, int> order[] = {{what.boringInfo, kBoringTable},
                                           {what.completion, kCompletionTable},
                                           {what.lithology, kLithologyTable},
                                           {what.samples, kSampleTable}};
     for (auto [ticked, table] : order)
-      if (ticked && !copyTable(*database, source, target, table)) return false;
-    return true;
+      if (ticked)
+        if (db::Status s = copyTable(database, source, target, table); !s.ok()) return s;
+    return db::Status();
   });
 }
 
-bool DeleteBoringRows(const std::string& projectPath, const std::string& name) {
-  auto database = db::Database::open(projectPath);
-  if (!database.ok()) return false;
-  return inTransaction(*database, [&] {
+db::Status DeleteBoringRows(db::Database& database, const std::string& name) {
+  return inTransaction(database, [&] {
     for (int table : {kLithologyTable, kSampleTable, kCompletionTable, kBoringTable}) {
-      auto rs = database->openRecordset(GetSQL(name, table));
-      if (!rs.ok()) return false;
+      auto rs = database.openRecordset(GetSQL(name, table));
+      if (!rs.ok()) return rs.status();
       for (rs->moveFirst(); !rs->eof(); rs->moveNext())
-        if (!rs->deleteRecord().ok()) return false;
+        if (db::Status s = rs->deleteRecord(); !s.ok()) return s;
     }
-    return true;
+    return db::Status();
   });
 }
 

@@ -42,6 +42,26 @@ class BoringsTest : public ProjectTest {
     return out;
   }
 
+  // The operations on a connection of their own, as a session holds one.
+  bool create(const std::string& path, const std::string& name) {
+    db::Database database = open(path);
+    return CreateBoringRow(database, name).ok();
+  }
+  bool copy(const std::string& path, const std::string& source, const std::string& target,
+            const CopyWhat& what) {
+    db::Database database = open(path);
+    return CopyBoringTables(database, source, target, what).ok();
+  }
+  bool remove(const std::string& path, const std::string& name) {
+    db::Database database = open(path);
+    return DeleteBoringRows(database, name).ok();
+  }
+  std::vector<std::string> list(const std::string& path) {
+    db::Database database = open(path);
+    auto names = ReadBoringList(database);
+    return names.ok() ? names.value() : std::vector<std::string>{"(unreadable)"};
+  }
+
   int rowsOf(const std::string& boring, int table) {
     db::Database database = open(path_);
     return database.openRecordset(GetSQL(boring, table))->recordCount();
@@ -69,18 +89,27 @@ TEST_F(BoringsTest, StructureCheckIndexesEveryPerBoringTableOnce) {
   const auto first = indexes();
   ASSERT_EQ(first.size(), 4u);
   for (const std::string& index : first) EXPECT_NE(index.find("(\"BoringName\")"), std::string::npos);
-  ASSERT_TRUE(CreateBoringRow(path_, "B-1"));
+  ASSERT_TRUE(create(path_, "B-1"));
   CheckFileFormat(path_);
   EXPECT_EQ(indexes(), first) << "a second check adds nothing";
-  EXPECT_EQ(ReadBoringList(path_), std::vector<std::string>{"B-1"});
+  EXPECT_EQ(list(path_), std::vector<std::string>{"B-1"});
 }
 
 TEST_F(BoringsTest, ListIsSortedWithoutBlankNamesAndKeepsDuplicates) {
   for (const char* name : {"mw-2", "B-1", "   ", "", "MW-1", "B-1", " lead"})
-    ASSERT_TRUE(CreateBoringRow(path_, name));
-  EXPECT_EQ(ReadBoringList(path_),
+    ASSERT_TRUE(create(path_, name));
+  EXPECT_EQ(list(path_),
             (std::vector<std::string>{" lead", "B-1", "B-1", "MW-1", "mw-2"}));
-  EXPECT_TRUE(ReadBoringList(home_.path("missing.sq2")).empty());
+}
+
+TEST_F(BoringsTest, NamesNeedTwoCharactersAndMoreThanBlanks) {
+  EXPECT_FALSE(IsUsableBoringName("B"));
+  EXPECT_FALSE(IsUsableBoringName(""));
+  EXPECT_FALSE(IsUsableBoringName("   "));
+  EXPECT_TRUE(IsUsableBoringName("B1"));
+  EXPECT_TRUE(IsUsableBoringName("\u00D81")) << "two characters, three bytes";
+  EXPECT_FALSE(IsPrintableBoringName("\u00D8")) << "one character, two bytes";
+  EXPECT_TRUE(IsPrintableBoringName("  ")) << "printing asks only for the length";
 }
 
 TEST_F(BoringsTest, ExistenceIsExactAndTheEmptyNameExists) {
@@ -93,26 +122,26 @@ TEST_F(BoringsTest, ExistenceIsExactAndTheEmptyNameExists) {
 }
 
 TEST_F(BoringsTest, CopyOnlyLithologyMakesNoBoringRow) {
-  ASSERT_TRUE(CreateBoringRow(path_, "B-1"));
+  ASSERT_TRUE(create(path_, "B-1"));
   lithology("B-1", 5, 10, "Sand, fine");
   lithology("B-1", 0, 5, "Clay\nstiff");
   lithology("B-1", 10, 12.5f, "Gravel");
-  ASSERT_TRUE(CopyBoringTables(path_, "B-1", "B-2", {.lithology = true}));
+  ASSERT_TRUE(copy(path_, "B-1", "B-2", {.lithology = true}));
   EXPECT_EQ(lithologyOf("B-2"), lithologyOf("B-1"));
   EXPECT_EQ(lithologyOf("B-2").size(), 3u);
   EXPECT_EQ(lithologyOf("B-2").front(), "0-5 Clay\nstiff SM 1 - Dash");
-  EXPECT_EQ(ReadBoringList(path_), std::vector<std::string>{"B-1"});
+  EXPECT_EQ(list(path_), std::vector<std::string>{"B-1"});
   EXPECT_EQ(rowsOf("B-2", kSampleTable), 0);
 }
 
 TEST_F(BoringsTest, NamesWithQuotesAndColumnNamesCopyAndDelete) {
   for (const std::string name : {"MW \"North\" 1", "From", "B'7", "BoringName"}) {
-    ASSERT_TRUE(CreateBoringRow(path_, name));
+    ASSERT_TRUE(create(path_, name));
     lithology(name, 0, 1, "x");
-    ASSERT_TRUE(CopyBoringTables(path_, name, name + " copy",
+    ASSERT_TRUE(copy(path_, name, name + " copy",
                                  {.boringInfo = true, .lithology = true}));
     EXPECT_EQ(lithologyOf(name + " copy").size(), 1u) << name;
-    ASSERT_TRUE(DeleteBoringRows(path_, name));
+    ASSERT_TRUE(remove(path_, name));
     EXPECT_EQ(rowsOf(name, kLithologyTable), 0) << name;
     EXPECT_EQ(rowsOf(name, kBoringTable), 0) << name;
     EXPECT_EQ(rowsOf(name + " copy", kBoringTable), 1) << "the copy stays: " << name;
@@ -120,8 +149,8 @@ TEST_F(BoringsTest, NamesWithQuotesAndColumnNamesCopyAndDelete) {
 }
 
 TEST_F(BoringsTest, DeleteRemovesEveryTableOfThatBoringOnly) {
-  ASSERT_TRUE(CreateBoringRow(path_, "A1"));
-  ASSERT_TRUE(CreateBoringRow(path_, "A2"));
+  ASSERT_TRUE(create(path_, "A1"));
+  ASSERT_TRUE(create(path_, "A2"));
   lithology("A1", 0, 1, "x");
   lithology("A2", 0, 1, "y");
   {
@@ -129,11 +158,11 @@ TEST_F(BoringsTest, DeleteRemovesEveryTableOfThatBoringOnly) {
     addRow(database, "Sample Information", {{"BoringName", Value::text("A1")}});
     addRow(database, "Completion Information", {{"BoringName", Value::text("A1")}});
   }
-  ASSERT_TRUE(DeleteBoringRows(path_, "A1"));
+  ASSERT_TRUE(remove(path_, "A1"));
   for (int table : {kLithologyTable, kSampleTable, kCompletionTable, kBoringTable})
     EXPECT_EQ(rowsOf("A1", table), 0) << table;
   EXPECT_EQ(rowsOf("A2", kLithologyTable), 1);
-  EXPECT_EQ(ReadBoringList(path_), std::vector<std::string>{"A2"});
+  EXPECT_EQ(list(path_), std::vector<std::string>{"A2"});
 }
 
 TEST_F(BoringsTest, FailedCopyWritesNothing) {
@@ -149,11 +178,11 @@ TEST_F(BoringsTest, FailedCopyWritesNothing) {
       ASSERT_TRUE(database->createTable(table).ok());
     }
   }
-  ASSERT_TRUE(CreateBoringRow(odd, "B-1"));
-  EXPECT_FALSE(CopyBoringTables(odd, "B-1", "B-2", {.boringInfo = true, .lithology = true}));
-  EXPECT_EQ(ReadBoringList(odd), std::vector<std::string>{"B-1"});
-  EXPECT_TRUE(CopyBoringTables(odd, "B-1", "B-3", {.boringInfo = true}));
-  EXPECT_EQ(ReadBoringList(odd), (std::vector<std::string>{"B-1", "B-3"}));
+  ASSERT_TRUE(create(odd, "B-1"));
+  EXPECT_FALSE(copy(odd, "B-1", "B-2", {.boringInfo = true, .lithology = true}));
+  EXPECT_EQ(list(odd), std::vector<std::string>{"B-1"});
+  EXPECT_TRUE(copy(odd, "B-1", "B-3", {.boringInfo = true}));
+  EXPECT_EQ(list(odd), (std::vector<std::string>{"B-1", "B-3"}));
 }
 
 }  // namespace

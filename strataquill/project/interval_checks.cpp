@@ -1,6 +1,7 @@
 #include "strataquill/project/interval_checks.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "strataquill/db/value.h"
 
@@ -56,6 +57,18 @@ int CountProblems(const std::vector<IntervalFinding>& findings) {
   for (const IntervalFinding& f : findings)
     count += f.kind == IntervalFinding::Kind::kInverted ? 2 : 1;
   return count / 2;
+}
+
+bool IsListValue(const std::string& text, const std::vector<std::string>& items) {
+  return text.empty() || items.empty() ||
+         std::find(items.begin(), items.end(), text) != items.end();
+}
+
+std::string NotInListNote(const std::string& heading) {
+  std::string lower = heading;
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return "Not in the " + lower + " list";
 }
 
 }  // namespace sq::project

@@ -34,4 +34,12 @@ std::vector<IntervalFinding> CheckIntervals(const std::vector<IntervalRow>& rows
 // The number of distinct problems (a pair counts once).
 int CountProblems(const std::vector<IntervalFinding>& findings);
 
+// Whether `text` may stand in a column offering `items`: one of them
+// exactly, or nothing. A list that could not be read (no items) takes
+// anything, since nothing can be told about it.
+bool IsListValue(const std::string& text, const std::vector<std::string>& items);
+// The note of a cell whose value is not in the list of the column
+// `heading`: "Not in the classification list".
+std::string NotInListNote(const std::string& heading);
+
 }  // namespace sq::project

@@ -47,5 +47,16 @@ TEST(IntervalChecksTest, InvertedRowsAreNotComparedWithNeighbours) {
   EXPECT_EQ(describe(f), std::vector<std::string>{"2 From 9 is not above To 1"});
 }
 
+TEST(IntervalChecksTest, ListCellsHoldAnItemOrNothing) {
+  const std::vector<std::string> classes = {"CL - Lean clay", "SM - Silty sand"};
+  EXPECT_TRUE(IsListValue("CL - Lean clay", classes));
+  EXPECT_TRUE(IsListValue("", classes));
+  EXPECT_FALSE(IsListValue("cl - lean clay", classes)) << "class texts compare exactly";
+  EXPECT_FALSE(IsListValue("Clay", classes));
+  EXPECT_TRUE(IsListValue("Clay", {})) << "an unreadable list cannot refuse";
+  EXPECT_EQ(NotInListNote("Classification"), "Not in the classification list");
+  EXPECT_EQ(NotInListNote("Line Type"), "Not in the line type list");
+}
+
 }  // namespace
 }  // namespace sq::project

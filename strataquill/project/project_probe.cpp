@@ -1,12 +1,10 @@
 #include "strataquill/project/project_probe.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <filesystem>
 
 #include "strataquill/db/database.h"
 #include "strataquill/project/project_schema.h"
+#include "strataquill/shell/file_copy.h"
 
 namespace sq::project {
 
@@ -30,10 +28,7 @@ ProjectFileState ProbeProjectFile(const std::string& path) {
   if (!rs.ok() && rs.status().code() != db::ErrorCode::kNoSuchTable)
     return ProjectFileState::kNotAProject;
   // Saving needs the file and, for the engine's journal, its folder.
-  const std::filesystem::path parent = std::filesystem::path(path).parent_path();
-  const std::filesystem::path folder = parent.empty() ? std::filesystem::path(".") : parent;
-  if (::access(path.c_str(), W_OK) != 0 || ::access(folder.c_str(), W_OK) != 0)
-    return ProjectFileState::kReadOnly;
+  if (!isWritableFile(path)) return ProjectFileState::kReadOnly;
   return ProjectFileState::kProject;
 }
 

@@ -111,8 +111,10 @@ const std::vector<TableDef>& projectTables() {
 
 void CheckFileFormat(const std::string& CurrentFile) {
   auto opened = db::Database::open(CurrentFile);
-  if (!opened.ok()) return;
-  db::Database& database = opened.value();
+  if (opened.ok()) CheckFileFormat(opened.value());
+}
+
+void CheckFileFormat(db::Database& database) {
   ResumeNext resume;
   for (const TableDef& wanted : projectTables()) {
     auto existing = database.tableDef(wanted.name);
@@ -176,6 +178,12 @@ std::string GetSQL(std::string_view Boring, int whichTable) {
     default:
       return {};
   }
+}
+
+std::string maxDepthSql(std::string_view table, std::string_view field, std::string_view Boring) {
+  const std::string t(table), f(field);
+  return "SELECT Max([" + f + "]) AS [Max Of " + f + "] FROM [" + t + "] WHERE [" + t +
+         "].BoringName = " + db::jetStringLiteral(Boring) + " ;";
 }
 
 std::string boringListSql() {

@@ -6,6 +6,10 @@
 
 #include "strataquill/db/field_def.h"
 
+namespace sq::db {
+class Database;
+}
+
 namespace sq::project {
 
 // Table numbers of the per-boring queries.
@@ -24,6 +28,7 @@ const std::vector<db::TableDef>& projectTables();
 // removes, renames or retypes anything and changes no data. Each step that
 // fails is skipped.
 void CheckFileFormat(const std::string& CurrentFile);
+void CheckFileFormat(db::Database& database);
 
 // The statement that reads one boring's rows of table `whichTable` (1
 // lithology, 2 boring information, 3 samples, 5 completion), in ascending
@@ -34,5 +39,10 @@ std::string GetSQL(std::string_view Boring, int whichTable);
 
 // The statement that lists the borings in name order.
 std::string boringListSql();
+
+// The statement that finds the deepest From or To (`field`) of one boring
+// in `table` ("Lithology Information" and so on): its one row holds the
+// result in "Max Of From" or "Max Of To".
+std::string maxDepthSql(std::string_view table, std::string_view field, std::string_view Boring);
 
 }  // namespace sq::project

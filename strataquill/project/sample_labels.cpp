@@ -15,7 +15,11 @@ std::string labelField(int index) {
 std::optional<SampleLabels> ReadProjectLabels(const std::string& projectPath) {
   auto database = db::Database::open(projectPath);
   if (!database.ok()) return std::nullopt;
-  auto rs = database->openRecordset("Sample User Label");
+  return ReadProjectLabels(database.value());
+}
+
+std::optional<SampleLabels> ReadProjectLabels(const db::Database& database) {
+  auto rs = database.openRecordset("Sample User Label");
   if (!rs.ok() || rs->recordCount() == 0) return std::nullopt;
   rs->moveFirst();
   SampleLabels labels;
@@ -25,8 +29,11 @@ std::optional<SampleLabels> ReadProjectLabels(const std::string& projectPath) {
 
 bool WriteProjectLabels(const std::string& projectPath, SampleLabels labels) {
   auto database = db::Database::open(projectPath);
-  if (!database.ok()) return false;
-  auto rs = database->openRecordset("Sample User Label");
+  return database.ok() && WriteProjectLabels(database.value(), std::move(labels));
+}
+
+bool WriteProjectLabels(db::Database& database, SampleLabels labels) {
+  auto rs = database.openRecordset("Sample User Label");
   if (!rs.ok()) return false;
   if (rs->recordCount() == 0) {
     if (!rs->addNew().ok()) return false;
@@ -55,8 +62,8 @@ bool SaveDefaultLabels(const SampleLabels& labels) {
   return ok;
 }
 
-SampleLabels SampleHeadings(const std::string& projectPath) {
-  if (auto labels = ReadProjectLabels(projectPath)) return *labels;
+SampleLabels SampleHeadings(const db::Database& database) {
+  if (auto labels = ReadProjectLabels(database)) return *labels;
   SampleLabels undefined;
   undefined.fill(kUndefinedLabel);
   return undefined;

@@ -4,6 +4,10 @@
 #include <optional>
 #include <string>
 
+namespace sq::db {
+class Database;
+}
+
 namespace sq::project {
 
 // The ten sample user labels: the headings of the UserText1..UserText10
@@ -16,10 +20,12 @@ inline constexpr const char* kUndefinedLabel = "Undefined";
 // The label row of a project ("Sample User Label", first row); nothing when
 // the table has no row or the file cannot be read.
 std::optional<SampleLabels> ReadProjectLabels(const std::string& projectPath);
+std::optional<SampleLabels> ReadProjectLabels(const db::Database& database);
 
 // Stores `labels` in the project's label row, appending the row when the
 // table has none. An empty label is stored as "Undefined".
 bool WriteProjectLabels(const std::string& projectPath, SampleLabels labels);
+bool WriteProjectLabels(db::Database& database, SampleLabels labels);
 
 // The program-wide defaults: settings "Samples", "User1".."User10", each
 // "Undefined" when absent.
@@ -29,6 +35,6 @@ bool SaveDefaultLabels(const SampleLabels& labels);
 
 // Headings of samples columns 5 to 14 for a project: its labels, or ten
 // "Undefined" when it has no label row.
-SampleLabels SampleHeadings(const std::string& projectPath);
+SampleLabels SampleHeadings(const db::Database& database);
 
 }  // namespace sq::project

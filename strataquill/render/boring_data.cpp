@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "strataquill/db/database.h"
-#include "strataquill/db/jet_sql.h"
 #include "strataquill/project/project_schema.h"
 
 namespace sq::render {
@@ -77,23 +76,20 @@ std::map<std::string, std::string> firstRecord(const db::Database& database,
   return fields;
 }
 
-std::string quoted(const std::string& boring) {
-  return db::jetStringLiteral(boring);
-}
-
 }  // namespace
 
 BoringData loadBoringData(const std::string& projectPath, const std::string& boring) {
-  BoringData data;
   auto database = db::Database::open(projectPath);
-  if (!database.ok()) return data;
+  return database.ok() ? loadBoringData(database.value(), boring) : BoringData();
+}
 
+// Through the grids' own queries, so a log prints exactly the rows the data
+// entry window shows (in the same order).
+BoringData loadBoringData(const db::Database& database, const std::string& boring) {
+  using project::GetSQL;
+  BoringData data;
   std::vector<LithologyRow> lithology;
-  auto lith = database->openRecordset(
-      "SELECT [From], [To], [Description], [Classification], [SeparatorType] FROM [Lithology "
-      "Information] WHERE [Lithology Information].BoringName = " +
-      quoted(boring) + " ORDER BY [Lithology Information].From, [Lithology Information].To;");
-  if (lith.ok()) {
+  if (auto lith = database.openRecordset(GetSQL(boring, project::kLithologyTable)); lith.ok()) {
     for (lith->moveFirst(); !lith->eof(); (void)lith->moveNext()) {
       LithologyRow row;
       if (!readDepths(*lith, row.from, row.to)) continue;
@@ -106,15 +102,7 @@ BoringData loadBoringData(const std::string& projectPath, const std::string& bor
   data.lithology = DepthRows<LithologyRow>(std::move(lithology));
 
   std::vector<SampleRow> samples;
-  std::string sampleSql =
-      "SELECT [Sample Information].SampleType, [Sample Information].From, [Sample "
-      "Information].To, [Sample Information].BlowCounts";
-  for (int i = 1; i <= 10; ++i) sampleSql += ", [Sample Information].UserText" + std::to_string(i);
-  sampleSql +=
-      " FROM [Sample Information] WHERE ([Sample Information].BoringName = " + quoted(boring) +
-      ") ORDER BY [Sample Information].From, [Sample Information].To;";
-  auto sample = database->openRecordset(sampleSql);
-  if (sample.ok()) {
+  if (auto sample = database.openRecordset(GetSQL(boring, project::kSampleTable)); sample.ok()) {
     for (sample->moveFirst(); !sample->eof(); (void)sample->moveNext()) {
       SampleRow row;
       if (!readDepths(*sample, row.from, row.to)) continue;
@@ -128,12 +116,7 @@ BoringData loadBoringData(const std::string& projectPath, const std::string& bor
   data.samples = DepthRows<SampleRow>(std::move(samples));
 
   std::vector<CompletionRow> completion;
-  auto comp = database->openRecordset(
-      "SELECT [Completion Information].From, [Completion Information].To, [Completion "
-      "Information].Classification FROM [Completion Information] WHERE [Completion "
-      "Information].BoringName = " +
-      quoted(boring) + " ORDER BY [Completion Information].From, [Completion Information].To;");
-  if (comp.ok()) {
+  if (auto comp = database.openRecordset(GetSQL(boring, project::kCompletionTable)); comp.ok()) {
     for (comp->moveFirst(); !comp->eof(); (void)comp->moveNext()) {
       CompletionRow row;
       if (!readDepths(*comp, row.from, row.to)) continue;
@@ -143,29 +126,24 @@ BoringData loadBoringData(const std::string& projectPath, const std::string& bor
   }
   data.completion = DepthRows<CompletionRow>(std::move(completion));
 
-  data.boringFields = firstRecord(*database, project::GetSQL(boring, project::kBoringTable));
+  data.boringFields = firstRecord(database, GetSQL(boring, project::kBoringTable));
   data.boringFound = !data.boringFields.empty();
-  data.projectFields = firstRecord(*database, "Project Information");
-  data.labelFields = firstRecord(*database, "Sample User Label");
+  data.projectFields = firstRecord(database, "Project Information");
+  data.labelFields = firstRecord(database, "Sample User Label");
   return data;
 }
 
-std::string maxDepthSql(const std::string& tablePiece, const std::string& wherePiece,
-                        const std::string& field, const std::string& boring) {
-  return "SELECT Max([" + field + "]) AS [Max Of " + field + "] " + tablePiece + wherePiece +
-         quoted(boring) + " ;";
+float GetMaxDepth(const std::string& projectPath, const std::string& boring) {
+  auto database = db::Database::open(projectPath);
+  return database.ok() ? GetMaxDepth(database.value(), boring) : 0.0f;
 }
 
-float GetMaxDepth(const std::string& projectPath, const std::string& boring) {
+float GetMaxDepth(const db::Database& database, const std::string& boring) {
   float deepest = 0;
-  auto database = db::Database::open(projectPath);
-  if (!database.ok()) return deepest;
   for (const char* table :
        {"Lithology Information", "Sample Information", "Completion Information"}) {
-    const std::string tablePiece = std::string("FROM [") + table + "] ";
-    const std::string wherePiece = std::string("WHERE [") + table + "].BoringName = ";
     for (const char* field : {"From", "To"}) {
-      auto rs = database->openRecordset(maxDepthSql(tablePiece, wherePiece, field, boring));
+      auto rs = database.openRecordset(project::maxDepthSql(table, field, boring));
       if (!rs.ok() || rs->eof()) continue;
       auto v = rs->value(std::string("Max Of ") + field);
       if (v.ok() && !v->isNull() && v->toFloat() > deepest) deepest = v->toFloat();

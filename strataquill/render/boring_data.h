@@ -9,6 +9,10 @@
 
 #include "strataquill/layouts/classification_file.h"
 
+namespace sq::db {
+class Database;
+}
+
 namespace sq::render {
 
 struct LithologyRow {
@@ -68,15 +72,12 @@ struct BoringData {
 // the depth scale and are left out. A file that cannot be read gives empty
 // data.
 BoringData loadBoringData(const std::string& projectPath, const std::string& boring);
+BoringData loadBoringData(const db::Database& database, const std::string& boring);
 
 // The deepest depth recorded for the boring: the largest non-null result of
 // the six Max queries, at least 0.
 float GetMaxDepth(const std::string& projectPath, const std::string& boring);
-
-// The Max query for one table and field ("From" or "To"), as the program
-// writes it.
-std::string maxDepthSql(const std::string& tablePiece, const std::string& wherePiece,
-                        const std::string& field, const std::string& boring);
+float GetMaxDepth(const db::Database& database, const std::string& boring);
 
 // The catalogues of the classification file with their pattern lists split
 // into slices, read once per run.

@@ -143,28 +143,11 @@ void drawGenericColumnText(PageContext& ctx, int column, const ColumnBox& box, c
 
 std::vector<std::string> fillDescriptionLines(const PrintSurface& surface, const std::string& text,
                                               double widthTwips) {
+  // The surface's own rule, so each line prints as one line of its
+  // paragraph and the running position moves by what was printed.
   std::vector<std::string> lines;
-  QString normalized = qs(text);
-  normalized.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  normalized.replace('\r', '\n');
-  for (const QString& paragraph : normalized.split('\n')) {
-    QString line;
-    bool started = false;
-    for (const QString& word : paragraph.split(' ')) {
-      if (!started) {
-        line = word;
-        started = true;
-      } else if (surface.textWidth(line + ' ' + word) <= widthTwips) {
-        line += ' ' + word;
-      } else {
-        // The word starts the next line, on its own if it is wider than
-        // the column.
-        lines.push_back(line.toStdString());
-        line = word;
-      }
-    }
+  for (const QString& line : surface.wrapText(qs(text), widthTwips))
     lines.push_back(line.toStdString());
-  }
   return lines;
 }
 

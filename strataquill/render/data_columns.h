@@ -28,8 +28,8 @@ void drawGenericColumnText(PageContext& ctx, int column, const ColumnBox& box,
 void drawDescription(PageContext& ctx, const ColumnBox& box, const DepthWindow& window);
 
 // The lines a description is filled into for a text width (twips) in the
-// surface's current font: words separated by blanks, a line feed ends a
-// line early, and a word wider than the width gets a line of its own.
+// surface's current font, by the surface's one rule of wrapping
+// (PrintSurface::wrapText): a word wider than the width is broken.
 std::vector<std::string> fillDescriptionLines(const PrintSurface& surface, const std::string& text,
                                               double widthTwips);
 

@@ -305,14 +305,27 @@ TEST_F(DataColumnsTest, SeparatorIsStraightWhenTheTextEndsInsideTheInterval) {
   EXPECT_NEAR(dotted.back().to.x(), 4 * kTw, 0.5);
 }
 
-TEST(DescriptionLinesTest, WordsFillLinesAndLongWordsStandAlone) {
+TEST(DescriptionLinesTest, WordsFillLinesAndLongWordsAreBrokenAsInEveryParagraph) {
   PrintSurface s;
   s.font.size = 8;
   const double w = s.textWidth("medium dense");
   auto lines = fillDescriptionLines(s, "medium dense sand\nwith gravel", w);
   EXPECT_EQ(lines, (std::vector<std::string>{"medium dense", "sand", "with gravel"}));
+  // A word wider than the column is broken between characters, as every
+  // paragraph of the surface is, so no line runs over the column.
   auto wide = fillDescriptionLines(s, "a Supercalifragilisticexpialidocious b", w);
-  EXPECT_EQ(wide, (std::vector<std::string>{"a", "Supercalifragilisticexpialidocious", "b"}));
+  ASSERT_GE(wide.size(), 3u);
+  EXPECT_EQ(wide.front(), "a");
+  std::string joined;
+  for (std::size_t i = 1; i < wide.size(); ++i) {
+    EXPECT_LE(s.textWidth(QString::fromStdString(wide[i])), w) << wide[i];
+    joined += wide[i];
+  }
+  EXPECT_EQ(joined.substr(0, 34), "Supercalifragilisticexpialidocious");
+  EXPECT_TRUE(wide.back().ends_with("b"));
+  for (const std::string& line : wide)
+    EXPECT_EQ(s.wrapText(QString::fromStdString(line), w).size(), 1)
+        << "each line prints as one line";
   EXPECT_EQ(fillDescriptionLines(s, "", w), std::vector<std::string>{""});
 }
 

@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
-#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -19,10 +18,12 @@
 #include "strataquill/db/value.h"
 #include "strataquill/render/print_progress_dialog.h"
 #include "strataquill/render/print_run.h"
+#include "strataquill/render/printer_choice.h"
 #include "strataquill/shell/file_copy.h"
 #include "strataquill/shell/program_folder.h"
 #include "strataquill/shell/select_all_line_edit.h"
 #include "strataquill/shell/settings_store.h"
+#include "strataquill/shell/start_folder.h"
 #include "strataquill/shell/user_prompts.h"
 
 namespace sq::render {
@@ -259,14 +260,16 @@ void frmPrint::loadValues() {
     options_.additionalPageLayoutFileTitle = "???";
     options_.useAdditionalPageLayout = false;
   }
+  // A new user's first print uses the shipped layouts, as the command-line
+  // renderer does.
+  fallBackToShippedLayouts(options_, programFolder());
   txtUnitsPerFirstPage_->setText(qs(db::formatSingle(options_.unitsPerFirstPage)));
   txtUnitsPerAdditionalPage_->setText(qs(db::formatSingle(options_.unitsPerAdditionalPage)));
   txtPatternScaleFactor_->setText(qs(db::formatSingle(options_.patternScaleFactor)));
   txtMajorTickInterval_->setText(QString::number(options_.majorTickInterval));
   txtMinorTickInterval_->setText(QString::number(options_.minorTickInterval));
   chkUseAdditionalPageLayout_->setChecked(options_.useAdditionalPageLayout);
-  const QString printerName = context_.printer().printerName();
-  cmdPrintSetup_->setText(printerName.isEmpty() ? tr("(no printer)") : printerName);
+  cmdPrintSetup_->setText(context_.printerChoice().destination());
   cmdChooseFirstPageLayout_->setText(qs(options_.firstPageLayoutFileTitle));
   cmdChooseAdditionalPageLayout_->setText(qs(options_.additionalPageLayoutFileTitle));
   centreOnScreen();
@@ -292,13 +295,8 @@ void frmPrint::lsvMultipleBorings_ItemClick(int row) {
 }
 
 std::string frmPrint::chooseLayout(const char* title, std::string& fileTitle) {
-  FileDialogRequest request;
-  request.title = title;
-  request.initialFolder = GetSetting("Files", "DefaultLayoutDir", programFolder());
-  request.filter = "Strataquill Layout (*.sqf)|*.sqf";
-  request.defaultExtension = ".sqf";
-  request.mustExist = true;
-  FileDialogResult r = prompts().fileDialog(request);
+  FileDialogResult r = prompts().fileDialog(
+      fileDialogFor(FileKind::kLayout, title, true, options_.firstPageLayoutFile));
   if (r.outcome != FileDialogResult::Outcome::kChosen) return {};
   fileTitle = r.title;
   return r.path;
@@ -326,7 +324,7 @@ void frmPrint::cmdChooseAdditionalPageLayout_Click() {
 
 void frmPrint::cmdPrintSetup_Click() {
   context_.printSetup();
-  cmdPrintSetup_->setText(context_.printer().printerName());
+  cmdPrintSetup_->setText(context_.printerChoice().destination());
 }
 
 bool frmPrint::checkLayouts() {
@@ -373,20 +371,17 @@ void frmPrint::cmdOK_Click() {
   // One progress window for the whole run, so its Cancel stops every boring.
   PrintProgressDialog progress(context_.mainWindow(), multiple ? chosen : 1);
   auto run = [&](const std::string& boring, bool moreFollow) {
-    const std::string documentName =
-        reportType == kLayoutSample ? dialogFileName : boring + " -- " + dialogFileName;
     runs_.emplace_back(boring, moreFollow);
-    int result = 0;
-    drawPages(context_, options_, boring, Destination, documentName, reportType, moreFollow, result,
-              Destination == 0 ? 1 : copies, &progress);
-    return result;
+    return drawPages(context_, options_, boring, Destination, dialogFileName, reportType,
+                     moreFollow, Destination == 0 ? 1 : copies, &progress)
+        .ok();
   };
   if (multiple) {
     for (int i = 0; i < count; ++i) {
       if (itemIcon(i) != 2) continue;
       // A boring that did not print ends the whole run: the user asked to
       // stop, or the printer cannot print.
-      if (run(lsvMultipleBorings_->item(i)->text().toStdString(), i != count - 1) == 0) break;
+      if (!run(lsvMultipleBorings_->item(i)->text().toStdString(), i != count - 1)) break;
     }
   } else {
     run(context_.currentBoring(), false);

@@ -9,7 +9,6 @@
 #include <QScreen>
 #include <QScrollArea>
 
-#include "strataquill/render/print_options.h"
 #include "strataquill/render/print_progress_dialog.h"
 #include "strataquill/render/surface_painter.h"
 #include "strataquill/shell/user_prompts.h"
@@ -19,22 +18,21 @@ namespace sq::render {
 // Twips of the window's own layout per screen pixel.
 constexpr double kTwipsPerPixel = 15.0;
 
-// Shows the surface's current page at its zoom on a white sheet.
+// Shows the window's current page at its zoom on a white sheet.
 class PageView : public QWidget {
  public:
-  explicit PageView(PrintSurface& surface) : surface_(surface) {
+  explicit PageView(const frmPrintPreview& preview) : preview_(preview) {
     setAutoFillBackground(false);
-    updateSize();
   }
   void updateSize() {
     const double scale = this->scale();
-    resize(static_cast<int>(surface_.pageWidth() * scale + 0.5),
-           static_cast<int>(surface_.pageHeight() * scale + 0.5));
+    resize(static_cast<int>(preview_.document().pageWidth * scale + 0.5),
+           static_cast<int>(preview_.document().pageHeight * scale + 0.5));
     update();
   }
   double scale() const {
     const double dpi = screen() ? screen()->logicalDotsPerInch() : 96.0;
-    return dpi / kTwipsPerInch * surface_.zoom() / 100.0;
+    return dpi / kTwipsPerInch * preview_.zoom() / 100.0;
   }
 
  protected:
@@ -42,15 +40,16 @@ class PageView : public QWidget {
     QPainter p(this);
     p.fillRect(rect(), Qt::white);
     p.scale(scale(), scale());
-    paintPage(p, surface_.document(), surface_.previewPage() - 1);
+    paintPage(p, preview_.document(), preview_.previewPage() - 1);
   }
 
  private:
-  PrintSurface& surface_;
+  const frmPrintPreview& preview_;
 };
 
-frmPrintPreview::frmPrintPreview(PrintOptions* options, QPrinter* printer, QWidget* parent)
-    : QDialog(parent), options_(options), printer_(printer) {
+frmPrintPreview::frmPrintPreview(const SurfaceDocument& document, const PrinterChoice* printer,
+                                 QWidget* parent)
+    : QDialog(parent), document_(document), printer_(printer) {
   setObjectName("frmPrintPreview");
   setWindowTitle(tr("Print Preview"));
   auto button = [this](const char* name, const QString& caption) {
@@ -73,7 +72,8 @@ frmPrintPreview::frmPrintPreview(PrintOptions* options, QPrinter* printer, QWidg
   scroll_->setObjectName("vsPrinter");
   scroll_->setBackgroundRole(QPalette::Dark);
   scroll_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-  view_ = new PageView(surface_);
+  view_ = new PageView(*this);
+  view_->updateSize();
   scroll_->setWidget(view_);
 
   connect(cmdPageDown_, &QPushButton::clicked, this, [this] { cmdPageDown_Click(); });
@@ -84,16 +84,8 @@ frmPrintPreview::frmPrintPreview(PrintOptions* options, QPrinter* printer, QWidg
   connect(cmdCopy_, &QPushButton::clicked, this, [this] { cmdCopy_Click(); });
   connect(cmdPrint_, &QPushButton::clicked, this, [this] { cmdPrint_Click(); });
   connect(cmdClose_, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
-  connect(&surface_, &PrintSurface::documentChanged, this, [this] {
-    UpdatePreviewButtons();
-    layOut();
-  });
-  connect(&surface_, &PrintSurface::previewChanged, this, [this] { view_->updateSize(); });
-  connect(&surface_, &PrintSurface::printCancelled, this, [this] {
-    if (options_) options_->printCancelled = true;
-  });
 
-  cmdPrint_->setEnabled(true);
+  cmdPrint_->setEnabled(printer_ != nullptr);
   cmdPrint_->setToolTip("Print");
   cmdCopy_->setEnabled(true);
   cmdCopy_->setToolTip("Copy To Clipboard");
@@ -108,72 +100,68 @@ QWidget* frmPrintPreview::surfaceArea() const {
   return scroll_;
 }
 
-int frmPrintPreview::SetVSPrinterPageSize() {
-  if (!printer_) return 1;
-  const QPageLayout layout = printer_->pageLayout();
-  const QSizeF inches = layout.pageSize().size(QPageSize::Inch);
-  // The paper in portrait; the orientation then turns it.
-  surface_.setPageSize(std::min(inches.width(), inches.height()) * kTwipsPerInch,
-                       std::max(inches.width(), inches.height()) * kTwipsPerInch);
-  surface_.setOrientation(layout.orientation() == QPageLayout::Landscape ? 1 : 0);
-  return 1;
+void frmPrintPreview::setPreviewPage(int page) {
+  page_ = std::clamp(page, 1, std::max(1, pageCount()));
+  view_->update();
+}
+
+void frmPrintPreview::setZoom(int zoom) {
+  zoom_ = std::clamp(zoom, 10, 400);
+  view_->updateSize();
 }
 
 void frmPrintPreview::UpdatePreviewButtons() {
-  const int page = surface_.previewPage();
-  const int count = surface_.pageCount();
+  const int page = page_;
+  const int count = pageCount();
   lblPage_->setText(QStringLiteral("Page %1 of %2").arg(page).arg(count));
   cmdPageDown_->setEnabled(page != 1);
   cmdPageUp_->setEnabled(page != count);
 }
 
 void frmPrintPreview::cmdPageDown_Click() {
-  surface_.setPreviewPage(std::max(1, surface_.previewPage() - 1));
+  setPreviewPage(page_ - 1);
   UpdatePreviewButtons();
 }
 
 void frmPrintPreview::cmdPageUp_Click() {
-  surface_.setPreviewPage(std::min(surface_.pageCount(), surface_.previewPage() + 1));
+  setPreviewPage(page_ + 1);
   UpdatePreviewButtons();
 }
 
 void frmPrintPreview::cmdZoomIn_Click() {
-  surface_.setZoom(surface_.zoom() < 200 ? surface_.zoom() + 20 : 200);
-  if (surface_.zoom() >= 200) cmdZoomIn_->setEnabled(false);
+  setZoom(zoom_ < 200 ? zoom_ + 20 : 200);
+  if (zoom_ >= 200) cmdZoomIn_->setEnabled(false);
   cmdZoomOut_->setEnabled(true);
 }
 
 void frmPrintPreview::cmdZoomOut_Click() {
-  surface_.setZoom(surface_.zoom() >= 21 ? surface_.zoom() - 20 : 20);
-  if (surface_.zoom() < 21) cmdZoomOut_->setEnabled(false);
+  setZoom(zoom_ >= 21 ? zoom_ - 20 : 20);
+  if (zoom_ < 21) cmdZoomOut_->setEnabled(false);
   cmdZoomIn_->setEnabled(true);
 }
 
 void frmPrintPreview::cmdZoomFull_Click() {
-  surface_.setZoom(40);
+  setZoom(40);
   cmdZoomIn_->setEnabled(true);
   cmdZoomOut_->setEnabled(true);
 }
 
 void frmPrintPreview::cmdCopy_Click() {
-  const QImage page = renderPageImage(surface_.document(), surface_.previewPage() - 1, 150);
+  const QImage page = renderPageImage(document_, page_ - 1, 150);
   QApplication::clipboard()->setImage(page);
 }
 
 void frmPrintPreview::cmdPrint_Click() {
   if (printer_) {
     PrintProgressDialog progress(this);
-    progress.documentStarted(surface_.documentName().toStdString());
-    PrintOutcome outcome;
+    progress.documentStarted(document_.name.toStdString());
     {
       BusyCursor busy;
-      outcome = printDocument(surface_.document(), *printer_, surface_.copies(), &progress);
+      printed_ = sendDocument(document_, *printer_, 1, &progress);
     }
     progress.finished();
-    if (outcome == PrintOutcome::kCancelled && options_) options_->printCancelled = true;
-    if (std::string why = printFailureMessage(outcome, *printer_, surface_.documentName());
-        !why.empty())
-      prompts().message(why, "Strataquill", MessageButtons::kOk, MessageIcon::kNone);
+    if (!printed_->message.empty() && printed_->outcome != RunResult::Outcome::kCancelled)
+      prompts().message(printed_->message, "Strataquill", MessageButtons::kOk, MessageIcon::kNone);
   }
   cmdClose_Click();
 }

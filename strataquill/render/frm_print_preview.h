@@ -2,35 +2,43 @@
 
 #include <QDialog>
 
-#include "strataquill/render/print_surface.h"
+#include <optional>
+
+#include "strataquill/render/log_run.h"
 
 class QLabel;
-class QPrinter;
 class QPushButton;
 class QScrollArea;
 
 namespace sq::render {
 
-struct PrintOptions;
 class PageView;
 
-// The preview window: it owns the print surface on which every log is
-// composed, for the printer as well as for the screen, and lets the user
-// page through the document, zoom, copy a page to the clipboard, print and
-// close.
+// The preview window: it shows a finished document and lets the user page
+// through it, zoom, copy a page to the clipboard, print it and close. It
+// only shows: the run composed the document, and Print sends it through the
+// same routine as every print run.
 class frmPrintPreview : public QDialog {
   Q_OBJECT
 
  public:
-  // `options` receives the cancel flag when the user cancels printing; it
-  // may be null. `printer` is the printer that Print sends to.
-  frmPrintPreview(PrintOptions* options, QPrinter* printer, QWidget* parent = nullptr);
+  // `document` must outlive the window. `printer` is where Print sends the
+  // document; null disables printing.
+  frmPrintPreview(const SurfaceDocument& document, const PrinterChoice* printer,
+                  QWidget* parent = nullptr);
   ~frmPrintPreview() override;
 
-  PrintSurface& vsPrinter() { return surface_; }
+  const SurfaceDocument& document() const { return document_; }
+  int pageCount() const { return static_cast<int>(document_.pages.size()); }
+  // The page on display, from 1.
+  int previewPage() const { return page_; }
+  void setPreviewPage(int page);
+  // A whole percentage, 20 to 200 from the buttons.
+  int zoom() const { return zoom_; }
+  void setZoom(int zoom);
+  // What became of Print, once the user pressed it.
+  const std::optional<RunResult>& printed() const { return printed_; }
 
-  // Copies the printer's paper and orientation to the surface. Returns 1.
-  int SetVSPrinterPageSize();
   void UpdatePreviewButtons();
 
   // Buttons, as the user presses them.
@@ -59,9 +67,11 @@ class frmPrintPreview : public QDialog {
  private:
   void layOut();
 
-  PrintSurface surface_;
-  PrintOptions* options_;
-  QPrinter* printer_;
+  const SurfaceDocument& document_;
+  const PrinterChoice* printer_;
+  int page_ = 1;
+  int zoom_ = 100;
+  std::optional<RunResult> printed_;
   QScrollArea* scroll_;
   PageView* view_;
   QLabel* lblPage_;

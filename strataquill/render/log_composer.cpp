@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <optional>
 
 #include "strataquill/db/ascii_case.h"
+#include "strataquill/db/database.h"
 #include "strataquill/layouts/layout_codes.h"
 #include "strataquill/render/data_columns.h"
 #include "strataquill/render/depth_scale.h"
@@ -97,15 +99,21 @@ void LogComposer::applyFont(const layouts::LayoutFont& font) {
 }
 
 bool LogComposer::composePages() {
-  data_ = loadBoringData(job_.projectPath, job_.boring);
+  std::optional<db::Database> own;
+  if (!job_.database)
+    if (auto opened = db::Database::open(job_.projectPath); opened.ok())
+      own.emplace(std::move(opened.value()));
+  const db::Database* database = job_.database ? job_.database : own ? &*own : nullptr;
+  data_ = database ? loadBoringData(*database, job_.boring) : BoringData();
   catalogue_ = Catalogue::load(job_.classificationFile);
   layouts_.clear();
   if (job_.sampleLayout && job_.reportType == kLayoutSample)
     layouts_.emplace(job_.designerLayoutPath, *job_.sampleLayout);
   surface_.resetTextState();
 
-  float deepest = job_.reportType == kBoringLog ? GetMaxDepth(job_.projectPath, job_.boring)
-                                                : options_.unitsPerFirstPage;
+  float deepest = job_.reportType != kBoringLog ? options_.unitsPerFirstPage
+                  : database                    ? GetMaxDepth(*database, job_.boring)
+                                                : 0.0f;
   if (!(deepest > 0)) deepest = 1.0f;
 
   std::vector<CarriedItem> carried;

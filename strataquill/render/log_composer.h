@@ -17,6 +17,9 @@ namespace sq::render {
 // and where the program's shared files are.
 struct RenderJob {
   std::string projectPath;
+  // The open project's connection, when a session holds one; else the run
+  // opens projectPath itself.
+  const db::Database* database = nullptr;
   std::string boring;
   int reportType = kBoringLog;
   std::string designerLayoutPath;  // the layout of a layout sample

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <sstream>
 
+#include "strataquill/project/project_schema.h"
 #include "strataquill/render/depth_scale.h"
 #include "strataquill/render/render_test_support.h"
 
@@ -237,8 +238,7 @@ TEST_F(PageCompositionTest, TinyUnitsStillEnd) {
 }
 
 TEST_F(PageCompositionTest, MaxDepthQueriesAndResult) {
-  EXPECT_EQ(maxDepthSql("FROM [Lithology Information] ",
-                        "WHERE [Lithology Information].BoringName = ", "From", "B-1"),
+  EXPECT_EQ(project::maxDepthSql("Lithology Information", "From", "B-1"),
             "SELECT Max([From]) AS [Max Of From] FROM [Lithology Information] WHERE [Lithology "
             "Information].BoringName = \"B-1\" ;");
   addBoring("B \"1\"");

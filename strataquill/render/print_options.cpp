@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "strataquill/db/value.h"
+#include "strataquill/shell/file_copy.h"
 #include "strataquill/shell/settings_store.h"
 
 namespace sq::render {
@@ -65,6 +66,20 @@ bool PrintOptions::saveNumbers() const {
                    useAdditionalPageLayout ? "True" : "False") &&
        ok;
   return ok;
+}
+
+void fallBackToShippedLayouts(PrintOptions& options, const std::string& programFolder) {
+  if (isExistingFile(options.firstPageLayoutFile)) return;
+  const std::string first = programFolder + "LogFirstPage.sqf";
+  const std::string additional = programFolder + "LogAdditionalPages.sqf";
+  if (!isExistingFile(first)) return;
+  options.firstPageLayoutFile = first;
+  options.firstPageLayoutFileTitle = "LogFirstPage.sqf";
+  if (!isExistingFile(options.additionalPageLayoutFile) && isExistingFile(additional)) {
+    options.additionalPageLayoutFile = additional;
+    options.additionalPageLayoutFileTitle = "LogAdditionalPages.sqf";
+    options.useAdditionalPageLayout = true;
+  }
 }
 
 PageLayoutChoice chooseLayoutForPage(const PrintOptions& options, int reportType, int pageNumber,

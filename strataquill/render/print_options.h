@@ -33,6 +33,12 @@ struct PrintOptions {
   bool saveNumbers() const;
 };
 
+// A user who has chosen no first-page layout (or whose layout is gone)
+// prints with the layouts shipped in `programFolder`: its first-page
+// layout, and its additional-page layout with it unless another one is
+// chosen and still there. Files the user chose that still exist are kept.
+void fallBackToShippedLayouts(PrintOptions& options, const std::string& programFolder);
+
 // The layout file and depth units of one page of a run.
 struct PageLayoutChoice {
   std::string layoutFile;

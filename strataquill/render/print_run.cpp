@@ -1,13 +1,9 @@
 #include "strataquill/render/print_run.h"
 
-#include <QApplication>
-
 #include <optional>
 
 #include "strataquill/render/frm_print_preview.h"
-#include "strataquill/render/log_composer.h"
 #include "strataquill/render/print_progress_dialog.h"
-#include "strataquill/render/surface_painter.h"
 #include "strataquill/shell/user_prompts.h"
 
 namespace sq::render {
@@ -18,22 +14,27 @@ PreviewHook& previewHook() {
   return hook;
 }
 
+void tell(const RunResult& result) {
+  if (!result.message.empty() && result.outcome != RunResult::Outcome::kCancelled)
+    prompts().message(result.message, "Strataquill", MessageButtons::kOk, MessageIcon::kNone);
+}
+
 }  // namespace
 
 void setPreviewHook(PreviewHook hook) {
   previewHook() = hook;
 }
 
-void drawPages(PrintContext& context, PrintOptions& options, const std::string& boring,
-               int Destination, const std::string& documentName, int reportType,
-               bool moreBoringsFollow, int& result, int copies, PrintProgress* progress) {
+RunResult drawPages(PrintContext& context, PrintOptions& options, const std::string& boring,
+                    int Destination, const std::string& fileName, int reportType,
+                    bool moreBoringsFollow, int copies, PrintProgress* progress) {
   // The print dialog closes itself after its last boring, so whether more
   // follow changes nothing here.
   (void)moreBoringsFollow;
-  result = 0;
   if (std::string why = validateForRun(options, reportType); !why.empty()) {
-    prompts().message(why, "Strataquill", MessageButtons::kOk, MessageIcon::kNone);
-    return;
+    RunResult refused{RunResult::Outcome::kRefused, why, 0};
+    tell(refused);
+    return refused;
   }
   {
     BusyCursor busy;
@@ -43,67 +44,46 @@ void drawPages(PrintContext& context, PrintOptions& options, const std::string& 
   // its own.
   std::optional<PrintProgressDialog> ownProgress;
   if (!progress) progress = &ownProgress.emplace(context.mainWindow());
-  // The user's Cancel reaches the run through the options' flag, which the
-  // composer tests between the stages of every page.
-  auto cancelled = [&] {
-    if (progress->cancelRequested()) options.printCancelled = true;
-    return options.printCancelled;
-  };
 
-  frmPrintPreview preview(&options, &context.printer(), context.mainWindow());
-  PrintSurface& surface = preview.vsPrinter();
-  preview.SetVSPrinterPageSize();
-  surface.setCopies(copies);
-  surface.setDocumentName(QString::fromStdString(documentName));
-  progress->documentStarted(documentName);
+  LogRequest request;
+  request.projectPath = context.projectPath();
+  request.database = context.projectDatabase();
+  request.borings = {boring};
+  request.reportType = reportType;
+  request.fileName = fileName;
+  request.designerLayoutPath = context.designerLayoutPath();
+  request.classificationFile = context.classificationFile();
+  request.patternFolder = context.patternFolder();
+  request.options = options;
+  request.progress = progress;
 
-  bool finished;
+  PrintSurface surface;
+  SetVSPrinterPageSize(surface, context.printerChoice().pageLayout);
+  RunResult result;
   {
     BusyCursor busy;
-    surface.startDoc();
-    RenderJob job{context.projectPath(),
-                  boring,
-                  reportType,
-                  context.designerLayoutPath(),
-                  context.classificationFile(),
-                  context.patternFolder(),
-                  {},
-                  {},
-                  [&] { cancelled(); },
-                  [&](int page) { progress->composing(page); },
-                  {}};
-    LogComposer composer(surface, options, std::move(job));
-    finished = composer.composePages() && !cancelled();
-    if (finished && Destination != kToPreview) {
-      surface.endDoc();
-      const PrintOutcome outcome =
-          printDocument(surface.document(), context.printer(), surface.copies(), progress);
-      if (outcome == PrintOutcome::kCancelled) options.printCancelled = true;
-      if (outcome != PrintOutcome::kPrinted) finished = false;
-      if (std::string why = printFailureMessage(outcome, context.printer(), surface.documentName());
-          !why.empty()) {
-        progress->finished();
-        prompts().message(why, "Strataquill", MessageButtons::kOk, MessageIcon::kNone);
-      }
-    }
+    result = composeLogs(request, surface);
+    options.printCancelled = request.options.printCancelled;
+    if (result.ok() && Destination != kToPreview)
+      result = sendDocument(surface.document(), context.printerChoice(), copies, progress);
   }
-  if (ownProgress) progress->finished();
-  if (finished && Destination == kToPreview) {
-    progress->finished();
-    surface.setZoom(40);
-    preview.UpdatePreviewButtons();
+  if (result.outcome == RunResult::Outcome::kCancelled) options.printCancelled = true;
+  // The progress window goes before a message or the preview shows, and
+  // with the run when it was this run's own.
+  if (ownProgress || !result.message.empty() || Destination == kToPreview) progress->finished();
+  tell(result);
+  if (result.ok() && Destination == kToPreview) {
+    frmPrintPreview preview(surface.document(), &context.printerChoice(), context.mainWindow());
+    preview.setZoom(40);
     if (previewHook()) {
       previewHook()(preview);
     } else {
       preview.exec();
     }
-    surface.endDoc();
+    if (preview.printed()) result = *preview.printed();
+    if (result.outcome == RunResult::Outcome::kCancelled) options.printCancelled = true;
   }
-  if (!finished || options.printCancelled) {
-    surface.killDoc();
-    return;
-  }
-  result = 1;
+  return result;
 }
 
 }  // namespace sq::render

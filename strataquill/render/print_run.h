@@ -2,9 +2,8 @@
 
 #include <string>
 
+#include "strataquill/render/log_run.h"
 #include "strataquill/render/print_context.h"
-#include "strataquill/render/print_options.h"
-#include "strataquill/render/print_progress.h"
 
 namespace sq::render {
 
@@ -14,21 +13,19 @@ class frmPrintPreview;
 inline constexpr int kToPreview = 0;
 inline constexpr int kToPrinter = 1;
 
-// One boring's print run: composes the log on the preview window's surface
-// and sends it to the printer, or shows the preview modally. `result` is 1
-// when the document printed (or was previewed) and 0 when it did not: the
-// run was cancelled (the document is then discarded and the options' cancel
-// flag stays set), or the printer could not print it, which a message tells.
-// Units per page and tick intervals that would make no progress are refused
-// with a message before anything is drawn.
+// One boring's print run: makes the open editors save, composes the log on
+// a surface of its own and sends it to the chosen printer, or shows it in
+// the preview modally. The document is named after the boring and
+// `fileName`. A run that could not print tells the user why (naming the
+// printer or the file); a cancelled run leaves nothing and the options'
+// cancel flag set.
 //
 // `progress` is told of every page and its Cancel stops the run; a caller
 // running several borings passes one for all of them. Without one the run
 // shows its own progress window once it has more than one page.
-void drawPages(PrintContext& context, PrintOptions& options, const std::string& boring,
-               int Destination, const std::string& documentName, int reportType,
-               bool moreBoringsFollow, int& result, int copies = 1,
-               PrintProgress* progress = nullptr);
+RunResult drawPages(PrintContext& context, PrintOptions& options, const std::string& boring,
+                    int Destination, const std::string& fileName, int reportType,
+                    bool moreBoringsFollow, int copies = 1, PrintProgress* progress = nullptr);
 
 // Replaces the modal display of the finished preview, for tests: it gets
 // the window instead of the user. Null restores the normal display.

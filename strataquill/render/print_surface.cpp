@@ -55,7 +55,7 @@ class ParagraphBox {
 
 }  // namespace
 
-PrintSurface::PrintSurface(QObject* parent) : QObject(parent) {}
+PrintSurface::PrintSurface() = default;
 
 void PrintSurface::setPageSize(double width, double height) {
   if (width > 0) doc_.pageWidth = width;
@@ -91,11 +91,8 @@ void PrintSurface::startDoc() {
   pictureCache_.clear();
   doc_.pages.emplace_back();
   open_ = true;
-  status_ = 0;
-  previewPage_ = 1;
   currentX = marginLeft;
   currentY = marginTop;
-  emit documentChanged();
 }
 
 void PrintSurface::newPage() {
@@ -103,12 +100,10 @@ void PrintSurface::newPage() {
   doc_.pages.emplace_back();
   currentX = marginLeft;
   currentY = marginTop;
-  emit documentChanged();
 }
 
 void PrintSurface::endDoc() {
   open_ = false;
-  emit documentChanged();
 }
 
 void PrintSurface::killDoc() {
@@ -117,8 +112,6 @@ void PrintSurface::killDoc() {
   doc_.images.clear();
   imageIndex_.clear();
   pictureCache_.clear();
-  previewPage_ = 1;
-  emit documentChanged();
 }
 
 SurfacePage* PrintSurface::page() {
@@ -194,8 +187,11 @@ void PrintSurface::printText(const QString& text) {
 }
 
 QStringList PrintSurface::wrapParagraph(const QString& text) const {
+  return wrapText(text, doc_.pageWidth - marginRight - marginLeft);
+}
+
+QStringList PrintSurface::wrapText(const QString& text, double available) const {
   const QFontMetricsF& fm = metrics();
-  const double available = doc_.pageWidth - marginRight - marginLeft;
   QString normalized = text;
   normalized.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   normalized.replace('\r', '\n');
@@ -341,21 +337,6 @@ void PrintSurface::DrawFilledRectangle(double left, double top, double right, do
   const QImage image = loadPicture(pictureFile);
   if (image.isNull()) return;
   drawPattern(image, pictureFile, QRectF(QPointF(left, top), QPointF(right, bottom)), patternScale);
-}
-
-void PrintSurface::setZoom(int zoom) {
-  zoom_ = std::clamp(zoom, 10, 400);
-  emit previewChanged();
-}
-
-void PrintSurface::setPreviewPage(int page) {
-  previewPage_ = std::clamp(page, 1, std::max(1, pageCount()));
-  emit previewChanged();
-}
-
-void PrintSurface::setStatus(int status) {
-  status_ = status;
-  if (status == 5) emit printCancelled();
 }
 
 }  // namespace sq::render

@@ -4,7 +4,6 @@
 #include <QFontMetricsF>
 #include <QHash>
 #include <QImage>
-#include <QObject>
 #include <QString>
 #include <QStringList>
 
@@ -35,11 +34,9 @@ struct SurfaceFont {
 // The state (font, pen, alignment, margins, current position) works like a
 // classic print-preview control: drawing calls use the current state, and
 // paragraph calls wrap between the left and right margins.
-class PrintSurface : public QObject {
-  Q_OBJECT
-
+class PrintSurface {
  public:
-  explicit PrintSurface(QObject* parent = nullptr);
+  PrintSurface();
 
   // Document.
   void startDoc();
@@ -99,6 +96,11 @@ class PrintSurface : public QObject {
   double paragraphHeight(const QString& text) const;
   // The lines a paragraph breaks into between the margins.
   QStringList wrapParagraph(const QString& text) const;
+  // The one rule of breaking text into lines `width` twips wide in the
+  // current font: at blanks, a line feed ends a line, and a word wider than
+  // the line is broken between characters (each line takes at least one),
+  // so no line is wider than it and every text ends.
+  QStringList wrapText(const QString& text, double width) const;
 
   // The natural size of a picture in twips (pixels at the picture's own
   // resolution, 96 dpi when it has none).
@@ -125,20 +127,6 @@ class PrintSurface : public QObject {
   // loaded.
   QImage loadPicture(const QString& file);
 
-  // Preview state.
-  int zoom() const { return zoom_; }
-  void setZoom(int zoom);
-  int previewPage() const { return previewPage_; }
-  void setPreviewPage(int page);
-  // 5 once the user cancelled a print run, else 0.
-  int status() const { return status_; }
-  void setStatus(int status);
-
- signals:
-  void documentChanged();
-  void previewChanged();
-  void printCancelled();
-
  private:
   SurfacePage* page();
   // Index of the picture in the document, adding it the first time.
@@ -153,9 +141,6 @@ class PrintSurface : public QObject {
   bool open_ = false;
   int copies_ = 1;
   int orientation_ = 0;
-  int zoom_ = 100;
-  int previewPage_ = 1;
-  int status_ = 0;
   QHash<QString, int> imageIndex_;
   QHash<QString, QImage> pictureCache_;
   mutable std::optional<SurfaceFont> cachedFor_;

@@ -112,6 +112,7 @@ class RenderFixture : public ::testing::Test {
 
   RenderJob job(const std::string& boring, int reportType = kBoringLog) {
     return RenderJob{project_,
+                     nullptr,
                      boring,
                      reportType,
                      layout_,

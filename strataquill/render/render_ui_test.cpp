@@ -20,16 +20,25 @@
 #include "strataquill/render/frm_print_preview.h"
 #include "strataquill/render/print_run.h"
 #include "strataquill/render/render_test_support.h"
+#include "strataquill/shell/program_folder.h"
 #include "strataquill/shell/scripted_prompts.h"
 #include "strataquill/shell/settings_store.h"
 
 namespace sq::render {
 namespace {
 
+// A document of `pages` empty pages on Letter paper.
+SurfaceDocument emptyDocument(int pages) {
+  PrintSurface s;
+  s.startDoc();
+  for (int i = 1; i < pages; ++i) s.newPage();
+  s.endDoc();
+  return s.document();
+}
+
 TEST(PrintPreviewTest, OnePageDocument) {
-  frmPrintPreview preview(nullptr, nullptr);
-  preview.vsPrinter().startDoc();
-  preview.vsPrinter().endDoc();
+  const SurfaceDocument doc = emptyDocument(1);
+  frmPrintPreview preview(doc, nullptr);
   preview.UpdatePreviewButtons();
   EXPECT_EQ(preview.lblPage()->text(), "Page 1 of 1");
   EXPECT_FALSE(preview.cmdPageDown()->isEnabled());
@@ -39,50 +48,46 @@ TEST(PrintPreviewTest, OnePageDocument) {
 }
 
 TEST(PrintPreviewTest, PagingThroughThreePages) {
-  frmPrintPreview preview(nullptr, nullptr);
-  PrintSurface& s = preview.vsPrinter();
-  s.startDoc();
-  s.newPage();
-  s.newPage();
-  s.endDoc();
-  EXPECT_EQ(preview.lblPage()->text(), "Page 1 of 3") << "the document-changed signal updates";
+  const SurfaceDocument doc = emptyDocument(3);
+  frmPrintPreview preview(doc, nullptr);
+  EXPECT_EQ(preview.lblPage()->text(), "Page 1 of 3");
   preview.cmdPageUp()->click();
   preview.cmdPageUp()->click();
   EXPECT_EQ(preview.lblPage()->text(), "Page 3 of 3");
   EXPECT_FALSE(preview.cmdPageUp()->isEnabled());
   EXPECT_TRUE(preview.cmdPageDown()->isEnabled());
   preview.cmdPageUp_Click();
-  EXPECT_EQ(s.previewPage(), 3) << "not beyond the last page";
+  EXPECT_EQ(preview.previewPage(), 3) << "not beyond the last page";
   preview.cmdPageDown()->click();
   EXPECT_EQ(preview.lblPage()->text(), "Page 2 of 3");
 }
 
 TEST(PrintPreviewTest, ZoomStepsInTwenties) {
-  frmPrintPreview preview(nullptr, nullptr);
-  PrintSurface& s = preview.vsPrinter();
-  s.setZoom(40);
+  const SurfaceDocument doc = emptyDocument(1);
+  frmPrintPreview preview(doc, nullptr);
+  preview.setZoom(40);
   preview.cmdZoomOut()->click();
-  EXPECT_EQ(s.zoom(), 20);
+  EXPECT_EQ(preview.zoom(), 20);
   EXPECT_FALSE(preview.cmdZoomOut()->isEnabled());
   std::vector<int> seen;
   while (preview.cmdZoomIn()->isEnabled()) {
     preview.cmdZoomIn()->click();
-    seen.push_back(s.zoom());
+    seen.push_back(preview.zoom());
   }
   EXPECT_EQ(seen, (std::vector<int>{40, 60, 80, 100, 120, 140, 160, 180, 200}));
   EXPECT_TRUE(preview.cmdZoomOut()->isEnabled());
   preview.cmdZoomFull()->click();
-  EXPECT_EQ(s.zoom(), 40);
+  EXPECT_EQ(preview.zoom(), 40);
   EXPECT_TRUE(preview.cmdZoomIn()->isEnabled() && preview.cmdZoomOut()->isEnabled());
 }
 
 TEST(PrintPreviewTest, CopyPutsThePageOnTheClipboard) {
-  frmPrintPreview preview(nullptr, nullptr);
-  PrintSurface& s = preview.vsPrinter();
+  PrintSurface s;
   s.startDoc();
   s.pen.width = 100;
   s.drawLine(0, 0, s.pageWidth(), s.pageHeight());
   s.endDoc();
+  frmPrintPreview preview(s.document(), nullptr);
   QApplication::clipboard()->clear();
   preview.cmdCopy()->click();
   const QImage copied = QApplication::clipboard()->image();
@@ -94,7 +99,8 @@ TEST(PrintPreviewTest, CopyPutsThePageOnTheClipboard) {
 }
 
 TEST(PrintPreviewTest, SurfaceKeepsTheWindowsLayout) {
-  frmPrintPreview preview(nullptr, nullptr);
+  const SurfaceDocument doc = emptyDocument(1);
+  frmPrintPreview preview(doc, nullptr);
   preview.show();
   preview.resize(1000, 800);
   QApplication::processEvents();
@@ -113,8 +119,8 @@ struct TestPaths {
 class TestContext : public PrintContext {
  public:
   explicit TestContext(TestPaths paths) : paths_(std::move(paths)) {
-    printer_.setOutputFormat(QPrinter::PdfFormat);
-    printer_.setOutputFileName(QString::fromStdString(paths_.printed));
+    printer_.printerName.clear();
+    printer_.pdfFile = QString::fromStdString(paths_.printed);
   }
   std::vector<std::string> boringNames() const override { return borings; }
   std::string currentBoring() const override { return current; }
@@ -123,7 +129,7 @@ class TestContext : public PrintContext {
   std::string classificationFile() const override { return paths_.classification; }
   std::string patternFolder() const override { return paths_.patterns; }
   void saveOpenEditors() override { ++saves; }
-  QPrinter& printer() override { return printer_; }
+  PrinterChoice& printerChoice() override { return printer_; }
   void printSetup() override {}
   QWidget* mainWindow() const override { return nullptr; }
 
@@ -133,7 +139,7 @@ class TestContext : public PrintContext {
 
  private:
   TestPaths paths_;
-  QPrinter printer_;
+  PrinterChoice printer_ = PrinterChoice::systemDefault();
 };
 
 class PrintDialogTest : public RenderFixture {
@@ -146,7 +152,7 @@ class PrintDialogTest : public RenderFixture {
     }
     addColumn("Depth", 1, 2, 1.5, 10);
     ASSERT_TRUE(PrintOptions::saveFirstPageLayout(layout_, "log.sqf"));
-    setPreviewHook([](frmPrintPreview& p) { shown().push_back(p.vsPrinter().pageCount()); });
+    setPreviewHook([](frmPrintPreview& p) { shown().push_back(p.pageCount()); });
     shown().clear();
   }
   void TearDown() override { setPreviewHook(nullptr); }
@@ -232,10 +238,13 @@ TEST_F(PrintDialogTest, LayoutChecksShowTheirMessagesAndKeepTheDialogOpen) {
       "The file you selected as the first page layout file is not valid.  Please select a new "
       "one.";
   {
+    // Without shipped layouts to fall back to.
+    setProgramFolder(home_.root().string());
     ASSERT_TRUE(PrintOptions::saveFirstPageLayout("???", "???"));
     frmPrint dialog(ctx);
     dialog.prepare(1, "site.sq2", 1);
     dialog.cmdOK_Click();
+    setProgramFolder("");
     EXPECT_EQ(prompts_.messageTexts().back(), "You must select a layout file before printing.");
     EXPECT_EQ(prompts_.seen().back().title, "Strataquill");
     EXPECT_TRUE(dialog.runs().empty());
@@ -269,6 +278,31 @@ TEST_F(PrintDialogTest, LayoutChecksShowTheirMessagesAndKeepTheDialogOpen) {
     dialog.cmdOK_Click();
     EXPECT_EQ(prompts_.messageTexts().back(), invalid);
   }
+}
+
+TEST_F(PrintDialogTest, ANewUserPrintsWithTheShippedLayouts) {
+  setProgramFolder(VEXAMOR_TEST_BIN_DIR);
+  ASSERT_TRUE(PrintOptions::saveFirstPageLayout("???", "???"));
+  TestContext ctx(paths());
+  frmPrint dialog(ctx);
+  dialog.prepare(0, "site.sq2", 1);
+  EXPECT_EQ(dialog.cmdChooseFirstPageLayout()->text(), "LogFirstPage.sqf");
+  EXPECT_EQ(dialog.cmdChooseAdditionalPageLayout()->text(), "LogAdditionalPages.sqf");
+  EXPECT_TRUE(dialog.chkUseAdditionalPageLayout()->isChecked());
+  dialog.cmdOK_Click();
+  setProgramFolder("");
+  EXPECT_TRUE(prompts_.messageTexts().empty()) << prompts_.messageTexts().front();
+  EXPECT_EQ(shown(), std::vector<int>{2});
+}
+
+TEST_F(PrintDialogTest, TheDialogShowsWhereThePagesGo) {
+  TestContext ctx(paths());
+  frmPrint dialog(ctx);
+  dialog.prepare(1, "site.sq2", 1);
+  EXPECT_EQ(dialog.cmdPrintSetup()->text().toStdString(), "PDF file " + home_.path("printed.pdf"));
+  ctx.printerChoice().printerName = "Office";
+  dialog.prepare(1, "site.sq2", 1);
+  EXPECT_EQ(dialog.cmdPrintSetup()->text(), "Office");
 }
 
 TEST_F(PrintDialogTest, PreviewShowsTheCurrentBoringOnce) {
@@ -392,9 +426,9 @@ TEST_F(PrintDialogTest, APrinterThatCannotStartIsReportedAndNothingCountsAsPrint
   p.printed = home_.path("no/such/folder/printed.pdf");
   TestContext ctx(p);
   PrintOptions options = PrintOptions::load();
-  int result = -1;
-  drawPages(ctx, options, "B-1", kToPrinter, "B-1 -- site.sq2", kBoringLog, false, result);
-  EXPECT_EQ(result, 0);
+  const RunResult result =
+      drawPages(ctx, options, "B-1", kToPrinter, "site.sq2", kBoringLog, false);
+  EXPECT_EQ(result.outcome, RunResult::Outcome::kNotStarted);
   ASSERT_EQ(prompts_.messageTexts().size(), 1u);
   EXPECT_EQ(prompts_.messageTexts()[0], "The document B-1 -- site.sq2 was not printed: the file " +
                                             p.printed + " could not be opened.");
@@ -410,7 +444,8 @@ TEST_F(PrintDialogTest, APrinterThatCannotStartIsReportedAndNothingCountsAsPrint
 
 TEST_F(PrintDialogTest, CopiesArePrintedOnePassEachWhenThePrinterDoesNotMakeThem) {
   TestContext ctx(paths());
-  ASSERT_FALSE(ctx.printer().supportsMultipleCopies()) << "PDF output makes no copies";
+  ASSERT_FALSE(ctx.printerChoice().makePrinter()->supportsMultipleCopies())
+      << "PDF output makes no copies";
   frmPrint dialog(ctx);
   dialog.prepare(1, "site.sq2", 1);
   dialog.txtNumberOfCopies()->setText("3");

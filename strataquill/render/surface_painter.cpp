@@ -193,26 +193,4 @@ PrintOutcome printDocument(const SurfaceDocument& doc, QPrinter& printer, int co
   return PrintOutcome::kPrinted;
 }
 
-std::string printFailureMessage(PrintOutcome outcome, const QPrinter& printer,
-                                const QString& documentName) {
-  const bool toFile = printer.outputFormat() == QPrinter::PdfFormat;
-  const QString name = toFile ? printer.outputFileName() : printer.printerName();
-  const QString where = (toFile ? QStringLiteral("the file ") : QStringLiteral("the printer ")) +
-                        (name.isEmpty() ? QStringLiteral("(none)") : name);
-  switch (outcome) {
-    case PrintOutcome::kNotStarted:
-      return QStringLiteral("The document %1 was not printed: %2 could not be opened.")
-          .arg(documentName, where)
-          .toStdString();
-    case PrintOutcome::kFailed:
-      return QStringLiteral("The document %1 was not printed: %2 reported an error.")
-          .arg(documentName, where)
-          .toStdString();
-    case PrintOutcome::kPrinted:
-    case PrintOutcome::kCancelled:
-      break;
-  }
-  return {};
-}
-
 }  // namespace sq::render

@@ -3,8 +3,6 @@
 #include <QImage>
 #include <QString>
 
-#include <string>
-
 #include "strataquill/render/surface_document.h"
 
 class QPainter;
@@ -43,10 +41,5 @@ QImage renderPageImage(const SurfaceDocument& doc, int index, double dpi);
 // job cannot be aborted gets no further pages).
 PrintOutcome printDocument(const SurfaceDocument& doc, QPrinter& printer, int copies,
                            PrintProgress* progress = nullptr);
-
-// The message that tells the user a document did not print ("" for kPrinted
-// and kCancelled, which need none).
-std::string printFailureMessage(PrintOutcome outcome, const QPrinter& printer,
-                                const QString& documentName);
 
 }  // namespace sq::render

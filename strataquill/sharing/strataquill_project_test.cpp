@@ -17,6 +17,7 @@
 #include "strataquill/db/testing/scratch_postgres.h"
 #include "strataquill/project/borings.h"
 #include "strataquill/project/project_schema.h"
+#include "strataquill/project/project_session.h"
 
 namespace {
 
@@ -232,23 +233,29 @@ TEST_F(StrataquillProjectTest, ProjectOperationsRunOnTheServer) {
     }
   }
 
+  // The session, as the windows use it, on the server address.
+  sq::project::ProjectSession session;
+  ASSERT_TRUE(session.open(address(), "shared").ok());
   const std::string odd = "MW \"7\" O'Neil";
   for (const std::string& name : {std::string("b-2"), std::string("B-10"), odd})
-    ASSERT_TRUE(sq::project::CreateBoringRow(address(), name)) << name;
+    ASSERT_TRUE(session.addBoring(name).done()) << name;
+  EXPECT_EQ(session.addBoring(odd).outcome, sq::project::BoringChange::Outcome::kExists);
   ASSERT_TRUE(made->execute("INSERT INTO [Lithology Information] (BoringName, [From], [To]) "
                             "VALUES (" + sq::db::jetStringLiteral(odd) + ", 0, 2.5)")
                   .ok());
   sq::project::CopyWhat all{true, true, true, true};
-  ASSERT_TRUE(sq::project::CopyBoringTables(address(), odd, "Copy of " + odd, all));
-  EXPECT_EQ(sq::project::ReadBoringList(address()),
-            (std::vector<std::string>{"B-10", "b-2", "Copy of " + odd, odd}));
-  auto copied = made->openRecordset(sq::project::GetSQL("Copy of " + odd, sq::project::kLithologyTable));
+  ASSERT_TRUE(session.copyBoring(odd, "Copy of " + odd, all).done());
+  EXPECT_EQ(session.borings(), (std::vector<std::string>{"B-10", "b-2", "Copy of " + odd, odd}));
+  EXPECT_EQ(session.currentBoring(), "Copy of " + odd);
+  auto copied = session.boringRows("Copy of " + odd, sq::project::kLithologyTable);
   ASSERT_TRUE(copied.ok());
   ASSERT_EQ(copied->recordCount(), 1);
   copied->moveFirst();
   EXPECT_EQ(copied->value("To").value(), sq::db::Value::single(2.5f));
-  ASSERT_TRUE(sq::project::DeleteBoringRows(address(), odd));
-  EXPECT_EQ(sq::project::ReadBoringList(address()),
+  ASSERT_TRUE(session.removeBoring(odd).done());
+  EXPECT_EQ(session.borings(), (std::vector<std::string>{"B-10", "b-2", "Copy of " + odd}));
+  // Another connection sees what the session wrote.
+  EXPECT_EQ(sq::project::ReadBoringList(*made).value(),
             (std::vector<std::string>{"B-10", "b-2", "Copy of " + odd}));
 }
 

@@ -108,6 +108,26 @@ void syncFolder(const std::filesystem::path& folder) {
 
 }  // namespace
 
+namespace {
+
+std::function<bool(const std::string&)>& writableProbe() {
+  static std::function<bool(const std::string&)> probe;
+  return probe;
+}
+
+}  // namespace
+
+bool isWritableFile(const std::string& path) {
+  if (writableProbe()) return writableProbe()(path);
+  const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+  const std::filesystem::path folder = parent.empty() ? std::filesystem::path(".") : parent;
+  return ::access(path.c_str(), W_OK) == 0 && ::access(folder.c_str(), W_OK) == 0;
+}
+
+void setWritableProbe(std::function<bool(const std::string&)> probe) {
+  writableProbe() = std::move(probe);
+}
+
 bool isExistingFile(const std::string& path) {
   std::error_code ec;
   return !path.empty() && path[0] != '?' && std::filesystem::is_regular_file(path, ec);

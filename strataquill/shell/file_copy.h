@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace sq {
@@ -7,6 +8,13 @@ namespace sq {
 // Whether `path` names an existing regular file. The no-file marker ("???",
 // or anything starting with "?") never does.
 bool isExistingFile(const std::string& path);
+
+// Whether the file at `path` and its folder take writes (the database
+// engine writes a journal beside the file).
+bool isWritableFile(const std::string& path);
+// Replaces that test, for tests (a test run as root can write anything);
+// empty restores the real test.
+void setWritableProbe(std::function<bool(const std::string& path)> probe);
 
 // Copies `source` to `target`. Without `overwrite` an existing target makes
 // the copy fail and is never replaced, on every kind of file system. The copy

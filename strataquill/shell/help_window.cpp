@@ -13,6 +13,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "strataquill/shell/window_placement.h"
+
 namespace sq {
 namespace {
 
@@ -83,6 +85,11 @@ HelpWindow::HelpWindow(const QString& contentsFile, QWidget* parent)
   readPages();
   search({});
   resize(900, 640);
+}
+
+void HelpWindow::hideEvent(QHideEvent* event) {
+  saveWindowPlacement(*this, "Help");
+  QWidget::hideEvent(event);
 }
 
 void HelpWindow::readPages() {

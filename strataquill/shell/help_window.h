@@ -34,6 +34,10 @@ class HelpWindow : public QWidget {
   // File name of the page shown.
   QString currentPage() const;
 
+ protected:
+  // Remembers its place and size for the next time it opens.
+  void hideEvent(QHideEvent* event) override;
+
  private:
   struct Page {
     QString file;

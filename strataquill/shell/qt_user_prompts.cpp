@@ -62,6 +62,11 @@ MessageAnswer QtUserPrompts::message(std::string_view text, std::string_view tit
     case MessageButtons::kYesNoCancel:
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
       break;
+    case MessageButtons::kYesNoDefaultNo:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      box.setDefaultButton(QMessageBox::No);
+      box.setEscapeButton(QMessageBox::No);
+      break;
   }
   // The hourglass must not hide the arrow while the user answers.
   const bool busy = QApplication::overrideCursor() != nullptr;

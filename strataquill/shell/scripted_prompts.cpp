@@ -16,6 +16,7 @@ MessageAnswer ScriptedPrompts::message(std::string_view text, std::string_view t
     case MessageButtons::kOk:
       return MessageAnswer::kOk;
     case MessageButtons::kYesNo:
+    case MessageButtons::kYesNoDefaultNo:
       return MessageAnswer::kNo;
     default:
       return MessageAnswer::kCancel;

@@ -14,6 +14,8 @@ class SilentPrompts final : public UserPrompts {
       case MessageButtons::kYesNo:
       case MessageButtons::kYesNoCancel:
         return MessageAnswer::kYes;
+      case MessageButtons::kYesNoDefaultNo:
+        return MessageAnswer::kNo;
     }
     return MessageAnswer::kOk;
   }

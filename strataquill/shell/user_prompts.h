@@ -5,7 +5,9 @@
 
 namespace sq {
 
-enum class MessageButtons { kOk, kOkCancel, kYesNo, kYesNoCancel };
+// kYesNoDefaultNo: Yes and No with No as the default button, for questions
+// whose Yes destroys something.
+enum class MessageButtons { kOk, kOkCancel, kYesNo, kYesNoCancel, kYesNoDefaultNo };
 enum class MessageIcon { kNone, kCritical, kQuestion, kExclamation, kInformation };
 enum class MessageAnswer { kOk, kCancel, kYes, kNo };
 
@@ -48,7 +50,7 @@ class UserPrompts {
 };
 
 // The installed prompts. Without an installed implementation a silent one
-// answers every question with its first button and cancels every dialog,
+// answers every question with its default button and cancels every dialog,
 // which is what a program without a display needs.
 UserPrompts& prompts();
 // Installs `p` (not owned); nullptr restores the silent implementation.

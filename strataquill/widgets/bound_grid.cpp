@@ -27,6 +27,8 @@ BoundGrid::BoundGrid(QWidget* parent) : QTableView(parent), delegate_(nullptr) {
   verticalHeader()->setSectionResizeMode(QHeaderView::Interactive);
   connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this] { emit activeCellChanged(); });
+  // Enter ends the edit and goes on to the cell below, as in a spreadsheet.
+  connect(delegate_, &CellDelegate::enterPressed, this, &BoundGrid::moveDown);
   // A row whose text changed takes the height its text needs.
   connect(&model_, &QAbstractItemModel::dataChanged, this,
           [this](const QModelIndex& topLeft, const QModelIndex& bottomRight,
@@ -86,6 +88,7 @@ void BoundGrid::copyRows() {
 
 void BoundGrid::cutRows() {
   commitEdit();
+  RecordsetModel::EditGroup group(model_);
   copyRows();
   std::vector<int> rows = targetRows();
   // From the bottom, so the rows above keep their numbers.
@@ -102,6 +105,7 @@ void BoundGrid::pasteRows() {
     if (!model_.columns()[c].hidden) visible.push_back(c);
   const auto first = std::find(visible.begin(), visible.end(), at.column());
   if (first == visible.end()) return;
+  RecordsetModel::EditGroup group(model_);
   for (int r = 0; r < rows.size(); ++r) {
     auto column = first;
     for (const QString& cell : rows[r]) {
@@ -126,6 +130,32 @@ void BoundGrid::deleteRow() {
   model_.removeDataRow(row - 1);
 }
 
+void BoundGrid::restoring(void (RecordsetModel::*step)()) {
+  commitEdit();
+  const QModelIndex at = currentIndex();
+  (model_.*step)();
+  fitAllRowHeights();
+  if (at.isValid())
+    setCurrentIndex(model_.index(std::min(at.row(), model_.rowCount() - 1), at.column()));
+  emit activeCellChanged();
+}
+
+void BoundGrid::undo() {
+  restoring(&RecordsetModel::undo);
+}
+
+void BoundGrid::redo() {
+  restoring(&RecordsetModel::redo);
+}
+
+void BoundGrid::moveDown() {
+  const QModelIndex at = currentIndex();
+  if (!at.isValid() || at.row() + 1 >= model_.rowCount()) return;
+  const QModelIndex below = model_.index(at.row() + 1, at.column());
+  setCurrentIndex(below);
+  scrollTo(below);
+}
+
 void BoundGrid::fitRowHeight(int row) {
   if (row < 0 || row >= model_.rowCount()) return;
   const int wanted = std::max(sizeHintForRow(row), verticalHeader()->defaultSectionSize());
@@ -134,14 +164,24 @@ void BoundGrid::fitRowHeight(int row) {
 
 void BoundGrid::fitAllRowHeights() {
   for (int r = 0; r < model_.dataRowCount(); ++r) fitRowHeight(r);
+  // Spare rows keep no height of the rows that stood there before.
+  const int plain = verticalHeader()->defaultSectionSize();
+  for (int r = model_.dataRowCount(); r < model_.rowCount(); ++r)
+    if (rowHeight(r) != plain) setRowHeight(r, plain);
 }
 
 void BoundGrid::keyPressEvent(QKeyEvent* event) {
+  const bool editing = state() == QAbstractItemView::EditingState;
   // Delete clears the selected cells when no cell is being edited.
-  if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier &&
-      state() != QAbstractItemView::EditingState) {
+  if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier && !editing) {
+    RecordsetModel::EditGroup group(model_);
     for (const QModelIndex& i : selectionModel()->selectedIndexes())
       if (!model_.columns()[i.column()].hidden) model_.setCellText(i.row(), i.column(), {});
+    return;
+  }
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !editing &&
+      (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    moveDown();
     return;
   }
   QTableView::keyPressEvent(event);

@@ -40,9 +40,15 @@ class BoundGrid : public QTableView {
   void pasteRows();
   void insertRow();
   void deleteRow();
+  // Takes back (does again) the last edit: a cell, a paste, a row
+  // inserted or deleted.
+  void undo();
+  void redo();
+  // The active cell moves one row down, as Enter does.
+  void moveDown();
 
   // Fits a row's height to its tallest text; InitializeRowHeights does
-  // every data row.
+  // every data row (and gives the spare rows below them their plain height).
   void fitRowHeight(int row);
   void fitAllRowHeights();
 
@@ -60,6 +66,8 @@ class BoundGrid : public QTableView {
   // Data rows (from 0) that the row commands act on: the selected rows, or
   // the active one.
   std::vector<int> targetRows() const;
+  // Runs an undo or redo and puts the active cell back where it was.
+  void restoring(void (RecordsetModel::*step)());
 
   RecordsetModel model_;
   CellDelegate* delegate_;

@@ -163,15 +163,22 @@ void CellDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewI
 }
 
 bool CellDelegate::eventFilter(QObject* object, QEvent* event) {
+  auto* editor = qobject_cast<QWidget*>(object);
   auto* box = qobject_cast<QPlainTextEdit*>(object);
-  if (box && event->type() == QEvent::KeyPress) {
+  if (editor && event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
+    // Enter commits every kind of cell (Shift+Enter starts a new line in a
+    // wrapping one) and the grid moves on to the cell below.
     if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
-        !(key->modifiers() & Qt::ShiftModifier)) {
-      emit commitData(box);
-      emit closeEditor(box, QAbstractItemDelegate::SubmitModelCache);
+        !(box && (key->modifiers() & Qt::ShiftModifier))) {
+      emit commitData(editor);
+      emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+      emit enterPressed();
       return true;
     }
+  }
+  if (box && event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Escape) {
       emit closeEditor(box, QAbstractItemDelegate::RevertModelCache);
       return true;

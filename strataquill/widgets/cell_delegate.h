@@ -34,6 +34,11 @@ class CellDelegate : public QStyledItemDelegate {
   // The editor now open, or null.
   QWidget* openEditor() const { return editor_; }
 
+ signals:
+  // Enter ended an edit (and committed it): the grid goes on to the cell
+  // below.
+  void enterPressed();
+
  protected:
   bool eventFilter(QObject* object, QEvent* event) override;
 

@@ -18,6 +18,9 @@ QString trimBlanks(const QString& s) {
 
 const QColor kRefusedColour(255, 205, 205);
 
+// How many steps Undo can go back.
+constexpr std::size_t kUndoDepth = 200;
+
 }  // namespace
 
 bool RecordsetModel::Row::dirty() const {
@@ -30,6 +33,7 @@ RecordsetModel::RecordsetModel(QObject* parent) : QAbstractTableModel(parent) {}
 RecordsetModel::~RecordsetModel() = default;
 
 void RecordsetModel::dropRows() {
+  forgetHistory();
   rows_.clear();
   rs_.reset();
   live_.clear();
@@ -91,6 +95,7 @@ void RecordsetModel::clear() {
 
 void RecordsetModel::load(db::Recordset rs) {
   beginResetModel();
+  forgetHistory();
   rows_.clear();
   live_.clear();
   removed_.clear();
@@ -220,7 +225,42 @@ RecordsetModel::SaveReport RecordsetModel::submitAll() {
   }
   for (Row& r : rows_)
     if (r.raw < 0 && !blank(r) && !writeRow(r, report.error)) ++report.failedRows;
+  // What was saved is no longer an edit that could be taken back.
+  forgetHistory();
   return report;
+}
+
+void RecordsetModel::forgetHistory() {
+  undo_.clear();
+  redo_.clear();
+  groupRemembered_ = false;
+}
+
+void RecordsetModel::remember() {
+  if (group_ > 0 && groupRemembered_) return;
+  groupRemembered_ = group_ > 0;
+  undo_.push_back({rows_, removed_});
+  if (undo_.size() > kUndoDepth) undo_.erase(undo_.begin());
+  redo_.clear();
+}
+
+void RecordsetModel::restore(std::vector<Snapshot>& from, std::vector<Snapshot>& to) {
+  if (from.empty() || readOnly_) return;
+  beginResetModel();
+  to.push_back({std::move(rows_), std::move(removed_)});
+  rows_ = std::move(from.back().rows);
+  removed_ = std::move(from.back().removed);
+  from.pop_back();
+  endResetModel();
+  emit cellsEdited();
+}
+
+void RecordsetModel::undo() {
+  restore(undo_, redo_);
+}
+
+void RecordsetModel::redo() {
+  restore(redo_, undo_);
 }
 
 QString RecordsetModel::cellText(int row, int column) const {
@@ -248,10 +288,13 @@ bool RecordsetModel::setCellText(int row, int column, const QString& text) {
   if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) return false;
   if (row >= dataRowCount()) {
     if (text.isEmpty()) return true;
+    remember();
     materializeUpTo(row);
+  } else {
+    if (rows_[row].cells[column] == text) return true;
+    remember();
   }
   Row& r = rows_[row];
-  if (r.cells[column] == text) return true;
   r.cells[column] = text;
   r.changed[column] = true;
   emit dataChanged(index(row, 0), index(row, columnCount() - 1));
@@ -262,6 +305,7 @@ bool RecordsetModel::setCellText(int row, int column, const QString& text) {
 void RecordsetModel::insertBlankRow(int row) {
   if (readOnly_) return;
   if (row < 0 || row > dataRowCount()) return;
+  remember();
   beginInsertRows({}, row, row);
   Row blankRow;
   blankRow.cells.assign(columns_.size(), QString());
@@ -274,6 +318,7 @@ void RecordsetModel::insertBlankRow(int row) {
 void RecordsetModel::removeDataRow(int row) {
   if (readOnly_) return;
   if (row < 0 || row >= dataRowCount()) return;
+  remember();
   beginRemoveRows({}, row, row);
   if (rows_[row].raw >= 0) removed_.insert(rows_[row].raw);
   rows_.erase(rows_.begin() + row);

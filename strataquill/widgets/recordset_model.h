@@ -148,6 +148,27 @@ class RecordsetModel : public QAbstractTableModel {
   // Removes data row `row`; a spare row is left alone.
   void removeDataRow(int row);
 
+  // Every edit (a cell, a row inserted or removed, or a group of them) can
+  // be taken back and done again until the edits are saved or the rows
+  // read again.
+  bool canUndo() const { return !undo_.empty(); }
+  bool canRedo() const { return !redo_.empty(); }
+  void undo();
+  void redo();
+  // Makes the edits done while it lives one step of undo (a paste).
+  class EditGroup {
+   public:
+    explicit EditGroup(RecordsetModel& model) : model_(model) { ++model_.group_; }
+    ~EditGroup() {
+      if (--model_.group_ == 0) model_.groupRemembered_ = false;
+    }
+    EditGroup(const EditGroup&) = delete;
+    EditGroup& operator=(const EditGroup&) = delete;
+
+   private:
+    RecordsetModel& model_;
+  };
+
   // Notes that the owner puts on cells (interval checks); cleared by load.
   void setCellNote(int row, int column, const QString& note, const QColor& colour);
   void clearNotes();
@@ -173,7 +194,13 @@ class RecordsetModel : public QAbstractTableModel {
     bool dirty() const;
   };
 
+  // The rows as they are, for undo.
+  struct Snapshot;
   void dropRows();
+  // Called before an edit changes the rows: remembers them for undo.
+  void remember();
+  void forgetHistory();
+  void restore(std::vector<Snapshot>& from, std::vector<Snapshot>& to);
   bool isNumeric(int column) const { return columns_[column].kind == CellKind::kNumber; }
   bool refused(const Row& row, int column) const;
   bool blank(const Row& row) const;
@@ -192,6 +219,14 @@ class RecordsetModel : public QAbstractTableModel {
   std::map<std::pair<int, int>, std::pair<QString, QColor>> notes_;
   std::map<int, CellDecorator> decorators_;
   bool readOnly_ = false;
+  std::vector<Snapshot> undo_, redo_;
+  int group_ = 0;
+  bool groupRemembered_ = false;
+};
+
+struct RecordsetModel::Snapshot {
+  std::vector<Row> rows;
+  std::set<int> removed;
 };
 
 }  // namespace sq::widgets

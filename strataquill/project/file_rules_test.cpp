@@ -1,0 +1,48 @@
+#include "strataquill/project/file_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "strataquill/shell/test_home.h"
+
+namespace sq::project {
+namespace {
+
+TEST(FileRulesTest, TheCommandLineIsJudgedByItsLastFourCharacters) {
+  EXPECT_EQ(classifyCommandLine(""), CommandLineFile::kNone);
+  EXPECT_EQ(classifyCommandLine("/data/Site A.SQ2"), CommandLineFile::kProject);
+  EXPECT_EQ(classifyCommandLine("site.sq2"), CommandLineFile::kProject);
+  EXPECT_EQ(classifyCommandLine("log.sqf"), CommandLineFile::kOpenInProgram);
+  EXPECT_EQ(classifyCommandLine("classes.SqC"), CommandLineFile::kOpenInProgram);
+  EXPECT_EQ(classifyCommandLine("notes.txt"), CommandLineFile::kUnknown);
+  EXPECT_EQ(classifyCommandLine("\"site.sq2\""), CommandLineFile::kUnknown) << "quotes stay";
+  EXPECT_EQ(classifyCommandLine("sq2"), CommandLineFile::kUnknown);
+}
+
+TEST(FileRulesTest, ANewFileMayNotReplaceAnOpenOne) {
+  TestHome home;
+  const std::string project = home.path("site.sq2");
+  const std::string layout = home.path("log.sqf");
+  std::ofstream(project) << "x";
+  std::ofstream(layout) << "x";
+  std::filesystem::create_directories(home.root() / "sub");
+  const std::string roundabout = home.path("sub/../log.sqf");
+
+  EXPECT_EQ(replacingOpenFile(project, project, "???"),
+            "The file " + project +
+                " is the project that is open.  Close it before you create a new file in its "
+                "place.");
+  EXPECT_EQ(replacingOpenFile(roundabout, "???", layout),
+            "The file " + roundabout +
+                " is open in the layout designer.  Close the designer before you create a new "
+                "file in its place.");
+  EXPECT_EQ(replacingOpenFile(home.path("new.sqf"), project, layout), "");
+  EXPECT_EQ(replacingOpenFile(layout, project, ""), "") << "no designer open";
+  EXPECT_TRUE(sameFile(home.path("sub/../new.sqf"), home.path("new.sqf"))) << "not made yet";
+  EXPECT_FALSE(sameFile("???", "???"));
+}
+
+}  // namespace
+}  // namespace sq::project
