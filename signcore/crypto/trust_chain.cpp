@@ -378,7 +378,9 @@ std::optional<std::pair<time_t, time_t>> verdictWindow(STACK_OF(X509) * chain) {
   return std::make_pair(from, until);
 }
 
-bool findKept(const std::string& key, time_t at, ChainCheck* check) {
+// The kept check of `cert` for `key` at `at`, its chain beginning with `cert` itself (the
+// caller's object, which callers may look for by address) and going on with the kept ones.
+bool findKept(const std::string& key, X509* cert, time_t at, ChainCheck* check) {
   if (key.empty()) return false;
   ChainCache& cache = chainCache();
   std::lock_guard lock(cache.mutex);
@@ -386,8 +388,14 @@ bool findKept(const std::string& key, time_t at, ChainCheck* check) {
   if (found == cache.chains.end() || at < found->second.from || at >= found->second.until) {
     return false;
   }
-  ossl::X509Stack chain(X509_chain_up_ref(found->second.chain.get()));
-  if (!chain) return false;
+  STACK_OF(X509)* kept = found->second.chain.get();
+  ossl::X509Stack chain(sk_X509_new_reserve(nullptr, sk_X509_num(kept)));
+  if (!chain || X509_add_cert(chain.get(), cert, X509_ADD_FLAG_UP_REF) != 1) return false;
+  for (int i = 1; i < sk_X509_num(kept); ++i) {
+    if (X509_add_cert(chain.get(), sk_X509_value(kept, i), X509_ADD_FLAG_UP_REF) != 1) {
+      return false;
+    }
+  }
   check->status = found->second.status;
   check->sha1Signed = found->second.sha1Signed;
   check->chain = std::move(chain);
@@ -499,7 +507,7 @@ ChainCheck checkChain(X509_STORE* anchors, X509* cert, STACK_OF(X509) * untruste
   ChainCheck check;
   const time_t at = request.at ? static_cast<time_t>(*request.at) : std::time(nullptr);
   const std::string key = chainKey(anchors, cert, untrusted, request.purpose);
-  if (findKept(key, at, &check)) return check;
+  if (findKept(key, cert, at, &check)) return check;
   ossl::X509StoreCtx ctx(X509_STORE_CTX_new());
   if (anchors == nullptr || !ctx || X509_STORE_CTX_init(ctx.get(), anchors, cert, untrusted) != 1) {
     ERR_clear_error();
