@@ -95,6 +95,10 @@ class frmMain : public QMainWindow, public render::PrintContext {
   void mnuContents_Click();
   void mnuShowToolTip_Click();
   void mnuAboutStrataquill_Click();
+  // File > Export > AGS4 and File > Import > AGS4 (into the open project,
+  // or a new one when none is open).
+  void mnuExportAgs_Click();
+  void mnuImportAgs_Click();
   void tbToolBar_ButtonClick(const QString& key);
   // The selector's selection handling: save, reload, refit.
   void cmbBoringSelect_Click();
@@ -159,6 +163,8 @@ class frmMain : public QMainWindow, public render::PrintContext {
   void createToolBar();
   QAction* makeAction(const char* name, const QString& text, const QKeySequence& shortcut,
                       void (frmMain::*slot)());
+  // The Import and Export submenus of `file`, before `before`.
+  void addExchangeMenus(QMenu* file, QAction* before);
   void updateFileMenu();
   void updateEditMenu();
   void updateBoringsMenu();

@@ -54,8 +54,11 @@ TEST_F(MainWindowTest, MenusHaveTheirCaptionsShortcutsAndOrder) {
     return out;
   };
   EXPECT_EQ(items("mnuFile"), (QStringList{"&Open Project Ctrl+O", "&New Project Ctrl+N",
-                                           "&Close", "-", "Print Set&up", "Print Pre&view",
-                                           "&Print Ctrl+P", "-", "E&xit"}));
+                                           "&Close", "-", "&Import", "&Export", "-",
+                                           "Print Set&up", "Print Pre&view", "&Print Ctrl+P", "-",
+                                           "E&xit"}));
+  EXPECT_EQ(items("mnuImport"), QStringList{"&AGS4..."});
+  EXPECT_EQ(items("mnuExport"), QStringList{"&AGS4..."});
   EXPECT_EQ(items("mnuEdit"),
             (QStringList{"&Undo Ctrl+Z", "&Redo Ctrl+Y", "-", "Cu&t Ctrl+X", "&Copy Ctrl+C",
                          "&Paste Ctrl+V", "-", "&Insert Row Shift+Ins", "&Delete Row Shift+Del",

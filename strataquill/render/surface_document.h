@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QImage>
 #include <QPointF>
+#include <QPolygonF>
 #include <QRectF>
 #include <QString>
 
@@ -69,7 +70,16 @@ struct PatternOp {
   QSizeF tileSize;
 };
 
-using DrawOp = std::variant<LineOp, TextOp, PictureOp, PatternOp>;
+// A closed outline through `points`, drawn with `pen` and, when `filled`,
+// filled with `fill` (symbols: water levels, plot points).
+struct PolygonOp {
+  QPolygonF points;
+  Pen pen;
+  bool filled = false;
+  Rgb fill = 0;
+};
+
+using DrawOp = std::variant<LineOp, TextOp, PictureOp, PatternOp, PolygonOp>;
 
 struct SurfacePage {
   std::vector<DrawOp> ops;
