@@ -239,10 +239,10 @@ TEST_F(Certificates, AKeptVerdictEndsWhenACertificateOfTheChainExpires) {
   char until[32];
   const time_t end = std::time(nullptr) + 2;
   std::strftime(until, sizeof until, "%Y%m%d%H%M%SZ", std::gmtime(&end));
-  CertificateSpec spec =
+  CertificateSpec certSpec =
       testing::signerSpec("Vexamor Test Short-Lived", &pki().intermediate, "5150");
-  spec.notAfter = until;
-  const TestCertificate shortLived = testing::makeCertificate(spec);
+  certSpec.notAfter = until;
+  const TestCertificate shortLived = testing::makeCertificate(certSpec);
   ASSERT_EQ(statusOf(shortLived), CERT_TRUST_NO_ERROR);
   EXPECT_EQ(statusOf(shortLived), CERT_TRUST_NO_ERROR);  // the kept verdict
   while (std::time(nullptr) <= end) std::this_thread::sleep_for(std::chrono::milliseconds(100));
