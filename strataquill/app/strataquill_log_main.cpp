@@ -184,11 +184,7 @@ int main(int argc, char** argv) {
     }
     request.projectPath = target->path;
     request.fileName = target->title;
-    std::string stem = target->title;
-    std::replace(stem.begin(), stem.end(), '/', '_');
-    defaultOutput = sq::db::isProjectLink(named)
-                        ? fs::path(named).replace_extension(".pdf").string()
-                        : (stem.empty() || stem[0] == '.' ? "_" + stem : stem) + ".pdf";
+    defaultOutput = sq::project::ServerOutputPath(named, target->title, ".pdf");
   } else {
     request.projectPath = fs::absolute(named).string();
     if (!sq::isExistingFile(request.projectPath)) {

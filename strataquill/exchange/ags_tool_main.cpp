@@ -182,11 +182,7 @@ int exportCommand(int argc, char** argv) {
       std::cerr << "strataquill-ags: " << target.status().message() << "\n";
       return 2;
     }
-    if (output.empty() && !sq::db::isProjectLink(projectPath)) {
-      std::string stem = target->title;
-      std::replace(stem.begin(), stem.end(), '/', '_');
-      output = (stem.empty() || stem[0] == '.' ? "_" + stem : stem) + ".ags";
-    }
+    if (output.empty()) output = sq::project::ServerOutputPath(projectPath, target->title, ".ags");
     projectPath = target->path;
     projectName = target->title;
   } else {

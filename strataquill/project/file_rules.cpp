@@ -39,6 +39,15 @@ db::Result<ProjectTarget> ResolveProject(const std::string& named) {
   return ProjectTarget{address, parsed->project};
 }
 
+std::string ServerOutputPath(const std::string& named, const std::string& title,
+                             const std::string& extension) {
+  if (db::isProjectLink(named))
+    return std::filesystem::path(named).replace_extension(extension).string();
+  std::string stem = title;
+  std::replace(stem.begin(), stem.end(), '/', '_');
+  return (stem.empty() || stem[0] == '.' ? "_" + stem : stem) + extension;
+}
+
 bool sameFile(const std::string& a, const std::string& b) {
   // Server addresses are no files.
   if (db::isServerAddress(a) || db::isServerAddress(b)) return false;

@@ -27,6 +27,12 @@ struct ProjectTarget {
   std::string title;
 };
 db::Result<ProjectTarget> ResolveProject(const std::string& named);
+// Where a command-line tool writes what it makes of the server project
+// `named` (its address or a link file) unless told: beside a link file,
+// else in the current folder under the project's `title` (slashes made
+// "_", never a hidden file). `extension` has its dot.
+std::string ServerOutputPath(const std::string& named, const std::string& title,
+                             const std::string& extension);
 
 // Whether `a` and `b` name the same file (also through other spellings of
 // the same path, links and case differences of the file system aside).
