@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QImage>
+#include <QPainterPath>
 #include <QPointF>
 #include <QRectF>
 #include <QString>
@@ -69,7 +70,27 @@ struct PatternOp {
   QSizeF tileSize;
 };
 
-using DrawOp = std::variant<LineOp, TextOp, PictureOp, PatternOp>;
+// How the inside of a shape is painted: not at all, in one colour, or with
+// a picture tiled from `anchor` (so neighbouring shapes filled from the same
+// anchor join without a seam), each tile `tileSize` twips.
+struct ShapeFill {
+  enum class Kind { kNone, kSolid, kPattern };
+  Kind kind = Kind::kNone;
+  Rgb color = 0;
+  int image = -1;
+  QSizeF tileSize;
+  QPointF anchor;
+};
+
+// A closed shape (polygons, circles) filled, then outlined with `pen`
+// unless its style is kPenNone.
+struct ShapeOp {
+  QPainterPath path;
+  ShapeFill fill;
+  Pen pen;
+};
+
+using DrawOp = std::variant<LineOp, TextOp, PictureOp, PatternOp, ShapeOp>;
 
 struct SurfacePage {
   std::vector<DrawOp> ops;

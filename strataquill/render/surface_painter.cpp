@@ -79,6 +79,25 @@ struct Painter {
     brush.setTransform(t);
     p.fillRect(op.rect, brush);
   }
+  void operator()(const ShapeOp& op) const {
+    QBrush brush(Qt::NoBrush);
+    if (op.fill.kind == ShapeFill::Kind::kSolid) brush = QBrush(toColor(op.fill.color));
+    if (op.fill.kind == ShapeFill::Kind::kPattern && op.fill.image >= 0 &&
+        op.fill.image < static_cast<int>(doc.images.size())) {
+      const QImage& image = doc.images[op.fill.image];
+      brush = QBrush(image);
+      QTransform t;
+      t.translate(op.fill.anchor.x(), op.fill.anchor.y());
+      t.scale(op.fill.tileSize.width() / image.width(), op.fill.tileSize.height() / image.height());
+      brush.setTransform(t);
+    }
+    QPen pen = toPen(op.pen);
+    pen.setJoinStyle(Qt::MiterJoin);
+    p.setPen(pen);
+    p.setBrush(brush);
+    p.drawPath(op.path);
+    p.setBrush(Qt::NoBrush);
+  }
 };
 
 }  // namespace
