@@ -117,9 +117,9 @@ std::vector<PanelShape> correlationPanel(const std::vector<ColumnUnit>& a,
   for (std::size_t k = 0; k + 1 < gaps.size(); ++k) {
     const Gap& g = gaps[k];
     for (std::size_t i = g.a0; i < g.a1; ++i)
-      shapes.push_back({{{xa, a[i].top}, g.tip, {xa, a[i].base}}, a[i].classText, false});
+      shapes.push_back({{{xa, a[i].top}, g.tip, {xa, a[i].base}}, a[i].classText, false, false});
     for (std::size_t j = g.b0; j < g.b1; ++j)
-      shapes.push_back({{{xb, b[j].top}, {xb, b[j].base}, g.tip}, b[j].classText, false});
+      shapes.push_back({{{xb, b[j].top}, {xb, b[j].base}, g.tip}, b[j].classText, false, false});
   }
   // Below the deepest joined layer nothing bounds the units from beneath:
   // a boring that went deeper than its neighbour found units the neighbour
@@ -131,12 +131,14 @@ std::vector<PanelShape> correlationPanel(const std::vector<ColumnUnit>& a,
     shapes.push_back({{{xa, a[i].top}, {xm, a[i].top + shift}, {xm, a[i].base + shift},
                        {xa, a[i].base}},
                       a[i].classText,
-                      false});
+                      false,
+                      true});
   for (std::size_t j = last.b0; j < last.b1; ++j)
     shapes.push_back({{{xb, b[j].top}, {xb, b[j].base}, {xm, b[j].base - shift},
                        {xm, b[j].top - shift}},
                       b[j].classText,
-                      false});
+                      false,
+                      true});
   // The contact above them bends through no tip.
   if (!pairs.empty()) {
     PanelShape& band = shapes[pairs.size() - 1];

@@ -30,6 +30,9 @@ struct PanelShape {
   std::vector<QPointF> points;  // a closed polygon, inches
   std::string classText;
   bool joined = false;  // a layer of both borings; else a unit that pinches out
+  // A unit that ends half-way for want of data: its edge on the middle
+  // line is no contact but where knowledge ends.
+  bool truncated = false;
 };
 
 // The shapes between the right edge `xa` of one column and the left edge

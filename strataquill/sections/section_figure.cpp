@@ -159,17 +159,59 @@ class SectionDrawer {
     QPainterPath page;
     page.addRect(QRectF(QPointF(clipLeft_ * kTw, (p_.plot.top - 2) * kTw),
                         QPointF(clipRight_ * kTw, (p_.plot.bottom() + 2) * kTw)));
-    pen(0, render::kPenSolid, 0x404040);
+    const bool clipped = xa < clipLeft_ || xb > clipRight_;
+    const double xm = (xa + xb) / 2;
+    double truncatedTop[2] = {1e9, 1e9}, truncatedBottom[2] = {-1e9, -1e9};
     for (const PanelShape& shape : correlationPanel(units(a), units(b), xa, xb)) {
       QPolygonF polygon;
       for (const QPointF& pt : shape.points) polygon << QPointF(pt.x() * kTw, pt.y() * kTw);
       QPainterPath path;
       path.addPolygon(polygon);
       path.closeSubpath();
-      if (xa < clipLeft_ || xb > clipRight_) path = path.intersected(page);
+      if (clipped) path = path.intersected(page);
       if (path.isEmpty()) continue;
+      if (!shape.truncated || clipped) {
+        pen(0, render::kPenSolid, 0x404040);
+        fillWithClass(path, shape.classText);
+        continue;
+      }
+      // Where a unit ends for want of data the edge is dashed, not a contact.
+      pen(0, render::kPenNone);
       fillWithClass(path, shape.classText);
+      const auto& pts = shape.points;
+      for (std::size_t k = 0; k < pts.size(); ++k) {
+        const QPointF& p1 = pts[k];
+        const QPointF& p2 = pts[(k + 1) % pts.size()];
+        const bool middle = std::abs(p1.x() - xm) < 1e-9 && std::abs(p2.x() - xm) < 1e-9;
+        pen(0, middle ? render::kPenDash : render::kPenSolid, 0x404040);
+        line(s_, p1.x(), p1.y(), p2.x(), p2.y());
+        if (middle) {
+          const int side = pts[0].x() < xm ? 0 : 1;
+          truncatedTop[side] = std::min({truncatedTop[side], p1.y(), p2.y()});
+          truncatedBottom[side] = std::max({truncatedBottom[side], p1.y(), p2.y()});
+        }
+      }
     }
+    // A query mark beside each side's units that end half-way.
+    font(s_, 7, true);
+    for (int side = 0; side < 2; ++side)
+      if (truncatedBottom[side] > truncatedTop[side])
+        labelOnWhite("?", side == 0 ? xm - 0.03 - textWidth(s_, "?") : xm + 0.03,
+                     (truncatedTop[side] + truncatedBottom[side]) / 2);
+  }
+
+  // A short text left-aligned at x and centred on y, on a white ground so
+  // the pattern behind it does not swallow it.
+  void labelOnWhite(const QString& t, double left, double y) {
+    const double w = textWidth(s_, t), h = textHeight(s_);
+    QPainterPath ground;
+    ground.addRect(QRectF((left - 0.01) * kTw, (y - h / 2) * kTw, (w + 0.02) * kTw, h * kTw));
+    render::ShapeFill white;
+    white.kind = render::ShapeFill::Kind::kSolid;
+    white.color = 0xFFFFFF;
+    pen(0, render::kPenNone);
+    s_.drawShape(ground, white);
+    text(s_, t, left, y, TextAlign::kLeft, true);
   }
 
   // A shape in the pattern of its class (the widest slice of the class's
@@ -219,17 +261,9 @@ class SectionDrawer {
       const double y1 = y(b.ground - iv.from), y2 = y(b.ground - iv.to);
       const QString code = qs(classCode(iv.classText));
       if (code.isEmpty() || y2 - y1 < h * 0.95) continue;
-      const double w = textWidth(s_, code), left = cx + half() + 0.03, mid = (y1 + y2) / 2;
-      if (left + w > clipRight_) continue;
-      QPainterPath ground;
-      ground.addRect(
-          QRectF((left - 0.01) * kTw, (mid - h / 2) * kTw, (w + 0.02) * kTw, h * kTw));
-      render::ShapeFill white;
-      white.kind = render::ShapeFill::Kind::kSolid;
-      white.color = 0xFFFFFF;
-      pen(0, render::kPenNone);
-      s_.drawShape(ground, white);
-      text(s_, code, left, mid, TextAlign::kLeft, true);
+      const double left = cx + half() + 0.03;
+      if (left + textWidth(s_, code) > clipRight_) continue;
+      labelOnWhite(code, left, (y1 + y2) / 2);
     }
   }
 
@@ -271,7 +305,12 @@ class SectionDrawer {
     for (std::size_t i : pg.borings) {
       const SectionBoring& b = m_.borings[i];
       std::vector<std::pair<int, double>> placed;  // slot, y
-      for (const WaterLevel& w : b.water) {
+      std::vector<WaterLevel> levels = b.water;
+      // The static level next to its column, where the water table meets it.
+      std::stable_sort(levels.begin(), levels.end(), [](const WaterLevel& p, const WaterLevel& q) {
+        return (p.kind == WaterLevel::Kind::kStatic) > (q.kind == WaterLevel::Kind::kStatic);
+      });
+      for (const WaterLevel& w : levels) {
         const double wy = y(b.ground - w.depth);
         int slot = 0;
         while (std::any_of(placed.begin(), placed.end(), [&](const auto& p) {
