@@ -542,12 +542,6 @@ class SectionDrawer {
 
 }  // namespace
 
-std::string sectionName(const SectionModel& model) {
-  std::string out;
-  for (const SectionBoring& b : model.borings) out += (out.empty() ? "" : " - ") + b.name;
-  return out;
-}
-
 int drawSection(PrintSurface& surface, const SectionModel& model, const SectionPlan& plan,
                 const FigureStyle& style, const std::function<bool(int page)>& pageDone) {
   if (!model.ok() || !plan.ok() || plan.pages.empty() || !style.catalogue) return 0;

@@ -30,7 +30,4 @@ struct FigureStyle {
 int drawSection(render::PrintSurface& surface, const SectionModel& model, const SectionPlan& plan,
                 const FigureStyle& style, const std::function<bool(int page)>& pageDone = {});
 
-// "B-1 - MW-1 - B-2": the borings of a section in its order.
-std::string sectionName(const SectionModel& model);
-
 }  // namespace sq::sections

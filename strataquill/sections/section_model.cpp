@@ -64,6 +64,12 @@ std::vector<SectionInterval> cleanIntervals(const SectionBoring& b, const std::s
 
 }  // namespace
 
+std::string sectionName(const SectionModel& model) {
+  std::string out;
+  for (const SectionBoring& b : model.borings) out += (out.empty() ? "" : " - ") + b.name;
+  return out;
+}
+
 std::string classCode(const std::string& classText) {
   const auto dash = classText.find(" - ");
   if (dash != std::string::npos && dash > 0) return classText.substr(0, dash);

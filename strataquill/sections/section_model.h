@@ -75,6 +75,9 @@ inline constexpr std::size_t kMaxSectionBorings = 250;
 SectionModel buildSection(const SectionRequest& request,
                           const std::vector<const render::BoringData*>& data);
 
+// "B-1 - MW-1 - B-2": the borings of a section in its order.
+std::string sectionName(const SectionModel& model);
+
 // The water levels of a boring's record that read as depths, in the order
 // while drilling, static, potentiometric.
 std::vector<WaterLevel> waterLevels(const std::map<std::string, std::string>& boringFields);

@@ -116,7 +116,14 @@ SectionPlan planSection(const SectionModel& model, double pageWidth, double page
     page.from = from;
     page.continuedLeft = !plan.pages.empty();
     const double limit = from + window;
-    while (next < bs.size() && bs[next].station <= limit + 1e-9) page.borings.push_back(next++);
+    // A boring goes on the page when its column and the codes beside it
+    // end before the page does (the last boring of the section always
+    // fits: the window was made for it).
+    const double room = (plan.columnWidth / 2 + 0.15) * horizontal;
+    while (next < bs.size() &&
+           (bs[next].station + room <= limit + 1e-9 ||
+            (next + 1 == bs.size() && bs[next].station <= limit + 1e-9)))
+      page.borings.push_back(next++);
     if (next < bs.size()) {
       // A page may hold no boring at all when two neighbours are further
       // apart than a page is wide: it shows the ground between them.
