@@ -26,14 +26,22 @@ std::string value(const FigureSource& source, const char* token) {
   return render::getVariableText(data, run, token);
 }
 
-// Writes `t` shortened with "..." until it fits `width` inches.
-QString fitted(const render::PrintSurface& s, QString t, double width) {
-  if (textWidth(s, t) <= width) return t;
-  while (t.size() > 1 && textWidth(s, t + "...") > width) t.chop(1);
-  return t.trimmed() + "...";
-}
-
 }  // namespace
+
+QString fitted(const render::PrintSurface& s, const QString& t, double width) {
+  if (textWidth(s, t) <= width) return t;
+  // The longest prefix that fits with its "...", found by halving: a
+  // long text measured once per character would cost its length squared.
+  int low = 0, high = static_cast<int>(t.size());
+  while (low < high) {
+    const int mid = (low + high + 1) / 2;
+    if (textWidth(s, t.left(mid) + "...") <= width)
+      low = mid;
+    else
+      high = mid - 1;
+  }
+  return t.left(std::max(low, 1)).trimmed() + "...";
+}
 
 void line(render::PrintSurface& s, double x1, double y1, double x2, double y2) {
   s.drawLine(x1 * kTw, y1 * kTw, x2 * kTw, y2 * kTw);

@@ -51,6 +51,8 @@ void text(render::PrintSurface& s, const QString& t, double x, double y,
           render::TextAlign align = render::TextAlign::kLeft, bool middle = false);
 // Sets the surface's font.
 void font(render::PrintSurface& s, double points, bool bold = false);
+// `t`, or as much of it as fits `width` inches with "..." after it.
+QString fitted(const render::PrintSurface& s, const QString& t, double width);
 // The width and height of a text in the current font, inches.
 double textWidth(const render::PrintSurface& s, const QString& t);
 double textHeight(const render::PrintSurface& s);

@@ -85,8 +85,13 @@ class SectionDrawer {
     const SectionPlan::Page& pg = p_.pages[page];
     clipLeft_ = pg.continuedLeft ? p_.x(page, pg.from) : p_.plot.left;
     clipRight_ = pg.continuedRight ? p_.x(page, pg.to) : p_.plot.right();
+    // A long list of borings names its ends and how many lie between.
+    std::string name = sectionName(m_);
+    if (m_.borings.size() > 6)
+      name = m_.borings.front().name + " - ... - " + m_.borings.back().name + " (" +
+             std::to_string(m_.borings.size()) + " borings)";
     drawFigureFrame(s_, st_.source,
-                    {"GEOLOGIC CROSS-SECTION", sectionName(m_), static_cast<int>(page) + 1,
+                    {"GEOLOGIC CROSS-SECTION", name, static_cast<int>(page) + 1,
                      static_cast<int>(p_.pages.size())});
     drawElevationGrid();
     for (std::size_t i = 0; i + 1 < m_.borings.size(); ++i)
@@ -427,7 +432,7 @@ class SectionDrawer {
       drawLegendSwatch(s_, *st_.catalogue, st_.patternFolder, st_.patternScale, classes[k], left,
                        ty, left + swatchW, ty + swatchH);
       font(s_, row < 0.2 ? 6 : 6.5);
-      text(s_, elide(classes[k], right - left - swatchW - 0.1), left + swatchW + 0.08,
+      text(s_, fitted(s_, qs(classes[k]), right - left - swatchW - 0.1), left + swatchW + 0.08,
            ty + swatchH / 2, TextAlign::kLeft, true);
       ty += row;
     }
@@ -522,13 +527,6 @@ class SectionDrawer {
     for (const std::string& c : seen)
       if (std::find(ordered.begin(), ordered.end(), c) == ordered.end()) ordered.push_back(c);
     return ordered;
-  }
-
-  QString elide(const std::string& t, double width) const {
-    QString q = qs(t);
-    if (textWidth(s_, q) <= width) return q;
-    while (q.size() > 1 && textWidth(s_, q + "...") > width) q.chop(1);
-    return q.trimmed() + "...";
   }
 
   PrintSurface& s_;

@@ -211,7 +211,7 @@ TEST_F(SectionPlanTest, BoringsTooCloseForAnyScaleAreRefused) {
   EXPECT_TRUE(p.pages.empty());
   EXPECT_EQ(p.refusal,
             "B-1 and B-2 are only 0.01 ft apart on a section 50000 ft long: their columns would "
-            "overlap unless the section ran over more than 30 pages. Leave one of them out.");
+            "overlap unless the section ran over more than 60 pages. Leave one of them out.");
 }
 
 }  // namespace

@@ -20,8 +20,9 @@ constexpr double kBottomBand = 0.6;
 // column: half a column, the class codes beside it and half a name.
 constexpr double kInset = 0.5;
 
+// A distance for a message: at most two decimals.
 std::string number(double v) {
-  return db::formatSingle(static_cast<float>(v));
+  return db::formatSingle(static_cast<float>(std::round(v * 100) / 100));
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ struct SectionPlan {
 
 // No section runs over more pages than this; borings too close together
 // for that are refused.
-inline constexpr int kMaxSectionPages = 30;
+inline constexpr int kMaxSectionPages = 60;
 
 // Lays the section out on landscape pages of `pageWidth` × `pageHeight`
 // inches. The vertical scale fits the deepest boring under the highest
