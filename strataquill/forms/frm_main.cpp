@@ -16,6 +16,7 @@
 #include <QToolBar>
 
 #include "strataquill/forms/child_window.h"
+#include "strataquill/forms/figure_window.h"
 #include "strataquill/forms/frm_copy_boring.h"
 #include "strataquill/forms/frm_file.h"
 #include "strataquill/forms/frm_splash.h"
@@ -116,6 +117,7 @@ frmMain::frmMain(QWidget* parent)
   });
   connect(&adapter_, &SessionAdapter::boringListChanged, this, &frmMain::showBoringList);
   connect(&adapter_, &SessionAdapter::currentBoringChanged, this, &frmMain::showCurrentBoring);
+  watchProjectForFigures();
   setMenusEnabled(false);
   resize(kDefaultSize);
 }
@@ -354,6 +356,9 @@ void frmMain::printDispatch(int destination) {
       title = state_.DesignerLayoutTitle;
       reportType = render::kLayoutSample;
       break;
+    case ChildKind::kFigure:
+      static_cast<FigureWindow*>(mdi_->currentSubWindow()->widget())->print(destination);
+      return;
     default:
       return;
   }
