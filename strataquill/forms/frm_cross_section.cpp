@@ -48,8 +48,11 @@ frmCrossSection::frmCrossSection(render::PrintContext& context, QWidget* parent)
   QPushButton* remove = button(side, "cmdRemove", "Remove");
   for (QPushButton* b : {up, down, remove}) rows->addWidget(b);
   box->addLayout(rows);
-  projected_ = new QCheckBox("Project onto the line from the first to the last boring", side);
+  projected_ = new QCheckBox("Projected onto a straight line", side);
   projected_->setObjectName("chkProjected");
+  projected_->setToolTip(
+      "Place each boring where it falls on the straight line from the first boring to the "
+      "last, instead of at the summed distances between neighbours.");
   box->addWidget(projected_);
   auto* ve = new QHBoxLayout;
   ve->addWidget(new QLabel("Vertical exaggeration:", side));
