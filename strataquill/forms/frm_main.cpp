@@ -132,7 +132,13 @@ frmMain::~frmMain() {
   // The data entry window goes first: it works on the session; then every
   // other child window, while the menus they update still exist.
   delete fileWindow_.data();
-  for (QMdiSubWindow* sub : mdi_->subWindowList()) delete sub;
+  // Also the windows that closed but wait for the event loop to delete
+  // them: they are no longer listed, and their going must not reach the
+  // menus either.
+  for (QMdiSubWindow* sub : mdi_->findChildren<QMdiSubWindow*>()) {
+    disconnect(sub, nullptr, this, nullptr);
+    delete sub;
+  }
 }
 
 frmFile* frmMain::dataEntryWindow() const {
