@@ -74,18 +74,23 @@ SectionPlan planSection(const SectionModel& model, double pageWidth, double page
                                                    plot.height));
     vertical = horizontal / verticalExaggeration;
   }
+  // Columns closer than this would touch.
+  const double touching = plan.columnWidth + 0.05;
   if (minGap / horizontal < kMinColumnSpacing) {
     double spaced = roundScaleDown(minGap / kMinColumnSpacing);
-    if (verticalExaggeration > 0) {
-      if (spaced / verticalExaggeration < relief * 1.08 / plot.height) {
+    if (verticalExaggeration > 0 && spaced / verticalExaggeration < relief * 1.08 / plot.height) {
+      // The exaggeration asked for needs the smaller drawing: the columns
+      // stand closer than they would by choice, as long as they stay apart.
+      if (minGap / horizontal < touching) {
         plan.refusal = "At a vertical exaggeration of " + number(verticalExaggeration) +
                        " the columns of " + model.borings[closeA].name + " and " +
                        model.borings[closeA + 1].name +
                        " would overlap; choose a smaller exaggeration.";
         return plan;
       }
-      vertical = spaced / verticalExaggeration;
+      spaced = horizontal;
     }
+    if (verticalExaggeration > 0) vertical = spaced / verticalExaggeration;
     if (length / spaced / usableW > kMaxSectionPages) {
       plan.refusal = model.borings[closeA].name + " and " + model.borings[closeA + 1].name +
                      " are only " + number(minGap) + " " + shortUnit(model.unit) +
