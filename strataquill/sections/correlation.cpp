@@ -1,5 +1,6 @@
 #include "strataquill/sections/correlation.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace sq::sections {
@@ -127,15 +128,19 @@ std::vector<PanelShape> correlationPanel(const std::vector<ColumnUnit>& a,
   // above them and end there, where the data ends.
   const Gap& last = gaps.back();
   const double shift = (last.uB - last.uA) / 2;
+  // Never below the deeper of the two borings: nobody drilled there. The
+  // cut keeps the order of the units, so they still do not overlap.
+  const double deepest = std::max(a.empty() ? baseB : baseA, b.empty() ? baseA : baseB);
+  auto floor = [deepest](double y) { return std::min(y, deepest); };
   for (std::size_t i = last.a0; i < last.a1; ++i)
-    shapes.push_back({{{xa, a[i].top}, {xm, a[i].top + shift}, {xm, a[i].base + shift},
-                       {xa, a[i].base}},
+    shapes.push_back({{{xa, a[i].top}, {xm, floor(a[i].top + shift)},
+                       {xm, floor(a[i].base + shift)}, {xa, a[i].base}},
                       a[i].classText,
                       false,
                       true});
   for (std::size_t j = last.b0; j < last.b1; ++j)
-    shapes.push_back({{{xb, b[j].top}, {xb, b[j].base}, {xm, b[j].base - shift},
-                       {xm, b[j].top - shift}},
+    shapes.push_back({{{xb, b[j].top}, {xb, b[j].base}, {xm, floor(b[j].base - shift)},
+                       {xm, floor(b[j].top - shift)}},
                       b[j].classText,
                       false,
                       true});

@@ -355,9 +355,10 @@ class SectionDrawer {
            cx, ty, TextAlign::kCenter);
     }
     font(s_, 6.5);
-    if (b.bottomDepth > 0)
-      text(s_, qs("TD " + number(b.bottomDepth) + " " + unitText()), cx, bottom(b) + 0.03,
-           TextAlign::kCenter);
+    if (b.bottomDepth > 0) {
+      const QString td = qs("TD " + number(b.bottomDepth) + " " + unitText());
+      labelOnWhite(td, cx - textWidth(s_, td) / 2, bottom(b) + 0.03 + textHeight(s_) / 2);
+    }
   }
 
   void drawDistanceAxis() {
