@@ -43,7 +43,7 @@ QList<QCommandLineOption> figureOptions() {
       {"site-map", "Draw the site map of the borings instead of logs."},
       {"section",
        "Draw the cross-section through the borings, in this order, instead of logs "
-       "(for example B-1,B-2,B-3).",
+       "(for example B-1,B-2,B-3); with --site-map, draw its line on the map.",
        "borings"},
       {"projected",
        "Place the section's borings by their projection onto the line from the first to the "
@@ -60,10 +60,6 @@ bool wantsFigure(const QCommandLineParser& parser) {
 
 int runFigureCommand(const QCommandLineParser& parser, const std::string& projectPath,
                      const std::string& outputPath, bool interactive) {
-  if (parser.isSet("site-map") && parser.isSet("section")) {
-    std::cerr << "strataquill-log: choose --site-map or --section, not both.\n";
-    return 2;
-  }
   QPageSize paper;
   if (!paperOption(parser, paper)) return 2;
   sections::SectionRequest request;
@@ -103,8 +99,10 @@ int runFigureCommand(const QCommandLineParser& parser, const std::string& projec
 
   render::PrintSurface surface;
   sections::setLandscapePaper(surface, paper);
+  sections::MapOptions map;
+  map.sectionLine = request.borings;
   render::RunResult result = parser.isSet("site-map")
-                                 ? sections::composeSiteMap(run, {}, surface)
+                                 ? sections::composeSiteMap(run, map, surface)
                                  : sections::composeSection(run, request, surface);
   render::PrinterChoice printer = render::PrinterChoice::systemDefault();
   printer.pageLayout = QPageLayout(paper, QPageLayout::Landscape, QMarginsF());

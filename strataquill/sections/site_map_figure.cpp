@@ -230,7 +230,7 @@ SiteMapLayout drawSiteMap(PrintSurface& s, const std::vector<MapBoring>& borings
     }
     drawBoringSymbol(s, x, y, borings[p.index].well);
   }
-  font(s, 7);
+  font(s, 8);
   const double h = textHeight(s), gap = kSymbolRadius * 1.6 + 0.03;
   s.pen = render::Pen{0, render::kPenSolid, 0};
   for (const auto& p : located.placed) {
