@@ -2,6 +2,8 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
 #include <QPainter>
 #include <QVBoxLayout>
 
@@ -110,8 +112,9 @@ void FigureWindow::refresh() {
   composedAgain();
 }
 
-void FigureWindow::print(int destination) {
-  context_.saveOpenEditors();
+void FigureWindow::composeAndSend(
+    const std::function<render::RunResult(const render::SurfaceDocument&,
+                                          render::PrintProgress&)>& send) {
   render::PrintProgressDialog progress(context_.mainWindow());
   render::PrintSurface surface;
   sections::setLandscapePaper(surface, context_.printerChoice().pageLayout.pageSize());
@@ -119,21 +122,24 @@ void FigureWindow::print(int destination) {
   {
     BusyCursor busy;
     result = compose(makeRun(&progress), surface, false);
-    if (result.ok() && destination != render::kToPreview)
-      result = render::sendDocument(surface.document(), context_.printerChoice(), 1, &progress);
+    if (result.ok()) result = send(surface.document(), progress);
   }
   progress.finished();
-  if (!result.ok()) {
-    if (result.outcome != render::RunResult::Outcome::kCancelled)
-      prompts().message(result.message, "Strataquill", MessageButtons::kOk, MessageIcon::kNone);
-    return;
-  }
-  if (destination == render::kToPreview) {
-    render::frmPrintPreview preview(surface.document(), &context_.printerChoice(),
-                                    context_.mainWindow());
+  if (!result.ok() && result.outcome != render::RunResult::Outcome::kCancelled)
+    prompts().message(result.message, "Strataquill", MessageButtons::kOk, MessageIcon::kNone);
+}
+
+void FigureWindow::print(int destination) {
+  context_.saveOpenEditors();
+  composeAndSend([&](const render::SurfaceDocument& document, render::PrintProgress& progress) {
+    if (destination != render::kToPreview)
+      return render::sendDocument(document, context_.printerChoice(), 1, &progress);
+    progress.finished();
+    render::frmPrintPreview preview(document, &context_.printerChoice(), context_.mainWindow());
     preview.setZoom(60);
     execModal(preview);
-  }
+    return render::RunResult();
+  });
 }
 
 void FigureWindow::savePdf() {
@@ -149,18 +155,66 @@ void FigureWindow::savePdf() {
   request.defaultExtension = ".pdf";
   const FileDialogResult chosen = prompts().fileDialog(request);
   if (chosen.outcome != FileDialogResult::Outcome::kChosen) return;
-  render::PrintProgressDialog progress(context_.mainWindow());
-  render::PrintSurface surface;
-  sections::setLandscapePaper(surface, context_.printerChoice().pageLayout.pageSize());
-  render::RunResult result;
-  {
-    BusyCursor busy;
-    result = compose(makeRun(&progress), surface, false);
-    if (result.ok()) result = render::writePdfFile(surface.document(), chosen.path, &progress);
+  composeAndSend([&](const render::SurfaceDocument& document, render::PrintProgress& progress) {
+    return render::writePdfFile(document, chosen.path, &progress);
+  });
+}
+
+QPushButton* FigureWindow::addButton(QWidget* side, const char* name, const QString& caption) {
+  auto* b = new QPushButton(caption, side);
+  b->setObjectName(name);
+  b->setAutoDefault(false);
+  return b;
+}
+
+QListWidget* FigureWindow::addOrderedList(QWidget* side, QLayout* box,
+                                          std::vector<std::string>& names) {
+  auto* list = new QListWidget(side);
+  list->setObjectName("lstSection");
+  box->addWidget(list);
+  auto* rows = new QHBoxLayout;
+  QPushButton* up = addButton(side, "cmdUp", "Up");
+  QPushButton* down = addButton(side, "cmdDown", "Down");
+  QPushButton* remove = addButton(side, "cmdRemove", "Remove");
+  for (QPushButton* b : {up, down, remove}) rows->addWidget(b);
+  if (auto* vbox = qobject_cast<QBoxLayout*>(box)) {
+    vbox->setStretchFactor(list, 1);
+    vbox->addLayout(rows);
   }
-  progress.finished();
-  if (!result.ok() && result.outcome != render::RunResult::Outcome::kCancelled)
-    prompts().message(result.message, "Strataquill", MessageButtons::kOk, MessageIcon::kNone);
+  auto move = [this, list, &names](int by) {
+    const int row = list->currentRow();
+    const int to = row + by;
+    if (row < 0 || to < 0 || to >= static_cast<int>(names.size())) return;
+    std::swap(names[row], names[to]);
+    refresh();
+    list->setCurrentRow(to);
+  };
+  connect(up, &QPushButton::clicked, this, [move] { move(-1); });
+  connect(down, &QPushButton::clicked, this, [move] { move(1); });
+  connect(remove, &QPushButton::clicked, this, [this, list, &names] {
+    const int row = list->currentRow();
+    if (row < 0 || row >= static_cast<int>(names.size())) return;
+    names.erase(names.begin() + row);
+    refresh();
+  });
+  return list;
+}
+
+void FigureWindow::showNames(QListWidget* list, const std::vector<std::string>& names) {
+  const int row = list->currentRow();
+  list->clear();
+  for (const std::string& name : names) list->addItem(QString::fromStdString(name));
+  if (row >= 0 && row < list->count()) list->setCurrentRow(row);
+}
+
+void FigureWindow::addPrintButtons(QWidget* side, QLayout* box) {
+  QPushButton* preview = addButton(side, "cmdPreview", "Print Preview");
+  QPushButton* printIt = addButton(side, "cmdPrint", "Print");
+  QPushButton* pdf = addButton(side, "cmdPdf", "Save as PDF");
+  for (QPushButton* b : {preview, printIt, pdf}) box->addWidget(b);
+  connect(preview, &QPushButton::clicked, this, [this] { print(render::kToPreview); });
+  connect(printIt, &QPushButton::clicked, this, [this] { print(render::kToPrinter); });
+  connect(pdf, &QPushButton::clicked, this, [this] { savePdf(); });
 }
 
 }  // namespace sq::forms

@@ -4,12 +4,15 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "strataquill/render/log_run.h"
 #include "strataquill/render/print_context.h"
 #include "strataquill/sections/figure_run.h"
 
 class QLabel;
+class QLayout;
+class QListWidget;
 class QPushButton;
 
 namespace sq::forms {
@@ -71,11 +74,25 @@ class FigureWindow : public QWidget {
   virtual void composedAgain() {}
   // Lays out the view and the message, with `side` (controls) on the right.
   void build(QWidget* side);
+  // A button of the side panel.
+  static QPushButton* addButton(QWidget* side, const char* name, const QString& caption);
+  // Under `box`: the list of `names` in order with Up, Down and Remove
+  // buttons that change `names` and compose the figure again.
+  QListWidget* addOrderedList(QWidget* side, QLayout* box, std::vector<std::string>& names);
+  // Shows `names` in `list`, keeping the current row.
+  static void showNames(QListWidget* list, const std::vector<std::string>& names);
+  // Print Preview, Print and Save as PDF under `box`.
+  void addPrintButtons(QWidget* side, QLayout* box);
 
   render::PrintContext& context_;
 
  private:
   sections::FigureRun makeRun(render::PrintProgress* progress) const;
+  // Composes the figure afresh for printing and hands it to `send` (with
+  // the run's progress window); what fails is said in a message.
+  void composeAndSend(
+      const std::function<render::RunResult(const render::SurfaceDocument&,
+                                            render::PrintProgress&)>& send);
 
   render::PrintSurface surface_;
   render::RunResult composed_;

@@ -9,19 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "strataquill/render/print_run.h"
-
 namespace sq::forms {
-namespace {
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption) {
-  auto* b = new QPushButton(caption, parent);
-  b->setObjectName(name);
-  b->setAutoDefault(false);
-  return b;
-}
-
-}  // namespace
 
 frmCrossSection::frmCrossSection(render::PrintContext& context, QWidget* parent)
     : FigureWindow(context, parent) {
@@ -32,22 +20,14 @@ frmCrossSection::frmCrossSection(render::PrintContext& context, QWidget* parent)
   auto* box = new QVBoxLayout(side);
   box->setContentsMargins(0, 0, 0, 0);
   box->addWidget(new QLabel("Borings in the section, in order:", side));
-  list_ = new QListWidget(side);
-  list_->setObjectName("lstSection");
-  box->addWidget(list_, 1);
+  list_ = addOrderedList(side, box, borings_);
   auto* add = new QHBoxLayout;
   choices_ = new QComboBox(side);
   choices_->setObjectName("cmbBorings");
-  QPushButton* addButton = button(side, "cmdAdd", "Add");
+  QPushButton* addBoring = addButton(side, "cmdAdd", "Add");
   add->addWidget(choices_, 1);
-  add->addWidget(addButton);
+  add->addWidget(addBoring);
   box->addLayout(add);
-  auto* rows = new QHBoxLayout;
-  QPushButton* up = button(side, "cmdUp", "Up");
-  QPushButton* down = button(side, "cmdDown", "Down");
-  QPushButton* remove = button(side, "cmdRemove", "Remove");
-  for (QPushButton* b : {up, down, remove}) rows->addWidget(b);
-  box->addLayout(rows);
   projected_ = new QCheckBox("Projected onto a straight line", side);
   projected_->setObjectName("chkProjected");
   projected_->setToolTip(
@@ -65,8 +45,8 @@ frmCrossSection::frmCrossSection(render::PrintContext& context, QWidget* parent)
   ve->addWidget(exaggeration_);
   box->addLayout(ve);
   auto* pages = new QHBoxLayout;
-  previous_ = button(side, "cmdPageDown", "<");
-  next_ = button(side, "cmdPageUp", ">");
+  previous_ = addButton(side, "cmdPageDown", "<");
+  next_ = addButton(side, "cmdPageUp", ">");
   pageLabel_ = new QLabel(side);
   pageLabel_->setObjectName("lblPage");
   pageLabel_->setAlignment(Qt::AlignCenter);
@@ -75,29 +55,10 @@ frmCrossSection::frmCrossSection(render::PrintContext& context, QWidget* parent)
   pages->addWidget(next_);
   box->addLayout(pages);
   box->addSpacing(12);
-  QPushButton* preview = button(side, "cmdPreview", "Print Preview");
-  QPushButton* printIt = button(side, "cmdPrint", "Print");
-  QPushButton* pdf = button(side, "cmdPdf", "Save as PDF");
-  for (QPushButton* b : {preview, printIt, pdf}) box->addWidget(b);
+  addPrintButtons(side, box);
   build(side);
 
-  auto move = [this](int by) {
-    const int row = list_->currentRow();
-    const int to = row + by;
-    if (row < 0 || to < 0 || to >= static_cast<int>(borings_.size())) return;
-    std::swap(borings_[row], borings_[to]);
-    refresh();
-    list_->setCurrentRow(to);
-  };
-  connect(up, &QPushButton::clicked, this, [move] { move(-1); });
-  connect(down, &QPushButton::clicked, this, [move] { move(1); });
-  connect(remove, &QPushButton::clicked, this, [this] {
-    const int row = list_->currentRow();
-    if (row < 0 || row >= static_cast<int>(borings_.size())) return;
-    borings_.erase(borings_.begin() + row);
-    refresh();
-  });
-  connect(addButton, &QPushButton::clicked, this, [this] {
+  connect(addBoring, &QPushButton::clicked, this, [this] {
     if (choices_->currentIndex() < 0) return;
     borings_.push_back(choices_->currentText().toStdString());
     refresh();
@@ -106,9 +67,6 @@ frmCrossSection::frmCrossSection(render::PrintContext& context, QWidget* parent)
   connect(exaggeration_, &QDoubleSpinBox::editingFinished, this, [this] { refresh(); });
   connect(previous_, &QPushButton::clicked, this, [this] { setPage(page_ - 1); });
   connect(next_, &QPushButton::clicked, this, [this] { setPage(page_ + 1); });
-  connect(preview, &QPushButton::clicked, this, [this] { print(render::kToPreview); });
-  connect(printIt, &QPushButton::clicked, this, [this] { print(render::kToPrinter); });
-  connect(pdf, &QPushButton::clicked, this, [this] { savePdf(); });
   reloadBoringList();
   resize(1000, 700);
 }
@@ -152,10 +110,7 @@ render::RunResult frmCrossSection::compose(const sections::FigureRun& run,
 }
 
 void frmCrossSection::composedAgain() {
-  const int row = list_->currentRow();
-  list_->clear();
-  for (const std::string& name : borings_) list_->addItem(QString::fromStdString(name));
-  if (row >= 0 && row < list_->count()) list_->setCurrentRow(row);
+  showNames(list_, borings_);
   const int pages = composed().ok() ? static_cast<int>(document().pages.size()) : 0;
   page_ = std::clamp(page_, 1, std::max(1, pages));
   pageLabel_->setText(pages > 0 ? QStringLiteral("Page %1 of %2").arg(page_).arg(pages) : "");

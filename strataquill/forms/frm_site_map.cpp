@@ -1,7 +1,6 @@
 #include "strataquill/forms/frm_site_map.h"
 
 #include <QEvent>
-#include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -12,20 +11,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "strataquill/render/print_run.h"
-
 namespace sq::forms {
 namespace {
 
 // How near a click must fall to a boring's symbol to pick it, inches.
 constexpr double kPickRadius = 0.15;
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption) {
-  auto* b = new QPushButton(caption, parent);
-  b->setObjectName(name);
-  b->setAutoDefault(false);
-  return b;
-}
 
 }  // namespace
 
@@ -42,49 +32,19 @@ frmSiteMap::frmSiteMap(render::PrintContext& context, QWidget* parent)
   hint->setWordWrap(true);
   box->addWidget(hint);
   box->addWidget(new QLabel("Section line, in order:", side));
-  list_ = new QListWidget(side);
-  list_->setObjectName("lstSection");
-  box->addWidget(list_, 1);
-  auto* rows = new QHBoxLayout;
-  QPushButton* up = button(side, "cmdUp", "Up");
-  QPushButton* down = button(side, "cmdDown", "Down");
-  QPushButton* remove = button(side, "cmdRemove", "Remove");
-  QPushButton* clear = button(side, "cmdClear", "Clear");
-  for (QPushButton* b : {up, down, remove, clear}) rows->addWidget(b);
-  box->addLayout(rows);
-  QPushButton* section = button(side, "cmdSection", "Cross-Section");
+  list_ = addOrderedList(side, box, picked_);
+  QPushButton* clear = addButton(side, "cmdClear", "Clear");
+  QPushButton* section = addButton(side, "cmdSection", "Cross-Section");
+  box->addWidget(clear);
   box->addWidget(section);
   box->addSpacing(12);
-  QPushButton* preview = button(side, "cmdPreview", "Print Preview");
-  QPushButton* printIt = button(side, "cmdPrint", "Print");
-  QPushButton* pdf = button(side, "cmdPdf", "Save as PDF");
-  for (QPushButton* b : {preview, printIt, pdf}) box->addWidget(b);
+  addPrintButtons(side, box);
   build(side);
   view()->installEventFilter(this);
-
-  auto move = [this](int by) {
-    const int row = list_->currentRow();
-    const int to = row + by;
-    if (row < 0 || to < 0 || to >= static_cast<int>(picked_.size())) return;
-    std::swap(picked_[row], picked_[to]);
-    refresh();
-    list_->setCurrentRow(to);
-  };
-  connect(up, &QPushButton::clicked, this, [move] { move(-1); });
-  connect(down, &QPushButton::clicked, this, [move] { move(1); });
-  connect(remove, &QPushButton::clicked, this, [this] {
-    const int row = list_->currentRow();
-    if (row < 0 || row >= static_cast<int>(picked_.size())) return;
-    picked_.erase(picked_.begin() + row);
-    refresh();
-  });
   connect(clear, &QPushButton::clicked, this, [this] { setPicked({}); });
   connect(section, &QPushButton::clicked, this, [this] {
     if (onMakeSection) onMakeSection(picked_);
   });
-  connect(preview, &QPushButton::clicked, this, [this] { print(render::kToPreview); });
-  connect(printIt, &QPushButton::clicked, this, [this] { print(render::kToPrinter); });
-  connect(pdf, &QPushButton::clicked, this, [this] { savePdf(); });
   resize(1000, 700);
 }
 
@@ -113,14 +73,7 @@ void frmSiteMap::composedAgain() {
     refresh();
     return;
   }
-  showPicked();
-}
-
-void frmSiteMap::showPicked() {
-  const int row = list_->currentRow();
-  list_->clear();
-  for (const std::string& name : picked_) list_->addItem(QString::fromStdString(name));
-  if (row >= 0 && row < list_->count()) list_->setCurrentRow(row);
+  showNames(list_, picked_);
 }
 
 void frmSiteMap::clickAt(const QPointF& at) {

@@ -47,8 +47,6 @@ class frmSiteMap : public FigureWindow {
   bool eventFilter(QObject* object, QEvent* event) override;
 
  private:
-  void showPicked();
-
   std::vector<std::string> picked_;
   sections::SiteMapLayout layout_;
   QListWidget* list_;

@@ -81,10 +81,14 @@ QString labelNumber(double value, double step, bool grouped) {
   return locale.toString(value, 'f', decimals);
 }
 
-double drawScaleBar(render::PrintSurface& s, double x, double y, double unitsPerInch,
-                    double maxWidth, const std::string& unit) {
+double drawScaleBar(render::PrintSurface& s, const QString& title, double x, double y,
+                    double unitsPerInch, double maxWidth, const std::string& unit) {
   const double length = niceNumber(maxWidth * unitsPerInch);
   if (!(length > 0)) return 0;
+  const double top = y;
+  font(s, 7, true);
+  text(s, title, x, y);
+  y += textHeight(s);
   const double width = length / unitsPerInch, barHeight = 0.06;
   const render::Pen saved = s.pen;
   s.pen = render::Pen{0, render::kPenSolid, 0};
@@ -110,7 +114,7 @@ double drawScaleBar(render::PrintSurface& s, double x, double y, double unitsPer
                                  u.isEmpty() ? QString() : " " + u);
   text(s, scale, x, barTop + barHeight + 0.03);
   s.pen = saved;
-  return labelHeight + barHeight + 0.03 + textHeight(s);
+  return y - top + labelHeight + barHeight + 0.03 + textHeight(s);
 }
 
 PageRect figureDrawingArea(double pageWidth, double pageHeight) {

@@ -33,12 +33,12 @@ PageRect drawFigureFrame(render::PrintSurface& surface, const FigureSource& sour
 // (inches).
 PageRect figureDrawingArea(double pageWidth, double pageHeight);
 
-// A scale bar with its top-left corner at (x, y), at most `maxWidth`
-// inches long: four segments, black and white in turn, labelled 0, half and
-// the whole length (a nice number) with the unit, and the scale under it
-// ("1 in = 80 ft"). Returns the height it took, inches.
-double drawScaleBar(render::PrintSurface& s, double x, double y, double unitsPerInch,
-                    double maxWidth, const std::string& unit);
+// A scale bar under its `title` with its top-left corner at (x, y), at
+// most `maxWidth` inches long: four segments, black and white in turn,
+// labelled 0, half and the whole length (a nice number) with the unit, and
+// the scale under it ("1 in = 80 ft"). Returns the height it took, inches.
+double drawScaleBar(render::PrintSurface& s, const QString& title, double x, double y,
+                    double unitsPerInch, double maxWidth, const std::string& unit);
 
 // A number for a label: no more decimals than `step` needs.
 QString labelNumber(double value, double step, bool grouped = false);

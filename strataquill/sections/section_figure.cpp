@@ -494,14 +494,12 @@ class SectionDrawer {
 
     // Scales.
     double sy = scalesTop;
-    font(s_, 7, true);
-    text(s_, "HORIZONTAL SCALE", left, sy);
-    sy += textHeight(s_);
-    sy += drawScaleBar(s_, left, sy, p_.horizontalUnitsPerInch, right - left - 0.35, m_.unit) + 0.05;
-    font(s_, 7, true);
-    text(s_, "VERTICAL SCALE", left, sy);
-    sy += textHeight(s_);
-    sy += drawScaleBar(s_, left, sy, p_.elevation.unitsPerInch, right - left - 0.35, m_.unit) + 0.05;
+    sy += drawScaleBar(s_, "HORIZONTAL SCALE", left, sy, p_.horizontalUnitsPerInch,
+                       right - left - 0.35, m_.unit) +
+          0.05;
+    sy += drawScaleBar(s_, "VERTICAL SCALE", left, sy, p_.elevation.unitsPerInch,
+                       right - left - 0.35, m_.unit) +
+          0.05;
     font(s_, 7, true);
     text(s_,
          QStringLiteral("VERTICAL EXAGGERATION %1").arg(labelNumber(p_.exaggeration,

@@ -270,12 +270,9 @@ SiteMapLayout drawSiteMap(PrintSurface& s, const std::vector<MapBoring>& borings
   double y = panel.top;
   drawNorthArrow(s, left + 0.4, y);
   y += 1.0;
-  if (!points.empty()) {
-    font(s, 7, true);
-    text(s, "SCALE", left, y);
-    y += textHeight(s);
-    y += drawScaleBar(s, left, y, fit.unitsPerInch, right - left - 0.35, located.unit) + 0.15;
-  }
+  if (!points.empty())
+    y += drawScaleBar(s, "SCALE", left, y, fit.unitsPerInch, right - left - 0.35, located.unit) +
+         0.15;
   font(s, 9, true);
   text(s, "LEGEND", left, y);
   y += textHeight(s) + 0.06;
