@@ -96,7 +96,7 @@ TEST_F(FigureTest, ThreeBoringSection) {
                         "GEOLOGIC CROSS-SECTION", "B-1 - B-2 - B-3", "2291-014", "12/8/2026",
                         "Page 1 of 1", "Client: Harlan Valley Transit Authority", "LEGEND",
                         "Static water level", "Water while drilling", "Water table, inferred",
-                        "HORIZONTAL SCALE", "VERTICAL SCALE", "ELEVATION (FT)"})
+                        "HORIZONTAL SCALE", "VERTICAL SCALE", "ELEVATION (FT)", "A", "A'"})
     EXPECT_TRUE(hasText(0, t)) << t;
   // The legend lists the classes shown, in the classification file's order.
   std::vector<std::string> legend;
@@ -195,6 +195,11 @@ TEST_F(FigureTest, TwoHundredBoringsMakeAMapAndALongSection) {
   EXPECT_GT(r.pages, 1);
   EXPECT_TRUE(hasText(0, "MATCH LINE - SEE PAGE 2"));
   EXPECT_TRUE(hasText(1, "MATCH LINE - SEE PAGE 1"));
+  // The ends are named once: A where the section begins, A' where it ends.
+  EXPECT_TRUE(hasText(0, "A"));
+  EXPECT_FALSE(hasText(0, "A'"));
+  EXPECT_FALSE(hasText(r.pages - 1, "A"));
+  EXPECT_TRUE(hasText(r.pages - 1, "A'"));
   EXPECT_TRUE(hasText(r.pages - 1, "Page " + std::to_string(r.pages) + " of " +
                                        std::to_string(r.pages)));
 }

@@ -102,6 +102,7 @@ class SectionDrawer {
     for (std::size_t i : pg.borings) drawLabels(i);
     drawDistanceAxis();
     drawMatchLines();
+    drawSectionEnds();
     drawLegend();
   }
 
@@ -369,7 +370,9 @@ class SectionDrawer {
     font(s_, 7);
     pen(0);
     const double origin = m_.borings.front().station;
-    for (double d = std::ceil((from - origin) / step - 1e-9) * step; d + origin <= to + step * 1e-9;
+    // Ticks run on to the plot's end after the last boring, as a ruler does.
+    const double end = pg.continuedRight ? to : from + (clipRight_ - x(from)) * p_.horizontalUnitsPerInch;
+    for (double d = std::ceil((from - origin) / step - 1e-9) * step; d + origin <= end + step * 1e-9;
          d += step) {
       const double tx = x(origin + d);
       if (tx < clipLeft_ - 1e-9 || tx > clipRight_ + 1e-9) continue;
@@ -383,6 +386,17 @@ class SectionDrawer {
             : std::string("DISTANCE ALONG SECTION");
     text(s_, upper(along + " (" + unitText() + ")"), plot.left + plot.width / 2,
          plot.bottom() + 0.3, TextAlign::kCenter);
+  }
+
+  // The ends named as on the site map's section line: A over the first
+  // page's left, A' over the last page's right.
+  void drawSectionEnds() {
+    const SectionPlan::Page& pg = p_.pages[page_];
+    const PageRect& plot = p_.plot;
+    font(s_, 12, true);
+    const double ty = plot.top - 0.08 - textHeight(s_);
+    if (!pg.continuedLeft) text(s_, "A", plot.left + 0.08, ty);
+    if (!pg.continuedRight) text(s_, "A'", plot.right() - 0.08, ty, TextAlign::kRight);
   }
 
   void drawMatchLines() {
