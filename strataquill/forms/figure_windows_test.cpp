@@ -60,7 +60,7 @@ TEST_F(FigureWindowsTest, ViewMenuNeedsAProject) {
   frmMain& main = start();
   QStringList items;
   for (QAction* a : main.menu("mnuView")->actions()) items << a->text();
-  EXPECT_EQ(items, (QStringList{"&Site Map", "Cross-&Section"}));
+  EXPECT_EQ(items, (QStringList{"&Site Map", "&Cross-Section"}));
   EXPECT_FALSE(enabled("mnuSiteMap"));
   EXPECT_FALSE(enabled("mnuCrossSection"));
   main.mnuSiteMap_Click();

@@ -86,7 +86,7 @@ void frmMain::createActions() {
   makeAction("mnuEditClassifications", "&Edit Classifications", {},
              &frmMain::mnuEditClassifications_Click);
   makeAction("mnuSiteMap", "&Site Map", {}, &frmMain::mnuSiteMap_Click);
-  makeAction("mnuCrossSection", "Cross-&Section", {}, &frmMain::mnuCrossSection_Click);
+  makeAction("mnuCrossSection", "&Cross-Section", {}, &frmMain::mnuCrossSection_Click);
   makeAction("mnuContents", "&Contents", QKeySequence(Qt::Key_F1), &frmMain::mnuContents_Click);
   makeAction("mnuShowToolTip", "Show &Tool Tip", {}, &frmMain::mnuShowToolTip_Click);
   makeAction("mnuAboutStrataquill", "&About Strataquill", {}, &frmMain::mnuAboutStrataquill_Click);
