@@ -6,18 +6,17 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <QPageSize>
 
 #include <filesystem>
 
+#include "page_bench.h"
 #include "strataquill/db/database.h"
 #include "strataquill/db/jet_sql.h"
 #include "strataquill/layouts/classification_file.h"
 #include "strataquill/render/surface_painter.h"
 #include "strataquill/sections/figure_run.h"
 #include "strataquill/shell/file_copy.h"
-#include "strataquill/shell/test_home.h"
 
 namespace {
 
@@ -85,11 +84,7 @@ void measure(benchmark::State& state, const std::string& project, Compose compos
     render::writePdf(surface.document(), QString::fromStdString(pdf));
     pages = surface.pageCount();
   }
-  state.counters["pages"] = pages;
-  state.counters["s_per_page"] = benchmark::Counter(
-      pages, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
-  state.counters["pdf_bytes_per_page"] =
-      static_cast<double>(fs::file_size(pdf)) / std::max(1, pages);
+  bench::setPageCounters(state, pages, pdf);
   fs::remove(pdf);
 }
 
@@ -114,14 +109,3 @@ void BM_SiteMapOf1000Borings(benchmark::State& state) {
 BENCHMARK(BM_SiteMapOf1000Borings)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  // Settings of its own, removed at the end.
-  sq::TestHome home;
-  QGuiApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
