@@ -74,6 +74,7 @@ machine_sum() { cat "$machine"/*.reg | sha256sum; }
 # The programs and the program folder.
 check "the programs are installed in /usr/bin" \
   test -x /usr/bin/strataquill -a -x /usr/bin/strataquill-log -a -x /usr/bin/strataquill-project \
+    -a -x /usr/bin/strataquill-ags \
     -a -x /usr/bin/dxsign -a -x /usr/bin/vexareg
 check "the COM module and the libraries are in /usr/lib/vexamor" \
   test -f /usr/lib/vexamor/DxSignCore16.so -a -f /usr/lib/vexamor/libvexa_com.so
@@ -81,6 +82,9 @@ check "strataquill-log renders the installed demo as an ordinary user" \
   as_user strataquill-log "$demo" -o "$home/Demo.pdf"
 check "the demo log has a page for each of its three borings at least" \
   bash -c "pages=\$(pdfinfo '$home/Demo.pdf' | awk '/^Pages:/ {print \$2}'); echo pages=\$pages; test \"\$pages\" -ge 3"
+check "strataquill-ags exports the installed demo, and the file keeps the AGS4 rules" \
+  bash -c "as_user strataquill-ags export '$demo' -o '$home/Demo.ags' &&
+    as_user strataquill-ags check '$home/Demo.ags'"
 check "the user has own copies of the classification file and the patterns" \
   bash -c "test -w '$data/Classification.sqc' && test -n \"\$(ls '$data/Patterns')\" && cmp '$data/Classification.sqc' /usr/share/strataquill/Classification.sqc"
 check "strataquill opens the installed demo on a display" \
@@ -153,7 +157,7 @@ check "the icons are in the hicolor theme" \
 check "the AppStream metadata is valid" \
   appstreamcli validate --no-net /usr/share/metainfo/org.vexamor.Strataquill.metainfo.xml
 check "the man pages are installed" \
-  bash -c "for p in strataquill strataquill-log strataquill-project dxsign vexareg; do
+  bash -c "for p in strataquill strataquill-log strataquill-project strataquill-ags dxsign vexareg; do
     man -l /usr/share/man/man1/\$p.1.gz | grep -q \"^NAME\" || exit 1; done"
 
 # Removing takes the machine's registration away; purging the machine's hives too.

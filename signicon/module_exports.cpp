@@ -1,5 +1,6 @@
 // The three exports of DxSignIcon.so and its load-time set-up; everything else is hidden.
 #include "platform/com/unknown.h"
+#include "platform/registry/dword_value.h"
 #include "platform/registry/unique_key.h"
 #include "signicon/class_factory.h"
 #include "signicon/dxsign_icon.h"
@@ -35,13 +36,8 @@ DXSIGNICON_EXPORT int RefreshStatus() {
                       KEY_READ, nullptr, key.out(), nullptr) != ERROR_SUCCESS) {
     return overlayEnabled() ? 1 : 0;
   }
-  DWORD type = REG_NONE;
-  DWORD value = 0;
-  DWORD size = sizeof value;
-  if (RegQueryValueExW(key.get(), kEnabledValue, nullptr, &type, reinterpret_cast<BYTE*>(&value),
-                       &size) == ERROR_SUCCESS &&
-      type == REG_DWORD && size == sizeof value) {
-    vexamor::signicon::setOverlayEnabled((value & 1) != 0);
+  if (const auto value = vexamor::registry::queryDwordValue(key.get(), kEnabledValue)) {
+    vexamor::signicon::setOverlayEnabled((*value & 1) != 0);
   }
   return overlayEnabled() ? 1 : 0;
 }

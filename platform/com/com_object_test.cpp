@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 #include <vector>
 
@@ -20,7 +21,7 @@ using vexamor::com::ServerLocks;
 constinit ModuleCount gFirst;
 constinit ModuleCount gSecond;
 
-int gDeleted = 0;
+std::atomic<int> gDeleted{0};
 
 // An object with a private destructor that only its base may reach, as the modules' classes
 // are written.
@@ -99,6 +100,7 @@ TEST(ComKit, ManyThreadsMakeShareAndReleaseObjects) {
             S_OK);
   ComPtr<IUnknown> shared;
   ASSERT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, shared.outVoid()), S_OK);
+  gDeleted = 0;
   std::vector<std::thread> threads;
   for (int t = 0; t < 8; ++t)
     threads.emplace_back([&] {
@@ -114,8 +116,10 @@ TEST(ComKit, ManyThreadsMakeShareAndReleaseObjects) {
   for (std::thread& t : threads) t.join();
   EXPECT_EQ(shared->AddRef(), 2u);
   EXPECT_EQ(shared->Release(), 1u);
+  EXPECT_EQ(gDeleted, 8 * 2000) << "each thread's own objects went, the shared one stays";
   shared.reset();
   factory.reset();
+  EXPECT_EQ(gDeleted, 8 * 2000 + 1);
   EXPECT_EQ(gFirst.canUnloadNow(), S_OK) << "every object, factory and lock is gone";
 }
 

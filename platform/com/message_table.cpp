@@ -119,10 +119,18 @@ constexpr Message kMessages[] = {
     {0x80091007, "The hash value is not correct."},
     {0x8009100E, "Cannot find the original signer."},
     {0x80092004, "Cannot find object or property."},
-    {0x8009200E, "The signed cryptographic message does not have a signer for the specified signer index."},
+    {0x8009200E,
+     "The signed cryptographic message does not have a signer for the specified signer index."},
+    {0x80092010, "The certificate is revoked."},
+    {0x80092012, "The revocation function was unable to check revocation for the certificate."},
+    {0x80092013,
+     "The revocation function was unable to check revocation because the revocation server was "
+     "offline."},
     {0x80093102, "ASN1 unexpected end of data."},
     {0x8009310B, "ASN1 bad tag value met."},
     {0x80096004, "The signature of the certificate cannot be verified."},
+    {0x80096005,
+     "The timestamp signature and/or certificate could not be verified or is malformed."},
 };
 
 constexpr bool sortedByCode() {

@@ -8,7 +8,9 @@
 #include "platform/com/message_table.h"
 #include "signcore/crypto/cert_store.h"
 #include "signcore/crypto/crypt_codes.h"
+#include "signcore/crypto/revocation.h"
 #include "signcore/crypto/signature_fixture.h"
+#include "signcore/crypto/timestamp_token.h"
 #include "signcore/crypto/trust_chain.h"
 
 namespace vexamor::signcore {
@@ -280,6 +282,15 @@ TEST(CryptCodes, EveryCodeHasTheSystemsText) {
       {CRYPT_E_ASN1_BADTAG, u"ASN1 bad tag value met."},
       {NTE_BAD_KEYSET, u"Keyset does not exist"},
       {TRUST_E_CERT_SIGNATURE, u"The signature of the certificate cannot be verified."},
+      {TRUST_E_TIME_STAMP,
+       u"The timestamp signature and/or certificate could not be verified or is malformed."},
+      {CRYPT_E_REVOKED, u"The certificate is revoked."},
+      {CRYPT_E_NO_REVOCATION_CHECK,
+       u"The revocation function was unable to check revocation for the certificate."},
+      {CRYPT_E_REVOCATION_OFFLINE,
+       u"The revocation function was unable to check revocation because the revocation server "
+       u"was offline."},
+      {HRESULT_FROM_WIN32(223), u"The file size exceeds the limit allowed and cannot be saved."},
   };
   for (const auto& [code, text] : codes) {
     EXPECT_EQ(win32::systemMessage(static_cast<uint32_t>(code)), text) << std::hex << code;

@@ -16,6 +16,24 @@ namespace {
 
 // The note travels as the attribute that carries this identifier.
 constexpr int kNoteAttribute = NID_subject_key_identifier;  // 2.5.29.14
+// A time-stamp token (RFC 3161) of the signature value, after the note.
+constexpr int kTokenAttribute = NID_id_smime_aa_timeStampToken;  // 1.2.840.113549.1.9.16.2.14
+
+// The identifier of the first unauthenticated attribute that is neither the note nor a
+// time-stamp token; empty when there is none. Nothing signs those attributes, so one that no
+// reader here understands could only mislead a reader elsewhere.
+std::string foreignAttribute(PKCS7_SIGNER_INFO* signer) {
+  STACK_OF(X509_ATTRIBUTE)* attributes = PKCS7_get_attributes(signer);
+  for (int i = 0; i < sk_X509_ATTRIBUTE_num(attributes); ++i) {
+    const ASN1_OBJECT* object = X509_ATTRIBUTE_get0_object(sk_X509_ATTRIBUTE_value(attributes, i));
+    const int nid = OBJ_obj2nid(object);
+    if (nid == kNoteAttribute || nid == kTokenAttribute) continue;
+    char text[128] = "?";
+    OBJ_obj2txt(text, sizeof text, object, 1);
+    return text;
+  }
+  return {};
+}
 
 // Takes the errors of the thread's queue: whether one of them is of library `lib` with one
 // of `reasons`.
@@ -219,6 +237,11 @@ HRESULT SignatureBlob::beginVerify() {
     reason_ = u"The signature was made with the " + text::utf8ToUtf16(OBJ_nid2sn(digestNid)) +
               u" message digest, for which other content with the same digest can be made.";
     return NTE_BAD_ALGID;
+  }
+  if (const std::string other = foreignAttribute(signer_); !other.empty()) {
+    reason_ = u"The signature carries an unsigned attribute other than its note and time stamp (" +
+              text::utf8ToUtf16(other) + u").";
+    return NTE_BAD_SIGNATURE;
   }
   // Detached: the digest BIOs end in a null sink, so nothing of the content is kept.
   PKCS7_set_detached(p7_.get(), 1);

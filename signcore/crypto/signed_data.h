@@ -59,6 +59,8 @@ class SignatureBlob {
   // none.
   X509* signerCertificate() const;
   STACK_OF(X509) * certificates() const;
+  // The first signer; null when there is none.
+  PKCS7_SIGNER_INFO* signerInfo() const { return signer_; }
 
   // The note bytes: the value of the first signer's unauthenticated attribute 2.5.29.14.
   // Nothing when there is no such attribute; CRYPT_E_ASN1_BADTAG when there are two, or its
@@ -68,7 +70,8 @@ class SignatureBlob {
   // Verification of the first signer over the content fed through update(), with the note
   // (when there is one) as the last block. CRYPT_E_NO_SIGNER, CRYPT_E_SIGNER_NOT_FOUND (its
   // certificate is not in the blob), CRYPT_E_INVALID_MSG_TYPE for a blob that carries
-  // content of its own, NTE_BAD_ALGID for an MD2, MD4 or MD5 digest, CRYPT_E_UNKNOWN_ALGO;
+  // content of its own, NTE_BAD_ALGID for an MD2, MD4 or MD5 digest, NTE_BAD_SIGNATURE for an
+  // unauthenticated attribute other than the note and a time-stamp token, CRYPT_E_UNKNOWN_ALGO;
   // then at the end NTE_BAD_SIGNATURE for a stored note that is not exactly the one
   // signing makes of its parts, NTE_BAD_SIGNATURE or CRYPT_E_HASH_VALUE for content that
   // does not match.

@@ -169,11 +169,13 @@ TEST_F(SigningRules, TheNoteIsTheOneAttributeWithItsIdentifierAndOneValue) {
   const std::string signedBare = opensslSignature(pki().rsaSigner, data);
   LONG result = -1;
 
-  // Under another identifier, the "note" is no note: verification hashes no note, and
-  // reading the signature back shows none either.
+  // Under another identifier, the "note" is no note: reading the signature back shows none,
+  // and verification refuses an attribute that is neither the note nor a time stamp, whether
+  // or not its bytes are what was signed.
   const std::string elsewhere = withAttributes(signedBare, {{NID_pkcs9_unstructuredName, {note}}});
-  EXPECT_EQ(verify(elsewhere, data, &result), S_OK);
   EXPECT_EQ(extract(elsewhere).comment, u"");
+  EXPECT_EQ(verify(elsewhere, data, &result), NTE_BAD_SIGNATURE);
+  EXPECT_EQ(result, 0);
   EXPECT_EQ(
       verify(withAttributes(signedWithNote, {{NID_pkcs9_unstructuredName, {note}}}), data, &result),
       NTE_BAD_SIGNATURE);
@@ -188,13 +190,18 @@ TEST_F(SigningRules, TheNoteIsTheOneAttributeWithItsIdentifierAndOneValue) {
     EXPECT_EQ(result, 0);
     EXPECT_EQ(extract(blob).hr, CRYPT_E_ASN1_BADTAG);
   }
-  // Other attributes beside the note (time-stamp tokens, say), wherever the set's order puts
-  // them, leave it as it is.
+  // Another attribute beside the note, wherever the set's order puts it, is refused with the
+  // reason; the note still reads back.
   for (const std::string& other : {std::string("t"), std::string(3000, 't')}) {
     const std::string followed = withAttributes(
         signedWithNote,
         {{NID_subject_key_identifier, {note}}, {NID_pkcs9_unstructuredName, {other}}});
-    EXPECT_EQ(verify(followed, data, &result), S_OK);
+    EXPECT_EQ(verify(followed, data, &result), NTE_BAD_SIGNATURE);
+    const auto report = lastError();
+    ASSERT_TRUE(report);
+    EXPECT_EQ(report->description,
+              u"Invalid Signature. The signature carries an unsigned attribute other than its "
+              u"note and time stamp (1.2.840.113549.1.9.2).");
     EXPECT_EQ(extract(followed).comment, u"Approved");
   }
 }

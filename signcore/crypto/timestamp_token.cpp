@@ -100,38 +100,6 @@ bool namesCertificate(GENERAL_NAME* name, X509* cert) {
   return false;
 }
 
-int recordError(int ok, X509_STORE_CTX* ctx) {
-  if (ok == 0) {
-    auto* status = static_cast<LONG*>(X509_STORE_CTX_get_app_data(ctx));
-    *status |= trustStatusForVerifyError(X509_STORE_CTX_get_error(ctx));
-  }
-  return 1;  // go on, so that every error of the chain is seen
-}
-
-// The chain of a TSA's certificate for time stamping, at the token's time: a token stays good
-// after its TSA's certificate expires, as the signatures it dates do after theirs.
-LONG timestampingChain(X509* signer, STACK_OF(X509) * pool, X509_STORE* anchors, int64_t at,
-                       ossl::X509Stack* chain) {
-  ossl::X509StoreCtx ctx(X509_STORE_CTX_new());
-  if (anchors == nullptr || !ctx || X509_STORE_CTX_init(ctx.get(), anchors, signer, pool) != 1) {
-    ERR_clear_error();
-    return CERT_TRUST_IS_PARTIAL_CHAIN;
-  }
-  LONG status = CERT_TRUST_NO_ERROR;
-  X509_STORE_CTX_set_app_data(ctx.get(), &status);
-  X509_STORE_CTX_set_verify_cb(ctx.get(), recordError);
-  X509_STORE_CTX_set_purpose(ctx.get(), X509_PURPOSE_TIMESTAMP_SIGN);
-  X509_VERIFY_PARAM* param = X509_STORE_CTX_get0_param(ctx.get());
-  X509_VERIFY_PARAM_set_time(param, static_cast<time_t>(at));
-  X509_VERIFY_PARAM_set_auth_level(param, 1);
-  if (X509_verify_cert(ctx.get()) <= 0 && status == CERT_TRUST_NO_ERROR) {
-    status = CERT_TRUST_IS_PARTIAL_CHAIN;
-  }
-  chain->reset(X509_STORE_CTX_get1_chain(ctx.get()));
-  ERR_clear_error();
-  return status;
-}
-
 // A signed attribute decoded as `T`: null when it is absent; `malformed` set when it is there
 // but does not decode.
 template <typename T, T* (*Decode)(T**, const unsigned char**, long)>
@@ -244,15 +212,20 @@ TimestampCheck verifyParsedToken(PKCS7* token, std::string_view data, X509_STORE
     check.info.tsaName = check.info.signerName;
   }
 
-  ossl::X509Stack chain;
-  check.trustStatus = timestampingChain(signer, pool.get(), anchors, check.info.time, &chain);
-  if (!chain || sk_X509_num(chain.get()) == 0 || sk_X509_value(chain.get(), 0) != signer) {
-    chain.reset(sk_X509_new_null());
-    if (!chain || !X509_add_cert(chain.get(), signer, X509_ADD_FLAG_UP_REF)) {
+  // The chain for time stamping at the token's time: a token stays good after its TSA's
+  // certificate expires, as the signatures it dates do after theirs.
+  ChainCheck chain =
+      checkChain(anchors, signer, pool.get(), {X509_PURPOSE_TIMESTAMP_SIGN, check.info.time});
+  check.trustStatus = chain.status;
+  if (!chain.chain || sk_X509_num(chain.chain.get()) == 0 ||
+      sk_X509_value(chain.chain.get(), 0) != signer) {
+    chain.chain.reset(sk_X509_new_null());
+    if (!chain.chain || !X509_add_cert(chain.chain.get(), signer, X509_ADD_FLAG_UP_REF)) {
       return refuse("no memory for the token's certificates");
     }
   }
-  if (!signingCertificateMatches(si, chain.get())) {
+  check.chain = std::move(chain.chain);
+  if (!signingCertificateMatches(si, check.chain.get())) {
     return refuse("the token's signing-certificate attribute does not name its signer");
   }
   if (!signatureVerifies(token, si, signer)) return refuse("the token's signature does not verify");
@@ -394,6 +367,30 @@ TimestampCheck verifyTimestampToken(std::string_view token, std::string_view dat
   return verifyParsedToken(p7.get(), data, anchors, untrusted);
 }
 
+bool describeTimestampToken(std::string_view token, TimestampInfo* info) {
+  *info = {};
+  ossl::Pkcs7 p7 = parsePkcs7(token);
+  TstInfo tst(p7 ? PKCS7_to_TS_TST_INFO(p7.get()) : nullptr);
+  if (!tst || !asn1Seconds(TS_TST_INFO_get_time(tst.get()), &info->time)) {
+    ERR_clear_error();
+    return false;
+  }
+  info->policy = objectText(TS_TST_INFO_get_policy_id(tst.get()));
+  info->serial = hexText(bytesOf(TS_TST_INFO_get_serial(tst.get())));
+  STACK_OF(PKCS7_SIGNER_INFO)* signers = PKCS7_get_signer_info(p7.get());
+  if (sk_PKCS7_SIGNER_INFO_num(signers) == 1) {
+    const PKCS7_SIGNER_INFO* si = sk_PKCS7_SIGNER_INFO_value(signers, 0);
+    if (X509* signer = X509_find_by_issuer_and_serial(
+            p7->d.sign->cert, si->issuer_and_serial->issuer, si->issuer_and_serial->serial)) {
+      info->signerName = text::utf16ToUtf8(subjectDisplayName(signer));
+    }
+  }
+  const GENERAL_NAME* tsa = TS_TST_INFO_get_tsa(tst.get());
+  info->tsaName = tsa != nullptr ? generalNameText(tsa) : info->signerName;
+  ERR_clear_error();
+  return true;
+}
+
 // ----- TimestampRequest -----
 
 HRESULT TimestampRequest::build(std::string_view data, const std::string& policyOid) {
@@ -441,7 +438,7 @@ HRESULT TimestampRequest::build(std::string_view data, const std::string& policy
 }
 
 TimestampCheck TimestampRequest::check(std::string_view response, X509_STORE* anchors,
-                                       std::string* token) const {
+                                       std::string* token, STACK_OF(X509) * untrusted) const {
   TimestampCheck check;
   const auto refuse = [&check](std::string why) {
     check.problem = std::move(why);
@@ -475,13 +472,13 @@ TimestampCheck TimestampRequest::check(std::string_view response, X509_STORE* an
     return refuse("the answer does not match the request");
   }
   const std::string tokenDer = pkcs7Der(answer);
-  check = verifyParsedToken(answer, data_, anchors, nullptr);
+  check = verifyParsedToken(answer, data_, anchors, untrusted);
   if (check.ok()) *token = tokenDer;
   return check;
 }
 
 TimestampOutcome requestTimestamp(std::string_view data, const TimestampOrder& order,
-                                  X509_STORE* anchors) {
+                                  X509_STORE* anchors, STACK_OF(X509) * untrusted) {
   TimestampOutcome outcome;
   HRESULT last = E_INVALIDARG;  // no URL at all
   const int used = tryEachUrl(
@@ -501,7 +498,8 @@ TimestampOutcome requestTimestamp(std::string_view data, const TimestampOrder& o
           *why = response.problem;
           return false;
         }
-        const TimestampCheck check = request.check(response.body, anchors, &outcome.token);
+        const TimestampCheck check =
+            request.check(response.body, anchors, &outcome.token, untrusted);
         if (!check.ok()) {
           last = check.hr;
           *why = check.problem;

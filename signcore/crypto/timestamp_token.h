@@ -50,6 +50,7 @@ struct TimestampCheck {
   LONG trustStatus = 0;             // the signer's chain at the token's time (trust_chain.h)
   TimestampInfo info;               // as far as the token could be read
   ossl::X509Ptr signer;             // the TSA's certificate, once found
+  ossl::X509Stack chain;            // its chain as far as it was built, the anchor last
 
   bool ok() const { return hr == S_OK; }
 };
@@ -58,6 +59,10 @@ struct TimestampCheck {
 // for among the token's certificates, `untrusted` (may be null) and `anchors`.
 TimestampCheck verifyTimestampToken(std::string_view token, std::string_view data,
                                     X509_STORE* anchors, STACK_OF(X509) * untrusted);
+
+// What a token (DER ContentInfo) says about itself, read without verifying it: for showing a
+// token that verification has judged. False when it is no token at all.
+bool describeTimestampToken(std::string_view token, TimestampInfo* info);
 
 // A request for a token over some bytes: SHA-256 imprint, a random 64-bit nonce, the TSA's
 // certificate asked for, and a policy when one is given.
@@ -73,7 +78,8 @@ class TimestampRequest {
 
   // Checks a TSA's answer to this request: status granted, this request's nonce, imprint and
   // policy, and a token that verifyTimestampToken accepts. On success `token` is its DER.
-  TimestampCheck check(std::string_view response, X509_STORE* anchors, std::string* token) const;
+  TimestampCheck check(std::string_view response, X509_STORE* anchors, std::string* token,
+                       STACK_OF(X509) * untrusted = nullptr) const;
 
  private:
   ossl::Ptr<TS_REQ, TS_REQ_free> req_;
@@ -94,9 +100,10 @@ struct TimestampOutcome {
   std::vector<std::string> failures;  // "<url>: <why>" for each URL that gave no token
 };
 
-// Asks the order's TSAs in turn for a token over `data` and checks each answer.
+// Asks the order's TSAs in turn for a token over `data` and checks each answer; issuers of
+// a TSA's certificate are looked for among its token's certificates and `untrusted`.
 TimestampOutcome requestTimestamp(std::string_view data, const TimestampOrder& order,
-                                  X509_STORE* anchors);
+                                  X509_STORE* anchors, STACK_OF(X509) * untrusted = nullptr);
 
 // The signer's signature value: the bytes that its token covers.
 std::string signatureValue(const PKCS7_SIGNER_INFO* signer);

@@ -106,18 +106,12 @@ TEST_F(Timestamps, ATokenFromTheAuthorityVerifiesHereAndWithOpenssl) {
   ASSERT_NE(check.signer, nullptr);
   EXPECT_EQ(X509_cmp(check.signer.get(), TestPki::get().tsa.cert.get()), 0);
 
-  ScratchFolder files;
-  files.write("data.bin", kSignatureValue);
-  files.write("other.bin", kSignatureValue + ".");
-  files.write("token.der", outcome.token);
-  files.write("root.pem", TestPki::get().root.certificatePem());
-  const std::string command =
-      "cd '" + files.path() +
-      "' && openssl ts -verify -token_in -in token.der -CAfile root.pem -data ";
-  const testing::CommandOutcome accepted = testing::runCommand(command + "data.bin");
+  const std::string root = TestPki::get().root.certificatePem();
+  const testing::CommandOutcome accepted =
+      testing::opensslVerifyToken(outcome.token, kSignatureValue, root);
   EXPECT_EQ(accepted.status, 0) << accepted.out;
   EXPECT_NE(accepted.out.find("Verification: OK"), std::string::npos) << accepted.out;
-  EXPECT_NE(testing::runCommand(command + "other.bin").status, 0);
+  EXPECT_NE(testing::opensslVerifyToken(outcome.token, kSignatureValue + ".", root).status, 0);
 }
 
 TEST_F(Timestamps, APolicyIsAskedForAndChecked) {
@@ -369,15 +363,9 @@ TEST_F(TokenInBlob, OpensslStillVerifiesTheStampedBlob) {
   std::string stamped;
   ASSERT_EQ(addTimestampToken(signedBlob, outcome.token, &stamped), S_OK);
 
-  ScratchFolder files;
-  files.write("blob.der", stamped);
-  files.write("content.bin", kContent + note_);
-  files.write("authorities.pem",
-              TestPki::get().root.certificatePem() + TestPki::get().intermediate.certificatePem());
-  const testing::CommandOutcome verified = testing::runCommand(
-      "cd '" + files.path() +
-      "' && openssl smime -verify -binary -inform DER -in blob.der -content content.bin"
-      " -CAfile authorities.pem -purpose any -out /dev/null");
+  const testing::CommandOutcome verified = testing::opensslVerifySignature(
+      stamped, kContent + note_,
+      TestPki::get().root.certificatePem() + TestPki::get().intermediate.certificatePem());
   EXPECT_EQ(verified.status, 0) << verified.out;
 }
 

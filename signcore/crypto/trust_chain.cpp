@@ -25,8 +25,9 @@ struct ErrorBit {
 };
 
 // Every OpenSSL verification error that a chain can meet here, with the trust bit it sets.
-// Revocation is not checked (no CRLs are fetched), so the CRL errors can only come from a
-// caller's own CRLs; they stand for an unknown revocation status.
+// Revocation is checked apart from the chain (revocation.h), with no CRLs in the store, so the
+// CRL errors can only come from a caller's own CRLs; they stand for an unknown revocation
+// status.
 constexpr ErrorBit kErrorBits[] = {
     {X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT, CERT_TRUST_IS_PARTIAL_CHAIN},
     {X509_V_ERR_UNABLE_TO_GET_CRL, CERT_TRUST_REVOCATION_STATUS_UNKNOWN},
@@ -251,12 +252,10 @@ ossl::X509Store loadTrustAnchors(const std::string& certificateFolder,
 // its own lookups). Its lifetime is a shared_ptr's rather than OpenSSL's reference count, so
 // that a store replaced while another thread still builds a chain on it is freed only after
 // that chain, visibly so to the thread sanitizer.
-using SharedStore = std::shared_ptr<X509_STORE>;
-
 struct AnchorCache {
   std::mutex mutex;
   std::string key;
-  SharedStore store;
+  SharedAnchors store;
 };
 
 AnchorCache& anchorCache() {
@@ -264,7 +263,9 @@ AnchorCache& anchorCache() {
   return *cache;
 }
 
-SharedStore trustAnchors(const std::string& certificateFolder) {
+}  // namespace
+
+SharedAnchors trustAnchorStore(const std::string& certificateFolder) {
   const std::string rootFolder = CertStore(StoreName::Root, certificateFolder).folder();
   const SystemAnchors system = systemAnchors();
   std::string key = anchorStateKey(rootFolder, system);
@@ -275,16 +276,14 @@ SharedStore trustAnchors(const std::string& certificateFolder) {
   }
   // Built outside the lock, so that threads with anchors of their own are not held up; when
   // two threads build the same anchors at once, the last one is kept.
-  SharedStore store(loadTrustAnchors(certificateFolder, system).release(), X509_STORE_free);
+  SharedAnchors store(loadTrustAnchors(certificateFolder, system).release(), X509_STORE_free);
   if (!store) return store;
-  SharedStore replaced;  // freed after the lock is let go
+  SharedAnchors replaced;  // freed after the lock is let go
   std::lock_guard lock(cache.mutex);
   replaced = std::exchange(cache.store, store);
   cache.key = std::move(key);
   return store;
 }
-
-}  // namespace
 
 LONG trustStatusForVerifyError(int error) {
   for (const ErrorBit& row : kErrorBits) {
@@ -359,29 +358,47 @@ ossl::X509Stack chainCandidates(const std::string& certificateFolder, STACK_OF(X
   return all;
 }
 
-LONG chainTrustStatus(X509* cert, STACK_OF(X509) * untrusted, const std::string& certificateFolder,
-                      bool* sha1Signed) {
-  if (sha1Signed != nullptr) *sha1Signed = false;
-  const SharedStore anchors = trustAnchors(certificateFolder);
+ChainCheck checkChain(X509_STORE* anchors, X509* cert, STACK_OF(X509) * untrusted,
+                      const ChainRequest& request) {
+  ChainCheck check;
   ossl::X509StoreCtx ctx(X509_STORE_CTX_new());
-  if (!anchors || !ctx || X509_STORE_CTX_init(ctx.get(), anchors.get(), cert, untrusted) != 1) {
+  if (anchors == nullptr || !ctx || X509_STORE_CTX_init(ctx.get(), anchors, cert, untrusted) != 1) {
     ERR_clear_error();
-    return CERT_TRUST_IS_PARTIAL_CHAIN;
+    check.status = CERT_TRUST_IS_PARTIAL_CHAIN;
+    return check;
   }
   ChainFindings findings;
   X509_STORE_CTX_set_app_data(ctx.get(), &findings);
   X509_STORE_CTX_set_verify_cb(ctx.get(), recordError);
+  if (request.purpose != 0) X509_STORE_CTX_set_purpose(ctx.get(), request.purpose);
+  X509_VERIFY_PARAM* param = X509_STORE_CTX_get0_param(ctx.get());
+  if (request.at) X509_VERIFY_PARAM_set_time(param, static_cast<time_t>(*request.at));
   // Level 1: keys of less than 80 bits of security (RSA under 1024 bits) and certificate
   // signatures under that strength are weak. OpenSSL 3 counts MD5 there and SHA-1 too (63
-  // bits); recordError lets SHA-1 through and tells the caller.
-  X509_VERIFY_PARAM_set_auth_level(X509_STORE_CTX_get0_param(ctx.get()), 1);
+  // bits); recordError lets SHA-1 through and says so.
+  X509_VERIFY_PARAM_set_auth_level(param, 1);
   const int verified = X509_verify_cert(ctx.get());
   if (verified <= 0 && findings.status == CERT_TRUST_NO_ERROR && !findings.sha1) {
     findings.status = CERT_TRUST_IS_PARTIAL_CHAIN;
   }
+  check.status = findings.status;
+  check.sha1Signed = findings.sha1;
+  check.chain.reset(X509_STORE_CTX_get1_chain(ctx.get()));
   ERR_clear_error();
-  if (sha1Signed != nullptr) *sha1Signed = findings.sha1;
-  return findings.status;
+  return check;
+}
+
+ChainCheck checkChain(X509* cert, STACK_OF(X509) * untrusted, const std::string& certificateFolder,
+                      const ChainRequest& request) {
+  const SharedAnchors anchors = trustAnchorStore(certificateFolder);
+  return checkChain(anchors.get(), cert, untrusted, request);
+}
+
+LONG chainTrustStatus(X509* cert, STACK_OF(X509) * untrusted, const std::string& certificateFolder,
+                      bool* sha1Signed) {
+  const ChainCheck check = checkChain(cert, untrusted, certificateFolder);
+  if (sha1Signed != nullptr) *sha1Signed = check.sha1Signed;
+  return check.status;
 }
 
 }  // namespace vexamor::signcore

@@ -4,6 +4,9 @@
 // certificate folder, or file, honouring SSL_CERT_DIR and SSL_CERT_FILE).
 #pragma once
 
+#include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,12 +46,39 @@ std::string trustStatusWords(LONG status);
 // store, the intermediate authorities and, for a signature, the certificates it carries.
 ossl::X509Stack chainCandidates(const std::string& certificateFolder, STACK_OF(X509) * carried);
 
-// Builds the chain of `cert` at the current time, looking for issuers among `untrusted` and
-// the trust anchors, with no usage requirement; returns the OR of the bits of every error.
-// A chain that cannot even be attempted (no memory) is a partial chain. Keys under 1024 RSA
-// bits and certificates signed with MD5 are weak (CERT_TRUST_HAS_WEAK_SIGNATURE);
-// certificates signed with SHA-1 are accepted, for the files signed with them, and
-// `sha1Signed` (when given) says that the chain holds one.
+// The trust anchors: the user's Root store and the system's certificates, read once and kept,
+// shared by every thread, until the Root folder, one of its files or the system certificates
+// change. Null only when there is no memory for them.
+using SharedAnchors = std::shared_ptr<X509_STORE>;
+SharedAnchors trustAnchorStore(const std::string& certificateFolder);
+
+// What a chain is built for: a purpose (X509_PURPOSE_TIMESTAMP_SIGN for a time-stamping
+// authority; 0 for none) and the time at which it must hold (a time stamp's time; nothing for
+// now).
+struct ChainRequest {
+  int purpose = 0;
+  std::optional<int64_t> at;
+};
+
+struct ChainCheck {
+  LONG status = CERT_TRUST_NO_ERROR;  // the OR of the bits of every error met
+  bool sha1Signed = false;            // a certificate of the chain is signed with SHA-1
+  ossl::X509Stack chain;              // `cert` first, as far as it was built; the anchor last
+};
+
+// Builds the chain of `cert` to one of `anchors`, looking for issuers among `untrusted`, and
+// collects every error on the way. A chain that cannot even be attempted (no memory) is a
+// partial chain. Keys under 1024 RSA bits and certificates signed with MD5 are weak
+// (CERT_TRUST_HAS_WEAK_SIGNATURE); certificates signed with SHA-1 are accepted, for the files
+// signed with them, and reported in `sha1Signed`.
+ChainCheck checkChain(X509_STORE* anchors, X509* cert, STACK_OF(X509) * untrusted,
+                      const ChainRequest& request = {});
+// The same against the trust anchors of `certificateFolder`.
+ChainCheck checkChain(X509* cert, STACK_OF(X509) * untrusted, const std::string& certificateFolder,
+                      const ChainRequest& request = {});
+
+// checkChain's status at the current time with no usage requirement; `sha1Signed` (when
+// given) says that the chain holds a certificate signed with SHA-1.
 LONG chainTrustStatus(X509* cert, STACK_OF(X509) * untrusted, const std::string& certificateFolder,
                       bool* sha1Signed = nullptr);
 

@@ -12,11 +12,15 @@
 #include "signcore/crypto/cert_text.h"
 #include "signcore/crypto/crypt_codes.h"
 #include "signcore/crypto/data_blocks.h"
+#include "signcore/crypto/signature_stamp.h"
 #include "signcore/crypto/signed_data.h"
+#include "signcore/crypto/signer_verdict.h"
 #include "signcore/crypto/time_protocol_client.h"
+#include "signcore/crypto/timestamp_token.h"
 #include "signcore/crypto/trust_chain.h"
 #include "signcore/crypto/vexa_system_time.h"
 #include "signcore/idl/dxsigncore16.h"
+#include "signcore/module/base_interface.h"
 #include "signcore/module/error_report.h"
 
 namespace vexamor::signcore {
@@ -37,8 +41,44 @@ HRESULT timeObject(const ASN1_TIME* time, com::ComPtr<IVexaSystemTime>* out) {
   return createSystemTime(st, out->out());
 }
 
-class VexaSignature final : public ComObject<VexaSignature, IVexaSignature> {
+// A blob handed out through the COM task allocator; the caller frees it.
+HRESULT handOut(const std::string& blob, LONG* pElemsSign, BYTE** rgbSignData) {
+  auto* out = static_cast<BYTE*>(CoTaskMemAlloc(blob.size()));
+  if (out == nullptr) return E_OUTOFMEMORY;
+  std::memcpy(out, blob.data(), blob.size());
+  *rgbSignData = out;
+  *pElemsSign = static_cast<LONG>(blob.size());
+  return S_OK;
+}
+
+// The URLs of time-stamping authorities as a client gives them; E_POINTER or E_INVALIDARG
+// for a list that names none, or holds an empty one.
+HRESULT authorityUrls(LONG count, BSTR* urls, std::vector<std::string>* out) {
+  if (count <= 0) return E_INVALIDARG;
+  if (urls == nullptr) return E_POINTER;
+  for (LONG i = 0; i < count; ++i) {
+    if (urls[i] == nullptr || SysStringLen(urls[i]) == 0) return E_INVALIDARG;
+    out->push_back(text::utf16ToUtf8(view(urls[i])));
+  }
+  return S_OK;
+}
+
+// Each request to a time-stamping authority, when the client gives no time-out.
+constexpr long kDefaultAuthorityTimeoutMs = 10000;
+
+// The new interface's failures are reported as its own, from the same class.
+HRESULT create(REFIID riid, void** ppv);
+const ClassInfo kVexaSignature2Report = {CLSID_VexaSignature,  IID_IVexaSignature2,
+                                         kProgIdVexaSignature, "VexaSignature",
+                                         "IVexaSignature2",    create};
+
+class VexaSignature final : public ComObject<VexaSignature, IVexaSignature2> {
  public:
+  HRESULT QueryInterface(REFIID riid, void** ppv) override {
+    if (answerAsBase<IVexaSignature>(this, riid, ppv)) return S_OK;
+    return ComObject::QueryInterface(riid, ppv);
+  }
+
   HRESULT EnumerateCertificates(LONG* pElems, BSTR** rgSubject, BSTR** rgIssuer,
                                 BSTR** rgSerialNumber, IVexaSystemTime*** rgExpiration) override {
     return runMethod(kVexaSignatureClass, [&]() -> HRESULT {
@@ -110,9 +150,7 @@ class VexaSignature final : public ComObject<VexaSignature, IVexaSignature> {
       const auto found =
           findCertificate(my, view(bstrSubject), view(bstrIssuer), view(bstrSerialNumber));
       if (!found) return CRYPT_E_NOT_FOUND;
-      ossl::X509Stack candidates = chainCandidates(folder, nullptr);
-      const LONG status = chainTrustStatus(found->cert.get(), candidates.get(), folder) |
-                          signingUsageStatus(found->cert.get());
+      const LONG status = certificateTrustStatus(found->cert.get(), folder, defaultTrustOptions());
       *plStatus = status;
       *bResult = status == CERT_TRUST_NO_ERROR ? 1 : 0;
       return S_OK;
@@ -122,40 +160,9 @@ class VexaSignature final : public ComObject<VexaSignature, IVexaSignature> {
   HRESULT ComputeSignature(SIGNPARAMS* pSignParams, IVexaGetData* pGetFileData, LONG* pElemsSign,
                            BYTE** rgbSignData) override {
     return runMethod(kVexaSignatureClass, [&]() -> HRESULT {
-      if (pSignParams == nullptr || pGetFileData == nullptr || pElemsSign == nullptr ||
-          rgbSignData == nullptr) {
-        return E_POINTER;
-      }
-      if (pSignParams->cbSize != kSignParamsSize) return E_INVALIDARG;
-      *pElemsSign = 0;
-      *rgbSignData = nullptr;
-
-      const CertStore my(StoreName::My);
-      const auto found =
-          findCertificate(my, view(pSignParams->bstrCertSubject), view(pSignParams->bstrCertIssuer),
-                          view(pSignParams->bstrCertSerialNumber));
-      if (!found) return CRYPT_E_NOT_FOUND;
-      ossl::PKey key = my.privateKey(found->thumbprint);
-      if (!key) return NTE_BAD_KEYSET;
-
-      const std::string note =
-          noteBytesOrEmpty(view(pSignParams->bstrTimestamp), view(pSignParams->bstrComment));
-      SignatureWriter writer;
-      HRESULT hr = writer.begin(found->cert.get(), key.get());
-      if (SUCCEEDED(hr)) {
-        hr = readAllBlocks(
-            pGetFileData, [&](const BYTE* data, size_t size) { return writer.update(data, size); });
-      }
       std::string blob;
-      if (SUCCEEDED(hr)) hr = writer.finish(note, &blob);
-      if (FAILED(hr)) return hr;
-
-      auto* out = static_cast<BYTE*>(CoTaskMemAlloc(blob.size()));
-      if (out == nullptr) return E_OUTOFMEMORY;
-      std::memcpy(out, blob.data(), blob.size());
-      *rgbSignData = out;
-      *pElemsSign = static_cast<LONG>(blob.size());
-      return S_OK;
+      HRESULT hr = computeBlob(pSignParams, pGetFileData, pElemsSign, rgbSignData, &blob);
+      return SUCCEEDED(hr) ? handOut(blob, pElemsSign, rgbSignData) : hr;
     });
   }
 
@@ -165,39 +172,92 @@ class VexaSignature final : public ComObject<VexaSignature, IVexaSignature> {
       if (pGetFileData == nullptr || rgbSignData == nullptr || bResult == nullptr) {
         return E_POINTER;
       }
-      *bResult = 0;
-      if (cElemsSign <= 0) return E_INVALIDARG;
-      SignatureBlob blob;
-      HRESULT hr = blob.parse(rgbSignData, static_cast<size_t>(cElemsSign));
-      if (SUCCEEDED(hr)) hr = blob.beginVerify();
-      if (SUCCEEDED(hr)) {
-        hr = readAllBlocks(pGetFileData,
-                           [&](const BYTE* data, size_t size) { return blob.update(data, size); });
-      }
-      if (SUCCEEDED(hr)) hr = blob.finishVerify();
-      if (FAILED(hr) && !blob.reason().empty()) {
-        throw DescribedFailure{hr, describedBy(hr, blob.reason())};
-      }
-      if (FAILED(hr)) return hr;
+      LONG status = 0;
+      std::string verdict;
+      return verifyBlob(pGetFileData, cElemsSign, rgbSignData, defaultTrustOptions(), bResult,
+                        &status, &verdict);
+    });
+  }
 
-      *bResult = 1;
-      const std::string folder = certificateFolder();
-      ossl::X509Stack candidates = chainCandidates(folder, blob.certificates());
-      X509* signer = blob.signerCertificate();
-      const LONG status = chainTrustStatus(signer, candidates.get(), folder);
-      // A signer whose certificate has merely expired (or is not valid yet) still signed.
-      if (status != CERT_TRUST_NO_ERROR && status != CERT_TRUST_IS_NOT_TIME_VALID) {
-        return TRUST_E_CERT_SIGNATURE;
+  HRESULT ComputeSignatureWithTimestamp(SIGNPARAMS* pSignParams, IVexaGetData* pGetFileData,
+                                        LONG cTsaUrls, BSTR* rgTsaUrls, BSTR bstrTsaPolicy,
+                                        LONG lTimeoutMilliSec, LONG* pElemsSign,
+                                        BYTE** rgbSignData) override {
+    return runMethod(kVexaSignature2Report, [&]() -> HRESULT {
+      TimestampOrder order;
+      HRESULT hr = authorityUrls(cTsaUrls, rgTsaUrls, &order.urls);
+      if (FAILED(hr)) return hr;
+      order.policy = text::utf16ToUtf8(view(bstrTsaPolicy));
+      order.limits.timeoutMs = lTimeoutMilliSec > 0 ? lTimeoutMilliSec : kDefaultAuthorityTimeoutMs;
+      std::string blob;
+      hr = computeBlob(pSignParams, pGetFileData, pElemsSign, rgbSignData, &blob);
+      if (FAILED(hr)) return hr;
+      std::string stamped;
+      std::u16string reason;
+      hr = stampSignature(blob, order, certificateFolder(), &stamped, &reason);
+      if (FAILED(hr) && !reason.empty()) throw DescribedFailure{hr, describedBy(hr, reason)};
+      if (FAILED(hr)) return hr;
+      return handOut(stamped, pElemsSign, rgbSignData);
+    });
+  }
+
+  HRESULT VerifySignatureEx(IVexaGetData* pGetFileData, LONG cElemsSign, BYTE* rgbSignData,
+                            LONG lRevocation, LONG* bResult, LONG* plTrustStatus,
+                            BSTR* pbstrVerdict) override {
+    return runMethod(kVexaSignature2Report, [&]() -> HRESULT {
+      if (pGetFileData == nullptr || rgbSignData == nullptr || bResult == nullptr ||
+          plTrustStatus == nullptr || pbstrVerdict == nullptr) {
+        return E_POINTER;
       }
-      // A certificate made for something else (a web server's, say) signs nothing here,
-      // however trusted its chain.
-      if (signingUsageStatus(signer) != CERT_TRUST_NO_ERROR) {
-        throw DescribedFailure{
-            TRUST_E_CERT_SIGNATURE,
-            describedBy(TRUST_E_CERT_SIGNATURE,
-                        u"The signer's certificate is not meant for signing: its key usage or "
-                        u"extended key usage leaves signing out.")};
+      *pbstrVerdict = nullptr;
+      *bResult = 0;
+      *plTrustStatus = 0;
+      TrustOptions options;
+      if (!trustOptionsFromFlags(lRevocation, &options)) return E_INVALIDARG;
+      std::string verdict;
+      HRESULT hr = verifyBlob(pGetFileData, cElemsSign, rgbSignData, options, bResult,
+                              plTrustStatus, &verdict);
+      if (FAILED(hr)) return hr;
+      com::Bstr text;
+      if (FAILED(newString(text::utf8ToUtf16(verdict), &text))) return E_OUTOFMEMORY;
+      *pbstrVerdict = text.detach();
+      return hr;
+    });
+  }
+
+  HRESULT ExtractTimestampInfo(LONG cElemsSign, BYTE* rgSignData, BSTR* pbstrTsaName,
+                               IVexaSystemTime** ppTime, BSTR* pbstrPolicy,
+                               BSTR* pbstrSerialNumber) override {
+    return runMethod(kVexaSignature2Report, [&]() -> HRESULT {
+      if (cElemsSign <= 0) return E_INVALIDARG;
+      if (rgSignData == nullptr || pbstrTsaName == nullptr || ppTime == nullptr ||
+          pbstrPolicy == nullptr || pbstrSerialNumber == nullptr) {
+        return E_POINTER;
       }
+      *pbstrTsaName = *pbstrPolicy = *pbstrSerialNumber = nullptr;
+      *ppTime = nullptr;
+      SignatureBlob blob;
+      if (HRESULT hr = blob.parse(rgSignData, static_cast<size_t>(cElemsSign)); FAILED(hr)) {
+        return hr;
+      }
+      if (blob.signerInfo() == nullptr) return CRYPT_E_NO_SIGNER;
+      std::optional<std::string> token;
+      if (HRESULT hr = storedTimestampToken(blob.signerInfo(), &token); FAILED(hr)) return hr;
+      if (!token) return S_FALSE;
+      TimestampInfo info;
+      if (!describeTimestampToken(*token, &info)) return CRYPT_E_ASN1_BADTAG;
+
+      com::Bstr name, policy, serial;
+      com::ComPtr<IVexaSystemTime> time;
+      HRESULT hr = newString(text::utf8ToUtf16(info.tsaName), &name);
+      if (SUCCEEDED(hr)) hr = newString(text::utf8ToUtf16(info.policy), &policy);
+      if (SUCCEEDED(hr)) hr = newString(text::utf8ToUtf16(info.serial), &serial);
+      if (SUCCEEDED(hr)) hr = createSystemTime(systemTimeFromUnix(info.time), time.out());
+      if (FAILED(hr)) return hr;
+      *pbstrTsaName = name.detach();
+      *pbstrPolicy = policy.detach();
+      *pbstrSerialNumber = serial.detach();
+      *ppTime = time.detach();
       return S_OK;
     });
   }
@@ -274,6 +334,71 @@ class VexaSignature final : public ComObject<VexaSignature, IVexaSignature> {
   static std::string noteBytesOrEmpty(std::u16string_view timestamp, std::u16string_view comment) {
     const std::u16string note = makeNote(timestamp, comment);
     return note.empty() ? std::string() : noteBytes(note);
+  }
+
+  // The signature of the data that `pGetFileData` delivers, with the certificate and note
+  // that the parameters name.
+  static HRESULT computeBlob(SIGNPARAMS* pSignParams, IVexaGetData* pGetFileData, LONG* pElemsSign,
+                             BYTE** rgbSignData, std::string* blob) {
+    if (pSignParams == nullptr || pGetFileData == nullptr || pElemsSign == nullptr ||
+        rgbSignData == nullptr) {
+      return E_POINTER;
+    }
+    if (pSignParams->cbSize != kSignParamsSize) return E_INVALIDARG;
+    *pElemsSign = 0;
+    *rgbSignData = nullptr;
+
+    const CertStore my(StoreName::My);
+    const auto found =
+        findCertificate(my, view(pSignParams->bstrCertSubject), view(pSignParams->bstrCertIssuer),
+                        view(pSignParams->bstrCertSerialNumber));
+    if (!found) return CRYPT_E_NOT_FOUND;
+    ossl::PKey key = my.privateKey(found->thumbprint);
+    if (!key) return NTE_BAD_KEYSET;
+
+    const std::string note =
+        noteBytesOrEmpty(view(pSignParams->bstrTimestamp), view(pSignParams->bstrComment));
+    SignatureWriter writer;
+    HRESULT hr = writer.begin(found->cert.get(), key.get());
+    if (SUCCEEDED(hr)) {
+      hr = readAllBlocks(pGetFileData,
+                         [&](const BYTE* data, size_t size) { return writer.update(data, size); });
+    }
+    if (SUCCEEDED(hr)) hr = writer.finish(note, blob);
+    return hr;
+  }
+
+  // Verifies the signature over the data and judges its signer. *result and *status as
+  // VerifySignatureEx hands them out; `verdict` on success. Failures that need words are
+  // thrown as DescribedFailure.
+  static HRESULT verifyBlob(IVexaGetData* pGetFileData, LONG cElemsSign, BYTE* rgbSignData,
+                            const TrustOptions& options, LONG* result, LONG* status,
+                            std::string* verdict) {
+    *result = 0;
+    *status = 0;
+    if (cElemsSign <= 0) return E_INVALIDARG;
+    SignatureBlob blob;
+    HRESULT hr = blob.parse(rgbSignData, static_cast<size_t>(cElemsSign));
+    if (SUCCEEDED(hr)) hr = blob.beginVerify();
+    if (SUCCEEDED(hr)) {
+      hr = readAllBlocks(pGetFileData,
+                         [&](const BYTE* data, size_t size) { return blob.update(data, size); });
+    }
+    if (SUCCEEDED(hr)) hr = blob.finishVerify();
+    if (FAILED(hr) && !blob.reason().empty()) {
+      throw DescribedFailure{hr, describedBy(hr, blob.reason())};
+    }
+    if (FAILED(hr)) return hr;
+
+    const SignerVerdict judged = judgeSigner(blob, certificateFolder(), options);
+    *result = judged.result;
+    *status = judged.trustStatus;
+    if (FAILED(judged.hr) && !judged.reason.empty()) {
+      throw DescribedFailure{judged.hr, describedBy(judged.hr, judged.reason)};
+    }
+    if (FAILED(judged.hr)) return judged.hr;
+    *verdict = judged.text;
+    return S_OK;
   }
 };
 

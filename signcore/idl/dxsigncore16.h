@@ -28,6 +28,10 @@ inline constexpr IID IID_IVexaSystemTime = {
     0x203A7C10, 0xDC7B, 0x4355, {0x88, 0x03, 0x98, 0x28, 0x60, 0xB6, 0x25, 0x8D}};
 inline constexpr IID IID_IVexaSecurity = {
     0x5DBD1C1B, 0xACD6, 0x405B, {0x9D, 0xEA, 0x26, 0xF3, 0x56, 0xD0, 0x03, 0xFC}};
+inline constexpr IID IID_IVexaSignFile2 = {
+    0xE28F9065, 0x2560, 0x47FC, {0x86, 0x05, 0x4A, 0xE4, 0x79, 0x9F, 0x6F, 0x7A}};
+inline constexpr IID IID_IVexaSignature2 = {
+    0x48AA614C, 0x7F8D, 0x4208, {0x8C, 0x52, 0xD2, 0xDC, 0xF3, 0xBD, 0x3C, 0xFA}};
 
 inline constexpr CLSID CLSID_VexaFindSignFile = {
     0x47775DA0, 0xE874, 0x4EAF, {0xA2, 0x8C, 0x20, 0xC6, 0xE2, 0xD3, 0x87, 0xA0}};
@@ -191,6 +195,68 @@ struct IVexaSignature : IUnknown {
                                        IVexaSystemTime** ppCertExpiration) = 0;
 };
 
+// How VerifySignEx and VerifySignatureEx check the revocation of the signer's certificates and
+// of the time-stamping authority's: not at all, softly (a status that cannot be learnt is a
+// warning) or hard (it is a failure); with VEXA_REVOCATION_CACHE_ONLY added, from answers
+// kept from earlier checks alone, never waiting on the network.
+enum VEXA_REVOCATION : LONG {
+  VEXA_REVOCATION_NONE = 0,
+  VEXA_REVOCATION_SOFT = 1,
+  VEXA_REVOCATION_HARD = 2,
+  VEXA_REVOCATION_CACHE_ONLY = 0x100,
+};
+
+// "IVexaSignFile2 Interface": a signature handler that also time-stamps signatures and checks
+// time stamps and revocation. Objects of IVexaSignFile answer QueryInterface for it.
+struct IVexaSignFile2 : IVexaSignFile {
+  // "Attach a digital signature time-stamped by a time-stamping authority": as AddSign, with
+  // the signature value time-stamped by the first of the cTsaUrls authorities (HTTP or
+  // HTTPS URLs, tried in turn) that gives a good token, under bstrTsaPolicy (a dotted object
+  // identifier, or null for the authority's default). lTimeoutMilliSec bounds each request
+  // (10000 when 0 or less). Nothing is written when no authority gives a token.
+  virtual HRESULT AddSignWithTimestamp(BSTR bstrPath, BSTR bstrCertSubject, BSTR bstrCertIssuer,
+                                       BSTR bstrCertSerialNumber, BSTR bstrComment,
+                                       BSTR bstrTimeServer, IVexaSystemTime* pTimestamp,
+                                       LONG cTsaUrls, BSTR* rgTsaUrls, BSTR bstrTsaPolicy,
+                                       LONG lTimeoutMilliSec) = 0;
+  // "Verify a digital signature, its time stamp and the revocation of its certificates": as
+  // VerifySign, with revocation checked as lRevocation (VEXA_REVOCATION) says. *plTrustStatus
+  // receives the trust status bits (CERT_TRUST_IS_REVOKED 0x4, revocation status unknown
+  // 0x40 among them), *pbstrVerdict on success what holds besides the signature: "time-stamped
+  // 2026-12-08 10:15:02 UTC by <TSA>, not revoked at that time".
+  virtual HRESULT VerifySignEx(BSTR bstrPath, LONG lRevocation, LONG* bResult, LONG* plTrustStatus,
+                               BSTR* pbstrVerdict) = 0;
+  // "Extract the time stamp of a signature": the authority's name, the time (UTC), the
+  // policy and the token's serial number (lower-case hexadecimal). S_FALSE, outputs null,
+  // when the file is not signed or its signature has no time stamp. The token is read, not
+  // verified: VerifySignEx does that.
+  virtual HRESULT ExtractTimestampInfo(BSTR bstrPath, BSTR* pbstrTsaName, IVexaSystemTime** ppTime,
+                                       BSTR* pbstrPolicy, BSTR* pbstrSerialNumber) = 0;
+};
+
+// "IVexaSignature2 Interface": time-stamped signatures and verification with revocation
+// checking. VexaSignature answers QueryInterface for it. IVexaSignature's methods check
+// revocation softly from the revocation cache alone (unless the user's setting
+// "RevocationFetch" lets them fetch), so that they never wait on the network.
+struct IVexaSignature2 : IVexaSignature {
+  // "Compute the digital signature and have a time-stamping authority stamp it": as
+  // ComputeSignature, then the RFC 3161 token kept with the signature after its note. The
+  // signature needs a note (a comment or a time-stamp text): readers take its first
+  // unauthenticated attribute as the note.
+  virtual HRESULT ComputeSignatureWithTimestamp(SIGNPARAMS* pSignParams, IVexaGetData* pGetFileData,
+                                                LONG cTsaUrls, BSTR* rgTsaUrls, BSTR bstrTsaPolicy,
+                                                LONG lTimeoutMilliSec, LONG* pElemsSign,
+                                                BYTE** rgbSignData) = 0;
+  // "Verify a digital signature, its time stamp and the revocation of its certificates"
+  virtual HRESULT VerifySignatureEx(IVexaGetData* pGetFileData, LONG cElemsSign, BYTE* rgbSignData,
+                                    LONG lRevocation, LONG* bResult, LONG* plTrustStatus,
+                                    BSTR* pbstrVerdict) = 0;
+  // "Extract the time stamp of a signature"
+  virtual HRESULT ExtractTimestampInfo(LONG cElemsSign, BYTE* rgSignData, BSTR* pbstrTsaName,
+                                       IVexaSystemTime** ppTime, BSTR* pbstrPolicy,
+                                       BSTR* pbstrSerialNumber) = 0;
+};
+
 // "IVexaSecurity Interface": ciphers and password encryption.
 struct IVexaSecurity : IUnknown {
   // "Determine whether the specified encryption cipher is supported"
@@ -217,3 +283,5 @@ VEXA_DECLARE_IID(IVexaFindSignFile, IID_IVexaFindSignFile);
 VEXA_DECLARE_IID(IVexaSignFile, IID_IVexaSignFile);
 VEXA_DECLARE_IID(IVexaSignature, IID_IVexaSignature);
 VEXA_DECLARE_IID(IVexaSecurity, IID_IVexaSecurity);
+VEXA_DECLARE_IID(IVexaSignFile2, IID_IVexaSignFile2);
+VEXA_DECLARE_IID(IVexaSignature2, IID_IVexaSignature2);

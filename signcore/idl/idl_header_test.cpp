@@ -16,6 +16,7 @@ namespace {
 struct IdlBlock {
   std::string uuid;
   std::string progId;
+  std::string base;                  // the interface it extends; empty for IUnknown
   std::vector<std::string> methods;  // propget methods as get_Name
 };
 
@@ -31,7 +32,7 @@ std::string readIdl() {
 std::map<std::string, IdlBlock> parseIdl(const std::string& idl) {
   std::map<std::string, IdlBlock> blocks;
   const std::regex head(
-      R"(\[([^\[\]]*uuid\(([0-9A-Fa-f-]+)\)[^\[\]]*)\]\s*(interface|coclass)\s+(\w+))");
+      R"(\[([^\[\]]*uuid\(([0-9A-Fa-f-]+)\)[^\[\]]*)\]\s*(interface|coclass)\s+(\w+)(\s*:\s*(\w+))?)");
   const std::regex progId(R"(custom\([0-9A-Fa-f-]+,\s*"([^"]+)\"\))");
   const std::regex method(R"((\[[^\]]*\])?\s*HRESULT\s+(\w+)\s*\()");
   for (auto it = std::sregex_iterator(idl.begin(), idl.end(), head); it != std::sregex_iterator();
@@ -41,6 +42,7 @@ std::map<std::string, IdlBlock> parseIdl(const std::string& idl) {
     std::smatch custom;
     const std::string attributes = (*it)[1].str();
     if (std::regex_search(attributes, custom, progId)) block.progId = custom[1];
+    if ((*it)[6].str() != "IUnknown") block.base = (*it)[6].str();
     const size_t bodyStart = idl.find('{', it->position() + it->length());
     const size_t bodyEnd = idl.find("};", bodyStart);
     const std::string body = idl.substr(bodyStart, bodyEnd - bodyStart);
@@ -97,6 +99,12 @@ TEST(IdlHeader, MethodsSitInTheSlotsOfTheTypeLibrary) {
       SLOT(IVexaSignature, VerifySignature),
       SLOT(IVexaSignature, GetRFC867Time),
       SLOT(IVexaSignature, ExtractSignatureInfo),
+      SLOT(IVexaSignFile2, AddSignWithTimestamp),
+      SLOT(IVexaSignFile2, VerifySignEx),
+      SLOT(IVexaSignFile2, ExtractTimestampInfo),
+      SLOT(IVexaSignature2, ComputeSignatureWithTimestamp),
+      SLOT(IVexaSignature2, VerifySignatureEx),
+      SLOT(IVexaSignature2, ExtractTimestampInfo),
       SLOT(IVexaGetData, GetNextDataBlock),
       SLOT(IVexaSystemTime, get_Year),
       SLOT(IVexaSystemTime, get_Month),
@@ -120,7 +128,12 @@ TEST(IdlHeader, MethodsSitInTheSlotsOfTheTypeLibrary) {
     const auto& methods = block->second.methods;
     const auto pos = std::find(methods.begin(), methods.end(), s.method);
     ASSERT_NE(pos, methods.end()) << s.interfaceName << "::" << s.method;
-    EXPECT_EQ(s.slot, 3 + static_cast<size_t>(pos - methods.begin()))
+    // IUnknown's three slots, then those of every interface it extends.
+    size_t first = 3;
+    for (std::string base = block->second.base; !base.empty(); base = idl.at(base).base) {
+      first += idl.at(base).methods.size();
+    }
+    EXPECT_EQ(s.slot, first + static_cast<size_t>(pos - methods.begin()))
         << s.interfaceName << "::" << s.method;
     ++declared[s.interfaceName];
   }
@@ -132,7 +145,8 @@ TEST(IdlHeader, GuidsAndProgIdsMatch) {
   const std::pair<const char*, const GUID*> interfaces[] = {
       {"IVexaFindSignFile", &IID_IVexaFindSignFile}, {"IVexaSignFile", &IID_IVexaSignFile},
       {"IVexaSignature", &IID_IVexaSignature},       {"IVexaGetData", &IID_IVexaGetData},
-      {"IVexaSystemTime", &IID_IVexaSystemTime},     {"IVexaSecurity", &IID_IVexaSecurity}};
+      {"IVexaSystemTime", &IID_IVexaSystemTime},     {"IVexaSecurity", &IID_IVexaSecurity},
+      {"IVexaSignFile2", &IID_IVexaSignFile2},       {"IVexaSignature2", &IID_IVexaSignature2}};
   for (const auto& [name, iid] : interfaces) {
     ASSERT_EQ(idl.count(name), 1u) << name;
     EXPECT_EQ(idl.at(name).uuid, text(*iid)) << name;

@@ -12,6 +12,7 @@ constexpr ProxyInterfaceInfo kInterfaces[] = {
     {&IID_IVexaFindSignFile, "IVexaFindSignFile", 7}, {&IID_IVexaSignFile, "IVexaSignFile", 7},
     {&IID_IVexaSignature, "IVexaSignature", 9},       {&IID_IVexaGetData, "IVexaGetData", 4},
     {&IID_IVexaSystemTime, "IVexaSystemTime", 9},     {&IID_IVexaSecurity, "IVexaSecurity", 10},
+    {&IID_IVexaSignFile2, "IVexaSignFile2", 10},      {&IID_IVexaSignature2, "IVexaSignature2", 12},
 };
 constexpr ProxyFileInfo kProxyFile = {kInterfaces, std::size(kInterfaces)};
 const ProxyFileInfo* const kProxyFiles[] = {&kProxyFile, nullptr};

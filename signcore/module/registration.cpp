@@ -28,6 +28,7 @@ constexpr InterfaceName kInterfaces[] = {
     {IID_IVexaFindSignFile, "IVexaFindSignFile"}, {IID_IVexaSignFile, "IVexaSignFile"},
     {IID_IVexaSignature, "IVexaSignature"},       {IID_IVexaGetData, "IVexaGetData"},
     {IID_IVexaSystemTime, "IVexaSystemTime"},     {IID_IVexaSecurity, "IVexaSecurity"},
+    {IID_IVexaSignFile2, "IVexaSignFile2"},       {IID_IVexaSignature2, "IVexaSignature2"},
 };
 
 std::string guidText(REFGUID guid) {

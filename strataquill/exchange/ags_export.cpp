@@ -958,6 +958,13 @@ AgsExportResult exportAgsFile(const db::Database& project, const std::vector<std
   return result;
 }
 
+std::string exportCounts(const AgsExportResult& result) {
+  return std::to_string(result.borings) + (result.borings == 1 ? " boring, " : " borings, ") +
+         std::to_string(result.lithology) + " lithology intervals, " +
+         std::to_string(result.samples) + " samples, " + std::to_string(result.tests) +
+         " penetration tests, " + std::to_string(result.completion) + " pipe and backfill rows";
+}
+
 AgsExportOptions defaultExportOptions(const std::string& projectPath,
                                       const std::string& classificationFile) {
   AgsExportOptions options;

@@ -14,6 +14,7 @@
 #include "strataquill/exchange/ags_check.h"
 #include "strataquill/exchange/ags_export.h"
 #include "strataquill/exchange/ags_import.h"
+#include "strataquill/exchange/exchange_settings.h"
 #include "strataquill/layouts/classification_file.h"
 #include "strataquill/project/project_file.h"
 #include "strataquill/project/project_probe.h"
@@ -29,26 +30,39 @@ using namespace sq::exchange;
 constexpr int kUsage = 2;
 
 const char* const kUsageText =
-    "usage:\n"
-    "  strataquill-ags export PROJECT.sq2 -o FILE.ags [options]\n"
-    "      -b, --boring NAME        a boring to export (repeat for several; default: all)\n"
-    "      --standard-only          no user-defined headings (the project's fields that no\n"
-    "                               standard heading holds are left out)\n"
-    "      --status TEXT            TRAN_STAT, the status of the data (default: Issued)\n"
-    "      --location-status CODE   LOCA_STAT of every boring (FINAL, DRAFT, PRELIM, ...)\n"
-    "      --recipient TEXT         TRAN_RECV (default: the project's client)\n"
-    "      --dates mdy|dmy|iso      how the project writes dates (default: mdy)\n"
-    "  strataquill-ags import FILE.ags -o PROJECT.sq2 [options]\n"
-    "      (a new project when PROJECT.sq2 does not exist)\n"
-    "      --replace                borings the project has already are replaced\n"
-    "      --yes                    import without asking after the summary\n"
-    "      --dates mdy|dmy|iso      how the project writes dates (default: mdy)\n"
-    "  strataquill-ags check FILE.ags\n"
-    "      exit status 0: no breach of the rules, 1: breaches, 2: the file cannot be read\n"
-    "  strataquill-ags completion [CLASS [TARGET | default]]\n"
-    "      lists, or sets, the PIPE / BKFL rows that each completion class exports as:\n"
-    "      TARGET is \"PIPE PLAIN\", \"PIPE SLOTTED\", \"BKFL <code>\", both joined by \"+\",\n"
-    "      or \"none\"\n";
+    "Usage: strataquill-ags export PROJECT.sq2 [-o FILE.ags] [OPTION]...\n"
+    "  or:  strataquill-ags import FILE.ags -o PROJECT.sq2 [OPTION]...\n"
+    "  or:  strataquill-ags check FILE.ags\n"
+    "  or:  strataquill-ags completion [CLASS [TARGET | default]]\n"
+    "Exchanges the borings of Strataquill projects as AGS4 files (edition 4.1.1), and checks\n"
+    "AGS4 files against the rules of the format.\n"
+    "\n"
+    "Commands:\n"
+    "  export                   writes the project's borings to an AGS4 file\n"
+    "  import                   reads an AGS4 file into a project (a new one when PROJECT.sq2\n"
+    "                           does not exist), after a summary of what it will write\n"
+    "  check                    lists each breach of the rules with its line; exit status 0:\n"
+    "                           none, 1: breaches, 2: the file cannot be read\n"
+    "  completion               lists, or sets, the PIPE / BKFL rows that each completion class\n"
+    "                           is exported as: TARGET is \"PIPE PLAIN\", \"PIPE SLOTTED\",\n"
+    "                           \"BKFL <code>\", both joined by \"+\", or \"none\"\n"
+    "\n"
+    "Export options:\n"
+    "  -o, --output FILE        the AGS4 file (default: the project's name with .ags)\n"
+    "  -b, --boring NAME        a boring to export (repeat for several; default: all)\n"
+    "  --standard-only          no user-defined headings (the project's fields that no\n"
+    "                           standard heading holds are left out)\n"
+    "  --status TEXT            TRAN_STAT, the status of the data (default: Issued)\n"
+    "  --location-status CODE   LOCA_STAT of every boring (FINAL, DRAFT, PRELIM, ...)\n"
+    "  --recipient TEXT         TRAN_RECV (default: the project's client)\n"
+    "  --dates mdy|dmy|iso      how the project writes dates (default: the desktop\n"
+    "                           program's last choice, else mdy)\n"
+    "\n"
+    "Import options:\n"
+    "  -o, --output PROJECT     the project to import into (required)\n"
+    "  --replace                borings the project has already are replaced\n"
+    "  --yes                    import without asking after the summary\n"
+    "  --dates mdy|dmy|iso      how the project writes dates (as for export)\n";
 
 int usage(const std::string& problem) {
   std::cerr << "strataquill-ags: " << problem << "\n" << kUsageText;
@@ -104,11 +118,10 @@ std::optional<Arguments> parse(int argc, char** argv, const std::vector<std::str
   return a;
 }
 
+// The order named on the command line, else the one the user last chose in
+// the desktop program.
 std::optional<DateOrder> dateOrder(const std::string& text) {
-  if (text.empty() || text == "mdy") return DateOrder::kMonthDayYear;
-  if (text == "dmy") return DateOrder::kDayMonthYear;
-  if (text == "iso") return DateOrder::kIso;
-  return std::nullopt;
+  return text.empty() ? storedDateOrder() : parseDateOrder(text);
 }
 
 void printIssues(const std::vector<AgsIssue>& issues) {
@@ -177,10 +190,7 @@ int exportCommand(int argc, char** argv) {
     return 1;
   }
   for (const std::string& w : result.warnings) std::cerr << "warning: " << w << "\n";
-  std::cout << "Wrote " << output << ": " << result.borings
-            << (result.borings == 1 ? " boring, " : " borings, ") << result.lithology
-            << " lithology intervals, " << result.samples << " samples, " << result.tests
-            << " penetration tests, " << result.completion << " pipe and backfill rows.\n";
+  std::cout << "Wrote " << output << ": " << exportCounts(result) << ".\n";
   if (!result.issues.empty()) {
     printIssues(result.issues);
     std::cerr << "strataquill-ags: the written file breaks the AGS4 rules (a fault of this "

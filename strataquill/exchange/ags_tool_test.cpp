@@ -131,13 +131,29 @@ TEST_F(AgsToolTest, ChosenBoringsStandardHeadingsAndBadArguments) {
   EXPECT_EQ(r.output, "strataquill-ags: The project has no boring named \"B-9\".\n");
   r = ags("export " + quote(demo_) + " --colour red");
   EXPECT_EQ(r.status, 2);
-  EXPECT_EQ(r.output.rfind("strataquill-ags: unknown option --colour\nusage:", 0), 0u);
+  EXPECT_EQ(r.output.rfind("strataquill-ags: unknown option --colour\nUsage:", 0), 0u);
   EXPECT_EQ(ags("export " + quote(demo_) + " --dates ymd").status, 2);
   EXPECT_EQ(ags("export " + quote(home_.path("none.sq2"))).status, 2);
   EXPECT_EQ(ags("import " + quote(demo_) + " -o " + quote(home_.path("x.sq2")) + " --yes").status,
             2);  // a project file is no AGS file
   EXPECT_FALSE(fs::exists(home_.path("x.sq2")));
   EXPECT_EQ(ags("import " + quote(file)).status, 2);  // no -o
+}
+
+TEST_F(AgsToolTest, DatesFollowTheDesktopProgramsChoiceUnlessNamed) {
+  const std::string file = home_.path("dates.ags");
+  const std::string warning =
+      "warning: Boring B-1: DateStart \"09/16/2024\" is not a date in the project's date form; "
+      "left out.\n";
+  EXPECT_EQ(ags("export " + quote(demo_) + " -o " + quote(file)).output.find(warning),
+            std::string::npos);
+  // The desktop program was last told that projects write the day first.
+  std::filesystem::create_directories(home_.root() / "config" / "vexamor");
+  std::ofstream(home_.root() / "config" / "vexamor" / "Strataquill.ini") << "[AGS]\nDates=dmy\n";
+  EXPECT_NE(ags("export " + quote(demo_) + " -o " + quote(file)).output.find(warning),
+            std::string::npos);
+  EXPECT_EQ(ags("export " + quote(demo_) + " --dates mdy -o " + quote(file)).output.find(warning),
+            std::string::npos);
 }
 
 TEST_F(AgsToolTest, CompletionTargetsAreListedAndSet) {

@@ -104,6 +104,10 @@ class frmMain : public QMainWindow, public render::PrintContext {
   void showCrossSection(const std::vector<std::string>& borings);
   frmSiteMap* siteMapWindow() const;
   frmCrossSection* crossSectionWindow() const;
+  // File > Export > AGS4 and File > Import > AGS4 (into the open project,
+  // or a new one when none is open).
+  void mnuExportAgs_Click();
+  void mnuImportAgs_Click();
   void tbToolBar_ButtonClick(const QString& key);
   // The selector's selection handling: save, reload, refit.
   void cmbBoringSelect_Click();
@@ -168,6 +172,8 @@ class frmMain : public QMainWindow, public render::PrintContext {
   void createToolBar();
   QAction* makeAction(const char* name, const QString& text, const QKeySequence& shortcut,
                       void (frmMain::*slot)());
+  // The Import and Export submenus of `file`, before `before`.
+  void addExchangeMenus(QMenu* file, QAction* before);
   void updateFileMenu();
   void updateEditMenu();
   void updateBoringsMenu();

@@ -54,8 +54,11 @@ TEST_F(MainWindowTest, MenusHaveTheirCaptionsShortcutsAndOrder) {
     return out;
   };
   EXPECT_EQ(items("mnuFile"), (QStringList{"&Open Project Ctrl+O", "&New Project Ctrl+N",
-                                           "&Close", "-", "Print Set&up", "Print Pre&view",
-                                           "&Print Ctrl+P", "-", "E&xit"}));
+                                           "&Close", "-", "&Import", "&Export", "-",
+                                           "Print Set&up", "Print Pre&view", "&Print Ctrl+P", "-",
+                                           "E&xit"}));
+  EXPECT_EQ(items("mnuImport"), QStringList{"&AGS4..."});
+  EXPECT_EQ(items("mnuExport"), QStringList{"&AGS4..."});
   EXPECT_EQ(items("mnuEdit"),
             (QStringList{"&Undo Ctrl+Z", "&Redo Ctrl+Y", "-", "Cu&t Ctrl+X", "&Copy Ctrl+C",
                          "&Paste Ctrl+V", "-", "&Insert Row Shift+Ins", "&Delete Row Shift+Del",
@@ -90,8 +93,8 @@ TEST_F(MainWindowTest, EverythingWaitsForTheSplashTimer) {
   EXPECT_TRUE(main.tmrSplash()->isActive());
   EXPECT_EQ(main.tmrSplash()->interval(), 4000);
   EXPECT_FALSE(main.toolBar()->isEnabled());
-  for (const char* m : {"mnuFile", "mnuEdit", "mnuView", "mnuBorings", "mnuLayout", "mnuClassifications",
-                        "mnuHelp"})
+  for (const char* m : {"mnuFile", "mnuEdit", "mnuView", "mnuBorings", "mnuLayout",
+                        "mnuClassifications", "mnuHelp"})
     EXPECT_FALSE(main.menu(m)->menuAction()->isEnabled()) << m;
   for (const char* a : {"mnuAboutStrataquill", "mnuOpenProject", "mnuExit", "mnuContents",
                         "mnuEditClassifications"})
@@ -102,8 +105,8 @@ TEST_F(MainWindowTest, EverythingWaitsForTheSplashTimer) {
   EXPECT_EQ(main.splash(), nullptr);
   EXPECT_FALSE(main.tmrSplash()->isActive());
   EXPECT_TRUE(main.toolBar()->isEnabled());
-  for (const char* m : {"mnuFile", "mnuEdit", "mnuView", "mnuBorings", "mnuLayout", "mnuClassifications",
-                        "mnuHelp"})
+  for (const char* m : {"mnuFile", "mnuEdit", "mnuView", "mnuBorings", "mnuLayout",
+                        "mnuClassifications", "mnuHelp"})
     EXPECT_TRUE(main.menu(m)->menuAction()->isEnabled()) << m;
   EXPECT_TRUE(enabled("mnuAboutStrataquill"));
   EXPECT_TRUE(enabled("mnuOpenProject"));

@@ -54,6 +54,8 @@ void frmMain::createActions() {
   makeAction("mnuNewProject", "&New Project", QKeySequence(Qt::CTRL | Qt::Key_N),
              &frmMain::CreateNewStrataquillFile);
   makeAction("mnuClose", "&Close", {}, &frmMain::mnuClose_Click);
+  makeAction("mnuImportAgs", "&AGS4...", {}, &frmMain::mnuImportAgs_Click);
+  makeAction("mnuExportAgs", "&AGS4...", {}, &frmMain::mnuExportAgs_Click);
   makeAction("mnuPrintSetup", "Print Set&up", {}, &frmMain::PageFormat);
   connect(makeAction("mnuPrintPreview", "Print Pre&view", {}, nullptr), &QAction::triggered, this,
           [this] { printDispatch(render::kToPreview); });
@@ -111,6 +113,7 @@ void frmMain::createMenus() {
   add("mnuFile", "&File",
       {"mnuOpenProject", "mnuNewProject", "mnuClose", "-", "mnuPrintSetup", "mnuPrintPreview",
        "mnuPrint", "-", "mnuExit"});
+  addExchangeMenus(menus_.at("mnuFile"), actions_.at("mnuPrintSetup"));
   add("mnuEdit", "&Edit",
       {"mnuUndo", "mnuRedo", "-", "mnuCut", "mnuCopy", "mnuPaste", "-", "mnuInsertRow",
        "mnuDeleteRow", "-", "mnuSampleHeadings", "-", "mnuPreferences"});
@@ -249,7 +252,9 @@ void frmMain::updateFileMenu() {
   actions_.at("mnuClose")->setEnabled(menusEnabled_ && closable);
   actions_.at("mnuPrintPreview")->setEnabled(menusEnabled_ && printable);
   actions_.at("mnuPrint")->setEnabled(menusEnabled_ && printable);
-  for (const char* always : {"mnuOpenProject", "mnuNewProject", "mnuPrintSetup", "mnuExit"})
+  actions_.at("mnuExportAgs")->setEnabled(menusEnabled_ && session_.isOpen());
+  for (const char* always :
+       {"mnuOpenProject", "mnuNewProject", "mnuImportAgs", "mnuPrintSetup", "mnuExit"})
     actions_.at(always)->setEnabled(menusEnabled_);
 }
 

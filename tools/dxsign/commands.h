@@ -24,10 +24,11 @@ int runTimeCommand(const std::vector<std::string>& args);
 // ciphers | encrypt IN OUT [options] | decrypt IN OUT [options]
 int runCipherCommand(const std::string& verb, const std::vector<std::string>& args);
 // sign FILE... --cert SELECTOR [--comment TEXT] [--time-server HOST[:PORT]] [--timeout MS]
+//      [--tsa URL]... [--tsa-policy OID]
 int runSignCommand(const std::vector<std::string>& args);
-// verify FILE...
+// verify FILE... [--revocation none|soft|hard]
 int runVerifyCommand(const std::vector<std::string>& args);
-// info FILE
+// info FILE [--revocation none|soft|hard]
 int runInfoCommand(const std::vector<std::string>& args);
 
 // A time-out in milliseconds (a 32-bit number); false for anything else.

@@ -1,6 +1,7 @@
 // dxsign sign, verify and info: the signature handlers as a client uses them, each file's
 // handler found through VexaFindSignFile by the file's extension.
 #include <cstdio>
+#include <deque>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -44,7 +45,76 @@ struct SignOptions {
   std::optional<std::string> comment;
   std::optional<std::string> timeServer;
   LONG timeout = 0;
+  std::vector<std::string> authorities;  // time-stamping authorities, tried in turn
+  std::optional<std::string> policy;
 };
+
+// The BSTR array that AddSignWithTimestamp takes, owning its strings.
+class BstrArray {
+ public:
+  explicit BstrArray(const std::vector<std::string>& texts) {
+    for (const std::string& text : texts) {
+      owned_.emplace_back(text);
+      pointers_.push_back(owned_.back().get());
+    }
+  }
+  LONG size() const { return static_cast<LONG>(pointers_.size()); }
+  BSTR* data() { return pointers_.data(); }
+
+ private:
+  std::deque<Bstr> owned_;
+  std::vector<BSTR> pointers_;
+};
+
+// Verification's revocation checking, as --revocation names it; soft unless told.
+bool parseRevocation(const std::vector<std::string>& args, std::vector<std::string>* rest,
+                     LONG* flags) {
+  *flags = VEXA_REVOCATION_SOFT;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--revocation" && i + 1 < args.size()) {
+      const std::string& mode = args[++i];
+      if (mode == "none") {
+        *flags = VEXA_REVOCATION_NONE;
+      } else if (mode == "soft") {
+        *flags = VEXA_REVOCATION_SOFT;
+      } else if (mode == "hard") {
+        *flags = VEXA_REVOCATION_HARD;
+      } else {
+        return false;
+      }
+    } else if (args[i] == "--") {
+      rest->insert(rest->end(), args.begin() + i + 1, args.end());
+      break;
+    } else if (args[i].starts_with("--")) {
+      return false;
+    } else {
+      rest->push_back(args[i]);
+    }
+  }
+  return true;
+}
+
+struct Verification {
+  HRESULT hr = E_FAIL;
+  LONG valid = 0;
+  std::string verdict;  // what holds besides the signature; may be empty
+};
+
+// The signature of `path` checked by its handler, with revocation and the time stamp when the
+// handler knows them.
+Verification verifyWith(IVexaSignFile* handler, const std::string& path, LONG revocation) {
+  Verification v;
+  ComPtr<IVexaSignFile2> checker;
+  if (FAILED(com::ComPtr<IVexaSignFile>(handler).queryTo(&checker))) {
+    v.hr = handler->VerifySign(Bstr(path).get(), nullptr, &v.valid);
+    return v;
+  }
+  LONG status = 0;
+  Bstr verdict;
+  v.hr = checker->VerifySignEx(Bstr(path).get(), revocation, &v.valid, &status, verdict.out());
+  v.verdict = verdict.utf8();
+  return v;
+}
 
 // Certificates whose chain is signed with SHA-1 still sign, so that their holders are not
 // cut off; say that they should be replaced.
@@ -79,6 +149,10 @@ bool parseSignOptions(const std::vector<std::string>& args, SignOptions* options
       options->timeServer = args[++i];
     } else if (a == "--timeout" && hasValue) {
       if (!parseMilliseconds(args[++i], &options->timeout)) return false;
+    } else if (a == "--tsa" && hasValue) {
+      options->authorities.push_back(args[++i]);
+    } else if (a == "--tsa-policy" && hasValue) {
+      options->policy = args[++i];
     } else if (a == "--") {
       options->files.insert(options->files.end(), args.begin() + i + 1, args.end());
       break;
@@ -88,7 +162,28 @@ bool parseSignOptions(const std::vector<std::string>& args, SignOptions* options
       options->files.push_back(a);
     }
   }
-  return haveCertificate && !options->files.empty();
+  return haveCertificate && !options->files.empty() &&
+         (!options->policy || !options->authorities.empty());
+}
+
+// The time-stamping authority's token, as `info` shows it: as it reads, since the verdict
+// above says whether it holds.
+void printToken(IVexaSignFile* handler, const std::string& path) {
+  ComPtr<IVexaSignFile2> reader;
+  if (FAILED(com::ComPtr<IVexaSignFile>(handler).queryTo(&reader))) return;
+  Bstr name, policy, serial;
+  ComPtr<IVexaSystemTime> time;
+  const HRESULT hr = reader->ExtractTimestampInfo(Bstr(path).get(), name.out(), time.out(),
+                                                  policy.out(), serial.out());
+  if (hr != S_OK) {
+    std::cout << "TSA:         " << (FAILED(hr) ? "unreadable: " + describeError(hr) : "none")
+              << '\n';
+    return;
+  }
+  std::cout << "TSA:         " << printable(name.utf8()) << '\n'
+            << "TSA time:    " << timeText(time.get()) << '\n'
+            << "TSA policy:  " << printable(policy.utf8()) << '\n'
+            << "TSA serial:  " << printable(serial.utf8()) << '\n';
 }
 
 }  // namespace
@@ -150,6 +245,7 @@ int runSignCommand(const std::vector<std::string>& args) {
     return kFailure;
   }
   const Bstr comment = options.comment ? Bstr(*options.comment) : Bstr();
+  const Bstr policy = options.policy ? Bstr(*options.policy) : Bstr();
 
   const auto outcomes = runFileJobs(options.files, [&]() -> FileJob {
     auto finder = std::make_shared<HandlerFinder>();
@@ -158,9 +254,20 @@ int runSignCommand(const std::vector<std::string>& args) {
       ComPtr<IVexaSignFile> handler = finder->find(path, &why);
       const std::string shown = printable(path);
       if (!handler) return {kFailure, shown + ": " + why};
-      const HRESULT rc = handler->AddSign(Bstr(path).get(), subject.get(), issuer.get(),
-                                          serial.get(), comment.get(), server.get(),
-                                          timestamp.get(), nullptr);
+      HRESULT rc = S_OK;
+      if (options.authorities.empty()) {
+        rc = handler->AddSign(Bstr(path).get(), subject.get(), issuer.get(), serial.get(),
+                              comment.get(), server.get(), timestamp.get(), nullptr);
+      } else {
+        ComPtr<IVexaSignFile2> stamping;
+        if (FAILED(handler.queryTo(&stamping))) {
+          return {kFailure, shown + ": the handler of this type of file cannot time-stamp"};
+        }
+        BstrArray urls(options.authorities);
+        rc = stamping->AddSignWithTimestamp(
+            Bstr(path).get(), subject.get(), issuer.get(), serial.get(), comment.get(),
+            server.get(), timestamp.get(), urls.size(), urls.data(), policy.get(), options.timeout);
+      }
       if (FAILED(rc)) return {kFailure, shown + ": " + describeFailure("signing", rc)};
       return {kSuccess, shown + ": signed"};
     };
@@ -170,41 +277,37 @@ int runSignCommand(const std::vector<std::string>& args) {
 
 int runVerifyCommand(const std::vector<std::string>& args) {
   std::vector<std::string> files;
-  for (const std::string& a : args) {
-    if (a.starts_with("--")) {
-      printUsage(true);
-      return kUsage;
-    }
-    files.push_back(a);
-  }
-  if (files.empty()) {
+  LONG revocation = VEXA_REVOCATION_SOFT;
+  if (!parseRevocation(args, &files, &revocation) || files.empty()) {
     printUsage(true);
     return kUsage;
   }
-  const auto outcomes = runFileJobs(files, []() -> FileJob {
+  const auto outcomes = runFileJobs(files, [revocation]() -> FileJob {
     auto finder = std::make_shared<HandlerFinder>();
-    return [finder](const std::string& path) -> FileOutcome {
+    return [finder, revocation](const std::string& path) -> FileOutcome {
       std::string why;
       ComPtr<IVexaSignFile> handler = finder->find(path, &why);
       const std::string shown = printable(path);
       if (!handler) return {kFailure, shown + ": " + why};
-      LONG valid = 0;
-      const HRESULT hr = handler->VerifySign(Bstr(path).get(), nullptr, &valid);
-      if (FAILED(hr)) return {kFailure, shown + ": " + describeFailure("verification", hr)};
-      if (hr == S_FALSE) return {kNotSigned, shown + ": not signed"};
-      if (valid == 0) return {kFailure, shown + ": signature not valid"};
-      return {kSuccess, shown + ": signature valid"};
+      const Verification v = verifyWith(handler.get(), path, revocation);
+      if (FAILED(v.hr)) return {kFailure, shown + ": " + describeFailure("verification", v.hr)};
+      if (v.hr == S_FALSE) return {kNotSigned, shown + ": not signed"};
+      if (v.valid == 0) return {kFailure, shown + ": signature not valid"};
+      return {kSuccess,
+              shown + ": signature valid" + (v.verdict.empty() ? "" : ", " + printable(v.verdict))};
     };
   });
   return overallStatus(outcomes);
 }
 
 int runInfoCommand(const std::vector<std::string>& args) {
-  if (args.size() != 1 || args[0].starts_with("--")) {
+  std::vector<std::string> files;
+  LONG revocation = VEXA_REVOCATION_SOFT;
+  if (!parseRevocation(args, &files, &revocation) || files.size() != 1) {
     printUsage(true);
     return kUsage;
   }
-  const std::string& path = args[0];
+  const std::string& path = files[0];
   const std::string shown = printable(path);
   HandlerFinder finder;
   std::string why;
@@ -214,17 +317,15 @@ int runInfoCommand(const std::vector<std::string>& args) {
     return kFailure;
   }
   // The verdict first: what a signature says is worth reading only when it holds.
-  LONG valid = 0;
-  const HRESULT verified = handler->VerifySign(Bstr(path).get(), nullptr, &valid);
-  if (verified == S_FALSE) {
+  const Verification v = verifyWith(handler.get(), path, revocation);
+  if (v.hr == S_FALSE) {
     std::cout << shown << ": not signed\n";
     return kNotSigned;
   }
-  const bool holds = verified == S_OK && valid == 1;
+  const bool holds = v.hr == S_OK && v.valid == 1;
   const std::string verdict =
-      holds ? "valid"
-            : "NOT VALID: " +
-                  (FAILED(verified) ? describeError(verified) : "the signature does not match");
+      holds ? "valid" + (v.verdict.empty() ? "" : ", " + printable(v.verdict))
+            : "NOT VALID: " + (FAILED(v.hr) ? describeError(v.hr) : "the signature does not match");
 
   Bstr subject, issuer, email, serial, x500, comment, server;
   ComPtr<IVexaSystemTime> notBefore, notAfter, timestamp;
@@ -252,6 +353,7 @@ int runInfoCommand(const std::vector<std::string>& args) {
             << "Comment:     " << printable(comment.utf8()) << '\n'
             << "Time stamp:  " << (timestamp ? timeText(timestamp.get()) : "none") << '\n'
             << "Time server: " << (server.length() > 0 ? printable(server.utf8()) : "none") << '\n';
+  printToken(handler.get(), path);
   return holds ? kSuccess : kFailure;
 }
 

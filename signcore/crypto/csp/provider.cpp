@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/com/utf.h"
+#include "platform/registry/dword_value.h"
 #include "platform/registry/registry.h"
 #include "platform/registry/unique_key.h"
 #include "signcore/crypto/csp/openssl_context.h"
@@ -14,11 +15,9 @@ namespace {
 
 // Reads the "Type" of an installed provider's key.
 bool readType(HKEY providerKey, DWORD* type) {
-  DWORD valueType = REG_NONE;
-  DWORD size = sizeof *type;
-  return RegQueryValueExW(providerKey, u"Type", nullptr, &valueType, reinterpret_cast<BYTE*>(type),
-                          &size) == ERROR_SUCCESS &&
-         valueType == REG_DWORD && size == sizeof *type;
+  const std::optional<DWORD> value = registry::queryDwordValue(providerKey, u"Type");
+  if (value) *type = *value;
+  return value.has_value();
 }
 
 }  // namespace

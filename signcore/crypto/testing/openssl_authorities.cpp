@@ -5,6 +5,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <stdexcept>
 
@@ -63,6 +64,49 @@ std::string ScratchFolder::read(const std::string& name) const {
   std::ifstream in(file(name), std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + file(name));
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+ScratchCacheHome::ScratchCacheHome() {
+  if (const char* old = std::getenv("XDG_CACHE_HOME")) previous_ = old;
+  ::setenv("XDG_CACHE_HOME", folder_.path().c_str(), 1);
+}
+
+ScratchCacheHome::~ScratchCacheHome() {
+  if (previous_) {
+    ::setenv("XDG_CACHE_HOME", previous_->c_str(), 1);
+  } else {
+    ::unsetenv("XDG_CACHE_HOME");
+  }
+}
+
+void ScratchCacheHome::forget() const {
+  std::error_code ignored;
+  std::filesystem::remove_all(folder_.file("vexamor"), ignored);
+}
+
+namespace {
+
+// Runs the openssl command `arguments` in a scratch folder that holds `files` (name, bytes).
+CommandOutcome opensslWith(std::initializer_list<std::pair<const char*, const std::string*>> files,
+                           const std::string& arguments) {
+  ScratchFolder folder;
+  for (const auto& [name, bytes] : files) folder.write(name, *bytes);
+  return runCommand("cd '" + folder.path() + "' && openssl " + arguments);
+}
+
+}  // namespace
+
+CommandOutcome opensslVerifySignature(const std::string& blob, const std::string& content,
+                                      const std::string& authoritiesPem) {
+  return opensslWith({{"blob.der", &blob}, {"content.bin", &content}, {"ca.pem", &authoritiesPem}},
+                     "smime -verify -binary -inform DER -in blob.der -content content.bin "
+                     "-CAfile ca.pem -purpose any -out /dev/null");
+}
+
+CommandOutcome opensslVerifyToken(const std::string& token, const std::string& data,
+                                  const std::string& authoritiesPem) {
+  return opensslWith({{"token.der", &token}, {"data.bin", &data}, {"ca.pem", &authoritiesPem}},
+                     "ts -verify -token_in -in token.der -data data.bin -CAfile ca.pem");
 }
 
 // ----- OpensslCa -----
@@ -171,15 +215,19 @@ LocalTrustServices::LocalTrustServices()
     : pki(RevocablePki::make(server.url(""))),
       rootCa(TestPki::get().root),
       issuingCa(pki.ca),
-      tsa(TestPki::get().tsa, {&TestPki::get().intermediate}) {
+      tsa(TestPki::get().tsa, {&TestPki::get().intermediate}),
+      revocableTsa(pki.tsa, {&pki.ca}) {
   rootCa.issue(pki.ca);
-  for (const TestCertificate* cert : {&pki.signer, &pki.responder, &pki.silent}) {
+  for (const TestCertificate* cert : {&pki.signer, &pki.responder, &pki.silent, &pki.tsa}) {
     issuingCa.issue(*cert);
   }
   using Reply = LoopbackHttpServer::Reply;
   using Request = LoopbackHttpServer::Request;
   server.handle("/tsa", [this](const Request& request) {
     return Reply{200, "application/timestamp-reply", tsa.reply(request.body)};
+  });
+  server.handle("/ca-tsa", [this](const Request& request) {
+    return Reply{200, "application/timestamp-reply", revocableTsa.reply(request.body)};
   });
   server.handle("/root.crl", [this](const Request&) {
     return Reply{200, "application/pkix-crl", rootCa.crl(crlSeconds)};

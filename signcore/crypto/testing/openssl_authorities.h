@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "signcore/crypto/testing/loopback_http_server.h"
+#include "signcore/crypto/testing/run_command.h"
 #include "signcore/crypto/testing/test_pki.h"
 
 namespace vexamor::signcore::testing {
@@ -33,6 +34,24 @@ class ScratchFolder {
 
  private:
   std::string path_;
+};
+
+// A cache folder of a test's own, named by XDG_CACHE_HOME while the object lives (and so for
+// the programs the test starts), where revocation answers are kept.
+class ScratchCacheHome {
+ public:
+  ScratchCacheHome();
+  ScratchCacheHome(const ScratchCacheHome&) = delete;
+  ScratchCacheHome& operator=(const ScratchCacheHome&) = delete;
+  ~ScratchCacheHome();
+
+  const std::string& path() const { return folder_.path(); }
+  // Removes every revocation answer kept so far.
+  void forget() const;
+
+ private:
+  ScratchFolder folder_;
+  std::optional<std::string> previous_;
 };
 
 // A certificate authority's database of issued and revoked certificates, and what it signs
@@ -80,8 +99,8 @@ class OpensslTsa {
 
 // A loopback server with a time-stamping authority at /tsa (TestPki's tsa) and the revocation
 // data of a RevocablePki made for it: the root's CRL and OCSP at /root.crl and /root-ocsp, the
-// revocable CA's at /ca.crl and /ca-ocsp. Every certificate of the set starts out listed as
-// valid.
+// revocable CA's at /ca.crl and /ca-ocsp, and the RevocablePki's own time-stamping authority
+// at /ca-tsa. Every certificate of the set starts out listed as valid.
 class LocalTrustServices {
  public:
   LocalTrustServices();
@@ -91,10 +110,20 @@ class LocalTrustServices {
   OpensslCa rootCa;
   OpensslCa issuingCa;  // pki.ca
   OpensslTsa tsa;
+  OpensslTsa revocableTsa;                      // pki.tsa
   const TestCertificate* ocspSigner = nullptr;  // who signs /ca-ocsp answers; null: pki.ca
   int crlSeconds = 3600;
   int ocspMinutes = 60;
 };
+
+// The openssl command's verdict, for showing that another reader accepts what we write:
+// `openssl smime -verify` of a detached signature over `content`, and `openssl ts -verify
+// -data` of a time-stamp token over `data`, each trusting the certificates in
+// `authoritiesPem`.
+CommandOutcome opensslVerifySignature(const std::string& blob, const std::string& content,
+                                      const std::string& authoritiesPem);
+CommandOutcome opensslVerifyToken(const std::string& token, const std::string& data,
+                                  const std::string& authoritiesPem);
 
 // "YYYYMMDDHHMMSSZ" of a time, for openssl's options and files.
 std::string generalizedTime(int64_t seconds);

@@ -268,6 +268,12 @@ RevocablePki RevocablePki::make(const std::string& baseUrl) {
   r.responder = makeCertificate(certSpec);
 
   r.silent = makeCertificate(signerSpec("Vexamor Test Silent Signer", &r.ca, "2003"));
+
+  certSpec = signerSpec("Vexamor Test Revocable Time Stamping", &r.ca, "2004");
+  certSpec.extendedKeyUsage = "critical,timeStamping";
+  certSpec.crlUrl = baseUrl + "/ca.crl";
+  certSpec.ocspUrl = baseUrl + "/ca-ocsp";
+  r.tsa = makeCertificate(certSpec);
   return r;
 }
 

@@ -101,11 +101,13 @@ struct TestPki {
 //   signer    issued by ca: CRL <base>/ca.crl, OCSP <base>/ca-ocsp
 //   responder issued by ca for OCSP signing, to answer for it by delegation
 //   silent    issued by ca, naming no CRL and no responder
+//   tsa       issued by ca for time stamping, with the signer's CRL and OCSP
 struct RevocablePki {
   TestCertificate ca;
   TestCertificate signer;
   TestCertificate responder;
   TestCertificate silent;
+  TestCertificate tsa;
 
   static RevocablePki make(const std::string& baseUrl);
   // signer, ca, root: the order that revocation checking takes.
