@@ -226,9 +226,9 @@ TEST_F(SigningRules, WeakDigestsAreRefusedAndWeakCertificatesNeverSignWithThem) 
   EXPECT_EQ(verify(testing::encodePkcs7(p7.get()), data, &result), NTE_BAD_ALGID);
 
   // A certificate that its authority signed with MD5 signs with SHA-256 itself.
-  CertificateSpec spec = testing::signerSpec("Vexamor Test MD5 Signed", &pki().root, "5001");
-  spec.digest = EVP_md5();
-  const TestCertificate md5Signed = testing::makeCertificate(spec);
+  CertificateSpec certSpec = testing::signerSpec("Vexamor Test MD5 Signed", &pki().root, "5001");
+  certSpec.digest = EVP_md5();
+  const TestCertificate md5Signed = testing::makeCertificate(certSpec);
   certificates_.add(StoreName::My, md5Signed, true);
   std::string blob;
   ASSERT_EQ(signWith(md5Signed, data, &blob), S_OK);
@@ -239,14 +239,14 @@ TEST_F(SigningRules, WeakDigestsAreRefusedAndWeakCertificatesNeverSignWithThem) 
 }
 
 TEST_F(SigningRules, ChainsSignedWithSha1AreAcceptedButMd5AndShortKeysAreWeak) {
-  CertificateSpec spec =
+  CertificateSpec certSpec =
       testing::authoritySpec("Vexamor Test SHA-1 Intermediate", &pki().root, "5101");
-  spec.digest = EVP_sha1();
-  const TestCertificate sha1Ca = testing::makeCertificate(spec);
-  spec = testing::signerSpec("Vexamor Test SHA-1 Signer", &sha1Ca, "5102");
-  spec.keyKind = testing::KeyKind::kRsa2048;
-  spec.digest = EVP_sha1();
-  const TestCertificate sha1Signer = testing::makeCertificate(spec);
+  certSpec.digest = EVP_sha1();
+  const TestCertificate sha1Ca = testing::makeCertificate(certSpec);
+  certSpec = testing::signerSpec("Vexamor Test SHA-1 Signer", &sha1Ca, "5102");
+  certSpec.keyKind = testing::KeyKind::kRsa2048;
+  certSpec.digest = EVP_sha1();
+  const TestCertificate sha1Signer = testing::makeCertificate(certSpec);
   certificates_.add(StoreName::CA, sha1Ca, false);
   certificates_.add(StoreName::My, sha1Signer, true);
 
@@ -269,14 +269,14 @@ TEST_F(SigningRules, ChainsSignedWithSha1AreAcceptedButMd5AndShortKeysAreWeak) {
   EXPECT_EQ(verify(blob, data, &result), S_OK);
   EXPECT_EQ(result, 1);
 
-  spec = testing::signerSpec("Vexamor Test Short Key", &pki().intermediate, "5103");
-  spec.keyKind = testing::KeyKind::kRsa512;
-  const TestCertificate shortKey = testing::makeCertificate(spec);
+  certSpec = testing::signerSpec("Vexamor Test Short Key", &pki().intermediate, "5103");
+  certSpec.keyKind = testing::KeyKind::kRsa512;
+  const TestCertificate shortKey = testing::makeCertificate(certSpec);
   certificates_.add(StoreName::My, shortKey, true);
   EXPECT_EQ(checkCertificate(shortKey), std::make_pair(LONG{0}, CERT_TRUST_HAS_WEAK_SIGNATURE));
-  spec = testing::signerSpec("Vexamor Test MD5 Chain", &pki().root, "5104");
-  spec.digest = EVP_md5();
-  const TestCertificate md5Chain = testing::makeCertificate(spec);
+  certSpec = testing::signerSpec("Vexamor Test MD5 Chain", &pki().root, "5104");
+  certSpec.digest = EVP_md5();
+  const TestCertificate md5Chain = testing::makeCertificate(certSpec);
   certificates_.add(StoreName::My, md5Chain, true);
   EXPECT_EQ(checkCertificate(md5Chain), std::make_pair(LONG{0}, CERT_TRUST_HAS_WEAK_SIGNATURE));
 }
@@ -302,11 +302,11 @@ TEST_F(SigningRules, OnlyCertificatesMeantForSigningAreValid) {
   };
   int serial = 0x5200;
   for (const Case& c : cases) {
-    CertificateSpec spec = testing::signerSpec(std::string("Vexamor Test Usage ") + c.name,
-                                               &pki().intermediate, std::to_string(++serial));
-    spec.keyUsage = c.keyUsage;
-    spec.extendedKeyUsage = c.extendedKeyUsage;
-    const TestCertificate cert = testing::makeCertificate(spec);
+    CertificateSpec certSpec = testing::signerSpec(std::string("Vexamor Test Usage ") + c.name,
+                                                   &pki().intermediate, std::to_string(++serial));
+    certSpec.keyUsage = c.keyUsage;
+    certSpec.extendedKeyUsage = c.extendedKeyUsage;
+    const TestCertificate cert = testing::makeCertificate(certSpec);
     certificates_.add(StoreName::My, cert, true);
     EXPECT_EQ(checkCertificate(cert), std::make_pair(LONG{c.status == 0 ? 1 : 0}, c.status))
         << c.name;

@@ -270,10 +270,10 @@ TEST_F(StampedSignatures, ATokenThatDoesNotHoldMakesTheSignatureNotValid) {
 
 TEST_F(StampedSignatures, AnExpiredSignerStaysValidWithATokenMadeWhileItWasValid) {
   const int64_t now = std::time(nullptr);
-  testing::CertificateSpec spec =
+  testing::CertificateSpec certSpec =
       testing::signerSpec("Vexamor Test Short-Lived Signer", &TestPki::get().intermediate, "7001");
-  spec.notAfter = testing::generalizedTime(now + 2);
-  const TestCertificate shortLived = testing::makeCertificate(spec);
+  certSpec.notAfter = testing::generalizedTime(now + 2);
+  const TestCertificate shortLived = testing::makeCertificate(certSpec);
   certificates_.add(StoreName::My, shortLived, true);
   const std::string stamped = signedBlob(shortLived, {"/tsa"});
   const std::string unstamped = signedBlob(shortLived, {});

@@ -226,11 +226,11 @@ TEST_F(Forgeries, ABlobThatCarriesItsOwnContentIsRefused) {
 }
 
 TEST_F(Forgeries, ACertificateMadeForAWebServerSignsNothing) {
-  CertificateSpec spec = signerSpec("www.example.com", &pki().intermediate, "7001");
-  spec.keyKind = KeyKind::kRsa2048;
-  spec.keyUsage = "critical,digitalSignature,keyEncipherment";
-  spec.extendedKeyUsage = "serverAuth,clientAuth";
-  const TestCertificate server = makeCertificate(spec);
+  CertificateSpec certSpec = signerSpec("www.example.com", &pki().intermediate, "7001");
+  certSpec.keyKind = KeyKind::kRsa2048;
+  certSpec.keyUsage = "critical,digitalSignature,keyEncipherment";
+  certSpec.extendedKeyUsage = "serverAuth,clientAuth";
+  const TestCertificate server = makeCertificate(certSpec);
   certificates_->add(StoreName::My, server, true);
 
   for (SignedLayout layout : kLayouts) {

@@ -143,6 +143,10 @@ int main(int argc, char** argv) {
       {"major", "Major tick interval (> 0; labels).", "units"},
       {"minor", "Minor tick interval (>= 0; 0: ticks at the major interval only).", "units"},
       {"scale", "Pattern scale factor (at least 0.1).", "factor"},
+      {"legend",
+       "Add a legend page after each boring's last page: its classes, sample types, "
+       "completion classes and groundwater symbols."},
+      {"no-legend", "No legend page, whatever the print options remember."},
       {"preview",
        "Show the first chosen boring's log in the preview window instead of "
        "writing a PDF (needs a display)."},
@@ -192,6 +196,8 @@ int main(int argc, char** argv) {
     options.useAdditionalPageLayout = true;
   }
   if (parser.isSet("no-additional-layout")) options.useAdditionalPageLayout = false;
+  if (parser.isSet("legend")) options.legendPage = true;
+  if (parser.isSet("no-legend")) options.legendPage = false;
 
   double unitsFirst = options.unitsPerFirstPage, unitsAdditional = options.unitsPerAdditionalPage;
   double major = options.majorTickInterval, minor = options.minorTickInterval;

@@ -111,9 +111,38 @@ TEST_F(StrataquillLogTest, DemoProjectBecomesAMultiPageLog) {
   ASSERT_EQ(text.status, 0);
   for (const char* expected :
        {"Borehole & Sons", "LOG OF BORING", "MW-1", "Former Kessler Fuel Depot",
-        "Hollow-stem auger", "PID (ppm)", "CL - Lean clay", "5-7-9", "LEAN CLAY", " 35", " 40"})
+        "Hollow-stem auger", "(ppm)", "CL - Lean", "5-7-9", "LEAN CLAY", " 35", " 40"})
     EXPECT_NE(text.output.find(expected), std::string::npos) << expected;
   EXPECT_EQ(text.output.find("<<"), std::string::npos) << "every placeholder is replaced";
+}
+
+TEST_F(StrataquillLogTest, TheShippedLayoutsPrintTheProfessionalLogWithALegend) {
+  const std::string pdf = home_.path("legend.pdf");
+  Outcome r = run(log("-b B-2 --legend -o " + quote(pdf)));
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_NE(r.output.find("Wrote 4 pages (1 boring)"), std::string::npos)
+      << "three pages of log and the legend: " << r.output;
+  Outcome text = run("pdftotext -layout " + quote(pdf) + " -");
+  ASSERT_EQ(text.status, 0);
+  for (const char* expected :
+       {"Page 1 of 4", "Page 3 of 4", "Page 4 of 4", "Elev.", " 744.8", " 734.8", "SPT N-Value",
+        "19.6", "09/18/2024", "Boring terminated at 112 feet.", "LEGEND", "GW - Well graded gravel",
+        "Rock core", "Groundwater", "Refusal"})
+    EXPECT_NE(text.output.find(expected), std::string::npos) << expected;
+  // The N-values of the blow counts: 3-4-5 gives 9, 22-35-41 gives 76.
+  EXPECT_NE(text.output.find("3-4-5"), std::string::npos);
+  EXPECT_NE(text.output.find("76"), std::string::npos);
+
+  // Without the option (and with the classic layouts) no legend is added.
+  Outcome classic =
+      run(log("-b B-2 --no-legend --first-layout " + quote(kBin + "/LogFirstPage (classic).sqf") +
+              " --additional-layout " + quote(kBin + "/LogAdditionalPages (classic).sqf") + " -o " +
+              quote(pdf)));
+  ASSERT_EQ(classic.status, 0) << classic.output;
+  EXPECT_NE(classic.output.find("Wrote 3 pages (1 boring)"), std::string::npos) << classic.output;
+  Outcome old = run("pdftotext -layout " + quote(pdf) + " -");
+  EXPECT_EQ(old.output.find("LEGEND"), std::string::npos);
+  EXPECT_EQ(old.output.find("Page 1 of"), std::string::npos);
 }
 
 TEST_F(StrataquillLogTest, OneBoringWithOtherNumbers) {

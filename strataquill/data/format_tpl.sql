@@ -1,8 +1,9 @@
 -- The empty layout that every new layout file is copied from: the five
 -- tables and the page options. The tick lengths are not editable in the
 -- layout designer, so they are fixed here: 0.15 inch major ticks, 0.075 inch
--- minor ticks. The depth label at the bottom edge of a page is left out, so
--- a depth is labelled once, at the top of the following page.
+-- minor ticks. Depth labels print at both edges of a page (the one at the
+-- bottom above its tick), so every page reads from its top depth to its
+-- bottom depth. The end-of-boring note is off until it is chosen.
 
 CREATE TABLE [Text] (
   [Text] MEMO, X SINGLE, Y SINGLE, XX SINGLE, YY SINGLE, FontName TEXT(50), FontSize SINGLE,
@@ -23,7 +24,7 @@ CREATE TABLE ColumnGraphics (
 
 CREATE TABLE Options (
   TruncateUpperUnitText BIT, TruncateLowerUnitText BIT, MajorTickWidth SINGLE,
-  MinorTickWidth SINGLE);
+  MinorTickWidth SINGLE, EndOfBoringNote BIT);
 
 INSERT INTO Options (TruncateUpperUnitText, TruncateLowerUnitText, MajorTickWidth,
-  MinorTickWidth) VALUES (False, True, 0.15, 0.075);
+  MinorTickWidth, EndOfBoringNote) VALUES (False, False, 0.15, 0.075, False);

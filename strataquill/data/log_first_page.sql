@@ -1,9 +1,12 @@
--- The shipped first-page log layout: company and title, the project and boring header, then the log.
+-- The shipped first-page log layout: company and title, the project and boring header, then the
+-- log with elevations, depths, samples, blow counts, N-values and their plot, the graphic log,
+-- descriptions, groundwater levels and the well. "(classic).sqf" keeps the layout before these.
 -- US Letter portrait, inches from the top-left corner of the page. Line
 -- widths are in twips: 20 for the frame, 10 for rules and column
 -- separators, 0 (the thinnest line) inside the header grid. Every boxed
 -- text is the longest prefix that fits its box, so boxes leave room for
--- realistic values.
+-- realistic values. Depth labels print at both edges of a page, with short
+-- ticks that leave narrow scales room for their labels.
 
 
 -- Outer frame.
@@ -133,9 +136,9 @@ INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItal
   VALUES ("<<Site County>>", 4.3, 2.875, 6.075, 3.045, "Arial", 8, True, False, False, "1 - Black", "1 - Left", 0);
 INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 0, "1 - Black", 4.25, 2.75, 4.25, 3.05);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("PAGE", 6.175, 2.775, 7.95, 2.89, "Arial", 6.5, False, False, False, "1 - Black", "1 - Left", 0);
+  VALUES ("SHEET", 6.175, 2.775, 7.95, 2.89, "Arial", 6.5, False, False, False, "1 - Black", "1 - Left", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("<<Page Number>>", 6.175, 2.875, 7.95, 3.045, "Arial", 8, True, False, False, "1 - Black", "1 - Left", 0);
+  VALUES ("Page <<Page Number>> of <<Page Count>>", 6.175, 2.875, 7.95, 3.045, "Arial", 8, True, False, False, "1 - Black", "1 - Left", 0);
 INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 0, "1 - Black", 6.125, 2.75, 6.125, 3.05);
 INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 0, "1 - Black", 0.5, 3.05, 8, 3.05);
 
@@ -146,58 +149,92 @@ INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItal
   VALUES ("<<Completion>>", 0.55, 3.175, 7.95, 3.45, "Arial", 8, False, False, False, "1 - Black", "1 - Left", 0);
 INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 0.5, 3.47, 8, 3.47);
 
--- Column headings, centred in the heading band.
+-- Column headings, centred in the heading band; the N-value plot's scale
+-- stands between the heading rule and the top of the log.
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Depth", 0.52, 3.545, 0.98, 3.695, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Elev.", 0.51, 3.53, 0.99, 3.66, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("<<Depth Units>>", 0.52, 3.695, 0.98, 3.855, "Arial", 7, False, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("<<Depth Units>>", 0.51, 3.66, 0.99, 3.79, "Arial", 6.5, False, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Sample", 1.02, 3.53, 1.43, 3.89, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Depth", 1.01, 3.53, 1.39, 3.66, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Blow Count", 1.47, 3.53, 2.05, 3.89, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("<<Depth Units>>", 1.01, 3.66, 1.39, 3.79, "Arial", 6.5, False, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("<<User 1>>", 2.09, 3.53, 2.6, 3.89, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Sample", 1.41, 3.53, 1.75, 3.82, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Graphic Log", 2.64, 3.53, 3.3, 3.89, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("Blows", 1.77, 3.53, 2.21, 3.66, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Classification", 3.34, 3.53, 4.1, 3.89, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("per 6 in.", 1.77, 3.66, 2.21, 3.79, "Arial", 6.5, False, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Material Description", 4.14, 3.53, 7.43, 3.89, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("N", 2.23, 3.53, 2.51, 3.82, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Well", 7.47, 3.53, 7.98, 3.89, "Arial", 7, True, False, False, "1 - Black", "2 - Center", 0);
+  VALUES ("SPT N-Value", 2.53, 3.53, 3.23, 3.66, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
+INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
+  VALUES ("(blows/ft)", 2.53, 3.66, 3.23, 3.79, "Arial", 6.5, False, False, False, "1 - Black", "2 - Center", 0);
+INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
+  VALUES ("<<User 1>>", 3.25, 3.53, 3.59, 3.82, "Arial", 6.5, False, False, False, "1 - Black", "2 - Center", 0);
+INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
+  VALUES ("Graphic", 3.61, 3.53, 4.01, 3.66, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
+INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
+  VALUES ("Log", 3.61, 3.66, 4.01, 3.79, "Arial", 6.5, False, False, False, "1 - Black", "2 - Center", 0);
+INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
+  VALUES ("Class", 4.03, 3.53, 4.55, 3.82, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
+INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
+  VALUES ("Material Description", 4.57, 3.53, 6.85, 3.82, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
+INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
+  VALUES ("Water", 6.87, 3.53, 7.53, 3.66, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
+INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
+  VALUES ("Level", 6.87, 3.66, 7.53, 3.79, "Arial", 6.5, False, False, False, "1 - Black", "2 - Center", 0);
+INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
+  VALUES ("Well", 7.55, 3.53, 7.99, 3.82, "Arial", 6.5, True, False, False, "1 - Black", "2 - Center", 0);
 
 -- The data columns. They share one depth window (Y to YY), which the log maps the page's depth span onto.
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("Depth", 0.5, 4.02, 1, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("Elevation", 0.5, 4.02, 1, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("Sample Symbol", 1, 4.02, 1.45, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("Depth", 1, 4.02, 1.4, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("Blow Count", 1.45, 4.02, 2.07, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("Sample Symbol", 1.4, 4.02, 1.76, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("UserText1", 2.07, 4.02, 2.62, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("Blow Count", 1.76, 4.02, 2.22, 10.25, "Arial", 6, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("Lithology", 2.62, 4.02, 3.32, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("N Value", 2.22, 4.02, 2.52, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("Classification", 3.32, 4.02, 4.12, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("N Graph", 2.52, 4.02, 3.24, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("Description", 4.12, 4.02, 7.45, 10.25, "Arial", 7.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("UserText1", 3.24, 4.02, 3.6, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
-  VALUES ("Completion", 7.45, 4.02, 8, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+  VALUES ("Lithology", 3.6, 4.02, 4.02, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
+  VALUES ("Classification", 4.02, 4.02, 4.56, 10.25, "Arial", 6, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
+  VALUES ("Description", 4.56, 4.02, 6.86, 10.25, "Arial", 7, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
+  VALUES ("Water Level", 6.86, 4.02, 7.54, 10.25, "Arial", 6, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
+INSERT INTO ColumnGraphics (Name, X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, PenStyle, PenWidth, PenColor)
+  VALUES ("Completion", 7.54, 4.02, 8, 10.25, "Arial", 6.5, False, False, False, "1 - Black", "0 - Solid", 0, "1 - Black");
 
 -- Heading rule and column separators from the heading band to the bottom of the log.
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 0.5, 3.92, 8, 3.92);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 0.5, 3.86, 8, 3.86);
 INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 1, 3.47, 1, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 1.45, 3.47, 1.45, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 2.07, 3.47, 2.07, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 2.62, 3.47, 2.62, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 3.32, 3.47, 3.32, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 4.12, 3.47, 4.12, 10.25);
-INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 7.45, 3.47, 7.45, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 1.4, 3.47, 1.4, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 1.76, 3.47, 1.76, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 2.22, 3.47, 2.22, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 2.52, 3.47, 2.52, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 3.24, 3.47, 3.24, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 3.6, 3.47, 3.6, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 4.02, 3.47, 4.02, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 4.56, 3.47, 4.56, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 6.86, 3.47, 6.86, 10.25);
+INSERT INTO Lines (PenStyle, PenWidth, PenColor, X, Y, XX, YY) VALUES ("0 - Solid", 10, "1 - Black", 7.54, 3.47, 7.54, 10.25);
 
--- Footer below the frame: project file and print date.
+-- Footer below the frame: project file, print date.
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("<<File Name>>", 0.5, 10.54, 4, 10.72, "Arial", 7, False, False, False, "1 - Black", "1 - Left", 0);
+  VALUES ("<<File Name>>", 0.5, 10.54, 3.2, 10.72, "Arial", 7, False, False, False, "1 - Black", "1 - Left", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
-  VALUES ("Printed", 5, 10.54, 6.7, 10.72, "Arial", 7, False, False, False, "1 - Black", "3 - Right", 0);
+  VALUES ("Printed", 5.3, 10.54, 6.7, 10.72, "Arial", 7, False, False, False, "1 - Black", "3 - Right", 0);
 INSERT INTO [Text] ([Text], X, Y, XX, YY, FontName, FontSize, FontBold, FontItalic, FontUnderline, TextColor, Alignment, Angle)
   VALUES ("<<Print Date>>", 6.75, 10.54, 8, 10.72, "Arial", 7, False, False, False, "1 - Black", "1 - Left", 0);
+
+-- Page options: labels at both edges, short ticks, the end-of-boring note.
+UPDATE Options SET TruncateUpperUnitText = False, TruncateLowerUnitText = False, MajorTickWidth = 0.08, MinorTickWidth = 0.04, EndOfBoringNote = True;

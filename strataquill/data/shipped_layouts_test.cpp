@@ -1,4 +1,5 @@
-// The two shipped log layouts, read back the way the log reads them.
+// The shipped log layouts, read back the way the log reads them: the pair
+// that prints elevations, groundwater and N-values, and the classic pair.
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "strataquill/layouts/layout_codes.h"
 #include "strataquill/layouts/layout_file.h"
@@ -55,7 +57,7 @@ std::set<std::string> knownPlaceholders() {
       "STATIC WATER|TOTAL DEPTH|BORING DIAMETER|BORING DIAMETER UNITS|DRILL RIG|"
       "DRILLING CONTRACTOR|DRILLER|DRILL METHOD|LICENSE NUMBER|COMPLETION|TREND|PLUNGE|"
       "STATE PLANE NORTHING|STATE PLANE EASTING|LATITUDE|LONGITUDE|FACILITY WELL NAME|"
-      "STATE WELL NAME|COMMON WELL NAME");
+      "STATE WELL NAME|COMMON WELL NAME|PAGE COUNT|BOTTOM DEPTH");
   for (std::string t; std::getline(singles, t, '|');) tokens.insert("<<" + t + ">>");
   for (int i = 1; i <= 10; ++i) tokens.insert("<<USER " + std::to_string(i) + ">>");
   for (const char* who : {"COMPANY", "CLIENT", "SITE"}) {
@@ -70,6 +72,7 @@ std::set<std::string> knownPlaceholders() {
   tokens.insert("<<NORTHING>> + <<NORTHING UNITS>>");
   tokens.insert("<<EASTING>> + <<EASTING UNITS>>");
   tokens.insert("<<BORING DIAMETER>> + <<BORING DIAMETER UNITS>>");
+  tokens.insert("<<BOTTOM DEPTH>> + <<DEPTH UNITS>>");
   return tokens;
 }
 
@@ -83,30 +86,59 @@ bool onPage(const LayoutBox& b) {
          std::min(b.y, b.yy) >= 0 && std::max(b.y, b.yy) <= kPageHeight;
 }
 
-class ShippedLayoutTest : public ::testing::TestWithParam<const char*> {
+// Tokens written inside a fixed text, each in angle brackets.
+std::vector<std::string> embeddedTokens(const std::string& text) {
+  std::vector<std::string> out;
+  for (std::size_t open = text.find("<<"); open != std::string::npos;
+       open = text.find("<<", open + 2)) {
+    const std::size_t close = text.find(">>", open);
+    if (close == std::string::npos) break;
+    out.push_back(text.substr(open, close + 2 - open));
+  }
+  return out;
+}
+
+struct Shipped {
+  const char* file;
+  bool classic;
+};
+
+std::ostream& operator<<(std::ostream& os, const Shipped& s) {
+  return os << s.file;
+}
+
+class ShippedLayoutTest : public ::testing::TestWithParam<Shipped> {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(readLayoutForPrint(kBin + "/" + GetParam(), layout_)) << GetParam();
+    ASSERT_TRUE(readLayoutForPrint(kBin + "/" + GetParam().file, layout_)) << GetParam().file;
   }
   LayoutForPrint layout_;
 };
 
-const char* const kColumnNames[] = {"Depth",     "Sample Symbol",  "Blow Count",  "UserText1",
-                                    "Lithology", "Classification", "Description", "Completion"};
+const std::vector<std::string> kClassicColumns = {"Depth",       "Sample Symbol", "Blow Count",
+                                                  "UserText1",   "Lithology",     "Classification",
+                                                  "Description", "Completion"};
+const std::vector<std::string> kColumns = {
+    "Elevation", "Depth",     "Sample Symbol",  "Blow Count",  "N Value",     "N Graph",
+    "UserText1", "Lithology", "Classification", "Description", "Water Level", "Completion"};
 
 TEST_P(ShippedLayoutTest, TheLogColumnsShareOneDepthWindowAndFitThePage) {
+  const bool classic = GetParam().classic;
   EXPECT_FALSE(layout_.options.truncateUpperUnitText);
-  EXPECT_TRUE(layout_.options.truncateLowerUnitText);
-  EXPECT_FLOAT_EQ(layout_.options.majorTickWidth, 0.15f);
+  EXPECT_EQ(layout_.options.truncateLowerUnitText, classic)
+      << "the new pair labels the bottom depth of every page";
+  EXPECT_EQ(layout_.options.endOfBoringNote, !classic);
+  EXPECT_FLOAT_EQ(layout_.options.majorTickWidth, classic ? 0.15f : 0.08f);
 
   std::map<std::string, LayoutColumn> byName;
   for (const LayoutColumn& c : layout_.columns)
     EXPECT_TRUE(byName.emplace(c.name, c).second) << "two columns " << c.name;
-  ASSERT_EQ(byName.size(), std::size(kColumnNames));
+  const std::vector<std::string>& names = classic ? kClassicColumns : kColumns;
+  ASSERT_EQ(byName.size(), names.size());
   const LayoutBox window = layout_.columns.front().box;
   EXPECT_GE(window.yy - window.y, 6) << "a tall depth window keeps 40 ft readable";
   std::vector<LayoutBox> boxes;
-  for (const char* name : kColumnNames) {
+  for (const std::string& name : names) {
     SCOPED_TRACE(name);
     ASSERT_TRUE(byName.count(name));
     const LayoutColumn& c = byName[name];
@@ -114,7 +146,7 @@ TEST_P(ShippedLayoutTest, TheLogColumnsShareOneDepthWindowAndFitThePage) {
     EXPECT_FLOAT_EQ(c.box.yy, window.yy);
     EXPECT_LT(c.box.x, c.box.xx);
     EXPECT_TRUE(onPage(c.box));
-    EXPECT_GE(c.font.size, 7);
+    EXPECT_GE(c.font.size, classic ? 7 : 6);
     EXPECT_LE(c.font.size, 8);
     EXPECT_EQ(GetPenStyle(c.penStyle), 0);
     boxes.push_back(c.box);
@@ -125,11 +157,31 @@ TEST_P(ShippedLayoutTest, TheLogColumnsShareOneDepthWindowAndFitThePage) {
 
   // Descriptions wrap between X + 0.3 and XX - 0.3: leave them room.
   const LayoutBox& d = byName["Description"].box;
-  EXPECT_GE(d.xx - d.x - 0.6, 2.5);
-  // A three-digit depth label fits between the major ticks of both edges.
-  const LayoutColumn& depth = byName["Depth"];
-  const double label = QFontMetricsF(printFont(depth.font)).horizontalAdvance(" 115") / 1440;
-  EXPECT_LE(label, depth.box.xx - depth.box.x - 2 * layout_.options.majorTickWidth);
+  EXPECT_GE(d.xx - d.x - 0.6, classic ? 2.5 : 1.6);
+  // A three-digit depth label, and an elevation, fit between the major ticks
+  // of both edges.
+  const double tick = layout_.options.majorTickWidth;
+  auto fits = [&](const LayoutColumn& column, const char* label) {
+    return QFontMetricsF(printFont(column.font)).horizontalAdvance(label) / 1440 <=
+           column.box.xx - column.box.x - 2 * tick;
+  };
+  EXPECT_TRUE(fits(byName["Depth"], " 115"));
+  if (!classic) {
+    EXPECT_TRUE(fits(byName["Elevation"], " 1742.3"));
+  }
+  // The N graph's row gives no maximum: it plots 0 to 50 with labels of its
+  // size.
+  if (!classic) {
+    EXPECT_LT(byName["N Graph"].font.size, 20);
+  }
+  // The scale of the N graph stands above the log, below the heading rule.
+  if (!classic) {
+    double rule = 0;
+    for (const LayoutLine& l : layout_.lines)
+      if (l.box.y == l.box.yy && l.box.y < window.y) rule = std::max<double>(rule, l.box.y);
+    QFontMetricsF label(printFont(byName["N Graph"].font));
+    EXPECT_GE(window.y - rule, label.height() / 1440 + 0.02);
+  }
 
   // A separator line runs down every boundary between two columns.
   for (std::size_t i = 1; i < boxes.size(); ++i) {
@@ -155,6 +207,13 @@ TEST_P(ShippedLayoutTest, TextsPrintWhereTheyAreMeant) {
     if (t.text.rfind("<<", 0) == 0) {
       EXPECT_TRUE(tokens.count(upper(t.text))) << "unknown token";
     }
+    // A fixed text prints the tokens written in it; measured with two-digit
+    // values.
+    std::string fixed = t.text;
+    for (const std::string& token : embeddedTokens(t.text)) {
+      EXPECT_TRUE(tokens.count(upper(token))) << "unknown token " << token;
+      if (t.text.rfind("<<", 0) != 0) fixed.replace(fixed.find(token), token.size(), "00");
+    }
 
     // Boxed text prints only the part that fits: a fixed text must fit
     // whole (with a little to spare for other printers' metrics), and a
@@ -168,7 +227,7 @@ TEST_P(ShippedLayoutTest, TextsPrintWhereTheyAreMeant) {
     } else {
       const QRectF need =
           metrics.boundingRect(QRectF(0, 0, w / 1.05, 1e6), Qt::TextWordWrap | Qt::AlignLeft,
-                               QString::fromStdString(t.text));
+                               QString::fromStdString(fixed));
       EXPECT_LE(need.width(), w / 1.05);
       EXPECT_LE(need.height(), h);
     }
@@ -189,14 +248,30 @@ TEST_P(ShippedLayoutTest, LinesStayOnThePage) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Shipped, ShippedLayoutTest,
-                         ::testing::Values("LogFirstPage.sqf", "LogAdditionalPages.sqf"));
+                         ::testing::Values(Shipped{"LogFirstPage.sqf", false},
+                                           Shipped{"LogAdditionalPages.sqf", false},
+                                           Shipped{"LogFirstPage (classic).sqf", true},
+                                           Shipped{"LogAdditionalPages (classic).sqf", true}));
 
-TEST(ShippedLayoutsTest, FirstPageCarriesTheCompanyAndBoringHeader) {
+class ShippedPairTest : public ::testing::TestWithParam<bool> {};
+
+TEST_P(ShippedPairTest, FirstPageCarriesTheCompanyAndBoringHeader) {
+  const bool classic = GetParam();
+  const std::string suffix = classic ? " (classic).sqf" : ".sqf";
   LayoutForPrint first, more;
-  ASSERT_TRUE(readLayoutForPrint(kBin + "/LogFirstPage.sqf", first));
-  ASSERT_TRUE(readLayoutForPrint(kBin + "/LogAdditionalPages.sqf", more));
+  ASSERT_TRUE(readLayoutForPrint(kBin + "/LogFirstPage" + suffix, first));
+  ASSERT_TRUE(readLayoutForPrint(kBin + "/LogAdditionalPages" + suffix, more));
   std::set<std::string> texts;
   for (const LayoutText& t : first.texts) texts.insert(upper(t.text));
+  std::set<std::string> moreTexts;
+  for (const LayoutText& t : more.texts) moreTexts.insert(upper(t.text));
+  if (!classic) {
+    for (const char* wanted : {"PAGE <<PAGE NUMBER>> OF <<PAGE COUNT>>", "ELEV.", "SPT N-VALUE"}) {
+      EXPECT_TRUE(texts.count(wanted)) << wanted;
+      EXPECT_TRUE(moreTexts.count(wanted)) << wanted;
+    }
+    texts.insert("<<PAGE NUMBER>>");  // within "Page n of m"
+  }
   for (const char* wanted : {"<<COMPANY NAME>>",
                              "<<COMPANY ADDRESS>>",
                              "<<COMPANY CITY>> + <<COMPANY STATE>> + <<COMPANY ZIP>>",
@@ -227,6 +302,8 @@ TEST(ShippedLayoutsTest, FirstPageCarriesTheCompanyAndBoringHeader) {
   EXPECT_GT(more.columns[0].box.yy - more.columns[0].box.y,
             first.columns[0].box.yy - first.columns[0].box.y + 1.5);
 }
+
+INSTANTIATE_TEST_SUITE_P(NewAndClassic, ShippedPairTest, ::testing::Bool());
 
 }  // namespace
 }  // namespace sq::layouts

@@ -357,11 +357,13 @@ void frmFile::recheckCells() {
     // A pasted value that is not in its column's list would print as an
     // empty pattern.
     for (int column = 0; column < model.columnCount(); ++column) {
-      const widgets::ColumnSpec& spec = model.columns()[column];
-      if (spec.kind != widgets::CellKind::kDropDownList || spec.listItems.isEmpty()) continue;
+      const widgets::ColumnSpec& columnSpec = model.columns()[column];
+      if (columnSpec.kind != widgets::CellKind::kDropDownList || columnSpec.listItems.isEmpty())
+        continue;
       std::vector<std::string> items;
-      for (const QString& item : spec.listItems.split('\t')) items.push_back(item.toStdString());
-      const std::string note = project::NotInListNote(spec.heading.toStdString());
+      for (const QString& item : columnSpec.listItems.split('\t'))
+        items.push_back(item.toStdString());
+      const std::string note = project::NotInListNote(columnSpec.heading.toStdString());
       for (int r = 0; r < model.dataRowCount(); ++r)
         if (!project::IsListValue(model.cellText(r, column).trimmed().toStdString(), items)) {
           ++problems;

@@ -19,7 +19,8 @@ namespace sq::forms {
 // The expressions a text item can hold, as the "Text" column offers them.
 const char* const kPlaceholderList =
     "<<Boring Diameter>>\t<<Boring Diameter Units>>\t"
-    "<<Boring Diameter>> + <<Boring Diameter Units>>\t<<Boring Name>>\t<<Case Number>>\t"
+    "<<Boring Diameter>> + <<Boring Diameter Units>>\t<<Boring Name>>\t<<Bottom Depth>>\t"
+    "<<Bottom Depth>> + <<Depth Units>>\t<<Case Number>>\t"
     "<<Client>>\t<<Client Address 1>>\t<<Client Address 2>>\t<<Client City>>\t"
     "<<Client City>> + <<Client State>>\t<<Client City>> + <<Client State>> + <<Client Zip>>\t"
     "<<Client Contact>>\t<<Client County>>\t<<Client Phone>>\t<<Client State>>\t<<Client Zip>>\t"
@@ -33,7 +34,8 @@ const char* const kPlaceholderList =
     "<<Facility Well Name>>\t<<File Name>>\t<<File Path>>\t<<Ground Elevation>>\t"
     "<<Ground Elevation>> + <<Depth Units>>\t<<Latitude>>\t<<Lead Agency>>\t<<License Number>>\t"
     "<<Location Code>>\t<<Longitude>>\t<<Northing>>\t<<Northing>> + <<Northing Units>>\t"
-    "<<Northing Units>>\t<<Page Number>>\t<<Plunge>>\t<<Potentiometric Water>>\t"
+    "<<Northing Units>>\t<<Page Count>>\t<<Page Number>>\t"
+    "Page <<Page Number>> of <<Page Count>>\t<<Plunge>>\t<<Potentiometric Water>>\t"
     "<<Potentiometric Water>> + <<Depth Units>>\t<<Print Date>>\t"
     "<<Print Date>> + <<Print Time>>\t<<Print Time>>\t<<Project Name>>\t<<Project Number>>\t"
     "<<Qtr Section Primary>>\t<<Qtr Section Secondary>>\t<<Range>>\t<<Range Direction>>\t"
@@ -47,6 +49,7 @@ const char* const kPlaceholderList =
     "<<User 8>>\t<<User 9>>\t<<User 10>>\t<<USGS Location>>";
 const char* const kColumnTypeList =
     "Classification\tCompletion\tDepth\tDescription\tBlow Count\tSample Symbol\tLithology\t"
+    "Elevation\tWater Level\tN Value\tN Graph\t"
     "UserText1\tUserText2\tUserText3\tUserText4\tUserText5\tUserText6\tUserText7\tUserText8\t"
     "UserText9\tUserText10";
 const char* const kColorList =
@@ -54,6 +57,7 @@ const char* const kColorList =
 const char* const kPenStyleList =
     "0 - Solid\t1 - Dash\t2 - Dot\t3 - Dash-Dot\t4 - Dash-Dot-Dot\t5 - None";
 const char* const kAlignmentList = "1 - Left\t2 - Center\t3 - Right";
+const char* const kTextDoesNotFit = "Text does not fit its box";
 
 namespace {
 
@@ -64,6 +68,7 @@ using widgets::RecordsetModel;
 
 constexpr int kTextGrid = 0, kLinesGrid = 1, kGraphicsGrid = 2, kColumnsGrid = 3;
 constexpr int kLongText = 20000;
+const QColor kAmber(255, 226, 150);
 
 // The font names offered in the "Font" columns: what the printer can use,
 // as the font database lists them.
@@ -137,11 +142,17 @@ frmLayoutDesign::frmLayoutDesign(AppState& state, render::PrintContext& context,
   truncateUpper_->setObjectName("chkTruncateUpperColumnText");
   truncateLower_ = new QCheckBox("Truncate Lower Column Text", options);
   truncateLower_->setObjectName("chkTruncateLowerColumnText");
+  endOfBoringNote_ = new QCheckBox("End of Boring Note", options);
+  endOfBoringNote_->setObjectName("chkEndOfBoringNote");
+  endOfBoringNote_->setToolTip(
+      "Prints \"Boring terminated at <depth> <units>.\" in the Description column below the "
+      "last interval");
   optionsLayout->addWidget(truncateUpper_);
   optionsLayout->addWidget(truncateLower_);
+  optionsLayout->addWidget(endOfBoringNote_);
   optionsLayout->addStretch();
   addGridTab("&Options", nullptr, options);
-  for (QCheckBox* box : {truncateUpper_, truncateLower_})
+  for (QCheckBox* box : {truncateUpper_, truncateLower_, endOfBoringNote_})
     connect(box, &QCheckBox::toggled, this, [this] {
       optionsChanged_ = true;
       if (sample_) sample_->scheduleRedraw();
@@ -242,6 +253,7 @@ bool frmLayoutDesign::Form_Load() {
     connect(grid, &BoundGrid::activeCellChanged, this, &frmLayoutDesign::followActiveRow);
   }
   connect(tabs_, &QTabWidget::currentChanged, this, &frmLayoutDesign::followActiveRow);
+  connect(sample_, &LayoutSampleView::redrawn, this, &frmLayoutDesign::markTextsNotFitting);
   sample_->redraw();
   return true;
 }
@@ -266,13 +278,15 @@ void frmLayoutDesign::openOptions() {
   if (database_) options_ = layouts::OptionsRow::open(*database_, !readOnly_);
   const layouts::LayoutOptions stored = options_ ? options_->stored() : layouts::LayoutOptions();
   {
-    const QSignalBlocker a(truncateUpper_), b(truncateLower_);
+    const QSignalBlocker a(truncateUpper_), b(truncateLower_), c(endOfBoringNote_);
     truncateUpper_->setChecked(stored.truncateUpperUnitText);
     truncateLower_->setChecked(stored.truncateLowerUnitText);
+    endOfBoringNote_->setChecked(stored.endOfBoringNote);
   }
   const bool editable = options_.has_value() && !readOnly_;
   truncateUpper_->setEnabled(editable);
   truncateLower_->setEnabled(editable);
+  endOfBoringNote_->setEnabled(editable);
   optionsChanged_ = false;
 }
 
@@ -299,7 +313,8 @@ bool frmLayoutDesign::UpdateRecordsets() {
   std::string error;
   bool ok = saveGrids(error);
   if (options_ && !readOnly_ && optionsChanged_) {
-    if (db::Status s = options_->write(truncateUpper_->isChecked(), truncateLower_->isChecked());
+    if (db::Status s = options_->write(truncateUpper_->isChecked(), truncateLower_->isChecked(),
+                                       endOfBoringNote_->isChecked());
         s.ok()) {
       optionsChanged_ = false;
     } else {
@@ -316,6 +331,7 @@ layouts::LayoutForPrint frmLayoutDesign::currentLayout() const {
   if (options_) layout.options = options_->stored();
   layout.options.truncateUpperUnitText = truncateUpper_->isChecked();
   layout.options.truncateLowerUnitText = truncateLower_->isChecked();
+  layout.options.endOfBoringNote = endOfBoringNote_->isChecked();
   forEachRow(*sprdGraphics(), [&](const RowCells& row, int) {
     layout.graphics.push_back({row.text("FileName"), row.box()});
   });
@@ -358,6 +374,20 @@ void frmLayoutDesign::followActiveRow() {
     if (!filled) guide = -1;
   }
   sample_->setHighlight(kinds[tab], guide);
+}
+
+void frmLayoutDesign::markTextsNotFitting() {
+  RecordsetModel& model = sprdText()->model();
+  model.clearNotes();
+  // The sample page numbers the text items as the layout holds them: the
+  // rows that hold anything, in order.
+  std::vector<int> rows;
+  forEachRow(*sprdText(), [&](const RowCells&, int r) { rows.push_back(r); });
+  for (int item : sample_->textsNotFitting()) {
+    if (item < 0 || item >= static_cast<int>(rows.size())) continue;
+    for (int c = 0; c < model.columnCount(); ++c)
+      model.setCellNote(rows[item], c, kTextDoesNotFit, kAmber);
+  }
 }
 
 }  // namespace sq::forms

@@ -22,7 +22,8 @@ class LayoutSampleView;
 // The layout designer: the texts, lines, pictures and data columns of one
 // layout file, each table in a grid sorted by its corners, and the page
 // options; beside them the layout's sample page, which follows every
-// committed cell.
+// committed cell. Text rows whose text does not fit its box on the sample
+// page are marked.
 class frmLayoutDesign : public DesignerWindow {
   Q_OBJECT
 
@@ -51,6 +52,7 @@ class frmLayoutDesign : public DesignerWindow {
   widgets::BoundGrid* sprdColumnGraphics() const { return grids_[3]; }
   QCheckBox* chkTruncateUpperColumnText() const { return truncateUpper_; }
   QCheckBox* chkTruncateLowerColumnText() const { return truncateLower_; }
+  QCheckBox* chkEndOfBoringNote() const { return endOfBoringNote_; }
   LayoutSampleView* samplePage() const { return sample_; }
 
  protected:
@@ -60,11 +62,14 @@ class frmLayoutDesign : public DesignerWindow {
   void buildGrids();
   void openOptions();
   void followActiveRow();
+  // Marks the Text rows whose text does not fit its box on the sample page.
+  void markTextsNotFitting();
 
   AppState& state_;
   render::PrintContext& context_;
   QCheckBox* truncateUpper_;
   QCheckBox* truncateLower_;
+  QCheckBox* endOfBoringNote_;
   QCheckBox* showGuides_;
   QVBoxLayout* sideLayout_ = nullptr;
   LayoutSampleView* sample_ = nullptr;
@@ -78,5 +83,7 @@ extern const char* const kColumnTypeList;
 extern const char* const kColorList;
 extern const char* const kPenStyleList;
 extern const char* const kAlignmentList;
+// The tool tip of a Text row whose text does not fit its box.
+extern const char* const kTextDoesNotFit;
 
 }  // namespace sq::forms

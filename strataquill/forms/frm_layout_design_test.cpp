@@ -90,13 +90,18 @@ TEST_F(LayoutDesignTest, AnEmptyLayoutOpensWithSpareRowsAndAnOptionsRow) {
             (QStringList{"Column Type", "X", "Y", "XX", "YY", "Font", "Size", "Bold", "Italic",
                          "Underline", "Color", "Line Type", "Line Width", "Line Color"}));
   const QStringList placeholders = d->sprdText()->model().columns()[0].listItems.split('\t');
-  EXPECT_EQ(placeholders.size(), 96);
+  EXPECT_EQ(placeholders.size(), 100);
+  for (const char* added : {"<<Page Count>>", "Page <<Page Number>> of <<Page Count>>",
+                            "<<Bottom Depth>>", "<<Bottom Depth>> + <<Depth Units>>"})
+    EXPECT_TRUE(placeholders.contains(added)) << added;
   EXPECT_EQ(placeholders.front(), "<<Boring Diameter>>");
   EXPECT_EQ(placeholders[2], "<<Boring Diameter>> + <<Boring Diameter Units>>");
   EXPECT_EQ(placeholders.back(), "<<USGS Location>>");
   EXPECT_EQ(d->sprdText()->model().columns()[0].kind, widgets::CellKind::kEditableDropDown);
   EXPECT_EQ(d->sprdColumnGraphics()->model().columns()[0].listItems.split('\t').mid(0, 3),
             (QStringList{"Classification", "Completion", "Depth"}));
+  EXPECT_EQ(d->sprdColumnGraphics()->model().columns()[0].listItems.split('\t').mid(7, 4),
+            (QStringList{"Elevation", "Water Level", "N Value", "N Graph"}));
   EXPECT_TRUE(d->sprdText()->model().columns()[5].listItems.split('\t').contains("Liberation Sans"))
       << "the fonts of the font database";
   EXPECT_EQ(rows(path, "Options", "MajorTickWidth"), "") << "an Options row made on the spot";
@@ -286,12 +291,12 @@ TEST_F(LayoutDesignTest, TheSamplePageFollowsTheCellsAsTheyAreCommitted) {
   EXPECT_EQ(page->redraws(), before + 1) << "quick changes make one redraw";
   ASSERT_EQ(page->guides().size(), 1u);
   EXPECT_EQ(page->guides()[0].inches, QRectF(QPointF(0.5, 2), QPointF(1.25, 9.5)));
-  // The composer drew the depth scale: labels every 5 units of 40, the one
-  // at the bottom edge left out as the template's options say.
+  // The composer drew the depth scale: labels every 5 units of 40, both
+  // edges labelled as the template's options say.
   int labels = 0;
   for (const auto& op : page->document().pages.at(0).ops)
     if (const auto* text = std::get_if<render::TextOp>(&op)) labels += !text->text.trimmed().isEmpty();
-  EXPECT_EQ(labels, 8);
+  EXPECT_EQ(labels, 9);
 
   type(columns, 1, 4, "3");
   page->redraw();
@@ -327,6 +332,97 @@ TEST_F(LayoutDesignTest, TheSamplePageFillsPlaceholdersFromTheCurrentBoring) {
   for (const auto& op : d->samplePage()->document().pages.at(0).ops)
     if (const auto* t = std::get_if<render::TextOp>(&op)) texts << t->text;
   EXPECT_EQ(texts, QStringList{"MW-7"}) << "as a printed sample fills it";
+}
+
+TEST_F(LayoutDesignTest, TheSamplePageShowsTheNewColumnsFromTheCurrentBoring) {
+  frmMain& main = start();
+  const std::string project = newProject("site.sq2", {"MW-7"});
+  sql(project,
+      "UPDATE [Boring Information] SET GroundElevation = \"512.5\", StaticWater = "
+      "\"12\", DateEnd = \"05/02/2025\"");
+  sql(project,
+      "INSERT INTO [Sample Information] (BoringName, SampleType, [From], [To], "
+      "BlowCounts) VALUES (\"MW-7\", \"SPT\", 5, 6.5, \"5-7-9\")");
+  ASSERT_TRUE(main.openProject(project, "site.sq2"));
+  frmLayoutDesign* d = edit(newLayout("new.sqf"));
+  ASSERT_NE(d, nullptr);
+  auto row = [&](int r, const char* name, const char* x, const char* xx) {
+    type(d->sprdColumnGraphics(), r, 1, name);
+    for (auto [c, v] : {std::pair{2, x}, {3, "2"}, {4, xx}, {5, "10"}, {7, "8"}})
+      type(d->sprdColumnGraphics(), r, c, v);
+  };
+  row(1, "Elevation", "0.5", "1");
+  row(2, "Water Level", "1", "1.7");
+  row(3, "N Graph", "2", "3");
+  row(4, "N Value", "3", "3.5");
+  d->samplePage()->redraw();
+  QStringList texts;
+  int symbols = 0;
+  for (const auto& op : d->samplePage()->document().pages.at(0).ops) {
+    if (const auto* t = std::get_if<render::TextOp>(&op)) texts << t->text;
+    symbols += std::holds_alternative<render::PolygonOp>(op);
+  }
+  EXPECT_TRUE(texts.contains(" 512.5") && texts.contains(" 472.5"))
+      << texts.join('|').toStdString();
+  EXPECT_TRUE(texts.contains("12") && texts.contains("05/02/2025")) << "the static water level";
+  EXPECT_EQ(symbols, 1) << "its symbol; no plot points in a sample";
+  EXPECT_TRUE(texts.contains("0") && texts.contains("50")) << "the N graph's scale";
+  EXPECT_FALSE(texts.contains("16")) << "N-values are the boring's data";
+  EXPECT_EQ(d->samplePage()->guides().size(), 4u);
+}
+
+TEST_F(LayoutDesignTest, TextThatDoesNotFitItsBoxIsMarkedAndStillShown) {
+  start();
+  frmLayoutDesign* d = edit(newLayout("fit.sqf"));
+  ASSERT_NE(d, nullptr);
+  widgets::BoundGrid* grid = d->sprdText();
+  auto row = [&](int r, const char* text, const char* yy, const char* size) {
+    for (auto [c, v] :
+         {std::pair{1, text}, {2, "1"}, {3, "1"}, {4, "5"}, {5, yy}, {6, "Arial"}, {7, size}})
+      type(grid, r, c, v);
+  };
+  row(1, "Fits", "1.3", "10");
+  row(2, "ACME DRILLING", "1.17", "20");  // a 20 point name in a 12 point box
+  QTest::qWait(LayoutSampleView::kRedrawDelayMs + 100);
+  const widgets::RecordsetModel& model = grid->model();
+  // The grid shows the rows sorted as they were typed; the second is marked.
+  for (int c = 0; c < model.columnCount(); ++c) {
+    EXPECT_EQ(model.cellNote(0, c), "") << c;
+    EXPECT_EQ(model.cellNote(1, c), "Text does not fit its box") << c;
+  }
+  EXPECT_EQ(model.data(model.index(1, 0), Qt::ToolTipRole).toString(), "Text does not fit its box");
+  EXPECT_EQ(model.data(model.index(1, 0), Qt::BackgroundRole).value<QColor>(),
+            QColor(255, 226, 150));
+  QStringList shown;
+  for (const auto& op : d->samplePage()->document().pages.at(0).ops)
+    if (const auto* t = std::get_if<render::TextOp>(&op)) shown << t->text;
+  EXPECT_TRUE(shown.contains("ACME DRILLING")) << "shown, cut off at its box";
+
+  // A larger box clears the mark.
+  type(grid, 2, 5, "1.5");
+  QTest::qWait(LayoutSampleView::kRedrawDelayMs + 100);
+  EXPECT_EQ(model.cellNote(1, 0), "");
+}
+
+TEST_F(LayoutDesignTest, TheEndOfBoringNoteIsAnOptionOfTheLayout) {
+  const std::string path = newLayout("note.sqf");
+  // A layout made before the note has no field for it; opening adds it.
+  sql(path, "DROP TABLE Options");
+  sql(path,
+      "CREATE TABLE Options (TruncateUpperUnitText BIT, TruncateLowerUnitText BIT, "
+      "MajorTickWidth SINGLE, MinorTickWidth SINGLE)");
+  sql(path, "INSERT INTO Options VALUES (False, True, 0.15, 0.075)");
+  start();
+  frmLayoutDesign* d = edit(path);
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(d->chkEndOfBoringNote()->text(), "End of Boring Note");
+  EXPECT_TRUE(d->chkEndOfBoringNote()->isEnabled());
+  EXPECT_FALSE(d->chkEndOfBoringNote()->isChecked());
+  d->chkEndOfBoringNote()->setChecked(true);
+  EXPECT_TRUE(d->currentLayout().options.endOfBoringNote) << "the sample page follows it";
+  closeActive();
+  EXPECT_EQ(rows(path, "Options", "EndOfBoringNote, TruncateLowerUnitText"), "-1|-1")
+      << "saved with the other switches, which keep their values";
 }
 
 TEST_F(LayoutDesignTest, PrintPreviewShowsTheLayoutSampleOfTheDesignersFile) {

@@ -72,7 +72,7 @@ TEST_F(PreferencesTest, OkSavesEveryValueAsTextAndAnEmptyCompanyPrintsEmpty) {
   EXPECT_EQ(stored("Options", "Show Tips at Startup"), "0");
 
   render::BoringData none;
-  render::PlaceholderRun run{"", 1, {}, {}};
+  render::PlaceholderRun run{"", 1, 0, {}, {}};
   EXPECT_EQ(render::getVariableText(none, run, "<<Company Name>>"), "")
       << "an empty value is not the default";
   EXPECT_EQ(render::getVariableText(none, run, "<<Company City>>"), "Boulder");

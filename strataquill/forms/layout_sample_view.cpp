@@ -71,6 +71,7 @@ void LayoutSampleView::redraw() {
   render::PrintSurface surface;
   render::SetVSPrinterPageSize(surface, context_.printerChoice().pageLayout);
   surface.startDoc();
+  textsNotFitting_.clear();
   if (problem_.isEmpty()) {
     render::RenderJob job;
     job.projectPath = context_.projectPath();
@@ -82,10 +83,12 @@ void LayoutSampleView::redraw() {
     job.sampleLayout = layout;
     render::LogComposer composer(surface, options, std::move(job));
     composer.composePages();
+    textsNotFitting_ = composer.firstPageTextsNotFitting();
   }
   surface.endDoc();
   document_ = surface.document();
   update();
+  emit redrawn();
 }
 
 void LayoutSampleView::setHighlight(LayoutGuide::Kind kind, int row) {

@@ -56,6 +56,9 @@ class LayoutSampleView : public QWidget {
   void setGuidesShown(bool shown);
 
   const render::SurfaceDocument& document() const { return document_; }
+  // The layout's text items (by their place among its Text rows) whose text
+  // did not fit its box on the page last drawn.
+  const std::vector<int>& textsNotFitting() const { return textsNotFitting_; }
   const std::vector<LayoutGuide>& guides() const { return guides_; }
   // Why no page could be drawn ("" when it was).
   const QString& problem() const { return problem_; }
@@ -66,6 +69,10 @@ class LayoutSampleView : public QWidget {
   // The milliseconds between a change and its redraw.
   static constexpr int kRedrawDelayMs = 150;
 
+ signals:
+  // The page has been drawn again.
+  void redrawn();
+
  protected:
   void paintEvent(QPaintEvent* event) override;
 
@@ -75,6 +82,7 @@ class LayoutSampleView : public QWidget {
   render::PrintContext& context_;
   render::SurfaceDocument document_;
   std::vector<LayoutGuide> guides_;
+  std::vector<int> textsNotFitting_;
   QString problem_;
   QTimer timer_;
   LayoutGuide::Kind highlightKind_ = LayoutGuide::Kind::kText;

@@ -63,7 +63,8 @@ bool readLayoutForPrint(const std::string& path, LayoutForPrint& layout) {
   if (options.ok() && !options->eof()) {
     RowReader row{options.value()};
     layout.options = {row.yesNo("TruncateUpperUnitText"), row.yesNo("TruncateLowerUnitText"),
-                      row.number("MajorTickWidth"), row.number("MinorTickWidth")};
+                      row.number("MajorTickWidth"), row.number("MinorTickWidth"),
+                      row.yesNo(kEndOfBoringNoteField)};
   }
   forEachRow(*database, "Graphics", [&](const RowReader& row) {
     layout.graphics.push_back({row.text("FileName"), row.box()});
@@ -94,6 +95,12 @@ void CheckFileFormat(const std::string& path) {
   for (const std::string& table : database->tableNames()) {
     auto def = database->tableDef(table);
     if (!def.ok()) continue;
+    // A layout made before the end-of-boring note gets its switch, off.
+    if (db::equalsIgnoreCase(table, "Options") && !def->field(kEndOfBoringNoteField))
+      resume([&] {
+        return database->appendField(
+            table, db::FieldDef{kEndOfBoringNoteField, db::DaoType::kBoolean, 1, false});
+      });
     for (const db::FieldDef& field : def->fields)
       if (field.isTextual() && !field.allowZeroLength)
         resume([&] { return database->setAllowZeroLength(table, field.name, true); });

@@ -19,7 +19,13 @@ struct LayoutOptions {
   bool truncateLowerUnitText = false;
   float majorTickWidth = 0;  // inches
   float minorTickWidth = 0;  // inches
+  // "Boring terminated at 65 feet." below the last interval's description.
+  bool endOfBoringNote = false;
 };
+
+// The Options field of the end-of-boring note, which layout files made
+// before it existed gain from the structure check (off).
+inline constexpr const char* kEndOfBoringNoteField = "EndOfBoringNote";
 
 // The four corners of every drawable row, inches from the page's top-left.
 struct LayoutBox {
@@ -77,7 +83,8 @@ bool readLayoutForPrint(const std::string& path, LayoutForPrint& layout);
 bool CreateLayoutFile(const std::string& target);
 
 // Lets every Text and Memo field of every table of a layout or
-// classification file hold a zero-length value. Each failing step is
+// classification file hold a zero-length value, and gives a layout's
+// Options table the fields that newer layouts have. Each failing step is
 // skipped.
 void CheckFileFormat(const std::string& path);
 

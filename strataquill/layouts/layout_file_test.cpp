@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "strataquill/db/database.h"
+#include "strataquill/layouts/options_row.h"
 #include "strataquill/shell/file_copy.h"
 #include "strataquill/shell/program_folder.h"
 #include "strataquill/shell/scripted_prompts.h"
@@ -41,7 +42,8 @@ TEST_F(LayoutFileTest, NewLayoutHasTheFiveTablesAndItsOptions) {
   LayoutForPrint layout;
   ASSERT_TRUE(readLayoutForPrint(path, layout));
   EXPECT_FALSE(layout.options.truncateUpperUnitText);
-  EXPECT_TRUE(layout.options.truncateLowerUnitText);
+  EXPECT_FALSE(layout.options.truncateLowerUnitText) << "both edges of a page are labelled";
+  EXPECT_FALSE(layout.options.endOfBoringNote);
   EXPECT_FLOAT_EQ(layout.options.majorTickWidth, 0.15f);
   EXPECT_FLOAT_EQ(layout.options.minorTickWidth, 0.075f);
   EXPECT_TRUE(layout.texts.empty() && layout.lines.empty() && layout.columns.empty());
@@ -107,6 +109,54 @@ TEST_F(LayoutFileTest, CheckFileFormatLetsBlankAndEmptyTextBeSaved) {
   ASSERT_EQ(layout.texts.size(), 2u);
   EXPECT_EQ(layout.texts[0].text, " ");
   EXPECT_EQ(layout.texts[1].text, "");
+}
+
+TEST_F(LayoutFileTest, CheckFileFormatGivesAnOlderLayoutTheEndOfBoringNoteSwitch) {
+  const std::string path = home_.path("older.sqf");
+  {
+    // A layout file as they were made before the note: its Options row
+    // without the field, and a value in it.
+    auto database = db::Database::create(path);
+    ASSERT_TRUE(database.ok());
+    ASSERT_TRUE(database
+                    ->execute("CREATE TABLE Options (TruncateUpperUnitText BIT, "
+                              "TruncateLowerUnitText BIT, MajorTickWidth SINGLE, "
+                              "MinorTickWidth SINGLE)")
+                    .ok());
+    ASSERT_TRUE(database->execute("INSERT INTO Options VALUES (True, False, 0.2, 0.1)").ok());
+  }
+  LayoutForPrint layout;
+  ASSERT_TRUE(readLayoutForPrint(path, layout));
+  EXPECT_FALSE(layout.options.endOfBoringNote) << "read as off while the field is missing";
+  CheckFileFormat(path);
+  CheckFileFormat(path);  // once is enough; again changes nothing
+  {
+    db::Database database = open(path);
+    auto def = database.tableDef("Options");
+    ASSERT_TRUE(def.ok());
+    ASSERT_NE(def->field(kEndOfBoringNoteField), nullptr);
+    EXPECT_EQ(def->field(kEndOfBoringNoteField)->type, db::DaoType::kBoolean);
+    EXPECT_EQ(def->fields.size(), 5u);
+  }
+  ASSERT_TRUE(readLayoutForPrint(path, layout));
+  EXPECT_TRUE(layout.options.truncateUpperUnitText) << "the row keeps its values";
+  EXPECT_FLOAT_EQ(layout.options.majorTickWidth, 0.2f);
+  EXPECT_FALSE(layout.options.endOfBoringNote);
+
+  // The designer's row writes the switch; a classification file gets no
+  // Options table from the check.
+  {
+    db::Database database = open(path);
+    auto row = OptionsRow::open(database, true);
+    ASSERT_TRUE(row.has_value());
+    ASSERT_TRUE(row->write(false, false, true).ok());
+  }
+  ASSERT_TRUE(readLayoutForPrint(path, layout));
+  EXPECT_TRUE(layout.options.endOfBoringNote);
+  const std::string classes = home_.path("classes.sqc");
+  ASSERT_TRUE(copyFile(std::string(VEXAMOR_TEST_BIN_DIR) + "/Classification.sqc", classes, false));
+  CheckFileFormat(classes);
+  EXPECT_EQ(open(classes).tableDef("Options").ok(), false);
 }
 
 TEST_F(LayoutFileTest, RowsReadInStoredOrderWithTheirValues) {

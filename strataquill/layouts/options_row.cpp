@@ -1,5 +1,7 @@
 #include "strataquill/layouts/options_row.h"
 
+#include <algorithm>
+
 #include "strataquill/db/value.h"
 #include "strataquill/layouts/layout_codes.h"
 
@@ -10,7 +12,8 @@ OptionsRow::OptionsRow(db::Recordset rs) : rs_(std::move(rs)) {
   stored_ = {GetYesNo(rs_.text("TruncateUpperUnitText")),
              GetYesNo(rs_.text("TruncateLowerUnitText")),
              static_cast<float>(db::parseLeadingNumber(rs_.text("MajorTickWidth"))),
-             static_cast<float>(db::parseLeadingNumber(rs_.text("MinorTickWidth")))};
+             static_cast<float>(db::parseLeadingNumber(rs_.text("MinorTickWidth"))),
+             GetYesNo(rs_.text(kEndOfBoringNoteField))};
 }
 
 std::optional<OptionsRow> OptionsRow::open(const db::Database& database, bool writable) {
@@ -28,13 +31,19 @@ std::optional<OptionsRow> OptionsRow::open(const db::Database& database, bool wr
   return OptionsRow(std::move(rs.value()));
 }
 
-db::Status OptionsRow::write(bool truncateUpper, bool truncateLower) {
+db::Status OptionsRow::write(bool truncateUpper, bool truncateLower, bool endOfBoringNote) {
+  const std::vector<std::string> fields = rs_.fieldNames();
+  const bool hasNote = std::any_of(fields.begin(), fields.end(), [](const std::string& f) {
+    return db::equalsIgnoreCase(f, kEndOfBoringNoteField);
+  });
   rs_.moveFirst();
   db::Status s = rs_.edit();
   if (s.ok())
     s = rs_.setField("TruncateUpperUnitText", db::Value::text(truncateUpper ? "True" : "False"));
   if (s.ok())
     s = rs_.setField("TruncateLowerUnitText", db::Value::text(truncateLower ? "True" : "False"));
+  if (s.ok() && hasNote)
+    s = rs_.setField(kEndOfBoringNoteField, db::Value::text(endOfBoringNote ? "True" : "False"));
   if (s.ok()) s = rs_.update();
   if (!s.ok()) {
     rs_.cancelUpdate();
@@ -42,6 +51,7 @@ db::Status OptionsRow::write(bool truncateUpper, bool truncateLower) {
   }
   stored_.truncateUpperUnitText = truncateUpper;
   stored_.truncateLowerUnitText = truncateLower;
+  if (hasNote) stored_.endOfBoringNote = endOfBoringNote;
   return s;
 }
 

@@ -8,7 +8,7 @@
 namespace sq::layouts {
 
 // The one row of a layout's Options table as the layout designer edits it:
-// the page options it holds, and the two truncation switches written back.
+// the page options it holds, and the switches written back.
 class OptionsRow {
  public:
   // The first row of the Options table. A layout without one gets it on the
@@ -17,8 +17,9 @@ class OptionsRow {
   static std::optional<OptionsRow> open(const db::Database& database, bool writable);
 
   const LayoutOptions& stored() const { return stored_; }
-  // Stores the two switches.
-  db::Status write(bool truncateUpper, bool truncateLower);
+  // Stores the switches; the end-of-boring note only where the file has its
+  // field.
+  db::Status write(bool truncateUpper, bool truncateLower, bool endOfBoringNote);
 
  private:
   explicit OptionsRow(db::Recordset rs);

@@ -37,7 +37,7 @@ TEST_F(OptionsRowTest, ALayoutWithoutItsRowGetsOneOnlyWhenItCanBeWritten) {
 TEST_F(OptionsRowTest, TheSwitchesAreWrittenAsYesAndNo) {
   auto row = OptionsRow::open(*database_, true);
   ASSERT_TRUE(row);
-  ASSERT_TRUE(row->write(true, false).ok());
+  ASSERT_TRUE(row->write(true, false, false).ok());
   EXPECT_TRUE(row->stored().truncateUpperUnitText);
   auto rs = database_->openRecordset("Options");
   rs->moveFirst();

@@ -4,6 +4,8 @@
 #include <cmath>
 
 #include "strataquill/db/database.h"
+#include "strataquill/db/value.h"
+#include "strataquill/project/n_value.h"
 #include "strataquill/project/project_schema.h"
 
 namespace sq::render {
@@ -65,6 +67,61 @@ bool readDepths(const db::Recordset& rs, float& from, float& to) {
   from = f->toFloat();
   to = t->toFloat();
   return std::isfinite(from) && std::isfinite(to);
+}
+
+std::string fieldOf(const std::map<std::string, std::string>& record, const char* name) {
+  auto it = record.find(name);
+  return it == record.end() ? std::string() : it->second;
+}
+
+bool blankText(const std::string& s) {
+  return s.find_first_not_of(" \t\r\n") == std::string::npos;
+}
+
+std::string trimmed(const std::string& s) {
+  const std::size_t first = s.find_first_not_of(" \t\r\n");
+  if (first == std::string::npos) return {};
+  return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+// The values that are read from the rows and fields once per run.
+void deriveValues(BoringData& data) {
+  const auto& b = data.boringFields;
+  data.groundElevation = measuredNumber(fieldOf(b, "GroundElevation"));
+  const struct {
+    WaterLevel::Kind kind;
+    const char* field;
+    const char* date;
+  } levels[] = {{WaterLevel::Kind::kWhileDrilling, "DrilledWater", "DateStart"},
+                {WaterLevel::Kind::kStatic, "StaticWater", "DateEnd"},
+                {WaterLevel::Kind::kPotentiometric, "PotentiometricWater", nullptr}};
+  for (const auto& level : levels) {
+    const std::string text = fieldOf(b, level.field);
+    if (blankText(text)) continue;
+    if (auto depth = measuredNumber(text); depth && std::isfinite(static_cast<float>(*depth))) {
+      const std::string date = level.date ? trimmed(fieldOf(b, level.date)) : std::string();
+      data.waterLevels.push_back({level.kind, static_cast<float>(*depth), trimmed(text), date});
+    } else if (std::find(data.waterNotes.begin(), data.waterNotes.end(), trimmed(text)) ==
+               data.waterNotes.end()) {
+      data.waterNotes.push_back(trimmed(text));
+    }
+  }
+
+  for (const SampleRow& row : data.samples.rows()) {
+    const project::NValue v = project::ParseNValue(row.blowCounts);
+    const float mid = row.from + (row.to - row.from) * 0.5f;
+    if (v.kind == project::NValueKind::kValue || v.kind == project::NValueKind::kPartial)
+      data.nPoints.push_back({mid, v.n, false});
+    else if (v.kind == project::NValueKind::kRefusal)
+      data.nPoints.push_back({mid, 0, true});
+    data.partialN = data.partialN || v.kind == project::NValueKind::kPartial;
+    data.refusalN = data.refusalN || v.kind == project::NValueKind::kRefusal;
+  }
+  std::stable_sort(data.nPoints.begin(), data.nPoints.end(),
+                   [](const NPoint& a, const NPoint& c) { return a.depth < c.depth; });
+
+  for (const LithologyRow& row : data.lithology.rows())
+    if (!data.bottomDepth || row.to > *data.bottomDepth) data.bottomDepth = row.to;
 }
 
 std::map<std::string, std::string> firstRecord(const db::Database& database,
@@ -130,7 +187,28 @@ BoringData loadBoringData(const db::Database& database, const std::string& borin
   data.boringFound = !data.boringFields.empty();
   data.projectFields = firstRecord(database, "Project Information");
   data.labelFields = firstRecord(database, "Sample User Label");
+  deriveValues(data);
   return data;
+}
+
+std::optional<double> measuredNumber(const std::string& text) {
+  if (auto whole = db::parseWholeNumber(text)) return whole;
+  // A unit behind the number: the text without it must be a number.
+  std::string rest = trimmed(text);
+  std::string lower;
+  for (char c : rest) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (const char* unit : {"feet", "foot", "ft.", "ft", "'", "meters", "metres", "m"}) {
+    const std::string u = unit;
+    if (lower.size() > u.size() && lower.ends_with(u)) {
+      std::string number = rest.substr(0, rest.size() - u.size());
+      // "5m" is a number and a unit; "5 am" is not.
+      if (std::isalpha(static_cast<unsigned char>(u[0])) && !number.empty() &&
+          std::isalpha(static_cast<unsigned char>(number.back())))
+        continue;
+      return db::parseWholeNumber(number);
+    }
+  }
+  return std::nullopt;
 }
 
 float GetMaxDepth(const std::string& projectPath, const std::string& boring) {

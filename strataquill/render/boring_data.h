@@ -56,6 +56,22 @@ class DepthRows {
   std::vector<std::size_t> byFrom_;    // all rows by From
 };
 
+// A groundwater level recorded as a number of depth units.
+struct WaterLevel {
+  enum class Kind { kWhileDrilling, kStatic, kPotentiometric } kind;
+  float depth = 0;
+  std::string typed;  // the depth as typed, blanks around it removed
+  std::string date;   // the boring's DateStart while drilling, DateEnd static, else ""
+};
+
+// A point of the N-value plot: N at the middle of a sample interval, or a
+// refusal there.
+struct NPoint {
+  float depth = 0;
+  int n = 0;
+  bool refusal = false;
+};
+
 // Everything a print run reads from the project for one boring, read once
 // at the start of the run with the program's queries.
 struct BoringData {
@@ -66,7 +82,26 @@ struct BoringData {
   // and the first row of the sample labels; empty when unreadable.
   std::map<std::string, std::string> boringFields, projectFields, labelFields;
   bool boringFound = false;
+
+  // Read from the fields above when the data is loaded.
+  // GroundElevation when it is a number.
+  std::optional<double> groundElevation;
+  // Water levels that are numbers, in the order drilled, static,
+  // potentiometric; the texts of those that are not ("Dry"), each once.
+  std::vector<WaterLevel> waterLevels;
+  std::vector<std::string> waterNotes;
+  // The N-value plot's points by depth, from the samples' blow counts.
+  std::vector<NPoint> nPoints;
+  // Whether some blow counts give N from two increments, or a refusal.
+  bool partialN = false, refusalN = false;
+  // The deepest To of the lithology, when there is any.
+  std::optional<float> bottomDepth;
 };
+
+// A number as field crews type depths and elevations: the whole text a
+// number, blanks around it and a unit after it allowed ("742.3",
+// " 18.5 ft", "16'", "5.2 m"); nothing for anything else ("Dry", "").
+std::optional<double> measuredNumber(const std::string& text);
 
 // Reads the boring's rows. Rows with a null From or To cannot be placed on
 // the depth scale and are left out. A file that cannot be read gives empty

@@ -4,6 +4,8 @@
 #include <limits>
 
 #include "strataquill/layouts/layout_codes.h"
+#include "strataquill/project/n_value.h"
+#include "strataquill/render/log_symbols.h"
 
 namespace sq::render {
 namespace {
@@ -26,29 +28,14 @@ struct Interval {
 bool drawPatternInterval(PageContext& ctx, const ColumnBox& box, const DepthWindow& w,
                          ClassKind kind, const Interval& iv, bool sidesOnly) {
   if (iv.from >= w.bottom() || iv.to <= w.top) return false;
-  double y1 = iv.from <= w.top ? box.y : mapDepth(box, w, iv.from);
-  double y2 = iv.to >= w.bottom() ? box.yy : mapDepth(box, w, iv.to);
+  const double y1 = iv.from <= w.top ? box.y : mapDepth(box, w, iv.from);
+  const double y2 = iv.to >= w.bottom() ? box.yy : mapDepth(box, w, iv.to);
   const std::vector<layouts::PatternSlice>* slices = ctx.catalogue.find(kind, *iv.classText);
   if (!slices) return false;
-  double x = box.x;
-  for (const layouts::PatternSlice& slice : *slices) {
-    // A negative share would run the slice backwards over its neighbour.
-    const double width = std::max(0.0f, slice.percent) * (box.xx - box.x) / 100.0;
-    if (!(width > 0)) continue;
-    ctx.surface.DrawFilledRectangle(x * kTw, y1 * kTw, (x + width) * kTw, y2 * kTw,
-                                    qs(layouts::patternPath(ctx.patternFolder, slice.fileName)),
-                                    ctx.patternScale);
-    y1 = std::max(y1, box.y);
-    y2 = std::min(y2, box.yy);
-    PrintSurface& s = ctx.surface;
-    s.drawLine(x * kTw, y1 * kTw, x * kTw, y2 * kTw);
-    s.drawLine((x + width) * kTw, y1 * kTw, (x + width) * kTw, y2 * kTw);
-    if (!sidesOnly) {
-      s.drawLine(x * kTw, y1 * kTw, (x + width) * kTw, y1 * kTw);
-      s.drawLine(x * kTw, y2 * kTw, (x + width) * kTw, y2 * kTw);
-    }
-    x += width;
-  }
+  drawClassSlices(ctx.surface, *slices, ctx.patternFolder, ctx.patternScale,
+                  QRectF(QPointF(box.x * kTw, y1 * kTw), QPointF(box.xx * kTw, y2 * kTw)),
+                  sidesOnly ? SliceOutline::kSidesOnly : SliceOutline::kAllSides, box.y * kTw,
+                  box.yy * kTw);
   return true;
 }
 
@@ -92,26 +79,26 @@ void drawGenericColumnText(PageContext& ctx, int column, const ColumnBox& box, c
                            bool separator) {
   struct TextRow {
     float from, to;
-    const std::string* text;
+    std::string text;
   };
   std::vector<TextRow> rows;
   if (column == kClassificationColumn) {
     const auto& lith = ctx.data.lithology.rows();
     for (std::size_t i : ctx.data.lithology.touching(w.top, w.bottom()))
-      rows.push_back({lith[i].from, lith[i].to, &lith[i].classification});
+      rows.push_back({lith[i].from, lith[i].to, lith[i].classification});
   } else {
     const auto& samples = ctx.data.samples.rows();
     for (std::size_t i : ctx.data.samples.touching(w.top, w.bottom())) {
       const SampleRow& r = samples[i];
-      const std::string* text = nullptr;
       if (column == kBlowCountColumn) {
-        text = &r.blowCounts;
+        rows.push_back({r.from, r.to, r.blowCounts});
+      } else if (column == kNValueColumn) {
+        rows.push_back({r.from, r.to, project::ParseNValue(r.blowCounts).text});
       } else if (column > kUserTextColumn && column <= kUserTextColumn + 10) {
-        text = &r.userText[column - kUserTextColumn - 1];
+        rows.push_back({r.from, r.to, r.userText[column - kUserTextColumn - 1]});
       } else {
         return;
       }
-      rows.push_back({r.from, r.to, text});
     }
   }
   PrintSurface& s = ctx.surface;
@@ -120,15 +107,34 @@ void drawGenericColumnText(PageContext& ctx, int column, const ColumnBox& box, c
     const float mid = row.from + (row.to - row.from) * 0.5f;
     const double y = mapDepth(box, w, mid);
     if (y < box.y || y > box.yy) continue;
-    const QString text = qs(*row.text);
-    const double h = s.MeasureParagraphHeight(text, left, y, right, box.yy, TextAlign::kCenter);
-    // Pushed inside the column: up when it would end below it, then down
-    // when it would start above it, so a text taller than the column starts
-    // at its top (and the column's clip keeps the rest off the page).
-    double top = y - h / 2;
-    if (top + h > box.yy) top = box.yy - h - 0.03;
-    if (top < box.y) top = box.y;
-    s.drawParagraph(text, left, top, right, box.yy, TextAlign::kCenter);
+    const QString text = qs(row.text);
+    double h = s.MeasureParagraphHeight(text, left, y, right, box.yy, TextAlign::kCenter);
+    const double fontSize = s.font.size;
+    bool shown = true;
+    if (separator && !text.trimmed().isEmpty()) {
+      // A layer thinner than its label: smaller type that fits between its
+      // boundaries, centred on its middle, or no label at all.
+      const double room =
+          std::min(mapDepth(box, w, row.to), box.yy) - std::max(mapDepth(box, w, row.from), box.y);
+      for (double size = fontSize; h > room && shown;) {
+        size -= 0.5;
+        shown = size >= kSmallestLabelPoints;
+        if (!shown) break;
+        s.font.size = size;
+        h = s.MeasureParagraphHeight(text, left, y, right, box.yy, TextAlign::kCenter);
+      }
+    }
+    if (shown) {
+      // Pushed inside the column: up when it would end below it, then down
+      // when it would start above it, so a text taller than the column
+      // starts at its top (and the column's clip keeps the rest off the
+      // page).
+      double top = y - h / 2;
+      if (top + h > box.yy) top = box.yy - h - 0.03;
+      if (top < box.y) top = box.y;
+      s.drawParagraph(text, left, top, right, box.yy, TextAlign::kCenter);
+    }
+    s.font.size = fontSize;
     if (separator) {
       const double yTo = mapDepth(box, w, row.to);
       if (yTo > box.y && yTo < box.yy) {
@@ -252,16 +258,10 @@ void drawDescription(PageContext& ctx, const ColumnBox& box, const DepthWindow& 
   }
   ctx.carried = std::move(stillCarried);
 
-  const auto& rows = ctx.data.lithology.rows();
-  for (std::size_t i : ctx.data.lithology.startingIn(w.top, w.bottom())) {
-    const LithologyRow& row = rows[i];
-    const double yFrom = mapDepth(box, w, row.from);
-    const double yTo = mapDepth(box, w, row.to);
-    r = std::max(r, yFrom);
-    // Behind text that waits for the next page, this interval's text waits
-    // too, so descriptions keep their order.
-    if (overflow) r = std::max(r, box.yy);
-    for (const std::string& line : fillDescriptionLines(s, row.description, (right - left) * kTw)) {
+  // Lines of an interval's text at the running position while the page has
+  // room, then into the carried list.
+  auto placeLines = [&](const LithologyRow& row, const std::string& text) {
+    for (const std::string& line : fillDescriptionLines(s, text, (right - left) * kTw)) {
       const double h = lineHeight(line);
       if (!overflow && r + h <= box.yy) {
         s.drawParagraph(qs(line), left, r, right, box.yy, TextAlign::kLeft);
@@ -271,6 +271,18 @@ void drawDescription(PageContext& ctx, const ColumnBox& box, const DepthWindow& 
       }
       r += h;
     }
+  };
+
+  const auto& rows = ctx.data.lithology.rows();
+  for (std::size_t i : ctx.data.lithology.startingIn(w.top, w.bottom())) {
+    const LithologyRow& row = rows[i];
+    const double yFrom = mapDepth(box, w, row.from);
+    const double yTo = mapDepth(box, w, row.to);
+    r = std::max(r, yFrom);
+    // Behind text that waits for the next page, this interval's text waits
+    // too, so descriptions keep their order.
+    if (overflow) r = std::max(r, box.yy);
+    placeLines(row, row.description);
     r = std::max(r, yTo);
     const short style = static_cast<short>(layouts::GetPenStyle(row.separatorType));
     auto cut = separator(yTo, r, style);
@@ -279,6 +291,11 @@ void drawDescription(PageContext& ctx, const ColumnBox& box, const DepthWindow& 
       if (cut) item.cutPosition = static_cast<float>((*cut - box.x) * kTw);
       ctx.carried.push_back(item);
       overflow = true;
+    }
+    if (i + 1 == rows.size() && !ctx.endNote.empty()) {
+      // Half a line below the last separator.
+      r += s.textHeight() / kTw / 2;
+      placeLines(row, ctx.endNote);
     }
   }
 }

@@ -31,6 +31,22 @@ int tickStep(int major, int minor) {
 
 void drawDepth(PrintSurface& surface, const ColumnBox& box, const DepthWindow& window, int major,
                int minor, const layouts::LayoutOptions& options) {
+  drawScale(surface, box, window, major, minor, options, depthLabel);
+}
+
+void drawElevation(PrintSurface& surface, const ColumnBox& box, const DepthWindow& window,
+                   int major, int minor, const layouts::LayoutOptions& options,
+                   std::optional<double> groundElevation) {
+  if (!groundElevation) return;
+  // Worked out in double and then made single, so 742.3 - 5 reads 737.3.
+  drawScale(surface, box, window, major, minor, options, [&](float depth) {
+    return depthLabel(static_cast<float>(*groundElevation - static_cast<double>(depth)));
+  });
+}
+
+void drawScale(PrintSurface& surface, const ColumnBox& box, const DepthWindow& window, int major,
+               int minor, const layouts::LayoutOptions& options,
+               const std::function<std::string(float depth)>& labelFor) {
   if (!(window.units > 0) || major <= 0 || minor < 0) return;
   const double scale = (box.yy - box.y) / window.units;
   const int step = tickStep(major, minor);
@@ -52,10 +68,10 @@ void drawDepth(PrintSurface& surface, const ColumnBox& box, const DepthWindow& w
       continue;
     // One line, never wrapped: centred between the inset sides even when it
     // is wider than they are, and on the tick.
-    const QString label = QString::fromStdString(depthLabel(depth));
+    const QString label = QString::fromStdString(labelFor(depth));
     const double centre = (box.x + 0.03 + box.xx - 0.03) / 2 * kTw;
     surface.currentX = centre - surface.textWidth(label) / 2;
-    surface.currentY = y * kTw - surface.textHeight() / 2;
+    surface.currentY = y * kTw - (atBottom ? surface.textHeight() : surface.textHeight() / 2);
     surface.printText(label);
   }
 }

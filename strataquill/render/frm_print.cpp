@@ -133,6 +133,10 @@ void frmPrint::buildControls() {
   fg->addWidget(txtMajorTickInterval_, 1, 1);
   fg->addWidget(new QLabel("Minor Tick Interval", format), 2, 0);
   fg->addWidget(txtMinorTickInterval_, 2, 1);
+  chkLegendPage_ = new QCheckBox("Legend page", format);
+  chkLegendPage_->setToolTip(
+      tr("After each boring's last page, a page with the key to its patterns and symbols"));
+  fg->addWidget(chkLegendPage_, 3, 0, 1, 2);
   auto* row = new QHBoxLayout;
   row->addWidget(units);
   row->addWidget(format);
@@ -164,6 +168,7 @@ void frmPrint::buildControls() {
            {cmdChooseFirstPageLayout_, "cmdChooseFirstPageLayout"},
            {cmdChooseAdditionalPageLayout_, "cmdChooseAdditionalPageLayout"},
            {chkUseAdditionalPageLayout_, "chkUseAdditionalPageLayout"},
+           {chkLegendPage_, "chkLegendPage"},
            {txtUnitsPerFirstPage_, "txtUnitsPerFirstPage"},
            {txtUnitsPerAdditionalPage_, "txtUnitsPerAdditionalPage"},
            {txtPatternScaleFactor_, "txtPatternScaleFactor"},
@@ -269,6 +274,7 @@ void frmPrint::loadValues() {
   txtMajorTickInterval_->setText(QString::number(options_.majorTickInterval));
   txtMinorTickInterval_->setText(QString::number(options_.minorTickInterval));
   chkUseAdditionalPageLayout_->setChecked(options_.useAdditionalPageLayout);
+  chkLegendPage_->setChecked(options_.legendPage);
   cmdPrintSetup_->setText(context_.printerChoice().destination());
   cmdChooseFirstPageLayout_->setText(qs(options_.firstPageLayoutFileTitle));
   cmdChooseAdditionalPageLayout_->setText(qs(options_.additionalPageLayoutFileTitle));
@@ -360,6 +366,7 @@ void frmPrint::cmdOK_Click() {
   options_.minorTickInterval = parseTickInterval(txtMinorTickInterval_->text().toStdString());
   const int copies = parseCopies(txtNumberOfCopies_->text().toStdString());
   options_.useAdditionalPageLayout = chkUseAdditionalPageLayout_->isChecked();
+  options_.legendPage = chkLegendPage_->isChecked();
   options_.saveNumbers();
 
   runs_.clear();
@@ -376,7 +383,19 @@ void frmPrint::cmdOK_Click() {
                      moreFollow, Destination == 0 ? 1 : copies, &progress)
         .ok();
   };
-  if (multiple) {
+  if (multiple && context_.printerChoice().toFile()) {
+    // One file holds every chosen boring: a job per boring would write each
+    // over the one before.
+    std::vector<std::string> borings;
+    for (int i = 0; i < count; ++i)
+      if (itemIcon(i) == 2) {
+        borings.push_back(lsvMultipleBorings_->item(i)->text().toStdString());
+        runs_.emplace_back(borings.back(), i != count - 1);
+      }
+    if (!borings.empty())
+      drawPages(context_, options_, borings, Destination, dialogFileName, reportType, copies,
+                &progress);
+  } else if (multiple) {
     for (int i = 0; i < count; ++i) {
       if (itemIcon(i) != 2) continue;
       // A boring that did not print ends the whole run: the user asked to

@@ -18,9 +18,10 @@ class QRadioButton;
 namespace sq::render {
 
 // The "Print Options" dialog: which borings, which layouts, how many depth
-// units a page covers, the depth scale's ticks, the pattern scale and the
-// number of copies. It remembers the choices, checks the layout files and
-// runs the renderer once per chosen boring.
+// units a page covers, the depth scale's ticks, the pattern scale, whether a
+// legend page follows each boring, and the number of copies. It remembers
+// the choices, checks the layout files and runs the renderer once per
+// chosen boring, or once for all of them when they go to a PDF file.
 class frmPrint : public QDialog {
   Q_OBJECT
 
@@ -57,6 +58,7 @@ class frmPrint : public QDialog {
   QPushButton* cmdChooseAdditionalPageLayout() const { return cmdChooseAdditionalPageLayout_; }
   QPushButton* cmdPrintSetup() const { return cmdPrintSetup_; }
   QCheckBox* chkUseAdditionalPageLayout() const { return chkUseAdditionalPageLayout_; }
+  QCheckBox* chkLegendPage() const { return chkLegendPage_; }
   QLineEdit* txtUnitsPerFirstPage() const { return txtUnitsPerFirstPage_; }
   QLineEdit* txtUnitsPerAdditionalPage() const { return txtUnitsPerAdditionalPage_; }
   QLineEdit* txtPatternScaleFactor() const { return txtPatternScaleFactor_; }
@@ -86,6 +88,7 @@ class frmPrint : public QDialog {
   QPushButton *cmdAll_, *cmdNone_;
   QPushButton *cmdChooseFirstPageLayout_, *cmdChooseAdditionalPageLayout_, *cmdPrintSetup_;
   QCheckBox* chkUseAdditionalPageLayout_;
+  QCheckBox* chkLegendPage_;
   QLineEdit *txtUnitsPerFirstPage_, *txtUnitsPerAdditionalPage_;
   QLineEdit *txtPatternScaleFactor_, *txtMajorTickInterval_, *txtMinorTickInterval_;
   QLineEdit* txtNumberOfCopies_;

@@ -47,22 +47,43 @@ class LogComposer {
   LogComposer(PrintSurface& surface, PrintOptions& options, RenderJob job);
 
   // Draws every page of the log into the surface's open document, the first
-  // on its current page, each further one on a new page. False when the
+  // on its current page, each further one on a new page, and the legend
+  // page(s) when the options ask for them. Items that print the page count
+  // are drawn when the pages are composed, in their place. False when the
   // run was cancelled (the options' cancel flag was set).
   bool composePages();
   int pagesComposed() const { return pages_; }
 
-  // Stages of a page, for the page loop and for tests.
-  void drawTextItem(const layouts::LayoutText& item, int pageNumber);
+  // Stages of a page, for the page loop and for tests. A text item returns
+  // whether its whole text fitted its box.
+  bool drawTextItem(const layouts::LayoutText& item, int pageNumber, int pageCount = 0);
   void drawColumn(const layouts::LayoutColumn& column, const DepthWindow& window,
                   const layouts::LayoutOptions& layoutOptions, std::vector<CarriedItem>& carried);
 
   const BoringData& data() const { return data_; }
+  // The text items (by their place in the layout's Text rows) that did not
+  // fit their boxes on the first page: the layout designer marks them.
+  const std::vector<int>& firstPageTextsNotFitting() const { return notFitting_; }
 
  private:
+  // A text item waiting for the page count, and where it goes.
+  struct Deferred {
+    const layouts::LayoutText* item;
+    int index;       // its place in the layout's Text rows
+    int page;        // index of the surface's page
+    std::size_t at;  // its place among the page's operations
+    int pageNumber;
+  };
+
   bool cancelled();
   void drawPage(const std::string& layoutPath, const DepthWindow& window, int pageNumber,
                 std::vector<CarriedItem>& carried);
+  // The pictures of a page.
+  void drawFurniture(const layouts::LayoutForPrint& layout, const std::string& layoutPath);
+  void drawTexts(const layouts::LayoutForPrint& layout, int pageNumber);
+  void drawLines(const layouts::LayoutForPrint& layout);
+  bool drawLegendPages(int& pageNumber);
+  std::string endOfBoringNote() const;
   void applyFont(const layouts::LayoutFont& font);
   const layouts::LayoutForPrint& layoutFor(const std::string& path);
 
@@ -75,6 +96,8 @@ class LogComposer {
   // use it.
   std::map<std::string, layouts::LayoutForPrint> layouts_;
   int pages_ = 0;
+  std::vector<Deferred> deferred_;
+  std::vector<int> notFitting_;
 };
 
 // The longest prefix of `text` that fits the box as a paragraph in the

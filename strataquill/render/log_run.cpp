@@ -1,5 +1,7 @@
 #include "strataquill/render/log_run.h"
 
+#include <optional>
+
 #include "strataquill/render/log_composer.h"
 #include "strataquill/render/surface_painter.h"
 
@@ -93,12 +95,28 @@ RunResult composeLogs(LogRequest& request, PrintSurface& surface) {
 
 RunResult sendDocument(const SurfaceDocument& doc, const PrinterChoice& choice, int copies,
                        PrintProgress* progress) {
-  const std::unique_ptr<QPrinter> printer = choice.makePrinter();
   const QString where =
       choice.toFile() ? QStringLiteral("the file ") +
                             (choice.pdfFile.isEmpty() ? QStringLiteral("(none)") : choice.pdfFile)
                       : QStringLiteral("the printer ") + choice.printerName;
-  RunResult r = fromOutcome(printDocument(doc, *printer, copies, progress), doc.name, where);
+  RunResult r;
+  if (choice.toFile()) {
+    // A file is written beside its place and renamed into it when whole;
+    // its copies follow each other in it.
+    std::optional<SurfaceDocument> copiesOf;
+    if (copies > 1) {
+      copiesOf.emplace(doc);
+      for (int copy = 1; copy < copies; ++copy)
+        copiesOf->pages.insert(copiesOf->pages.end(), doc.pages.begin(), doc.pages.end());
+    }
+    r = fromOutcome(choice.pdfFile.isEmpty()
+                        ? PrintOutcome::kNotStarted
+                        : writePdf(copiesOf ? *copiesOf : doc, choice.pdfFile, nullptr, progress),
+                    doc.name, where);
+  } else {
+    const std::unique_ptr<QPrinter> printer = choice.makePrinter();
+    r = fromOutcome(printDocument(doc, *printer, copies, progress), doc.name, where);
+  }
   r.pages = static_cast<int>(doc.pages.size());
   return r;
 }

@@ -44,6 +44,9 @@ struct PageContext {
   std::string patternFolder;
   double patternScale = 0.333;
   std::vector<CarriedItem>& carried;
+  // Printed in the description column below the last interval ("Boring
+  // terminated at 65 feet."); empty for none.
+  std::string endNote;
 };
 
 // The depth label form: the number's shortest text with a blank before

@@ -6,6 +6,10 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
+#include <vector>
+
+#include "strataquill/db/value.h"
 
 #include "strataquill/db/ascii_case.h"
 #include "strataquill/shell/settings_store.h"
@@ -145,9 +149,71 @@ std::string systemTime() {
   return printTimeText(QLocale::system(), QTime::currentTime());
 }
 
+namespace {
+
+bool blank(const std::string& s) {
+  return s.find_first_not_of(" \t\r\n") == std::string::npos;
+}
+
+// The legal location, from the parts that are given: nothing at all when
+// none is, and the full form when all are.
+std::string usgsLocation(const std::map<std::string, std::string>& p) {
+  const std::string q2 = field(p, "QtrSectionSecond"), q1 = field(p, "QtrSectionPrimary");
+  const std::string section = field(p, "Section");
+  const std::string township = field(p, "Township"), townshipDir = field(p, "TownshipDirection");
+  const std::string range = field(p, "Range"), rangeDir = field(p, "RangeDirection");
+  std::string quarters;
+  if (!blank(q2) || !blank(q1)) quarters = q2 + " 1/4 of " + q1 + " 1/4 of ";
+  std::vector<std::string> parts;
+  if (!blank(section)) parts.push_back("Section " + section);
+  if (!blank(township) || !blank(townshipDir))
+    parts.push_back("T. " + township + " " + townshipDir);
+  if (!blank(range) || !blank(rangeDir)) parts.push_back("R. " + range + " " + rangeDir);
+  std::string out = quarters;
+  for (std::size_t i = 0; i < parts.size(); ++i) out += (i ? ", " : "") + parts[i];
+  return out;
+}
+
+std::optional<std::string> tokenValue(const BoringData& data, const PlaceholderRun& run,
+                                      const std::string& token);
+
+}  // namespace
+
 std::string getVariableText(const BoringData& data, const PlaceholderRun& run,
                             const std::string& theText) {
-  const std::string token = db::toUpperAscii(theText);
+  return tokenValue(data, run, db::toUpperAscii(theText)).value_or(std::string());
+}
+
+std::string fillText(const BoringData& data, const PlaceholderRun& run, const std::string& text) {
+  if (text.starts_with("<<")) return getVariableText(data, run, text);
+  std::string out;
+  std::size_t at = 0;
+  for (;;) {
+    const std::size_t open = text.find("<<", at);
+    const std::size_t close = open == std::string::npos ? open : text.find(">>", open + 2);
+    if (close == std::string::npos) break;
+    const std::string token = text.substr(open, close + 2 - open);
+    out += text.substr(at, open - at);
+    if (auto value = tokenValue(data, run, db::toUpperAscii(token))) {
+      out += *value;
+      at = close + 2;
+    } else {
+      // Not a token: kept, and the search goes on inside it.
+      out += "<<";
+      at = open + 2;
+    }
+  }
+  return out + text.substr(at);
+}
+
+bool needsPageCount(const std::string& text) {
+  return db::toUpperAscii(text).find("<<PAGE COUNT>>") != std::string::npos;
+}
+
+namespace {
+
+std::optional<std::string> tokenValue(const BoringData& data, const PlaceholderRun& run,
+                                      const std::string& token) {
   const auto& p = data.projectFields;
   const auto& b = data.boringFields;
 
@@ -165,6 +231,13 @@ std::string getVariableText(const BoringData& data, const PlaceholderRun& run,
     return companyCity() + ", " + companyState() + "  " + companyZip();
 
   if (token == "<<PAGE NUMBER>>") return std::to_string(run.pageNumber);
+  if (token == "<<PAGE COUNT>>") return run.pageCount > 0 ? std::to_string(run.pageCount) : "";
+  auto bottom = [&] {
+    return data.bottomDepth ? db::formatSingle(*data.bottomDepth) : std::string();
+  };
+  if (token == "<<BOTTOM DEPTH>>") return bottom();
+  if (token == "<<BOTTOM DEPTH>> + <<DEPTH UNITS>>")
+    return data.bottomDepth ? bottom() + " " + field(b, "DepthUnits") : std::string();
   if (token == "<<FILE PATH>>") return run.projectPath;
   if (token == "<<FILE NAME>>") {
     const std::size_t slash = run.projectPath.find_last_of('/');
@@ -187,11 +260,7 @@ std::string getVariableText(const BoringData& data, const PlaceholderRun& run,
   if (token == "<<SITE CITY>> + <<SITE STATE>>") return pair("SiteCity", ", ", "SiteState");
   if (token == "<<SITE CITY>> + <<SITE STATE>> + <<SITE ZIP>>")
     return pair("SiteCity", ", ", "SiteState") + "  " + field(p, "SiteZip");
-  if (token == "<<USGS LOCATION>>")
-    return field(p, "QtrSectionSecond") + " 1/4 of " + field(p, "QtrSectionPrimary") +
-           " 1/4 of Section " + field(p, "Section") + ", T. " + field(p, "Township") + " " +
-           field(p, "TownshipDirection") + ", R. " + field(p, "Range") + " " +
-           field(p, "RangeDirection");
+  if (token == "<<USGS LOCATION>>") return usgsLocation(p);
 
   if (auto it = boringTokens().find(token); it != boringTokens().end()) return field(b, it->second);
   if (token == "<<NORTHING>> + <<NORTHING UNITS>>")
@@ -213,7 +282,9 @@ std::string getVariableText(const BoringData& data, const PlaceholderRun& run,
       if (number == std::to_string(n))
         return field(data.labelFields, ("UserLabel" + number).c_str());
   }
-  return {};
+  return std::nullopt;
 }
+
+}  // namespace
 
 }  // namespace sq::render

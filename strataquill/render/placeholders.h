@@ -16,6 +16,7 @@ namespace sq::render {
 struct PlaceholderRun {
   std::string projectPath;  // <<FILE PATH>>; <<FILE NAME>> is its last part
   int pageNumber = 1;       // <<PAGE NUMBER>>
+  int pageCount = 0;        // <<PAGE COUNT>>: the boring's pages; 0 while not yet known
   // Today's date and the time as the system writes them; replaceable for tests.
   std::function<std::string()> printDate;
   std::function<std::string()> printTime;
@@ -29,6 +30,17 @@ struct PlaceholderRun {
 // boring's data. A null field contributes nothing.
 std::string getVariableText(const BoringData& data, const PlaceholderRun& run,
                             const std::string& theText);
+
+// The text a text item prints. One that starts with "<<" is a placeholder
+// as above. In any other text each single token written inside it is
+// replaced by its value ("Page <<Page Number>> of <<Page Count>>" reads
+// "Page 1 of 3"), and anything between "<<" and ">>" that is no token stays
+// as typed.
+std::string fillText(const BoringData& data, const PlaceholderRun& run, const std::string& text);
+
+// Whether the text prints the page count, which is known only when the
+// boring's pages are composed.
+bool needsPageCount(const std::string& text);
 
 // The system's short date and its time form, as the print run uses them.
 std::string systemShortDate();

@@ -24,7 +24,7 @@ class PlaceholdersTest : public RenderFixture {
         "INSERT INTO [Sample User Label] (UserLabel1, UserLabel10) VALUES (\"PID "
         "(ppm)\", \"Recovery\")");
     data_ = loadBoringData(project_, "B-1");
-    run_ = {project_, 3, [] { return std::string("12/7/2026"); },
+    run_ = {project_, 3, 0, [] { return std::string("12/7/2026"); },
             [] { return std::string("8:15:00 PM"); }};
   }
   std::string value(const std::string& token) { return getVariableText(data_, run_, token); }
@@ -105,6 +105,35 @@ TEST_F(PlaceholdersTest, OnlyWholeTokensAreReplaced) {
   EXPECT_EQ(value("<<User 01>>"), "");
 }
 
+TEST_F(PlaceholdersTest, TheLegalLocationLeavesOutWhatIsNotGiven) {
+  EXPECT_EQ(value("<<USGS Location>>"), "NE 1/4 of SW 1/4 of Section 12, T. 4 N, R. 3 W");
+  auto location = [&](const char* assignments) {
+    sql(project_, std::string("UPDATE [Project Information] SET ") + assignments);
+    data_ = loadBoringData(project_, "B-1");
+    return value("<<USGS Location>>");
+  };
+  EXPECT_EQ(location("QtrSectionSecond = \" \", QtrSectionPrimary = Null"),
+            "Section 12, T. 4 N, R. 3 W");
+  EXPECT_EQ(location("Section = \"\", Range = Null, RangeDirection = \" \""), "T. 4 N");
+  EXPECT_EQ(location("Township = \" \", TownshipDirection = Null"), "") << "nothing at all";
+}
+
+TEST_F(PlaceholdersTest, TokensInsideATextAreFilledIn) {
+  run_.pageCount = 3;
+  EXPECT_EQ(fillText(data_, run_, "Page <<Page Number>> of <<Page Count>>"), "Page 3 of 3");
+  EXPECT_EQ(fillText(data_, run_, "<<Page Count>>"), "3");
+  EXPECT_EQ(fillText(data_, run_, "Water at <<static water>> <<Depth Units>>."),
+            "Water at 12.5 Feet.");
+  EXPECT_EQ(fillText(data_, run_, "a <<b <<Boring Name>> c>> <<"), "a <<b B-1 c>> <<")
+      << "what is no token stays as typed";
+  EXPECT_EQ(fillText(data_, run_, "<<Boring Name>> here"), "") << "a placeholder is one token";
+  EXPECT_EQ(fillText(data_, run_, "No tokens"), "No tokens");
+  run_.pageCount = 0;
+  EXPECT_EQ(value("<<Page Count>>"), "") << "not known yet";
+  EXPECT_TRUE(needsPageCount("Page <<page count>>"));
+  EXPECT_FALSE(needsPageCount("<<Page Number>>"));
+}
+
 TEST_F(PlaceholdersTest, UnreadableProjectGivesEmptyValues) {
   BoringData none = loadBoringData(home_.path("missing.sq2"), "B-1");
   EXPECT_EQ(getVariableText(none, run_, "<<Project Name>>"), "");
@@ -145,7 +174,13 @@ TEST_F(TextItemsTest, BoxTextLosesCharactersUntilItFits) {
   addText(" ", 1, 5, 3, 6);
   addText("<<Nothing>>", 1, 6, 3, 7);
   compose("B-1");
-  EXPECT_EQ(texts(0), std::vector<std::string>{"A very long"});
+  // A box that takes no whole character shows the start of its text cut
+  // off at the box, so the item does not vanish; blank and empty texts
+  // print nothing.
+  EXPECT_EQ(texts(0), (std::vector<std::string>{"A very long", "T", "Flat"}));
+  const auto ops = textOps(0);
+  EXPECT_TRUE(ops[0].clip.isNull()) << "a text that fits is not clipped";
+  EXPECT_NEAR(ops[2].clip.height(), 0.01 * 1440, 0.01);
 }
 
 TEST_F(TextItemsTest, PlaceholderPointTextInALayoutSampleIsTreatedAsABox) {

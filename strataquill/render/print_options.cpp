@@ -42,6 +42,7 @@ PrintOptions PrintOptions::load() {
   o.majorTickInterval = readShort("MajorTickInterval", 5);
   o.minorTickInterval = readShort("MinorTickInterval", 1);
   o.useAdditionalPageLayout = readBool("UseAdditionalPageLayout", false);
+  o.legendPage = readBool("LegendPage", false);
   return o;
 }
 
@@ -65,6 +66,7 @@ bool PrintOptions::saveNumbers() const {
   ok = SaveSetting(kSection, "UseAdditionalPageLayout",
                    useAdditionalPageLayout ? "True" : "False") &&
        ok;
+  ok = SaveSetting(kSection, "LegendPage", legendPage ? "True" : "False") && ok;
   return ok;
 }
 

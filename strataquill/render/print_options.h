@@ -22,6 +22,8 @@ struct PrintOptions {
   short majorTickInterval = 5;
   short minorTickInterval = 1;
   bool useAdditionalPageLayout = false;
+  // A legend page after each boring's last page.
+  bool legendPage = false;
   bool printCancelled = false;  // not stored
 
   // Reads every stored field with the defaults above.
@@ -29,7 +31,7 @@ struct PrintOptions {
   // Writes the layout path and title the moment the user chooses a file.
   static bool saveFirstPageLayout(const std::string& path, const std::string& title);
   static bool saveAdditionalPageLayout(const std::string& path, const std::string& title);
-  // Writes the numbers and the use-additional-page flag.
+  // Writes the numbers, the use-additional-page flag and the legend flag.
   bool saveNumbers() const;
 };
 

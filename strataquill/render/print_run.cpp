@@ -31,6 +31,14 @@ RunResult drawPages(PrintContext& context, PrintOptions& options, const std::str
   // The print dialog closes itself after its last boring, so whether more
   // follow changes nothing here.
   (void)moreBoringsFollow;
+  return drawPages(context, options, std::vector<std::string>{boring}, Destination, fileName,
+                   reportType, copies, progress);
+}
+
+RunResult drawPages(PrintContext& context, PrintOptions& options,
+                    const std::vector<std::string>& borings, int Destination,
+                    const std::string& fileName, int reportType, int copies,
+                    PrintProgress* progress) {
   if (std::string why = validateForRun(options, reportType); !why.empty()) {
     RunResult refused{RunResult::Outcome::kRefused, why, 0};
     tell(refused);
@@ -48,7 +56,7 @@ RunResult drawPages(PrintContext& context, PrintOptions& options, const std::str
   LogRequest request;
   request.projectPath = context.projectPath();
   request.database = context.projectDatabase();
-  request.borings = {boring};
+  request.borings = borings;
   request.reportType = reportType;
   request.fileName = fileName;
   request.designerLayoutPath = context.designerLayoutPath();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "strataquill/render/log_run.h"
 #include "strataquill/render/print_context.h"
@@ -26,6 +27,13 @@ inline constexpr int kToPrinter = 1;
 RunResult drawPages(PrintContext& context, PrintOptions& options, const std::string& boring,
                     int Destination, const std::string& fileName, int reportType,
                     bool moreBoringsFollow, int copies = 1, PrintProgress* progress = nullptr);
+
+// The same for several borings in one document, one after the other: a
+// PDF file receives every chosen boring this way, whole or not at all.
+RunResult drawPages(PrintContext& context, PrintOptions& options,
+                    const std::vector<std::string>& borings, int Destination,
+                    const std::string& fileName, int reportType, int copies,
+                    PrintProgress* progress);
 
 // Replaces the modal display of the finished preview, for tests: it gets
 // the window instead of the user. Null restores the normal display.

@@ -102,12 +102,28 @@ void PrintSurface::newPage() {
   currentY = marginTop;
 }
 
+void PrintSurface::beginInsert(int page, std::size_t at) {
+  insertion_.reset();
+  if (!open_ || page < 0 || page >= static_cast<int>(doc_.pages.size())) return;
+  insertion_ = Insertion{page, std::min(at, doc_.pages[page].ops.size()), {}};
+}
+
+void PrintSurface::endInsert() {
+  if (!insertion_) return;
+  std::vector<DrawOp>& ops = doc_.pages[insertion_->page].ops;
+  std::vector<DrawOp>& drawn = insertion_->scratch.ops;
+  ops.insert(ops.begin() + static_cast<std::ptrdiff_t>(insertion_->at),
+             std::make_move_iterator(drawn.begin()), std::make_move_iterator(drawn.end()));
+  insertion_.reset();
+}
+
 void PrintSurface::endDoc() {
   open_ = false;
 }
 
 void PrintSurface::killDoc() {
   open_ = false;
+  insertion_.reset();
   doc_.pages.clear();
   doc_.images.clear();
   imageIndex_.clear();
@@ -115,6 +131,7 @@ void PrintSurface::killDoc() {
 }
 
 SurfacePage* PrintSurface::page() {
+  if (insertion_) return &insertion_->scratch;
   if (!open_ || doc_.pages.empty()) return nullptr;
   return &doc_.pages.back();
 }
@@ -138,6 +155,14 @@ void PrintSurface::drawLine(double x1, double y1, double x2, double y2) {
   if (!p || pen.style == kPenNone) return;
   if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2)) return;
   p->ops.push_back(LineOp{{x1, y1}, {x2, y2}, pen});
+}
+
+void PrintSurface::drawPolygon(const QPolygonF& points, bool filled, Rgb fill) {
+  SurfacePage* p = page();
+  if (!p || points.size() < 2 || (pen.style == kPenNone && !filled)) return;
+  for (const QPointF& point : points)
+    if (!std::isfinite(point.x()) || !std::isfinite(point.y())) return;
+  p->ops.push_back(PolygonOp{points, pen, filled, fill});
 }
 
 int PrintSurface::imageIndexFor(const QImage& image, const QString& key) {

@@ -90,12 +90,25 @@ class PrintSurface {
   // `scale` from `anchor` (twips), and outlined as drawShape does.
   void drawPatternShape(const QPainterPath& path, const QImage& image, const QString& key,
                         double scale, const QPointF& anchor);
+  // A closed outline through `points` (twips) in the current pen, filled
+  // with `fill` when `filled`. An invisible pen still fills.
+  void drawPolygon(const QPolygonF& points, bool filled, Rgb fill = 0);
   // One line at the current position, turned by the text angle; moves the
   // current position to the end of the text.
   void printText(const QString& text);
   // A paragraph wrapped between the margins with its top at the current Y,
   // each line aligned by textAlign; moves the current Y below it.
   void printParagraph(const QString& text);
+
+  // Drawing into a page already composed: while an insertion is open,
+  // everything drawn goes to page `page` (from 0), placed before its
+  // operation `at`, so it lies under what was drawn after that point.
+  // Pages are composed first and such items (a page count) drawn when the
+  // whole is known.
+  int pageIndex() const { return static_cast<int>(doc_.pages.size()) - 1; }
+  std::size_t opCount() const { return doc_.pages.empty() ? 0 : doc_.pages.back().ops.size(); }
+  void beginInsert(int page, std::size_t at);
+  void endInsert();
 
   // Measures in the current font, twips.
   double textWidth(const QString& text) const;
@@ -148,6 +161,12 @@ class PrintSurface {
   bool open_ = false;
   int copies_ = 1;
   int orientation_ = 0;
+  struct Insertion {
+    int page;
+    std::size_t at;
+    SurfacePage scratch;
+  };
+  std::optional<Insertion> insertion_;
   QHash<QString, int> imageIndex_;
   QHash<QString, QImage> pictureCache_;
   mutable std::optional<SurfaceFont> cachedFor_;

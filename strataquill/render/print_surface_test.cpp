@@ -1,11 +1,14 @@
 #include "strataquill/render/print_surface.h"
 
+#include <fstream>
+
 #include <gtest/gtest.h>
 
 #include <QRandomGenerator>
 
 #include "strataquill/render/log_composer.h"
 #include "strataquill/render/surface_painter.h"
+#include "strataquill/shell/test_home.h"
 
 namespace sq::render {
 namespace {
@@ -139,6 +142,36 @@ TEST(PrintSurfaceTest, ShapesFillAndOutline) {
   const QImage page = renderPageImage(t.document(), 0, 100);
   EXPECT_EQ(page.pixelColor(50, 50), QColor(Qt::black));
   EXPECT_EQ(page.pixelColor(10, 10), QColor(Qt::white));
+}
+
+TEST(PrintSurfaceTest, PdfFilesDrawSmallPatternFillsTileByTile) {
+  TestHome home;
+  PrintSurface s;
+  s.startDoc();
+  QImage tile(96, 96, QImage::Format_RGB32);
+  tile.fill(Qt::white);
+  for (int i = 0; i < 40; ++i) s.drawPattern(tile, "t", QRectF(0, i * 300, 1440, 200), 0.333);
+  s.endDoc();
+  auto patternObjects = [&](const PrintSurface& surface) {
+    const std::string path = home.path("fills.pdf");
+    EXPECT_EQ(writePdf(surface.document(), QString::fromStdString(path)), PrintOutcome::kPrinted);
+    std::ifstream in(path, std::ios::binary);
+    const std::string pdf((std::istreambuf_iterator<char>(in)), {});
+    int n = 0;
+    for (std::size_t at = pdf.find("/PatternType"); at != std::string::npos;
+         at = pdf.find("/PatternType", at + 1))
+      ++n;
+    return std::pair{n, pdf.size()};
+  };
+  const auto [objects, bytes] = patternObjects(s);
+  EXPECT_EQ(objects, 0) << "a pattern object of its own for each fill would be written";
+  EXPECT_LT(bytes, 10000u) << "the picture once, and a few bytes a tile";
+  // A fill of very many tiles is one brush fill, not thousands of pictures.
+  PrintSurface many;
+  many.startDoc();
+  many.drawPattern(tile, "t", QRectF(0, 0, 14400, 14400), 0.1);
+  many.endDoc();
+  EXPECT_EQ(patternObjects(many).first, 1);
 }
 
 }  // namespace

@@ -142,6 +142,16 @@ class TestContext : public PrintContext {
   PrinterChoice printer_ = PrinterChoice::systemDefault();
 };
 
+int pdfPages(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  const std::string pdf((std::istreambuf_iterator<char>(in)), {});
+  int pages = 0;
+  for (std::size_t at = pdf.find("/Type /Page"); at != std::string::npos;
+       at = pdf.find("/Type /Page", at + 1))
+    pages += pdf.compare(at, 12, "/Type /Pages") != 0;
+  return pages;
+}
+
 class PrintDialogTest : public RenderFixture {
  protected:
   void SetUp() override {
@@ -331,7 +341,22 @@ TEST_F(PrintDialogTest, PrinterRunsEveryChosenBoringAndTellsWhoFollows) {
   EXPECT_EQ(dialog.runs(),
             (std::vector<std::pair<std::string, bool>>{{"B-1", true}, {"B-2", true}}));
   EXPECT_TRUE(shown().empty());
-  EXPECT_GT(std::filesystem::file_size(home_.path("printed.pdf")), 500u);
+  EXPECT_EQ(pdfPages(home_.path("printed.pdf")), 4) << "both borings, two pages each";
+}
+
+TEST_F(PrintDialogTest, SeveralBoringsToAPdfFileMakeOneDocumentWrittenWhole) {
+  TestContext ctx(paths());
+  // What the file held before stays until the new one is complete.
+  std::ofstream(home_.path("printed.pdf")) << "an older log";
+  frmPrint dialog(ctx);
+  dialog.prepare(1, "site.sq2", 1);
+  dialog.cmdAll_Click();
+  dialog.cmdOK_Click();
+  EXPECT_EQ(pdfPages(home_.path("printed.pdf")), 6) << "three borings of two pages each";
+  EXPECT_EQ(ctx.saves, 1) << "the editors save once for the one document";
+  for (const auto& entry : std::filesystem::directory_iterator(home_.root()))
+    EXPECT_EQ(entry.path().filename().string().find("printed.pdf."), std::string::npos)
+        << "no temporary file is left: " << entry.path();
 }
 
 // Watches the progress window while a run goes on: records what it says and
@@ -369,16 +394,6 @@ class ProgressWatcher {
   bool cancelled_ = false;
 };
 
-int pdfPages(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  const std::string pdf((std::istreambuf_iterator<char>(in)), {});
-  int pages = 0;
-  for (std::size_t at = pdf.find("/Type /Page"); at != std::string::npos;
-       at = pdf.find("/Type /Page", at + 1))
-    pages += pdf.compare(at, 12, "/Type /Pages") != 0;
-  return pages;
-}
-
 TEST_F(PrintDialogTest, ProgressWindowCancelStopsTheWholeRun) {
   TestContext ctx(paths());
   frmPrint dialog(ctx);
@@ -390,8 +405,8 @@ TEST_F(PrintDialogTest, ProgressWindowCancelStopsTheWholeRun) {
   ASSERT_TRUE(watcher.cancelled()) << watcher.labels().join(" | ").toStdString();
   EXPECT_TRUE(watcher.labels().contains("B-1 -- site.sq2\nBoring 1 of 3\nComposing page 2"))
       << watcher.labels().join(" | ").toStdString();
-  EXPECT_EQ(dialog.runs(), (std::vector<std::pair<std::string, bool>>{{"B-1", true}}))
-      << "the later borings are not started";
+  for (const QString& label : watcher.labels())
+    EXPECT_FALSE(label.contains("Boring 2 of 3")) << "the later borings are not started";
   EXPECT_TRUE(dialog.options().printCancelled);
   EXPECT_FALSE(std::filesystem::exists(home_.path("printed.pdf"))) << "nothing was printed";
   EXPECT_EQ(ProgressWatcher::visibleWindow(), nullptr) << "the window closes with the run";
@@ -434,12 +449,14 @@ TEST_F(PrintDialogTest, APrinterThatCannotStartIsReportedAndNothingCountsAsPrint
                                             p.printed + " could not be opened.");
   EXPECT_EQ(prompts_.seen()[0].title, "Strataquill");
 
-  // The dialog stops at the first boring that did not print.
+  // The chosen borings are one document for the file, and one message.
   frmPrint dialog(ctx);
   dialog.prepare(1, "site.sq2", 1);
   dialog.cmdAll_Click();
   dialog.cmdOK_Click();
-  EXPECT_EQ(dialog.runs().size(), 1u);
+  EXPECT_EQ(prompts_.messageTexts().size(), 2u);
+  EXPECT_EQ(prompts_.messageTexts()[1], "The document site.sq2 was not printed: the file " +
+                                            p.printed + " could not be opened.");
 }
 
 TEST_F(PrintDialogTest, CopiesArePrintedOnePassEachWhenThePrinterDoesNotMakeThem) {
@@ -462,6 +479,23 @@ TEST_F(PrintDialogTest, ImpossibleNumbersAreRefusedBeforeAnythingIsDrawn) {
   EXPECT_EQ(prompts_.messageTexts().back(),
             "The depth units per first page must be greater than 0.");
   EXPECT_TRUE(shown().empty());
+}
+
+TEST_F(PrintDialogTest, TheLegendPageChoiceIsRememberedAndAddsAPageToEachBoring) {
+  TestContext ctx(paths());
+  {
+    frmPrint dialog(ctx);
+    dialog.prepare(1, "site.sq2", 1);
+    EXPECT_FALSE(dialog.chkLegendPage()->isChecked()) << "off until chosen";
+    EXPECT_EQ(dialog.chkLegendPage()->text(), "Legend page");
+    dialog.chkLegendPage()->setChecked(true);
+    dialog.cmdOK_Click();
+  }
+  EXPECT_EQ(GetSetting("PrintOptions", "LegendPage", ""), "True");
+  EXPECT_EQ(pdfPages(home_.path("printed.pdf")), 3) << "two pages of B-2 and its legend";
+  frmPrint again(ctx);
+  again.prepare(1, "site.sq2", 1);
+  EXPECT_TRUE(again.chkLegendPage()->isChecked());
 }
 
 TEST(PrintDialogParsingTest, NumericBoxes) {

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPainterPath>
 #include <QPointF>
+#include <QPolygonF>
 #include <QRectF>
 #include <QString>
 
@@ -70,6 +71,15 @@ struct PatternOp {
   QSizeF tileSize;
 };
 
+// A closed outline through `points`, drawn with `pen` and, when `filled`,
+// filled with `fill` (symbols: water levels, plot points).
+struct PolygonOp {
+  QPolygonF points;
+  Pen pen;
+  bool filled = false;
+  Rgb fill = 0;
+};
+
 // How the inside of a shape is painted: not at all, in one colour, or with
 // a picture tiled from `anchor` (so neighbouring shapes filled from the same
 // anchor join without a seam), each tile `tileSize` twips.
@@ -90,7 +100,7 @@ struct ShapeOp {
   Pen pen;
 };
 
-using DrawOp = std::variant<LineOp, TextOp, PictureOp, PatternOp, ShapeOp>;
+using DrawOp = std::variant<LineOp, TextOp, PictureOp, PatternOp, PolygonOp, ShapeOp>;
 
 struct SurfacePage {
   std::vector<DrawOp> ops;

@@ -3,6 +3,7 @@
 #include <QBrush>
 #include <QFile>
 #include <QPageSize>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPen>
@@ -10,6 +11,8 @@
 #include <QSaveFile>
 
 #include "strataquill/render/print_progress.h"
+
+#include <cmath>
 
 namespace sq::render {
 namespace {
@@ -45,9 +48,30 @@ QPen toPen(const Pen& pen) {
   return q;
 }
 
+// A PDF file (and a printer, which receives one) writes a tiled brush as a
+// pattern object of its own for every rectangle filled, some 330 bytes
+// that are never compressed; tiles drawn one by one are a few compressed
+// bytes each that name the one embedded picture. Rectangles of more tiles
+// than this are filled with the brush.
+constexpr double kMostTilesDrawnOneByOne = 400;
+
 struct Painter {
   QPainter& p;
   const SurfaceDocument& doc;
+
+  bool drawTiles(const PatternOp& op, const QImage& image) const {
+    const double tw = op.tileSize.width(), th = op.tileSize.height();
+    if (!(tw > 0) || !(th > 0)) return false;
+    const double tiles = std::ceil(op.rect.width() / tw) * std::ceil(op.rect.height() / th);
+    if (!(tiles <= kMostTilesDrawnOneByOne)) return false;
+    p.save();
+    p.setClipRect(op.rect, Qt::IntersectClip);
+    for (double y = op.rect.top(); y < op.rect.bottom(); y += th)
+      for (double x = op.rect.left(); x < op.rect.right(); x += tw)
+        p.drawImage(QRectF(x, y, tw, th), image);
+    p.restore();
+    return true;
+  }
 
   void operator()(const LineOp& op) const {
     p.setPen(toPen(op.pen));
@@ -67,9 +91,17 @@ struct Painter {
     if (op.image < 0 || op.image >= static_cast<int>(doc.images.size())) return;
     p.drawImage(op.rect, doc.images[op.image]);
   }
+  void operator()(const PolygonOp& op) const {
+    p.setPen(toPen(op.pen));
+    p.setBrush(op.filled ? QBrush(toColor(op.fill)) : QBrush(Qt::NoBrush));
+    p.drawPolygon(op.points);
+    p.setBrush(Qt::NoBrush);
+  }
   void operator()(const PatternOp& op) const {
     if (op.image < 0 || op.image >= static_cast<int>(doc.images.size())) return;
     const QImage& image = doc.images[op.image];
+    if (p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf && drawTiles(op, image))
+      return;
     // A tiled brush anchored at the rectangle's top-left corner: each
     // picture is embedded once, however many rectangles it fills.
     QBrush brush(image);
@@ -108,6 +140,9 @@ void paintPage(QPainter& painter, const SurfaceDocument& doc, int index) {
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setRenderHint(QPainter::TextAntialiasing);
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  // Pattern tiles are line drawings: kept exact (and small) in a PDF rather
+  // than turned into JPEG.
+  painter.setRenderHint(QPainter::LosslessImageRendering);
   const Painter draw{painter, doc};
   for (const DrawOp& op : doc.pages[index].ops) std::visit(draw, op);
   painter.restore();

@@ -171,11 +171,11 @@ TEST_F(DxsignTrust, FilesThatTheOpensslToolSignedOverTheSameBytesVerify) {
 TEST_F(DxsignTrust, InfoGivesItsVerdictFirstAndEscapesWhatTheFileHolds) {
   // A certificate whose name carries terminal controls: an escape sequence (C0) and the
   // one-character control sequence introducer (C1).
-  samples::CertificateSpec spec = samples::signerSpec(
+  samples::CertificateSpec certSpec = samples::signerSpec(
       "Jane \x1B]2;owned\x07 Roe \xC2\x9B"
       "2J",
       &samples::TestPki::get().intermediate, "6001");
-  const samples::TestCertificate odd = samples::makeCertificate(spec);
+  const samples::TestCertificate odd = samples::makeCertificate(certSpec);
   certificates_.add(vexamor::signcore::StoreName::My, odd, true);
   const std::string path = file("odd\x1B[31mname.zip");
   ASSERT_TRUE(samples::writeFile(path, samples::sampleBytes(3000, 1)));
@@ -221,13 +221,13 @@ TEST_F(DxsignTrust, InfoGivesItsVerdictFirstAndEscapesWhatTheFileHolds) {
 }
 
 TEST_F(DxsignTrust, AChainSignedWithSha1SignsWithAWarning) {
-  samples::CertificateSpec spec =
+  samples::CertificateSpec certSpec =
       samples::authoritySpec("Vexamor Test SHA-1 CA", &samples::TestPki::get().root, "6101");
-  spec.digest = EVP_sha1();
-  const samples::TestCertificate ca = samples::makeCertificate(spec);
-  spec = samples::signerSpec("Vexamor Test SHA-1 Holder", &ca, "6102");
-  spec.digest = EVP_sha1();
-  const samples::TestCertificate holder = samples::makeCertificate(spec);
+  certSpec.digest = EVP_sha1();
+  const samples::TestCertificate ca = samples::makeCertificate(certSpec);
+  certSpec = samples::signerSpec("Vexamor Test SHA-1 Holder", &ca, "6102");
+  certSpec.digest = EVP_sha1();
+  const samples::TestCertificate holder = samples::makeCertificate(certSpec);
   certificates_.add(vexamor::signcore::StoreName::CA, ca, false);
   certificates_.add(vexamor::signcore::StoreName::My, holder, true);
   ASSERT_TRUE(samples::writeFile(file("a.zip"), {'a', 'b'}));
