@@ -131,6 +131,12 @@ TEST_F(FigureTest, ThreeBoringSection) {
     if (l.pen.style == render::kPenDash && l.pen.color != 0 && l.from.x() < centre(n3) - 100)
       ++dashed;
   EXPECT_EQ(dashed, 1) << "B-1 to B-2 only";
+  // The log's open triangle for each static level, and one in the legend.
+  int triangles = 0;
+  for (const DrawOp& op : surface_.document().pages.at(0).ops)
+    if (const auto* g = std::get_if<render::PolygonOp>(&op))
+      triangles += g->points.size() == 3 && !g->filled;
+  EXPECT_EQ(triangles, 3) << "B-1, B-2 and the legend; B-3 is dry";
 }
 
 TEST_F(FigureTest, SectionsThatCannotBeDrawnSayWhy) {

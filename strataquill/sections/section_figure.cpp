@@ -9,8 +9,8 @@
 #include "strataquill/db/value.h"
 #include "strataquill/layouts/classification_file.h"
 #include "strataquill/render/data_columns.h"
+#include "strataquill/render/log_symbols.h"
 #include "strataquill/sections/correlation.h"
-#include "strataquill/sections/section_symbols.h"
 #include "strataquill/sections/site_locations.h"
 
 namespace sq::sections {
@@ -24,6 +24,7 @@ constexpr double kTw = render::kTwipsPerInch;
 constexpr render::Rgb kGridGrey = 0xBFBFBF;
 constexpr render::Rgb kWaterBlue = 0xB04E1F;  // red + 256 green + 65536 blue
 constexpr double kWaterGap = 0.08;             // symbol centre left of its column
+constexpr double kWaterSymbolWidth = 0.11;
 
 std::string number(double v) {
   return db::formatSingle(static_cast<float>(v));
@@ -324,10 +325,26 @@ class SectionDrawer {
         }))
           ++slot;
         placed.emplace_back(slot, wy);
-        drawWaterSymbol(s_, x(b.station) - half() - kWaterGap - slot * 0.13, wy,
-                        w.kind == WaterLevel::Kind::kWhileDrilling);
+        waterSymbol(x(b.station) - half() - kWaterGap - slot * 0.13, wy, w.kind);
       }
     }
+  }
+
+  // The log's groundwater symbol with its tip on the level at (x, y), and
+  // its legend swatch of a class at (x, y), w × h; inches, in black.
+  void waterSymbol(double x, double y, WaterLevel::Kind kind) {
+    render::WaterLevelKind shown = render::WaterLevelKind::kStatic;
+    if (kind == WaterLevel::Kind::kWhileDrilling) shown = render::WaterLevelKind::kWhileDrilling;
+    if (kind == WaterLevel::Kind::kPotentiometric) shown = render::WaterLevelKind::kPotentiometric;
+    pen(0);
+    render::drawWaterLevelSymbol(s_, QPointF(x * kTw, y * kTw), kWaterSymbolWidth * kTw, shown);
+  }
+  void legendSwatch(const std::string& classText, double x, double y, double w, double h) {
+    static const std::vector<layouts::PatternSlice> kNoSlices;
+    const auto* slices = st_.catalogue->find(layouts::ClassKind::kLithology, classText);
+    pen(0);
+    render::drawLegendSwatch(s_, slices ? *slices : kNoSlices, st_.patternFolder, st_.patternScale,
+                             QPointF(x * kTw, y * kTw), QSizeF(w * kTw, h * kTw));
   }
 
   void drawLabels(std::size_t i) {
@@ -444,8 +461,7 @@ class SectionDrawer {
     const double swatchW = 0.34, swatchH = row * 0.72;
     font(s_, 6.5);
     for (std::size_t k = 0; k < shown; ++k) {
-      drawLegendSwatch(s_, *st_.catalogue, st_.patternFolder, st_.patternScale, classes[k], left,
-                       ty, left + swatchW, ty + swatchH);
+      legendSwatch(classes[k], left, ty, swatchW, swatchH);
       font(s_, row < 0.2 ? 6 : 6.5);
       text(s_, fitted(s_, qs(classes[k]), right - left - swatchW - 0.1), left + swatchW + 0.08,
            ty + swatchH / 2, TextAlign::kLeft, true);
@@ -466,7 +482,7 @@ class SectionDrawer {
     font(s_, 6.5);
     for (const auto& w : waterNames) {
       if (!kinds.count(w.kind)) continue;
-      drawWaterSymbol(s_, left + swatchW / 2, ty + 0.11, w.kind == WaterLevel::Kind::kWhileDrilling);
+      waterSymbol(left + swatchW / 2, ty + 0.11, w.kind);
       text(s_, w.label, left + swatchW + 0.08, ty + 0.09, TextAlign::kLeft, true);
       ty += 0.2;
     }
