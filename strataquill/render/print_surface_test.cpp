@@ -172,6 +172,19 @@ TEST(PrintSurfaceTest, PdfFilesDrawSmallPatternFillsTileByTile) {
   many.drawPattern(tile, "t", QRectF(0, 0, 14400, 14400), 0.1);
   many.endDoc();
   EXPECT_EQ(patternObjects(many).first, 1);
+  // Pattern-filled shapes (the sections' correlated units) too.
+  PrintSurface shapes;
+  shapes.startDoc();
+  for (int i = 0; i < 40; ++i) {
+    QPainterPath wedge;
+    wedge.addPolygon(QPolygonF({{0.0, i * 300.0}, {1440.0, i * 300.0}, {720.0, i * 300.0 + 250}}));
+    wedge.closeSubpath();
+    shapes.drawPatternShape(wedge, tile, "t", 0.333, {});
+  }
+  shapes.endDoc();
+  const auto [shapeObjects, shapeBytes] = patternObjects(shapes);
+  EXPECT_EQ(shapeObjects, 0);
+  EXPECT_LT(shapeBytes, 20000u);
 }
 
 }  // namespace
