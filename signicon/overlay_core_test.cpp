@@ -1,9 +1,13 @@
 // The overlay in front of the real core: drawings of both layouts and appended-signature
 // files, signed through the handlers with the test certificates, then changed.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include "platform/com/com.h"
@@ -105,6 +109,104 @@ TEST_F(OverlayOnTheCore, ASignatureWhoseCertificateIsNoLongerTrustedLosesTheOver
   EXPECT_EQ(isMemberOf(bundle), S_OK);
   // The user drops the root that the signer's chain ends in.
   std::filesystem::remove_all(certificates_.folder() + "/Root");
+  EXPECT_EQ(isMemberOf(bundle), S_FALSE);
+}
+
+// Runs `change` in a process of its own, as another program would change the registry.
+void inAnotherProcess(bool (*change)()) {
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) _exit(change() ? 0 : 1);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+// The overlay answers every file from the registry as it is when that file is asked about:
+// a file type that another program removes or adds is seen by the very next file.
+TEST_F(OverlayOnTheCore, RegistryChangesByOtherProgramsAreSeenByTheNextFile) {
+  const std::string bundle = file("delivery.zip");
+  ASSERT_TRUE(samples::writeFile(bundle, samples::sampleBytes(8 * 1024, 3)));
+  ASSERT_EQ(sign(CLSID_VexaSignAppend, bundle, TestPki::get().rsaSigner), S_OK);
+  EXPECT_EQ(isMemberOf(bundle), S_OK);
+  inAnotherProcess([] { return setFileTypeHandler(u".zip", nullptr); });
+  EXPECT_EQ(isMemberOf(bundle), S_FALSE);
+  inAnotherProcess(
+      [] { return setFileTypeHandler(u".zip", u"{BF7227D0-D41D-48FC-B545-8263F2CDA621}"); });
+  EXPECT_EQ(isMemberOf(bundle), S_OK);
+  // Handled as a drawing now, which the file is not: no overlay.
+  inAnotherProcess(
+      [] { return setFileTypeHandler(u".zip", u"{72EC5935-3EC3-4E94-A3F1-D2FC478521C2}"); });
+  EXPECT_EQ(isMemberOf(bundle), S_FALSE);
+}
+
+// Sets an environment variable for the life of the object.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) previous_ = old;
+    ::setenv(name, value.c_str(), 1);
+  }
+  ScopedVariable(const ScopedVariable&) = delete;
+  ScopedVariable& operator=(const ScopedVariable&) = delete;
+  ~ScopedVariable() {
+    if (previous_) {
+      ::setenv(name_, previous_->c_str(), 1);
+    } else {
+      ::unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> previous_;
+};
+
+// Rewrites a file in place, as `cp` over it does: same name, same inode, new bytes.
+void rewriteInPlace(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+  ASSERT_TRUE(out.flush());
+}
+
+// The verdicts are kept between files only as long as what they were drawn from stays as it
+// was: a certificate taken out of or put back into the user's CA/ and Root/ folders, a root
+// rewritten in place, and the system bundle changed all count from the very next file.
+TEST_F(OverlayOnTheCore, TrustChangesAreSeenByTheNextFile) {
+  const TestPki& pki = TestPki::get();
+  const std::string bundle = file("delivery.zip");
+  ASSERT_TRUE(samples::writeFile(bundle, samples::sampleBytes(8 * 1024, 3)));
+  ASSERT_EQ(sign(CLSID_VexaSignAppend, bundle, pki.rsaSigner), S_OK);
+  EXPECT_EQ(isMemberOf(bundle), S_OK);
+
+  namespace fs = std::filesystem;
+  const fs::path ca = fs::path(certificates_.folder()) / "CA";
+  const fs::path root = fs::path(certificates_.folder()) / "Root";
+  const fs::path intermediate = *fs::directory_iterator(ca);
+  const fs::path aside = fs::path(folder_.path()) / "intermediate.pem";
+  fs::rename(intermediate, aside);
+  EXPECT_EQ(isMemberOf(bundle), S_FALSE);  // no way from the signer to the root
+  fs::copy_file(aside, intermediate);
+  EXPECT_EQ(isMemberOf(bundle), S_OK);
+
+  const fs::path rootFile = *fs::directory_iterator(root);
+  rewriteInPlace(rootFile, pki.orphanCa.certificatePem());
+  EXPECT_EQ(isMemberOf(bundle), S_FALSE);
+  rewriteInPlace(rootFile, pki.root.certificatePem());
+  EXPECT_EQ(isMemberOf(bundle), S_OK);
+
+  // The root in the system's bundle instead of the user's folder.
+  fs::remove(rootFile);
+  EXPECT_EQ(isMemberOf(bundle), S_FALSE);
+  const std::string systemBundle = file("ca-certificates.crt");
+  const std::string noSystemFolder = file("no-certs");
+  ASSERT_TRUE(samples::writeFile(systemBundle, {}));
+  const ScopedVariable bundleFile(X509_get_default_cert_file_env(), systemBundle);
+  const ScopedVariable bundleFolder(X509_get_default_cert_dir_env(), noSystemFolder);
+  EXPECT_EQ(isMemberOf(bundle), S_FALSE);
+  rewriteInPlace(systemBundle, pki.orphanCa.certificatePem() + pki.root.certificatePem());
+  EXPECT_EQ(isMemberOf(bundle), S_OK);
+  rewriteInPlace(systemBundle, pki.orphanCa.certificatePem());
   EXPECT_EQ(isMemberOf(bundle), S_FALSE);
 }
 

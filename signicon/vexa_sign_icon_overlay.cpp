@@ -9,6 +9,7 @@
 #include "platform/com/shell_icon_overlay.h"
 #include "platform/com/shell_path.h"
 #include "platform/com/utf.h"
+#include "platform/registry/call_chain.h"
 #include "signcore/idl/dxsigncore16.h"
 #include "signicon/com_object.h"
 
@@ -55,6 +56,9 @@ bool isMember(LPCWSTR pwszPath) {
   if (!toNarrow(pwszPath, &narrow)) return false;
   const char* extension = PathFindExtensionA(narrow.data());
   if (*extension == 0) return false;
+  // Every registry read for this file (the file type, the classes' modules) looks at the
+  // hive files once; a change made since the last file is seen now.
+  const registry::CallChain chain;
 
   ComPtr<IVexaFindSignFile> finder;
   if (FAILED(com::createInstance<IVexaFindSignFile>(CLSID_VexaFindSignFile, &finder))) {

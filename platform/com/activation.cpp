@@ -16,6 +16,7 @@
 #include "platform/com/error_info.h"
 #include "platform/com/task_mem.h"
 #include "platform/com/utf.h"
+#include "platform/registry/call_chain.h"
 #include "platform/registry/registry.h"
 
 namespace {
@@ -33,24 +34,19 @@ HRESULT registryFailure(LONG rc, HRESULT missing) {
 // references to %VAR% are expanded from the environment.
 LONG readClassesRootString(const std::u16string& path, const char16_t* valueName,
                            std::u16string* out) {
-  HKEY key = nullptr;
-  LONG rc = RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_QUERY_VALUE, &key);
-  if (rc != ERROR_SUCCESS) return rc;
   DWORD type = 0;
-  DWORD size = 0;
-  rc = RegQueryValueExW(key, valueName, nullptr, &type, nullptr, &size);
+  // A module path fits the first buffer nearly always; a longer value is read again.
   std::vector<char16_t> buffer;
-  try {
+  DWORD size = 1024;
+  LONG rc = ERROR_SUCCESS;
+  for (;;) {
     buffer.assign(size / sizeof(char16_t) + 1, 0);
-  } catch (...) {
-    RegCloseKey(key);
-    throw;
+    DWORD room = size;
+    rc = vexamor::registry::queryKeyValue(HKEY_CLASSES_ROOT, path.c_str(), valueName, &type,
+                                          reinterpret_cast<BYTE*>(buffer.data()), &room);
+    if (rc != ERROR_MORE_DATA || room <= size) break;
+    size = room;
   }
-  if (rc == ERROR_SUCCESS) {
-    rc = RegQueryValueExW(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
-                          &size);
-  }
-  RegCloseKey(key);
   if (rc != ERROR_SUCCESS) return rc;
   if (type != REG_SZ && type != REG_EXPAND_SZ) return ERROR_FILE_NOT_FOUND;
   out->assign(buffer.data());
@@ -232,6 +228,7 @@ ModuleCache& moduleCache() {
 HRESULT classObject(REFCLSID rclsid, CLSCTX dwClsContext, REFIID riid, void** ppv,
                     ModuleCall* call) {
   if ((dwClsContext & CLSCTX_INPROC_SERVER) == 0) return REGDB_E_CLASSNOTREG;
+  const vexamor::registry::CallChain chain;  // the classes' hive is looked at once
   std::u16string path;
   const LONG rc =
       readClassesRootString(u"CLSID\\" + guidText(rclsid) + u"\\InprocServer32", nullptr, &path);

@@ -62,17 +62,25 @@ char32_t decodeUtf8(std::string_view s, size_t& i) {
 
 }  // namespace
 
+// Paths and registry names are ASCII nearly always: their ASCII start is copied as it is
+// (the text is converted on every file that a file manager shows), the rest decoded.
 std::u16string utf8ToUtf16(std::string_view utf8) {
-  std::u16string out;
+  size_t i = 0;
+  while (i < utf8.size() && static_cast<unsigned char>(utf8[i]) < 0x80) ++i;
+  std::u16string out(utf8.begin(), utf8.begin() + static_cast<std::ptrdiff_t>(i));
+  if (i == utf8.size()) return out;
   out.reserve(utf8.size());
-  for (size_t i = 0; i < utf8.size();) appendUtf16(out, decodeUtf8(utf8, i));
+  while (i < utf8.size()) appendUtf16(out, decodeUtf8(utf8, i));
   return out;
 }
 
 std::string utf16ToUtf8(std::u16string_view utf16) {
-  std::string out;
+  size_t i = 0;
+  while (i < utf16.size() && utf16[i] < 0x80) ++i;
+  std::string out(utf16.begin(), utf16.begin() + static_cast<std::ptrdiff_t>(i));
+  if (i == utf16.size()) return out;
   out.reserve(utf16.size());
-  for (size_t i = 0; i < utf16.size(); ++i) {
+  for (; i < utf16.size(); ++i) {
     char32_t cp = utf16[i];
     if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
         utf16[i + 1] <= 0xDFFF) {

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <mutex>
@@ -12,6 +13,7 @@
 
 #include "platform/com/last_error.h"
 #include "platform/com/utf.h"
+#include "platform/registry/call_chain.h"
 
 namespace vexamor::registry {
 namespace {
@@ -130,6 +132,19 @@ CachedFile& fileCacheFor(Hive hive, Scope scope) {
   return gFiles[static_cast<size_t>(hive)][static_cast<size_t>(scope)];
 }
 
+// The call chain open on this thread (0: none) and how deeply chains are nested there. Chain
+// numbers are never reused, so a number left behind by an earlier chain never matches.
+std::atomic<uint64_t> gNextChain{1};
+thread_local uint64_t tChain = 0;
+thread_local unsigned tChainDepth = 0;
+
+// Each hive as this thread's chain first read it; held until the chain ends.
+struct ChainView {
+  uint64_t chain = 0;
+  std::shared_ptr<const RegKey> root;
+};
+thread_local ChainView tChainViews[kHiveCount];
+
 std::string hiveFile(const std::string& folder, Hive hive) {
   return folder + "/" + hiveName(hive) + ".reg";
 }
@@ -179,7 +194,19 @@ void overlay(RegKey& lower, const RegKey& upper) {
   for (const auto& sub : upper.subkeys()) overlay(lower.createSubkey(sub->name()), *sub);
 }
 
+LONG readHiveFiles(Hive hive, std::shared_ptr<const RegKey>* out);
+
 }  // namespace
+
+CallChain::CallChain() {
+  if (tChainDepth++ == 0) tChain = gNextChain.fetch_add(1, std::memory_order_relaxed);
+}
+
+CallChain::~CallChain() {
+  if (--tChainDepth > 0) return;
+  tChain = 0;
+  for (ChainView& view : tChainViews) view = {};
+}
 
 std::string registryFolder() {
   if (const char* dir = std::getenv("VEXAMOR_REGISTRY"); dir != nullptr && *dir != 0) return dir;
@@ -214,6 +241,20 @@ std::string hivePath(Hive hive) {
 }
 
 LONG readHive(Hive hive, std::shared_ptr<const RegKey>* out) {
+  ChainView& chainView = tChainViews[static_cast<size_t>(hive)];
+  if (tChain != 0 && chainView.chain == tChain) {
+    *out = chainView.root;
+    return ERROR_SUCCESS;
+  }
+  const LONG rc = readHiveFiles(hive, out);
+  if (rc == ERROR_SUCCESS && tChain != 0) chainView = {tChain, *out};
+  return rc;
+}
+
+namespace {
+
+// readHive without the call chain: looks at the hive's files now.
+LONG readHiveFiles(Hive hive, std::shared_ptr<const RegKey>* out) {
   const std::string userPath = hivePath(hive);
   const std::string machinePath = hiveFile(machineRegistryFolder(), hive);
   std::lock_guard lock(gMutex);
@@ -242,6 +283,8 @@ LONG readHive(Hive hive, std::shared_ptr<const RegKey>* out) {
   *out = view.root;
   return ERROR_SUCCESS;
 }
+
+}  // namespace
 
 LONG updateHive(Hive hive, const HiveChange& change) {
   Scope scope;
@@ -272,6 +315,8 @@ LONG updateHive(Hive hive, const HiveChange& change) {
       replaceFile(folder, path + ".damaged", original);
     }
   }
+  // What this thread reads next must include what it writes: the hive is looked at again.
+  tChainViews[static_cast<size_t>(hive)] = {};
   rc = replaceFile(folder, path, writeRegText(*root, text::utf8ToUtf16(hiveName(hive))));
   if (rc != ERROR_SUCCESS) return rc;
   FileStamp written;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/com/utf.h"
+#include "platform/registry/call_chain.h"
 #include "platform/registry/reg_import.h"
 #include "platform/registry/registry.h"
 #include "platform/registry/testing/temp_registry.h"
@@ -103,6 +104,73 @@ TEST(HiveStore, ImportAndExportRoundTrip) {
             "[HKEY_CURRENT_USER\\Software\\Vexamor]\n\"IconOverlayEnabled\"=dword:00000001\n\n");
   EXPECT_EQ(exportRegText("HKEY_CLASSES_ROOT\\Missing", &exported), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(exportRegText("HKEY_NOWHERE\\X", &exported), ERROR_BADKEY);
+}
+
+DWORD dwordValue(const char16_t* path, const char16_t* name) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
+  DWORD value = 0, size = sizeof value;
+  const LONG rc =
+      RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
+  RegCloseKey(key);
+  return rc == ERROR_SUCCESS ? value : 0;
+}
+
+void setDword(const char16_t* path, const char16_t* name, DWORD value) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                            nullptr),
+            ERROR_SUCCESS);
+  EXPECT_EQ(RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+}
+
+// Sets the value from a process of its own, as another program would.
+void setDwordElsewhere(const char16_t* path, const char16_t* name, DWORD value) {
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    HKEY key = nullptr;
+    const bool ok = RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                    nullptr, &key, nullptr) == ERROR_SUCCESS &&
+                    RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                                   4) == ERROR_SUCCESS;
+    _exit(ok ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+// A call chain reads each hive as it found it first, so that one task sees one state of the
+// registry for the price of one look at its files; what another process changed is seen by
+// the next chain, and by every call outside a chain, while this process's own writes are
+// seen at once.
+TEST(HiveStore, ACallChainSeesOneStateAndTheNextChainSeesOtherProcesses) {
+  TempRegistry registry;
+  setDword(u"Chain", u"v", 1);
+  {
+    const CallChain chain;
+    EXPECT_EQ(dwordValue(u"Chain", u"v"), 1u);
+    setDwordElsewhere(u"Chain", u"v", 2);
+    {
+      const CallChain nested;  // ends without ending the outer chain
+      EXPECT_EQ(dwordValue(u"Chain", u"v"), 1u);
+    }
+    EXPECT_EQ(dwordValue(u"Chain", u"v"), 1u);
+    setDword(u"Chain", u"own", 5);  // a write reads the file afresh, so both are seen now
+    EXPECT_EQ(dwordValue(u"Chain", u"own"), 5u);
+    EXPECT_EQ(dwordValue(u"Chain", u"v"), 2u);
+    setDwordElsewhere(u"Chain", u"v", 3);
+    EXPECT_EQ(dwordValue(u"Chain", u"v"), 2u);
+  }
+  {
+    const CallChain next;
+    EXPECT_EQ(dwordValue(u"Chain", u"v"), 3u);
+  }
+  setDwordElsewhere(u"Chain", u"v", 4);
+  EXPECT_EQ(dwordValue(u"Chain", u"v"), 4u);
 }
 
 }  // namespace

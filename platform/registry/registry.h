@@ -74,3 +74,13 @@ LONG RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey);
 // Deletes a key with everything below it; null or empty lpSubKey empties hKey itself.
 LONG RegDeleteTreeW(HKEY hKey, LPCWSTR lpSubKey);
 }
+
+namespace vexamor::registry {
+
+// RegOpenKeyExW of `subKey` below `key` for KEY_QUERY_VALUE, RegQueryValueExW of `valueName`
+// and RegCloseKey in one call, with the results those give, but without making a handle:
+// for callers that read one value of a key for every file a file manager shows.
+LONG queryKeyValue(HKEY key, LPCWSTR subKey, LPCWSTR valueName, LPDWORD type, LPBYTE data,
+                   LPDWORD cbData);
+
+}  // namespace vexamor::registry

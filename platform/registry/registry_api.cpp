@@ -12,7 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
-#include <unordered_set>
+#include <unordered_map>
 
 #include "platform/com/utf.h"
 #include "platform/registry/hive_store.h"
@@ -25,35 +25,48 @@ struct KeyHandle {
   Hive hive;
   std::vector<std::u16string> path;
   REGSAM access;
+  // The key as found when the handle was opened, in the hive version `foundIn`: a call on the
+  // handle while the hive is still that version (hive versions never change) needs no search.
+  std::weak_ptr<const RegKey> foundIn;
+  const RegKey* found = nullptr;
 };
 
+// Open handles by the value handed out. A call holds its handle's share while it runs, so a
+// handle closed meanwhile by another thread is freed only after that call, and no call copies
+// the key's path.
 std::mutex gHandlesMutex;
-std::unordered_set<KeyHandle*> gHandles;
+std::unordered_map<const KeyHandle*, std::shared_ptr<const KeyHandle>> gHandles;
+
+const std::vector<std::u16string> kHiveRootPath;
 
 struct ResolvedKey {
-  Hive hive;
-  std::vector<std::u16string> path;
-  REGSAM access;
+  Hive hive = Hive::ClassesRoot;
+  REGSAM access = 0;
+  std::shared_ptr<const KeyHandle> handle;  // null for a hive's own key
+  const std::vector<std::u16string>& path() const { return handle ? handle->path : kHiveRootPath; }
 };
 
 LONG resolve(HKEY key, ResolvedKey* out) {
   const auto raw = reinterpret_cast<uintptr_t>(key);
   if (raw >= 0x80000000u && raw <= 0x80000002u) {
-    *out = {kAllHives[raw - 0x80000000u], {}, KEY_ALL_ACCESS};
+    *out = {kAllHives[raw - 0x80000000u], KEY_ALL_ACCESS, nullptr};
     return ERROR_SUCCESS;
   }
   std::lock_guard lock(gHandlesMutex);
-  auto* handle = reinterpret_cast<KeyHandle*>(key);
-  if (gHandles.count(handle) == 0) return ERROR_INVALID_HANDLE;
-  *out = {handle->hive, handle->path, handle->access};
+  const auto found = gHandles.find(reinterpret_cast<const KeyHandle*>(key));
+  if (found == gHandles.end()) return ERROR_INVALID_HANDLE;
+  *out = {found->second->hive, found->second->access, found->second};
   return ERROR_SUCCESS;
 }
 
-HKEY newHandle(Hive hive, std::vector<std::u16string> path, REGSAM access) {
-  auto handle = std::make_unique<KeyHandle>(KeyHandle{hive, std::move(path), access});
+HKEY newHandle(Hive hive, std::vector<std::u16string> path, REGSAM access,
+               const std::shared_ptr<const RegKey>& foundIn = nullptr,
+               const RegKey* found = nullptr) {
+  auto handle =
+      std::make_shared<const KeyHandle>(KeyHandle{hive, std::move(path), access, foundIn, found});
   std::lock_guard lock(gHandlesMutex);
-  gHandles.insert(handle.get());  // may run out of memory: the handle is freed then
-  return reinterpret_cast<HKEY>(handle.release());
+  gHandles.emplace(handle.get(), handle);  // may run out of memory: the handle is freed then
+  return reinterpret_cast<HKEY>(const_cast<KeyHandle*>(handle.get()));
 }
 
 // A name is stored only when the hive file (UTF-8) can hold it: whole UTF-16 characters, that
@@ -79,6 +92,7 @@ LONG splitPath(LPCWSTR subKey, std::vector<std::u16string>* parts) {
   std::u16string_view rest(subKey);
   if (rest.back() == u'\\') rest.remove_suffix(1);
   if (rest.empty() || rest.front() == u'\\') return ERROR_BAD_PATHNAME;
+  parts->reserve(static_cast<size_t>(std::count(rest.begin(), rest.end(), u'\\')) + 1);
   size_t start = 0;
   while (start <= rest.size()) {
     size_t end = rest.find(u'\\', start);
@@ -100,7 +114,12 @@ LONG needAccess(const ResolvedKey& key, REGSAM right) {
 LONG currentKey(const ResolvedKey& key, std::shared_ptr<const RegKey>* hive, const RegKey** out) {
   const LONG rc = readHive(key.hive, hive);
   if (rc != ERROR_SUCCESS) return rc;
-  *out = (*hive)->findPath(key.path);
+  if (key.handle && key.handle->found != nullptr && !key.handle->foundIn.owner_before(*hive) &&
+      !hive->owner_before(key.handle->foundIn)) {
+    *out = key.handle->found;
+    return ERROR_SUCCESS;
+  }
+  *out = (*hive)->findPath(key.path());
   return *out != nullptr ? ERROR_SUCCESS : ERROR_KEY_DELETED;
 }
 
@@ -158,9 +177,12 @@ LONG resolveSubKey(HKEY hKey, LPCWSTR subKey, ResolvedKey* base,
 }
 
 std::vector<std::u16string> joined(const std::vector<std::u16string>& base,
-                                   const std::vector<std::u16string>& sub) {
-  std::vector<std::u16string> path = base;
-  path.insert(path.end(), sub.begin(), sub.end());
+                                   std::vector<std::u16string> sub) {
+  if (base.empty()) return sub;
+  std::vector<std::u16string> path;
+  path.reserve(base.size() + sub.size());
+  path.insert(path.end(), base.begin(), base.end());
+  path.insert(path.end(), std::make_move_iterator(sub.begin()), std::make_move_iterator(sub.end()));
   return path;
 }
 
@@ -178,14 +200,14 @@ extern "C" LONG RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM samDesi
     std::vector<std::u16string> sub;
     LONG rc = resolveSubKey(hKey, lpSubKey, &base, &sub);
     if (rc != ERROR_SUCCESS) return rc;
-    auto path = joined(base.path, sub);
-    if (path.size() > kMaxKeyDepth) return ERROR_FILE_NOT_FOUND;
+    if (base.path().size() + sub.size() > kMaxKeyDepth) return ERROR_FILE_NOT_FOUND;
     std::shared_ptr<const RegKey> hive;
     const RegKey* key = nullptr;
     rc = currentKey(base, &hive, &key);
     if (rc != ERROR_SUCCESS) return rc;
-    if (key->findPath(sub) == nullptr) return ERROR_FILE_NOT_FOUND;
-    *phkResult = newHandle(base.hive, std::move(path), samDesired);
+    const RegKey* found = key->findPath(sub);
+    if (found == nullptr) return ERROR_FILE_NOT_FOUND;
+    *phkResult = newHandle(base.hive, joined(base.path(), std::move(sub)), samDesired, hive, found);
     return ERROR_SUCCESS;
   });
 }
@@ -200,7 +222,7 @@ extern "C" LONG RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWOR
     std::vector<std::u16string> sub;
     LONG rc = resolveSubKey(hKey, lpSubKey, &base, &sub);
     if (rc != ERROR_SUCCESS) return rc;
-    auto path = joined(base.path, sub);
+    auto path = joined(base.path(), sub);
     if (path.size() > kMaxKeyDepth) return ERROR_INVALID_PARAMETER;
     std::shared_ptr<const RegKey> hive;
     const RegKey* key = nullptr;
@@ -230,11 +252,12 @@ extern "C" LONG RegCloseKey(HKEY hKey) {
   const auto raw = reinterpret_cast<uintptr_t>(hKey);
   if (raw >= 0x80000000u && raw <= 0x80000002u) return ERROR_SUCCESS;
   auto* handle = reinterpret_cast<KeyHandle*>(hKey);
-  {
-    std::lock_guard lock(gHandlesMutex);
-    if (gHandles.erase(handle) == 0) return ERROR_INVALID_HANDLE;
-  }
-  delete handle;
+  std::shared_ptr<const KeyHandle> closed;  // freed once the lock is let go
+  std::lock_guard lock(gHandlesMutex);
+  const auto found = gHandles.find(handle);
+  if (found == gHandles.end()) return ERROR_INVALID_HANDLE;
+  closed = std::move(found->second);
+  gHandles.erase(found);
   return ERROR_SUCCESS;
 }
 
@@ -254,11 +277,11 @@ extern "C" LONG RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwTy
     std::shared_ptr<const RegKey> view;
     rc = readHive(key.hive, &view);
     if (rc != ERROR_SUCCESS) return rc;
-    const bool inView = view->findPath(key.path) != nullptr;
+    const bool inView = view->findPath(key.path()) != nullptr;
     return updateHive(key.hive, [&](RegKey& root, bool* changed) -> LONG {
-      RegKey* target = root.findPath(key.path);
+      RegKey* target = root.findPath(key.path());
       if (target == nullptr && !inView) return ERROR_KEY_DELETED;
-      if (target == nullptr) target = &root.createPath(key.path);  // the user's own copy
+      if (target == nullptr) target = &root.createPath(key.path());  // the user's own copy
       *changed = target->setValue(name, dwType, std::move(data));
       return ERROR_SUCCESS;
     });
@@ -275,6 +298,26 @@ extern "C" LONG RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD, LPDWOR
     const RegValue* value = current->findValue(lpValueName != nullptr ? lpValueName : u"");
     if (value == nullptr) return ERROR_FILE_NOT_FOUND;
     return copyValue(*value, lpType, lpData, lpcbData);
+  });
+}
+
+LONG vexamor::registry::queryKeyValue(HKEY key, LPCWSTR subKey, LPCWSTR valueName, LPDWORD type,
+                                      LPBYTE data, LPDWORD cbData) {
+  return guarded([&]() -> LONG {
+    ResolvedKey base;
+    std::vector<std::u16string> sub;
+    LONG rc = resolveSubKey(key, subKey, &base, &sub);
+    if (rc != ERROR_SUCCESS) return rc;
+    if (base.path().size() + sub.size() > kMaxKeyDepth) return ERROR_FILE_NOT_FOUND;
+    std::shared_ptr<const RegKey> hive;
+    const RegKey* parent = nullptr;
+    rc = currentKey(base, &hive, &parent);
+    if (rc != ERROR_SUCCESS) return rc;
+    const RegKey* found = parent->findPath(sub);
+    if (found == nullptr) return ERROR_FILE_NOT_FOUND;
+    const RegValue* value = found->findValue(valueName != nullptr ? valueName : u"");
+    if (value == nullptr) return ERROR_FILE_NOT_FOUND;
+    return copyValue(*value, type, data, cbData);
   });
 }
 
@@ -352,9 +395,9 @@ extern "C" LONG RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName) {
     std::shared_ptr<const RegKey> view;
     rc = readHive(key.hive, &view);
     if (rc != ERROR_SUCCESS) return rc;
-    const RegKey* viewKey = view->findPath(key.path);
+    const RegKey* viewKey = view->findPath(key.path());
     return updateHive(key.hive, [&](RegKey& root, bool* changed) -> LONG {
-      RegKey* target = root.findPath(key.path);
+      RegKey* target = root.findPath(key.path());
       *changed = target != nullptr && target->removeValue(name);
       if (*changed) return ERROR_SUCCESS;
       if (viewKey != nullptr && viewKey->findValue(name) != nullptr) return ERROR_ACCESS_DENIED;
@@ -375,10 +418,10 @@ LONG deleteKey(HKEY hKey, LPCWSTR lpSubKey, bool wholeTree) {
     std::shared_ptr<const RegKey> view;
     rc = readHive(key.hive, &view);
     if (rc != ERROR_SUCCESS) return rc;
-    const RegKey* viewBase = view->findPath(key.path);
+    const RegKey* viewBase = view->findPath(key.path());
     const RegKey* viewTarget = viewBase != nullptr ? viewBase->findPath(sub) : nullptr;
     return updateHive(key.hive, [&](RegKey& root, bool* changed) -> LONG {
-      RegKey* base = root.findPath(key.path);
+      RegKey* base = root.findPath(key.path());
       RegKey* target = base != nullptr ? base->findPath(sub) : nullptr;
       if (target == nullptr && viewTarget != nullptr) return ERROR_ACCESS_DENIED;
       if (base == nullptr && viewBase == nullptr) return ERROR_KEY_DELETED;

@@ -24,6 +24,65 @@ class RegistryApi : public ::testing::Test {
   TempRegistry registry_;
 };
 
+struct Answer {
+  LONG rc;
+  DWORD type, size;
+  std::u16string text;
+  bool operator==(const Answer&) const = default;
+};
+
+// What opening `subKey` below `base`, reading `value` into a buffer of `room` bytes (none when
+// `room` is 0) and closing give, step by step or in one call.
+Answer stepByStep(HKEY base, const char16_t* subKey, const char16_t* value, DWORD room) {
+  HKEY key = nullptr;
+  Answer a{RegOpenKeyExW(base, subKey, 0, KEY_QUERY_VALUE, &key), 0, room,
+           std::u16string(room / 2, u'\0')};
+  if (a.rc != ERROR_SUCCESS) return a;
+  a.rc = RegQueryValueExW(key, value, nullptr, &a.type,
+                          room != 0 ? reinterpret_cast<BYTE*>(a.text.data()) : nullptr, &a.size);
+  RegCloseKey(key);
+  return a;
+}
+Answer inOneCall(HKEY base, const char16_t* subKey, const char16_t* value, DWORD room) {
+  Answer a{0, 0, room, std::u16string(room / 2, u'\0')};
+  a.rc = queryKeyValue(base, subKey, value, &a.type,
+                       room != 0 ? reinterpret_cast<BYTE*>(a.text.data()) : nullptr, &a.size);
+  return a;
+}
+
+// One call in place of open, query and close gives what the three give, failures included.
+TEST_F(RegistryApi, QueryKeyValueAnswersAsOpeningAndQueryingDo) {
+  HKEY parent = create(u"Software\\Vexamor");
+  HKEY child = create(u"Software\\Vexamor\\Child");
+  ASSERT_EQ(setString(child, u"Name", u"value text"), ERROR_SUCCESS);
+  ASSERT_EQ(setString(child, nullptr, u"default"), ERROR_SUCCESS);
+  struct Case {
+    HKEY base;
+    const char16_t* subKey;
+    const char16_t* value;
+    DWORD room;
+  } cases[] = {
+      {HKEY_CURRENT_USER, u"Software\\Vexamor\\Child", u"Name", 64},
+      {HKEY_CURRENT_USER, u"software\\VEXAMOR\\child", u"NAME", 64},  // any case
+      {HKEY_CURRENT_USER, u"Software\\Vexamor\\Child", nullptr, 64},  // the default value
+      {HKEY_CURRENT_USER, u"Software\\Vexamor\\Child", u"Name", 4},   // too small
+      {HKEY_CURRENT_USER, u"Software\\Vexamor\\Child", u"Name", 0},   // the size only
+      {HKEY_CURRENT_USER, u"Software\\Vexamor\\Child", u"Absent", 64},
+      {HKEY_CURRENT_USER, u"Software\\Vexamor\\Nothing", u"Name", 64},
+      {HKEY_CURRENT_USER, u"\\Software", u"Name", 64},                     // a bad path
+      {parent, u"Child", u"Name", 64},                                     // below an open key
+      {child, nullptr, u"Name", 64},                                       // the open key itself
+      {reinterpret_cast<HKEY>(uintptr_t{0x1234}), u"Child", u"Name", 64},  // no such handle
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(inOneCall(c.base, c.subKey, c.value, c.room),
+              stepByStep(c.base, c.subKey, c.value, c.room))
+        << (c.subKey != nullptr ? std::string(c.subKey, c.subKey + 3) : "(null)");
+  }
+  RegCloseKey(child);
+  RegCloseKey(parent);
+}
+
 TEST_F(RegistryApi, MissingKeysAndValuesGiveFileNotFound) {
   HKEY key = nullptr;
   EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Nothing", 0, KEY_READ, &key),

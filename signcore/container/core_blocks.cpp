@@ -10,26 +10,30 @@ namespace vexamor::container {
 
 Win32Code ContainerCore::readBlock(const Section& section, uint64_t index, uint8_t* out) {
   const std::span<uint8_t> block(out, section.pageSize);
-  std::memset(block.data(), 0, block.size());
+  // A block that is not read leaves zeros; a block that is read is overwritten whole by its
+  // decoding, so it is not cleared first (a pass over every block read).
+  auto zeroed = [&](Win32Code rc) {
+    std::memset(block.data(), 0, block.size());
+    return rc;
+  };
   const uint64_t position = section.pages[index];
-  if (position == kNoPage) return kErrorSuccess;
+  if (position == kNoPage) return zeroed(kErrorSuccess);
   const Page* page = pages.find(position);
-  if (page == nullptr || page->free) return kErrorFileCorrupt;
+  if (page == nullptr || page->free) return zeroed(kErrorFileCorrupt);
   // Header and stored data in one read; no more than a block can need.
   const uint64_t length =
       std::min<uint64_t>(page->size, datapage::kHeaderSize + maxStoredSize(section.pageSize));
-  if (!io.reserve(length)) return kErrorNotEnoughMemory;
+  if (!io.reserve(length)) return zeroed(kErrorNotEnoughMemory);
   const std::span<uint8_t> stored(io.data(), length);
   if (Win32Code rc = file->readAt(pageAreaStart() + position, stored); rc != kErrorSuccess)
-    return rc;
+    return zeroed(rc);
   const DataPageFields expected{section.identifier, 0, static_cast<uint32_t>(page->size),
                                 index * section.pageSize};
   Expected<uint32_t> storedSize = openDataPage(stored, expected, position);
-  if (!storedSize.ok()) return storedSize.error();
+  if (!storedSize.ok()) return zeroed(storedSize.error());
   if (codec.decompress(section.compression, stored.subspan(datapage::kHeaderSize, *storedSize),
                        block) != 0) {
-    std::memset(block.data(), 0, block.size());
-    return kErrorFileCorrupt;
+    return zeroed(kErrorFileCorrupt);
   }
   return kErrorSuccess;
 }

@@ -7,12 +7,17 @@
 
 #include <openssl/pem.h>
 #include <openssl/sha.h>
+#include <openssl/x509v3.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <utility>
 
 #include "platform/com/last_error.h"
 #include "platform/fileio/replace_file.h"
@@ -24,11 +29,6 @@ namespace {
 std::string environment(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr ? value : "";
-}
-
-bool isFile(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 // Creates a folder and its parents, private to the user (certificates name the user, keys are
@@ -126,29 +126,119 @@ std::string CertStore::thumbprint(X509* cert) {
   return text;
 }
 
-std::vector<StoredCertificate> CertStore::certificates() const {
-  std::vector<std::string> names;
-  if (DIR* dir = ::opendir(folder_.c_str())) {
-    while (const dirent* entry = ::readdir(dir)) {
-      const std::string name = entry->d_name;
-      if (name.size() > 4 && !name.starts_with('.') && name.ends_with(kCertificateSuffix)) {
-        names.push_back(name.substr(0, name.size() - 4));
-      }
-    }
-    ::closedir(dir);
-  }
-  std::sort(names.begin(), names.end());
+namespace {
 
+// What a store folder holds, file by file: enough to see that a file was added, removed,
+// replaced (a new inode) or rewritten (size, modification time).
+struct FolderListing {
+  struct Entry {
+    std::string name;
+    mode_t mode = 0;  // 0: not there any more (or not to be looked at)
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+    bool operator==(const Entry& o) const {
+      return name == o.name && mode == o.mode && device == o.device && inode == o.inode &&
+             size == o.size && modified.tv_sec == o.modified.tv_sec &&
+             modified.tv_nsec == o.modified.tv_nsec;
+    }
+  };
+  std::vector<Entry> entries;  // in name order
+  bool operator==(const FolderListing&) const = default;
+};
+
+FolderListing listFolder(const std::string& folder) {
+  FolderListing listing;
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return listing;
+  while (const dirent* entry = ::readdir(dir)) {
+    if (entry->d_name[0] == '.') continue;
+    FolderListing::Entry e;
+    e.name = entry->d_name;
+    struct stat st {};
+    if (::fstatat(::dirfd(dir), entry->d_name, &st, 0) == 0) {
+      e = {e.name, st.st_mode, st.st_dev, st.st_ino, st.st_size, st.st_mtim};
+    }
+    listing.entries.push_back(std::move(e));
+  }
+  ::closedir(dir);
+  std::sort(
+      listing.entries.begin(), listing.entries.end(),
+      [](const FolderListing::Entry& a, const FolderListing::Entry& b) { return a.name < b.name; });
+  return listing;
+}
+
+// The certificates of a store folder as parsed from a listing of it.
+struct ParsedStore {
+  FolderListing listing;
+  std::vector<StoredCertificate> certificates;  // the cache's own references
+};
+
+std::vector<StoredCertificate> parseStore(const std::string& folder, const FolderListing& listing) {
   std::vector<StoredCertificate> result;
-  for (std::string& name : names) {
-    const std::string pem = readWholeFile(certificatePath(name));
+  for (const FolderListing::Entry& entry : listing.entries) {
+    const std::string& name = entry.name;
+    if (name.size() <= 4 || !name.ends_with(kCertificateSuffix)) continue;
+    std::string thumbprint = name.substr(0, name.size() - 4);
+    const std::string pem = readWholeFile(folder + "/" + name);
     ossl::Bio bio = memoryBio(pem);
     ossl::X509Ptr cert(PEM_read_bio_X509(bio.get(), nullptr, nullptr, nullptr));
     if (!cert) continue;
-    const bool hasKey = isFile(keyPath(name));
-    result.push_back({std::move(name), std::move(cert), hasKey});
+    // OpenSSL works out a certificate's extensions on first use and keeps them in it; done
+    // here, before the certificate is shared by threads.
+    X509_check_purpose(cert.get(), -1, 0);
+    const std::string key = thumbprint + kKeySuffix;
+    const bool hasKey = std::any_of(
+        listing.entries.begin(), listing.entries.end(),
+        [&](const FolderListing::Entry& e) { return e.name == key && S_ISREG(e.mode); });
+    result.push_back({std::move(thumbprint), std::move(cert), hasKey});
   }
   ERR_clear_error();
+  return result;
+}
+
+// The stores parsed last, by folder, shared by every thread. Parsing certificates costs far
+// more than listing a folder, and the overlay verifies a signature for every signed file it
+// is asked about; a store is parsed again when anything in its folder changed.
+struct StoreCache {
+  std::mutex mutex;
+  std::map<std::string, std::shared_ptr<const ParsedStore>> stores;
+};
+
+StoreCache& storeCache() {
+  static auto* cache = new StoreCache;  // never destroyed: threads may outlive exit
+  return *cache;
+}
+
+std::shared_ptr<const ParsedStore> parsedStore(const std::string& folder) {
+  FolderListing listing = listFolder(folder);
+  StoreCache& cache = storeCache();
+  {
+    std::lock_guard lock(cache.mutex);
+    const auto found = cache.stores.find(folder);
+    if (found != cache.stores.end() && found->second->listing == listing) return found->second;
+  }
+  auto parsed = std::make_shared<ParsedStore>();
+  parsed->certificates = parseStore(folder, listing);
+  parsed->listing = std::move(listing);
+  std::shared_ptr<const ParsedStore> replaced;  // freed after the lock is let go
+  std::lock_guard lock(cache.mutex);
+  std::shared_ptr<const ParsedStore>& slot = cache.stores[folder];
+  replaced = std::exchange(slot, std::move(parsed));
+  return slot;
+}
+
+}  // namespace
+
+std::vector<StoredCertificate> CertStore::certificates() const {
+  const std::shared_ptr<const ParsedStore> store = parsedStore(folder_);
+  std::vector<StoredCertificate> result;
+  result.reserve(store->certificates.size());
+  for (const StoredCertificate& entry : store->certificates) {
+    X509_up_ref(entry.cert.get());
+    result.push_back({entry.thumbprint, ossl::X509Ptr(entry.cert.get()), entry.hasKey});
+  }
   return result;
 }
 

@@ -2,6 +2,8 @@
 // three texts, and the trust status of its chain.
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <ctime>
 #include <thread>
 #include <vector>
 
@@ -228,6 +230,23 @@ TEST_F(Certificates, ChangesToTheRootStoreCountAtTheNextCall) {
                      (roots.folder() + "/" + root + ".pem").c_str()),
             0);
   EXPECT_NE(statusOf(pki().rsaSigner), CERT_TRUST_NO_ERROR);
+}
+
+// Verdicts on chains are kept between calls, but only for as long as the time lies within the
+// validity of every certificate of the chain: one that expires meanwhile is seen expired.
+TEST_F(Certificates, AKeptVerdictEndsWhenACertificateOfTheChainExpires) {
+  certificates_.installStandardSet();
+  char until[32];
+  const time_t end = std::time(nullptr) + 2;
+  std::strftime(until, sizeof until, "%Y%m%d%H%M%SZ", std::gmtime(&end));
+  CertificateSpec certSpec =
+      testing::signerSpec("Vexamor Test Short-Lived", &pki().intermediate, "5150");
+  certSpec.notAfter = until;
+  const TestCertificate shortLived = testing::makeCertificate(certSpec);
+  ASSERT_EQ(statusOf(shortLived), CERT_TRUST_NO_ERROR);
+  EXPECT_EQ(statusOf(shortLived), CERT_TRUST_NO_ERROR);  // the kept verdict
+  while (std::time(nullptr) <= end) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(statusOf(shortLived), CERT_TRUST_IS_NOT_TIME_VALID);
 }
 
 // The overlay verifies from many threads while the user may be importing or removing a root.

@@ -5,7 +5,12 @@
 
 #include <algorithm>
 #include <climits>
+#include <deque>
 #include <initializer_list>
+#include <iterator>
+#include <mutex>
+#include <new>
+#include <utility>
 #include <vector>
 
 #include "platform/com/utf.h"
@@ -64,6 +69,47 @@ HRESULT writeDigest(BIO* bio, const BYTE* data, size_t size) {
     size -= static_cast<size_t>(chunk);
   }
   return S_OK;
+}
+
+// Messages parsed before, by their bytes, each lent whole to one reader at a time (reading a
+// message changes nothing in it that the next reader would see, but two readers at once
+// would both write its detached flag).
+struct ParsedMessages {
+  static constexpr size_t kCapacity = 32;
+  std::mutex mutex;
+  std::deque<std::pair<std::string, ossl::Pkcs7>> entries;  // the newest last
+};
+
+ParsedMessages& parsedMessages() {
+  static auto* messages = new ParsedMessages;  // never destroyed: threads may outlive exit
+  return *messages;
+}
+
+ossl::Pkcs7 takeParsed(const std::string& bytes) {
+  ParsedMessages& m = parsedMessages();
+  std::lock_guard lock(m.mutex);
+  for (auto it = m.entries.rbegin(); it != m.entries.rend(); ++it) {
+    if (it->first == bytes) {
+      ossl::Pkcs7 p7 = std::move(it->second);
+      m.entries.erase(std::next(it).base());
+      return p7;
+    }
+  }
+  return {};
+}
+
+void keepParsed(std::string bytes, ossl::Pkcs7 p7) {
+  ParsedMessages& m = parsedMessages();
+  ossl::Pkcs7 dropped;  // freed after the lock is let go
+  std::lock_guard lock(m.mutex);
+  for (const auto& entry : m.entries) {
+    if (entry.first == bytes) return;  // another reader's copy is kept already
+  }
+  if (m.entries.size() >= ParsedMessages::kCapacity) {
+    dropped = std::move(m.entries.front().second);
+    m.entries.pop_front();
+  }
+  m.entries.emplace_back(std::move(bytes), std::move(p7));
 }
 
 }  // namespace
@@ -154,13 +200,31 @@ HRESULT SignatureWriter::finish(const std::string& note, std::string* der) {
 
 // ----- SignatureBlob -----
 
+SignatureBlob::~SignatureBlob() {
+  digest_.reset();
+  if (p7_) {
+    try {
+      keepParsed(std::move(bytes_), std::move(p7_));
+    } catch (const std::bad_alloc&) {  // not kept: the next reader parses it again
+    }
+  }
+}
+
 HRESULT SignatureBlob::parse(const BYTE* data, size_t size) {
   ERR_clear_error();
+  digest_.reset();
+  p7_.reset();
+  signer_ = nullptr;
+  signerCert_ = nullptr;
   if (size == 0 || size > LONG_MAX) return CRYPT_E_ASN1_EOD;
   constexpr BYTE kSequence = 0x30;  // a ContentInfo is a SEQUENCE, whatever follows
   if (data[0] != kSequence) return CRYPT_E_ASN1_BADTAG;
-  const unsigned char* p = data;
-  p7_.reset(d2i_PKCS7(nullptr, &p, static_cast<long>(size)));
+  bytes_.assign(reinterpret_cast<const char*>(data), size);
+  p7_ = takeParsed(bytes_);
+  if (!p7_) {
+    const unsigned char* p = data;
+    p7_.reset(d2i_PKCS7(nullptr, &p, static_cast<long>(size)));
+  }
   if (!p7_) {
     const DrainedErrors errors;
     return errors.holds(ERR_LIB_ASN1,

@@ -49,9 +49,14 @@ class SignatureBlob {
   SignatureBlob() = default;
   SignatureBlob(const SignatureBlob&) = delete;
   SignatureBlob& operator=(const SignatureBlob&) = delete;
+  // Keeps the parsed message for the next reader of the same bytes (see parse()).
+  ~SignatureBlob();
 
   // CRYPT_E_ASN1_EOD for a blob cut short, CRYPT_E_ASN1_BADTAG for other bytes that are no
-  // DER message, CRYPT_E_INVALID_MSG_TYPE for a message that is not SignedData.
+  // DER message, CRYPT_E_INVALID_MSG_TYPE for a message that is not SignedData. A message
+  // parsed a moment ago from the very same bytes is taken over instead of parsed again:
+  // clients read a file's blob to verify it and then to show who signed it, and parsing
+  // the certificate inside costs more than everything else about a small file.
   HRESULT parse(const BYTE* data, size_t size);
 
   // The certificate of the first signer (found by issuer and serial number among the blob's
@@ -83,6 +88,7 @@ class SignatureBlob {
 
  private:
   ossl::Pkcs7 p7_;
+  std::string bytes_;  // what p7_ was parsed from
   ossl::Bio digest_;
   PKCS7_SIGNER_INFO* signer_ = nullptr;
   X509* signerCert_ = nullptr;

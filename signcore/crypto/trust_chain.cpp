@@ -9,9 +9,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <deque>
 #include <iterator>
+#include <limits>
+#include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <utility>
 
 #include "signcore/crypto/cert_store.h"
@@ -256,6 +261,7 @@ struct AnchorCache {
   std::mutex mutex;
   std::string key;
   SharedAnchors store;
+  uint64_t generation = 0;  // counts the stores built, so that a verdict names its anchors
 };
 
 AnchorCache& anchorCache() {
@@ -282,8 +288,146 @@ SharedAnchors trustAnchorStore(const std::string& certificateFolder) {
   std::lock_guard lock(cache.mutex);
   replaced = std::exchange(cache.store, store);
   cache.key = std::move(key);
+  ++cache.generation;
   return store;
 }
+
+namespace {
+
+// The chains built before and their verdicts, so that a file manager that verifies every
+// signed file it shows does not build the same chain again for each (a few milliseconds of
+// signature checks apiece). A verdict is found by the trust anchors it was reached with (any
+// change of the Root folder or of the system certificates makes new anchors), the purpose,
+// and the SHA-256 of the certificate and of every candidate on the way (the personal and CA
+// stores as they are now, and what the signature carries). It holds for any time within the
+// validity of every certificate of the chain built, and only there. Revocation is no part of
+// it: it is checked on the chain each time.
+struct KeptChain {
+  LONG status = CERT_TRUST_NO_ERROR;
+  bool sha1Signed = false;
+  ossl::X509Stack chain;       // the cache's own references
+  time_t from = 0, until = 0;  // the time of the check must lie in [from, until)
+};
+
+struct ChainCache {
+  static constexpr size_t kCapacity = 256;
+  std::mutex mutex;
+  std::map<std::string, KeptChain> chains;
+  std::deque<std::string> order;  // oldest first, for eviction
+};
+
+ChainCache& chainCache() {
+  static auto* cache = new ChainCache;  // never destroyed: threads may outlive exit
+  return *cache;
+}
+
+// The number of `anchors` when they are the anchors kept now; 0 (nothing to be kept) for any
+// other store. The caller holds `anchors` alive, so while the cache holds them too no other
+// store can have their address.
+uint64_t keptAnchorsNumber(X509_STORE* anchors) {
+  AnchorCache& cache = anchorCache();
+  std::lock_guard lock(cache.mutex);
+  return anchors != nullptr && cache.store.get() == anchors ? cache.generation : 0;
+}
+
+bool appendFingerprint(std::string* key, X509* cert) {
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int length = 0;
+  if (X509_digest(cert, EVP_sha256(), digest, &length) != 1) return false;
+  key->append(reinterpret_cast<const char*>(digest), length);
+  return true;
+}
+
+// The key of a chain; empty when nothing may be kept (other anchors than the kept ones, or a
+// certificate that cannot be hashed).
+std::string chainKey(X509_STORE* anchors, X509* cert, STACK_OF(X509) * untrusted, int purpose) {
+  const uint64_t number = keptAnchorsNumber(anchors);
+  if (number == 0) return {};
+  std::string key = std::to_string(number) + ":" + std::to_string(purpose) + ":";
+  bool ok = appendFingerprint(&key, cert);
+  for (int i = 0; ok && i < sk_X509_num(untrusted); ++i) {
+    ok = appendFingerprint(&key, sk_X509_value(untrusted, i));
+  }
+  ERR_clear_error();
+  return ok ? key : std::string();
+}
+
+time_t secondsOf(const ASN1_TIME* time, bool* ok) {
+  struct tm parts {};
+  if (time == nullptr || ASN1_TIME_to_tm(time, &parts) != 1) {
+    *ok = false;
+    return 0;
+  }
+  return timegm(&parts);
+}
+
+// When the verdict reached over `chain` holds: the latest start and the earliest end of
+// validity of its certificates. Nothing when a time cannot be read.
+std::optional<std::pair<time_t, time_t>> verdictWindow(STACK_OF(X509) * chain) {
+  if (sk_X509_num(chain) <= 0) return std::nullopt;
+  time_t from = std::numeric_limits<time_t>::min();
+  time_t until = std::numeric_limits<time_t>::max();
+  bool ok = true;
+  for (int i = 0; i < sk_X509_num(chain); ++i) {
+    X509* cert = sk_X509_value(chain, i);
+    from = std::max(from, secondsOf(X509_get0_notBefore(cert), &ok));
+    // notAfter is the last second of validity.
+    until = std::min(until, secondsOf(X509_get0_notAfter(cert), &ok) + 1);
+  }
+  if (!ok) return std::nullopt;
+  return std::make_pair(from, until);
+}
+
+// The kept check of `cert` for `key` at `at`, its chain beginning with `cert` itself (the
+// caller's object, which callers may look for by address) and going on with the kept ones.
+bool findKept(const std::string& key, X509* cert, time_t at, ChainCheck* check) {
+  if (key.empty()) return false;
+  ChainCache& cache = chainCache();
+  std::lock_guard lock(cache.mutex);
+  const auto found = cache.chains.find(key);
+  if (found == cache.chains.end() || at < found->second.from || at >= found->second.until) {
+    return false;
+  }
+  STACK_OF(X509)* kept = found->second.chain.get();
+  ossl::X509Stack chain(sk_X509_new_reserve(nullptr, sk_X509_num(kept)));
+  if (!chain || X509_add_cert(chain.get(), cert, X509_ADD_FLAG_UP_REF) != 1) return false;
+  for (int i = 1; i < sk_X509_num(kept); ++i) {
+    if (X509_add_cert(chain.get(), sk_X509_value(kept, i), X509_ADD_FLAG_UP_REF) != 1) {
+      return false;
+    }
+  }
+  check->status = found->second.status;
+  check->sha1Signed = found->second.sha1Signed;
+  check->chain = std::move(chain);
+  return true;
+}
+
+void keep(std::string key, time_t at, const ChainCheck& check) {
+  if (key.empty()) return;
+  const std::optional<std::pair<time_t, time_t>> window = verdictWindow(check.chain.get());
+  if (!window || at < window->first || at >= window->second) return;
+  ossl::X509Stack chain(X509_chain_up_ref(check.chain.get()));
+  if (!chain) return;
+  KeptChain kept{check.status, check.sha1Signed, std::move(chain), window->first, window->second};
+  KeptChain dropped;  // freed after the lock is let go
+  ChainCache& cache = chainCache();
+  std::lock_guard lock(cache.mutex);
+  const auto found = cache.chains.find(key);
+  if (found != cache.chains.end()) {
+    dropped = std::exchange(found->second, std::move(kept));
+    return;
+  }
+  if (cache.chains.size() >= ChainCache::kCapacity) {
+    const auto oldest = cache.chains.find(cache.order.front());
+    dropped = std::move(oldest->second);
+    cache.chains.erase(oldest);
+    cache.order.pop_front();
+  }
+  cache.order.push_back(key);
+  cache.chains.emplace(std::move(key), std::move(kept));
+}
+
+}  // namespace
 
 LONG trustStatusForVerifyError(int error) {
   for (const ErrorBit& row : kErrorBits) {
@@ -361,6 +505,9 @@ ossl::X509Stack chainCandidates(const std::string& certificateFolder, STACK_OF(X
 ChainCheck checkChain(X509_STORE* anchors, X509* cert, STACK_OF(X509) * untrusted,
                       const ChainRequest& request) {
   ChainCheck check;
+  const time_t at = request.at ? static_cast<time_t>(*request.at) : std::time(nullptr);
+  const std::string key = chainKey(anchors, cert, untrusted, request.purpose);
+  if (findKept(key, cert, at, &check)) return check;
   ossl::X509StoreCtx ctx(X509_STORE_CTX_new());
   if (anchors == nullptr || !ctx || X509_STORE_CTX_init(ctx.get(), anchors, cert, untrusted) != 1) {
     ERR_clear_error();
@@ -372,7 +519,8 @@ ChainCheck checkChain(X509_STORE* anchors, X509* cert, STACK_OF(X509) * untruste
   X509_STORE_CTX_set_verify_cb(ctx.get(), recordError);
   if (request.purpose != 0) X509_STORE_CTX_set_purpose(ctx.get(), request.purpose);
   X509_VERIFY_PARAM* param = X509_STORE_CTX_get0_param(ctx.get());
-  if (request.at) X509_VERIFY_PARAM_set_time(param, static_cast<time_t>(*request.at));
+  // The time the verdict is kept for, rather than OpenSSL's own reading of the clock.
+  X509_VERIFY_PARAM_set_time(param, at);
   // Level 1: keys of less than 80 bits of security (RSA under 1024 bits) and certificate
   // signatures under that strength are weak. OpenSSL 3 counts MD5 there and SHA-1 too (63
   // bits); recordError lets SHA-1 through and says so.
@@ -385,6 +533,7 @@ ChainCheck checkChain(X509_STORE* anchors, X509* cert, STACK_OF(X509) * untruste
   check.sha1Signed = findings.sha1;
   check.chain.reset(X509_STORE_CTX_get1_chain(ctx.get()));
   ERR_clear_error();
+  keep(key, at, check);
   return check;
 }
 

@@ -70,7 +70,10 @@ struct ChainCheck {
 // collects every error on the way. A chain that cannot even be attempted (no memory) is a
 // partial chain. Keys under 1024 RSA bits and certificates signed with MD5 are weak
 // (CERT_TRUST_HAS_WEAK_SIGNATURE); certificates signed with SHA-1 are accepted, for the files
-// signed with them, and reported in `sha1Signed`.
+// signed with them, and reported in `sha1Signed`. Against the anchors trustAnchorStore keeps,
+// the check is kept too, by purpose and the SHA-256 of `cert` and of every certificate of
+// `untrusted`, and given again for any time within the validity of the whole chain; new
+// anchors start afresh.
 ChainCheck checkChain(X509_STORE* anchors, X509* cert, STACK_OF(X509) * untrusted,
                       const ChainRequest& request = {});
 // The same against the trust anchors of `certificateFolder`.

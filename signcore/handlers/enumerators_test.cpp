@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "container.h"
@@ -135,6 +137,80 @@ TEST_F(Enumerators, AFileShorterThanTheRangeFailsInsteadOfEndingEarly) {
   EXPECT_EQ(done->GetNextDataBlock(nullptr, &block, &more), E_POINTER);
   EXPECT_EQ(done->GetNextDataBlock(&n, nullptr, &more), E_POINTER);
   EXPECT_EQ(done->GetNextDataBlock(&n, &block, nullptr), E_POINTER);
+}
+
+// Past the first MiB the blocks are read ahead on a thread of the enumerator's own: the bytes,
+// the mask and the order stay the same, a file that ends early still fails after the blocks
+// read whole, and an enumerator released half-way stops its thread.
+TEST_F(Enumerators, LongDataIsReadAheadWithTheSameBlocksAndFailures) {
+  const auto large = testing::sampleBytes((size_t{9} << 20) + 123, 6);
+  Delivery all = drain(overFile(large, large.size(), 3 << 20, 4).get());
+  ASSERT_EQ(all.last, S_OK);
+  EXPECT_EQ(all.blocks.size(), (large.size() + 4095) / 4096);
+  auto expected = large;
+  std::fill_n(expected.begin() + (3 << 20), 4, 0);
+  EXPECT_EQ(joined(all), expected);
+  for (size_t i = 0; i + 1 < all.blocks.size(); ++i) ASSERT_EQ(all.blocks[i].size(), 4096u);
+
+  // The range runs 5 MiB past the file's end: what the file holds, then ERROR_HANDLE_EOF.
+  Delivery cut = drain(overFile(large, large.size() + (5 << 20), 0, 0).get());
+  EXPECT_EQ(cut.last, HRESULT_FROM_WIN32(ERROR_HANDLE_EOF));
+  EXPECT_EQ(GetLastError(), ERROR_HANDLE_EOF);
+  EXPECT_EQ(joined(cut),
+            std::vector<uint8_t>(large.begin(), large.begin() + (large.size() / 4096) * 4096));
+
+  ComPtr<IVexaGetData> abandoned = overFile(large, large.size(), 0, 0);
+  Delivery some = drain(abandoned.get(), 600);  // past the first MiB, then let go
+  EXPECT_EQ(some.blocks.size(), 600u);
+  abandoned.reset();
+}
+
+TEST_F(Enumerators, LongStreamsAreDecodedAheadAndADamagedPageStillFails) {
+  const std::string path = (dir_ / "large.drx").string();
+  ASSERT_EQ(testing::writeLargeContainerDrawing(path, 3, 3 << 20, {2, 0, 3}), 0u);
+  auto open = [&] {
+    std::shared_ptr<container::Container> c = container::Container::create();
+    EXPECT_EQ(c->open(path, container::kAccessRead, 3, container::Disposition::kOpenExisting, 0),
+              0u);
+    return c;
+  };
+  auto refsOf = [](const container::Container& c) {
+    std::vector<StreamRef> refs;
+    for (uint32_t i = 0; i < c.info()->streamCount; ++i) {
+      auto info = c.streamInfo(i);
+      refs.push_back({info->identifier, info->name});
+    }
+    return refs;
+  };
+  std::shared_ptr<container::Container> c = open();
+  ComPtr<IVexaGetData> data;
+  ASSERT_EQ(createContainerStreamData(c, refsOf(*c), data.out()), S_OK);
+  Delivery d = drain(data.get());
+  ASSERT_EQ(d.last, S_OK);
+  std::vector<uint8_t> expected;
+  for (const auto& [name, bytes] : testing::readContainerStreams(path)) {
+    expected.insert(expected.end(), bytes.begin(), bytes.end());
+  }
+  EXPECT_EQ(joined(d).size(), size_t{9} << 20);
+  EXPECT_EQ(joined(d), expected);
+
+  // A byte of the last stream's stored data flipped, well past the first MiB.
+  {
+    std::fstream f(path, std::ios::binary | std::ios::in | std::ios::out);
+    f.seekg(0, std::ios::end);
+    const std::streamoff at = f.tellg() - std::streamoff{200000};
+    f.seekg(at);
+    const char was = static_cast<char>(f.get());
+    f.seekp(at);
+    f.put(static_cast<char>(was ^ 0x40));
+  }
+  c = open();
+  ComPtr<IVexaGetData> damaged;
+  ASSERT_EQ(createContainerStreamData(c, refsOf(*c), damaged.out()), S_OK);
+  Delivery bad = drain(damaged.get());
+  EXPECT_EQ(bad.last, E_FAIL);
+  EXPECT_EQ(GetLastError(), 1392u);  // the file is corrupt
+  EXPECT_GT(joined(bad).size(), size_t{1} << 20);
 }
 
 TEST_F(Enumerators, StreamDataDeliversThePiecesInTheGivenOrderThenNothing) {

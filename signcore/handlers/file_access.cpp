@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <string_view>
 #include <thread>
 
 #include "platform/com/last_error.h"
@@ -35,12 +37,33 @@ Result<FileIdentity> identityOf(int fd) {
   return identityFrom(st);
 }
 
+OwnedFd& OwnedFd::operator=(OwnedFd&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = std::exchange(other.fd_, -1);
+  }
+  return *this;
+}
+
+OwnedFd::~OwnedFd() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
 Result<OpenedFile> openUserFile(const std::string& path, bool forWriting) {
   if (path.empty()) return systemFault(win32::errorFromErrno(ENOENT));
   OpenedFile opened;
-  const DWORD rc =
-      fileio::PinnedFile::open(path, forWriting ? O_RDWR : O_RDONLY, false, &opened.file);
-  if (rc != ERROR_SUCCESS) return systemFault(rc);  // a folder: ERROR_ACCESS_DENIED
+  if (forWriting) {
+    const DWORD rc = fileio::PinnedFile::open(path, O_RDWR, false, &opened.file);
+    if (rc != ERROR_SUCCESS) return systemFault(rc);  // a folder: ERROR_ACCESS_DENIED
+  } else {
+    // A name that ends in a slash, "." or ".." names a folder, as it does for writing.
+    const std::string_view name = std::string_view(path).substr(path.rfind('/') + 1);
+    if (name.empty() || name == "." || name == "..") return systemFault(ERROR_ACCESS_DENIED);
+    // Never blocks on a FIFO. On the regular file that it must be, the flag changes nothing
+    // (reads of regular files never return early), so it is not cleared again.
+    opened.reading = OwnedFd(::open(path.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    if (opened.reading.get() < 0) return systemFault(win32::errorFromErrno(errno));
+  }
   struct stat st {};
   if (::fstat(opened.fd(), &st) != 0) return systemFault(win32::errorFromErrno(errno));
   if (S_ISDIR(st.st_mode)) return systemFault(ERROR_ACCESS_DENIED);
@@ -82,9 +105,19 @@ HRESULT replaceSignedFileCopying(const OpenedFile& file, uint64_t prefixLength,
   return replaceSignedFile(file, [&](int fd, const std::string& tempPath) -> HRESULT {
     DWORD copied = ERROR_SUCCESS;
     std::thread copier([&] {
-      copied = fileio::copyRange(file.fd(), 0, prefixLength, fd);
-      // Start writing the copy out now, so that the flush before the rename has less to do.
-      if (copied == ERROR_SUCCESS) ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+      // A piece at a time, each sent on its way to the disk as soon as it is copied: the disk
+      // writes while the rest is copied and hashed, and the flush before the rename has
+      // little left to do. (The system would start only once much more is waiting.)
+      constexpr uint64_t kPiece = uint64_t{64} << 20;
+      for (uint64_t done = 0; done < prefixLength && copied == ERROR_SUCCESS;) {
+        const uint64_t piece = std::min(kPiece, prefixLength - done);
+        copied = fileio::copyRange(file.fd(), done, piece, fd);
+        if (copied == ERROR_SUCCESS) {
+          ::sync_file_range(fd, static_cast<off_t>(done), static_cast<off_t>(piece),
+                            SYNC_FILE_RANGE_WRITE);
+        }
+        done += piece;
+      }
     });
     HRESULT prepared;
     try {

@@ -32,14 +32,32 @@ struct FileIdentity {
 };
 Result<FileIdentity> identityOf(int fd);
 
-// A user's file, opened once for everything a method does with it: its folder pinned and the
-// file opened inside it (a symbolic link is followed when the path is resolved, never again),
-// what it was when opened, and its bytes.
+// A descriptor that closes itself.
+class OwnedFd {
+ public:
+  explicit OwnedFd(int fd = -1) : fd_(fd) {}
+  OwnedFd(OwnedFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  OwnedFd& operator=(OwnedFd&& other) noexcept;
+  OwnedFd(const OwnedFd&) = delete;
+  OwnedFd& operator=(const OwnedFd&) = delete;
+  ~OwnedFd();
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+// A user's file, opened once for everything a method does with it, what it was when opened,
+// and its bytes. A file opened for writing has its folder pinned and is opened inside it (a
+// symbolic link is followed when the path is resolved, never again), ready to be replaced; a
+// file opened for reading is simply opened, as every later step reads through the one
+// descriptor and the fewer system calls matter to a file manager asking about every file.
 struct OpenedFile {
-  fileio::PinnedFile file;
+  fileio::PinnedFile file;  // opened for writing
+  OwnedFd reading;          // opened for reading
   FileIdentity identity;
   FileSource bytes{-1, 0};
-  int fd() const { return file.fd(); }
+  int fd() const { return reading.get() >= 0 ? reading.get() : file.fd(); }
 };
 
 // Opens an existing file for reading, or for reading and writing (so that a file the user may

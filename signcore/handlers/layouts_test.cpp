@@ -1,7 +1,9 @@
 // The readers of the three signature layouts, on bytes from hostile files as well as good ones.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <random>
 #include <string>
 
 #include "signcore/handlers/appended_layout.h"
@@ -146,6 +148,52 @@ TEST(MarkerSearch, TheNearestWindowWinsThenTheLowestOffset) {
   // A file of 2048 bytes or less is one window.
   std::string small = kMarker + std::string(2000, 'q');
   EXPECT_EQ(*appended::findMarker(MemorySource(bytesOf(small))), kMarker.size());
+}
+
+// The search rule in its plainest form: the rounds of growing windows, every start position
+// compared byte by byte.
+uint64_t markerByTheRule(const std::vector<uint8_t>& file) {
+  const uint64_t limit = std::min<uint64_t>(file.size(), 32768);
+  const uint64_t base = file.size() - limit;
+  uint64_t window = std::min<uint64_t>(2048, limit), searched = 0;
+  for (;;) {
+    for (uint64_t at = limit - window; at < limit - searched && at + kMarker.size() <= limit;
+         ++at) {
+      if (std::memcmp(file.data() + base + at, kMarker.data(), kMarker.size()) == 0) {
+        return base + at + kMarker.size();
+      }
+    }
+    if (window == limit) return 0;
+    searched = window;
+    window = std::min(window * 2, limit);
+  }
+}
+
+// Random tails with markers, markers damaged in one byte and look-alikes (right first and last
+// bytes, wrong middle) planted anywhere, the window boundaries and the ends included: the
+// search answers what the rule answers.
+TEST(MarkerSearch, AgreesWithTheRuleOnRandomTails) {
+  std::mt19937 random(23);
+  const std::string lookAlike = "{" + std::string(34, '{') + "}";
+  for (int round = 0; round < 3000; ++round) {
+    const size_t size = 1 + random() % (round % 3 == 0 ? 40000 : 5000);
+    std::vector<uint8_t> file(size);
+    for (auto& b : file) b = static_cast<uint8_t>(random() % (round % 2 == 0 ? 256 : 4) + '{' - 2);
+    const int planted = static_cast<int>(random() % 4);
+    for (int k = 0; k < planted && size >= kMarker.size(); ++k) {
+      size_t at = random() % (size - kMarker.size() + 1);
+      if (random() % 3 == 0) {  // at, or just across, a window boundary counted from the end
+        const size_t boundary = size_t{2048} << (random() % 5);
+        at = size >= boundary + 20 ? size - boundary - 20 + random() % 40 : at;
+        at = std::min(at, size - kMarker.size());
+      }
+      std::string text = random() % 4 == 0 ? lookAlike : kMarker;
+      if (random() % 4 == 0) text[1 + random() % 34] ^= 1;
+      std::memcpy(file.data() + at, text.data(), text.size());
+    }
+    ASSERT_EQ(*appended::findMarker(MemorySource(file)), markerByTheRule(file))
+        << "round " << round << ", " << size << " bytes";
+  }
 }
 
 TEST(MarkerSearch, TheBlobBehindTheMarkerMustBeThere) {

@@ -7,20 +7,26 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <utility>
 #include <vector>
 
 #include "platform/com/last_error.h"
 #include "platform/com/task_mem.h"
+#include "signcore/handlers/block_pipeline.h"
 #include "signcore/module/error_report.h"
 
 namespace vexamor::signcore {
 namespace {
 
-// Blocks are read ahead, many with one system call, straight into the buffers that are
+// Blocks are read in batches, many with one system call, straight into the buffers that are
 // handed out: the system calls per block stay far below one and no byte is copied twice.
-constexpr size_t kBlocksAhead = 64;
+// Past the first batch, the batches are read on a thread of their own while the consumer
+// hashes (block_pipeline.h).
+constexpr size_t kBlocksPerBatch = 256;
+constexpr size_t kBatchBytes = kBlocksPerBatch * kDataBlockSize;
+constexpr size_t kBytesAhead = 4 * kBatchBytes;
 
 class VexaGetData final : public ComObject<VexaGetData, IVexaGetData> {
  public:
@@ -29,7 +35,10 @@ class VexaGetData final : public ComObject<VexaGetData, IVexaGetData> {
       : fd_(fd),
         remaining_(length),
         maskBegin_(maskOffset),
-        maskEnd_(maskOffset + maskLength) {}
+        maskEnd_(maskOffset + maskLength),
+        readRemaining_(length),
+        blocks_(std::make_unique<BlockPipeline>(
+            [this](std::vector<MadeBlock>* out) { readBatch(out); }, kBatchBytes, kBytesAhead)) {}
 
   HRESULT GetNextDataBlock(LONG* pElems, BYTE** rgbData, LONG* bMore) override {
     const HRESULT hr = runMethod(kVexaGetDataClass, [&]() -> HRESULT {
@@ -40,13 +49,10 @@ class VexaGetData final : public ComObject<VexaGetData, IVexaGetData> {
       std::lock_guard lock(mutex_);
       if (remaining_ == 0) return E_UNEXPECTED;
       if (fd_ < 0) return E_HANDLE;
-      if (next_ == ready_.size()) {
-        if (FAILED(pending_)) return pending_;
-        pending_ = readAhead();
-        if (next_ == ready_.size()) return pending_;
-      }
-      BYTE* block = std::exchange(ready_[next_++], nullptr);
-      const size_t n = static_cast<size_t>(std::min<uint64_t>(remaining_, kDataBlockSize));
+      const MadeBlock made = blocks_->take();
+      if (made.ends()) return made.result;
+      BYTE* block = made.data;
+      const size_t n = made.size;
       // The masked range, clipped to this block.
       const uint64_t from = std::max(maskBegin_, position_);
       const uint64_t to = std::min(maskEnd_, position_ + n);
@@ -64,73 +70,78 @@ class VexaGetData final : public ComObject<VexaGetData, IVexaGetData> {
 
  private:
   ~VexaGetData() {
-    dropReady();
+    blocks_.reset();  // its thread reads through fd_
     if (fd_ >= 0) ::close(fd_);
   }
   friend class ComObject<VexaGetData, IVexaGetData>;
 
-  void dropReady() {
-    for (BYTE* block : ready_) CoTaskMemFree(block);
-    ready_.clear();
-    next_ = 0;
-  }
-
-  // Reads the next blocks, up to kBlocksAhead of them, into new buffers. When the file ends
-  // early (ERROR_HANDLE_EOF) or a read fails, the blocks read whole are still delivered and
-  // the failure is the answer of the call after them.
-  HRESULT readAhead() {
-    dropReady();
-    const uint64_t blocks = std::min<uint64_t>(
-        kBlocksAhead, (remaining_ + kDataBlockSize - 1) / kDataBlockSize);
+  // Reads the next blocks, up to a batch of them, into new buffers, and an end after the last
+  // one. When the file ends early (ERROR_HANDLE_EOF) or a read fails, the blocks read whole
+  // come first and the failure after them.
+  void readBatch(std::vector<MadeBlock>* out) {
+    if (readRemaining_ == 0) {
+      out->push_back({});
+      return;
+    }
+    const uint64_t blocks =
+        std::min<uint64_t>(kBlocksPerBatch, (readRemaining_ + kDataBlockSize - 1) / kDataBlockSize);
+    const size_t first = out->size();
     std::vector<iovec> pieces;
+    pieces.reserve(static_cast<size_t>(blocks));
+    auto fail = [&](HRESULT failure, size_t keep) {
+      for (size_t i = first + keep; i < out->size(); ++i) CoTaskMemFree((*out)[i].data);
+      out->resize(first + keep);
+      out->push_back({nullptr, 0, failure, failure});
+      readRemaining_ = 0;
+    };
     uint64_t wanted = 0;
     for (uint64_t i = 0; i < blocks; ++i) {
-      const size_t n =
-          static_cast<size_t>(std::min<uint64_t>(remaining_ - i * kDataBlockSize, kDataBlockSize));
+      const size_t n = static_cast<size_t>(
+          std::min<uint64_t>(readRemaining_ - i * kDataBlockSize, kDataBlockSize));
       auto* block = static_cast<BYTE*>(CoTaskMemAlloc(n));
-      if (block == nullptr) {
-        dropReady();
-        return E_OUTOFMEMORY;
-      }
-      ready_.push_back(block);
+      if (block == nullptr) return fail(E_OUTOFMEMORY, 0);
+      out->push_back({block, n});
       pieces.push_back({block, n});
       wanted += n;
     }
     uint64_t got = 0;
-    size_t first = 0;
+    size_t whole = 0;  // pieces read whole
     while (got < wanted) {
-      const ssize_t n = ::preadv(fd_, pieces.data() + first, static_cast<int>(pieces.size() - first),
-                                 static_cast<off_t>(position_ + got));
+      const ssize_t n =
+          ::preadv(fd_, pieces.data() + whole, static_cast<int>(pieces.size() - whole),
+                   static_cast<off_t>(readPosition_ + got));
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) {
-        const HRESULT failure = n == 0 ? HRESULT_FROM_WIN32(ERROR_HANDLE_EOF)
-                                       : HRESULT_FROM_WIN32(win32::errorFromErrno(errno));
-        for (size_t i = first; i < ready_.size(); ++i) CoTaskMemFree(ready_[i]);
-        ready_.resize(first);
-        return failure;
+        return fail(n == 0 ? HRESULT_FROM_WIN32(ERROR_HANDLE_EOF)
+                           : HRESULT_FROM_WIN32(win32::errorFromErrno(errno)),
+                    whole);
       }
       got += static_cast<uint64_t>(n);
       // Step over the pieces that are full; the next read starts inside the one that is not.
       for (size_t left = static_cast<size_t>(n); left > 0;) {
-        const size_t take = std::min(left, pieces[first].iov_len);
-        pieces[first].iov_base = static_cast<BYTE*>(pieces[first].iov_base) + take;
-        pieces[first].iov_len -= take;
+        const size_t take = std::min(left, pieces[whole].iov_len);
+        pieces[whole].iov_base = static_cast<BYTE*>(pieces[whole].iov_base) + take;
+        pieces[whole].iov_len -= take;
         left -= take;
-        if (pieces[first].iov_len == 0) ++first;
+        if (pieces[whole].iov_len == 0) ++whole;
       }
     }
-    return S_OK;
+    readPosition_ += wanted;
+    readRemaining_ -= wanted;
+    if (readRemaining_ == 0) out->push_back({});
   }
 
   std::mutex mutex_;
   int fd_ = -1;
+  // What has been handed out (guarded by mutex_).
   uint64_t remaining_ = 0;
   uint64_t position_ = 0;
   uint64_t maskBegin_ = 0;
   uint64_t maskEnd_ = 0;
-  std::vector<BYTE*> ready_;  // read ahead, not yet handed out from next_ on
-  size_t next_ = 0;
-  HRESULT pending_ = S_OK;  // the failure that ends the blocks read ahead
+  // What has been read (the producer's, see BlockPipeline).
+  uint64_t readPosition_ = 0;
+  uint64_t readRemaining_ = 0;
+  std::unique_ptr<BlockPipeline> blocks_;  // made with the file
 };
 
 HRESULT create(REFIID riid, void** ppv) {

@@ -5,6 +5,7 @@
 
 #include "platform/com/task_mem.h"
 #include "platform/com/utf.h"
+#include "platform/registry/call_chain.h"
 #include "platform/registry/unique_key.h"
 #include "signcore/idl/dxsigncore16.h"
 #include "signcore/module/error_report.h"
@@ -40,18 +41,24 @@ HRESULT openClassKey(REGSAM rights, UniqueKey* classKey) {
   return HRESULT_FROM_WIN32(rc);
 }
 
+// CLSID\{this class}\SupportedExtensions below HKEY_CLASSES_ROOT. It is opened in one step:
+// the overlay looks a file type up for every file it is asked about, and whichever of the
+// three keys is missing, the answer is the same ERROR_FILE_NOT_FOUND that opening them one by
+// one gives.
+std::u16string extensionsKeyPath() {
+  return u"CLSID\\" + guidText(CLSID_VexaFindSignFile) + u"\\" + kSupportedExtensions;
+}
+
 HRESULT openExtensionsForReading(UniqueKey* extensions) {
-  UniqueKey classKey;
-  HRESULT hr = openClassKey(KEY_READ, &classKey);
-  if (FAILED(hr)) return hr;
-  return HRESULT_FROM_WIN32(
-      RegOpenKeyExW(classKey.get(), kSupportedExtensions, 0, KEY_QUERY_VALUE, extensions->out()));
+  return HRESULT_FROM_WIN32(RegOpenKeyExW(HKEY_CLASSES_ROOT, extensionsKeyPath().c_str(), 0,
+                                          KEY_QUERY_VALUE, extensions->out()));
 }
 
 class VexaFindSignFile final : public ComObject<VexaFindSignFile, IVexaFindSignFile> {
  public:
   HRESULT Register(BSTR bstrExt, GUID* pClsid) override {
     return runMethod(kVexaFindSignFileClass, [&]() -> HRESULT {
+      const registry::CallChain chain;  // the hive is looked at once per call
       if (bstrExt == nullptr || pClsid == nullptr) return E_POINTER;
       // An empty name would overwrite the key's default value, which no lookup can reach.
       if (SysStringLen(bstrExt) == 0) return E_INVALIDARG;
@@ -77,6 +84,7 @@ class VexaFindSignFile final : public ComObject<VexaFindSignFile, IVexaFindSignF
 
   HRESULT Unregister(BSTR bstrExt) override {
     return runMethod(kVexaFindSignFileClass, [&]() -> HRESULT {
+      const registry::CallChain chain;  // the hive is looked at once per call
       if (bstrExt == nullptr) return E_POINTER;
       if (SysStringLen(bstrExt) == 0) return E_INVALIDARG;
       UniqueKey classKey;
@@ -105,18 +113,23 @@ class VexaFindSignFile final : public ComObject<VexaFindSignFile, IVexaFindSignF
 
   HRESULT Lookup(BSTR bstrExt, GUID* pClsid) override {
     return runMethod(kVexaFindSignFileClass, [&]() -> HRESULT {
+      const registry::CallChain chain;  // the hive is looked at once per call
       if (bstrExt == nullptr || pClsid == nullptr) return E_POINTER;
       *pClsid = CLSID_NULL;
-      UniqueKey extensions;
-      HRESULT hr = openExtensionsForReading(&extensions);
-      if (FAILED(hr)) return hr;
-      if (SysStringLen(bstrExt) == 0) return E_INVALIDARG;
+      if (SysStringLen(bstrExt) == 0) {  // the key is opened first, and its failure told
+        UniqueKey extensions;
+        const HRESULT hr = openExtensionsForReading(&extensions);
+        return FAILED(hr) ? hr : E_INVALIDARG;
+      }
+      // Key and value read in one call: a missing key or a missing value are both
+      // ERROR_FILE_NOT_FOUND, as opening the key and reading the value one after the other give.
+      const std::u16string key = extensionsKeyPath();
       const std::u16string name = text::toLower(bstrText(bstrExt));
       // One character more than the read may fill, so the text always ends.
       std::vector<char16_t> buffer(kValueBufferBytes / 2 + 1, 0);
       DWORD size = kValueBufferBytes;
-      const LONG rc = RegQueryValueExW(extensions.get(), name.c_str(), nullptr, nullptr,
-                                       reinterpret_cast<BYTE*>(buffer.data()), &size);
+      const LONG rc = registry::queryKeyValue(HKEY_CLASSES_ROOT, key.c_str(), name.c_str(), nullptr,
+                                              reinterpret_cast<BYTE*>(buffer.data()), &size);
       if (rc != ERROR_SUCCESS) return HRESULT_FROM_WIN32(rc);
       return CLSIDFromString(buffer.data(), pClsid);
     });
@@ -124,6 +137,7 @@ class VexaFindSignFile final : public ComObject<VexaFindSignFile, IVexaFindSignF
 
   HRESULT GetSupportedExtensions(LONG* pCount, BSTR** rgExt) override {
     return runMethod(kVexaFindSignFileClass, [&]() -> HRESULT {
+      const registry::CallChain chain;  // the hive is looked at once per call
       if (pCount == nullptr || rgExt == nullptr) return E_POINTER;
       *pCount = 0;
       *rgExt = nullptr;

@@ -79,6 +79,22 @@ void importRegistryText(const std::string& text) {
   ASSERT_TRUE(result.problems.empty()) << result.problems.front();
 }
 
+bool setFileTypeHandler(const char16_t* extension, const char16_t* clsid) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT,
+                    u"CLSID\\{47775DA0-E874-4EAF-A28C-20C6E2D387A0}\\SupportedExtensions", 0,
+                    KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
+    return false;
+  }
+  const LONG rc =
+      clsid == nullptr
+          ? RegDeleteValueW(key, extension)
+          : RegSetValueExW(key, extension, 0, REG_SZ, reinterpret_cast<const BYTE*>(clsid),
+                           static_cast<DWORD>(std::char_traits<char16_t>::length(clsid) * 2));
+  RegCloseKey(key);
+  return rc == ERROR_SUCCESS;
+}
+
 void setEnabledValue(DWORD value) {
   setEnabled(REG_DWORD, &value, sizeof value);
 }

@@ -22,6 +22,10 @@ void registerFakeCore(bool withFinder);
 // Imports a piece of ".reg" text (the header line is added).
 void importRegistryText(const std::string& text);
 
+// Maps a file type to a handler class ("{...}") in the core's file-type registry, or, with
+// null, removes it; false when the registry refuses. Safe to call in a forked child.
+bool setFileTypeHandler(const char16_t* extension, const char16_t* clsid);
+
 // Sets or replaces HKEY_CURRENT_USER\...\Vexamor Digital Signatures "IconOverlayEnabled".
 void setEnabledValue(DWORD value);
 void setEnabledValueAsString(const std::string& value);

@@ -60,8 +60,31 @@ bool write(GFile* file, const std::vector<std::string>& emblems, std::string* er
 
 }  // namespace
 
+std::map<std::string, std::vector<std::string>> folderEmblems(const std::string& folder) {
+  std::map<std::string, std::vector<std::string>> out;
+  const GObjectPtr<GFile> dir(g_file_new_for_path(folder.c_str()));
+  GError* raw = nullptr;
+  const GObjectPtr<GFileEnumerator> entries(g_file_enumerate_children(
+      dir.get(), (std::string(G_FILE_ATTRIBUTE_STANDARD_NAME) + "," + kEmblemsAttribute).c_str(),
+      G_FILE_QUERY_INFO_NOFOLLOW_SYMLINKS, nullptr, &raw));
+  const ErrorPtr err(raw);
+  if (!entries) return out;
+  for (;;) {
+    GError* next = nullptr;
+    const GObjectPtr<GFileInfo> info(g_file_enumerator_next_file(entries.get(), nullptr, &next));
+    const ErrorPtr nextErr(next);
+    if (!info) break;
+    out.emplace(g_file_info_get_name(info.get()), emblemsOf(info.get()));
+  }
+  return out;
+}
+
 EmblemChange setEmblem(const std::string& path, const std::string& emblem, bool present,
-                       std::string* error) {
+                       std::string* error, const std::vector<std::string>* known) {
+  if (known != nullptr &&
+      (std::find(known->begin(), known->end(), emblem) != known->end()) == present) {
+    return EmblemChange::kNone;
+  }
   const GObjectPtr<GFile> file(g_file_new_for_path(path.c_str()));
   GError* raw = nullptr;
   const GObjectPtr<GFileInfo> info(g_file_query_info(

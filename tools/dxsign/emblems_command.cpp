@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -108,6 +109,20 @@ void refresh(IShellIconOverlayIdentifier* overlay, const std::vector<std::string
     bool changedMeanwhile = false;  // not a failure: the next run (or event) sees it again
   };
   std::vector<Outcome> outcomes(files.size());
+  // The badges as they stand, a folder at a time; a file that the listing misses is read on
+  // its own.
+  std::map<std::string, std::map<std::string, std::vector<std::string>>> known;
+  for (const std::string& file : files) {
+    const std::string folder = fs::path(file).parent_path().string();
+    if (known.count(folder) == 0)
+      known.emplace(folder, folderEmblems(folder.empty() ? "." : folder));
+  }
+  auto knownEmblems = [&](const std::string& file) -> const std::vector<std::string>* {
+    const fs::path path(file);
+    const auto& inFolder = known.at(path.parent_path().string());
+    const auto found = inFolder.find(path.filename().string());
+    return found != inFolder.end() ? &found->second : nullptr;
+  };
   forEachParallel(files.size(), [&](size_t i) {
     Outcome& o = outcomes[i];
     std::error_code ec;
@@ -124,7 +139,7 @@ void refresh(IShellIconOverlayIdentifier* overlay, const std::vector<std::string
       o.changedMeanwhile = true;
       return;
     }
-    o.change = setEmblem(files[i], kSignedEmblemName, o.member, &o.error);
+    o.change = setEmblem(files[i], kSignedEmblemName, o.member, &o.error, knownEmblems(files[i]));
   });
   for (size_t i = 0; i < files.size(); ++i) {
     const Outcome& o = outcomes[i];
