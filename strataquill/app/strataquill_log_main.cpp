@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "strataquill/app/figure_command.h"
 #include "strataquill/app/terminal_progress.h"
 #include "strataquill/render/frm_print.h"
 #include "strataquill/render/log_export.h"
@@ -125,7 +126,8 @@ int main(int argc, char** argv) {
 
   QCommandLineParser parser;
   parser.setApplicationDescription(
-      "Renders the boring logs of a Strataquill project (.sq2) to a PDF file.\n"
+      "Renders the boring logs of a Strataquill project (.sq2) to a PDF file, or its site map "
+      "(--site-map) or a cross-section (--section).\n"
       "Defaults come from the print options the desktop program remembers, then from the "
       "layouts shipped in the program folder.");
   parser.addHelpOption();
@@ -154,6 +156,7 @@ int main(int argc, char** argv) {
       {"copies", "Number of copies when printing (default 1).", "n"},
       {"dialog", "Open the Print Options dialog for the project (needs a display)."},
   });
+  parser.addOptions(sq::figureOptions());
   parser.process(app);
 
   const QStringList args = parser.positionalArguments();
@@ -166,6 +169,17 @@ int main(int argc, char** argv) {
   if (!sq::isExistingFile(request.projectPath)) {
     std::cerr << "strataquill-log: the project " << request.projectPath << " does not exist.\n";
     return 1;
+  }
+  if (sq::wantsFigure(parser)) {
+    const std::string output =
+        parser.isSet("output") ? parser.value("output").toStdString()
+                               : fs::path(request.projectPath)
+                                     .replace_extension(parser.isSet("site-map") ? ".map.pdf"
+                                                                                 : ".section.pdf")
+                                     .string();
+    ConsolePrompts consolePrompts;
+    sq::setPrompts(&consolePrompts);
+    return sq::runFigureCommand(parser, request.projectPath, output, interactive);
   }
   std::vector<std::string> requested;
   for (const QString& b : parser.values("boring")) requested.push_back(b.toStdString());
