@@ -11,17 +11,16 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 
 #include <filesystem>
 
+#include "page_bench.h"
 #include "strataquill/db/database.h"
 #include "strataquill/db/jet_sql.h"
 #include "strataquill/layouts/classification_file.h"
 #include "strataquill/render/log_composer.h"
 #include "strataquill/render/surface_painter.h"
 #include "strataquill/shell/file_copy.h"
-#include "strataquill/shell/test_home.h"
 
 namespace {
 
@@ -107,11 +106,7 @@ void BM_RenderLogToPdf(benchmark::State& state) {
     render::writePdf(surface.document(), QString::fromStdString(pdf));
     composed = surface.pageCount();
   }
-  state.counters["pages"] = composed;
-  state.counters["s_per_page"] = benchmark::Counter(
-      composed, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
-  state.counters["pdf_bytes_per_page"] =
-      static_cast<double>(fs::file_size(pdf)) / std::max(1, composed);
+  bench::setPageCounters(state, composed, pdf);
   fs::remove(pdf);
   fs::remove(project);
 }
@@ -121,14 +116,3 @@ BENCHMARK(BM_RenderLogToPdf)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  // Settings of its own, removed at the end.
-  sq::TestHome home;
-  QGuiApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

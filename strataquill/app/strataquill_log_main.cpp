@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "strataquill/app/figure_command.h"
 #include "strataquill/app/terminal_progress.h"
 #include "strataquill/db/project_link.h"
 #include "strataquill/db/server_address.h"
@@ -130,7 +131,7 @@ int main(int argc, char** argv) {
   parser.setApplicationDescription(
       "Renders the boring logs of a Strataquill project (.sq2, or a project on a database "
       "server: its address postgresql://...?project=NAME or a .sqp file that holds it) to a "
-      "PDF file.\n"
+      "PDF file, or its site map (--site-map) or a cross-section (--section).\n"
       "Defaults come from the print options the desktop program remembers, then from the "
       "layouts shipped in the program folder.");
   parser.addHelpOption();
@@ -162,6 +163,7 @@ int main(int argc, char** argv) {
       {"copies", "Number of copies when printing (default 1).", "n"},
       {"dialog", "Open the Print Options dialog for the project (needs a display)."},
   });
+  parser.addOptions(sq::figureOptions());
   parser.process(app);
 
   const QStringList args = parser.positionalArguments();
@@ -176,6 +178,7 @@ int main(int argc, char** argv) {
   const std::string named = args[0].toStdString();
   const bool onServer = sq::db::isServerAddress(named) || sq::db::isProjectLink(named);
   std::string defaultOutput;
+  std::string projectTitle;
   if (onServer) {
     auto target = sq::project::ResolveProject(named);
     if (!target.ok()) {
@@ -184,7 +187,8 @@ int main(int argc, char** argv) {
     }
     request.projectPath = target->path;
     request.fileName = target->title;
-    defaultOutput = sq::project::ServerOutputPath(named, target->title, ".pdf");
+    projectTitle = target->title;
+    defaultOutput = sq::project::ServerOutputPath(named, projectTitle, ".pdf");
   } else {
     request.projectPath = fs::absolute(named).string();
     if (!sq::isExistingFile(request.projectPath)) {
@@ -193,6 +197,16 @@ int main(int argc, char** argv) {
     }
     request.fileName = fs::path(request.projectPath).filename().string();
     defaultOutput = fs::path(request.projectPath).replace_extension(".pdf").string();
+  }
+  if (sq::wantsFigure(parser)) {
+    const std::string extension = parser.isSet("site-map") ? ".map.pdf" : ".section.pdf";
+    std::string output = parser.value("output").toStdString();
+    if (output.empty())
+      output = onServer ? sq::project::ServerOutputPath(named, projectTitle, extension)
+                        : fs::path(request.projectPath).replace_extension(extension).string();
+    ConsolePrompts consolePrompts;
+    sq::setPrompts(&consolePrompts);
+    return sq::runFigureCommand(parser, request.projectPath, output, interactive);
   }
   std::vector<std::string> requested;
   for (const QString& b : parser.values("boring")) requested.push_back(b.toStdString());

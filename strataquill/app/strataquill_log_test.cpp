@@ -244,4 +244,67 @@ TEST_F(StrataquillLogTest, BadInputIsRefusedWithAReason) {
     EXPECT_NE(help.output.find(option), std::string::npos) << option;
 }
 
+TEST_F(StrataquillLogTest, SiteMapAndSectionOfTheDemo) {
+  const std::string map = home_.path("map.pdf");
+  Outcome r =
+      run("LC_ALL=en_US.UTF-8 " + log("--site-map --section B-1,MW-1,B-2 -o " + quote(map)));
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_NE(r.output.find("Wrote 1 page to " + map), std::string::npos) << r.output;
+  EXPECT_NE(run("pdfinfo " + quote(map)).output.find("792 x 612 pts (letter)"),
+            std::string::npos)
+      << "Letter, landscape";
+  Outcome text = run("pdftotext -layout " + quote(map) + " -");
+  for (const char* expected : {"SITE MAP", "B-1", "B-2", "MW-1", "EASTING (FT)", "Soil boring",
+                               "Monitoring well", "Coordinates: Northing/Easting, Feet.",
+                               "Page 1 of 1", "2291-014", "section line B-1 - MW-1 - B-2",
+                               "Cross-section line A - A'"})
+    EXPECT_NE(text.output.find(expected), std::string::npos) << expected;
+
+  const std::string section = home_.path("section.pdf");
+  r = run(log("--section B-1,MW-1,B-2 --paper a4 -o " + quote(section)));
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_NE(run("pdfinfo " + quote(section)).output.find("842 x 595 pts (A4)"),
+            std::string::npos);
+  text = run("pdftotext -layout " + quote(section) + " -");
+  for (const char* expected : {"GEOLOGIC CROSS-SECTION", "B-1 - MW-1 - B-2", "TD 65 ft",
+                               "TD 112 ft", "LEGEND", "CL - Lean clay", "Static water level",
+                               "VERTICAL EXAGGERATION", "DISTANCE ALONG SECTION (FT)"})
+    EXPECT_NE(text.output.find(expected), std::string::npos) << expected;
+
+  // Projected onto the line B-1 - B-2, at an exaggeration of 5.
+  r = run(log("--section B-1,MW-1,B-2 --projected --exaggeration 5 -o " + quote(section)));
+  ASSERT_EQ(r.status, 0) << r.output;
+  text = run("pdftotext -layout " + quote(section) + " -");
+  EXPECT_NE(text.output.find("DISTANCE ALONG THE LINE B-1 - B-2"), std::string::npos);
+  EXPECT_NE(text.output.find("VERTICAL EXAGGERATION 5.0"), std::string::npos) << text.output;
+  EXPECT_NE(text.output.find("ft NE of line"), std::string::npos) << "MW-1 lies off the line";
+}
+
+TEST_F(StrataquillLogTest, FiguresRefuseBadInputWithAReason) {
+  const std::string pdf = home_.path("never.pdf");
+  struct Case {
+    std::string args;
+    int status;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {"--section B-1 -o " + quote(pdf), 1, "A section needs at least two borings."},
+      {"--section B-1,B-9 -o " + quote(pdf), 1,
+       "The section cannot be drawn:\nB-9: no such boring in the project."},
+      {"--section B-1,B-1 -o " + quote(pdf), 1, "B-1: chosen twice."},
+      {"--section B-1,B-2 --exaggeration tall -o " + quote(pdf), 2,
+       "--exaggeration needs a number above 0."},
+      {"--site-map --paper a5 -o " + quote(pdf), 2, "--paper is letter or a4."},
+  };
+  for (const Case& c : cases) {
+    Outcome r = run(log(c.args));
+    EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.output;
+    EXPECT_NE(r.output.find(c.message), std::string::npos) << c.args << "\n" << r.output;
+  }
+  EXPECT_FALSE(fs::exists(pdf));
+  Outcome help = run(kBin + "/strataquill-log --help");
+  for (const char* option : {"--site-map", "--section", "--projected", "--exaggeration", "--paper"})
+    EXPECT_NE(help.output.find(option), std::string::npos) << option;
+}
+
 }  // namespace

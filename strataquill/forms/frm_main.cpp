@@ -16,6 +16,7 @@
 #include <QToolBar>
 
 #include "strataquill/forms/child_window.h"
+#include "strataquill/forms/figure_window.h"
 #include "strataquill/forms/frm_copy_boring.h"
 #include "strataquill/forms/frm_file.h"
 #include "strataquill/forms/frm_splash.h"
@@ -118,6 +119,7 @@ frmMain::frmMain(QWidget* parent)
   connect(&adapter_, &SessionAdapter::currentBoringChanged, this, &frmMain::showCurrentBoring);
   // Other users' changes wait while a command saves or switches.
   adapter_.setBusyTest([this] { return busy(); });
+  watchProjectForFigures();
   setMenusEnabled(false);
   resize(kDefaultSize);
 }
@@ -132,7 +134,13 @@ frmMain::~frmMain() {
   // The data entry window goes first: it works on the session; then every
   // other child window, while the menus they update still exist.
   delete fileWindow_.data();
-  for (QMdiSubWindow* sub : mdi_->subWindowList()) delete sub;
+  // Also the windows that closed but wait for the event loop to delete
+  // them: they are no longer listed, and their going must not reach the
+  // menus either.
+  for (QMdiSubWindow* sub : mdi_->findChildren<QMdiSubWindow*>()) {
+    disconnect(sub, nullptr, this, nullptr);
+    delete sub;
+  }
 }
 
 frmFile* frmMain::dataEntryWindow() const {
@@ -359,6 +367,9 @@ void frmMain::printDispatch(int destination) {
       title = state_.DesignerLayoutTitle;
       reportType = render::kLayoutSample;
       break;
+    case ChildKind::kFigure:
+      static_cast<FigureWindow*>(mdi_->currentSubWindow()->widget())->print(destination);
+      return;
     default:
       return;
   }

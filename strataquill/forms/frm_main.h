@@ -40,7 +40,9 @@ class BoundGrid;
 namespace sq::forms {
 
 class frmClassificationDesign;
+class frmCrossSection;
 class frmFile;
+class frmSiteMap;
 
 // The main window: the MDI parent with the menus, the toolbar and its boring
 // selector, the splash timer and the program-wide state. It owns the project
@@ -97,6 +99,13 @@ class frmMain : public QMainWindow, public render::PrintContext {
   void mnuContents_Click();
   void mnuShowToolTip_Click();
   void mnuAboutStrataquill_Click();
+  // View > Site Map and View > Cross-Section: each window once, made on
+  // demand; the section shows `borings` when given.
+  void mnuSiteMap_Click();
+  void mnuCrossSection_Click();
+  void showCrossSection(const std::vector<std::string>& borings);
+  frmSiteMap* siteMapWindow() const;
+  frmCrossSection* crossSectionWindow() const;
   // File > Export > AGS4 and File > Import > AGS4 (into the open project,
   // or a new one when none is open).
   void mnuExportAgs_Click();
@@ -163,7 +172,7 @@ class frmMain : public QMainWindow, public render::PrintContext {
   bool eventFilter(QObject* object, QEvent* event) override;
 
  private:
-  enum class ChildKind { kNone, kFile, kLayoutDesign, kClassificationDesign, kOther };
+  enum class ChildKind { kNone, kFile, kLayoutDesign, kClassificationDesign, kFigure, kOther };
   class BusyScope;
 
   void createActions();
@@ -179,6 +188,10 @@ class frmMain : public QMainWindow, public render::PrintContext {
   void updateBoringsMenu();
   void updateLayoutMenu();
   void updateClassificationsMenu();
+  void updateViewMenu();
+  // The figure windows follow the project: they close with it and compose
+  // again when its borings change.
+  void watchProjectForFigures();
   void setMenusEnabled(bool enabled);
   ChildKind activeChildKind() const;
   bool isShortcutTarget(QObject* object) const;
@@ -215,6 +228,8 @@ class frmMain : public QMainWindow, public render::PrintContext {
   QPointer<frmClassificationDesign> classification_;
   QPointer<frmLayoutDesign> layout_;
   QPointer<HelpWindow> help_;
+  QPointer<frmSiteMap> siteMap_;
+  QPointer<frmCrossSection> crossSection_;
   QPointer<render::frmPrint> print_;
   render::PrinterChoice printer_;
   std::map<QString, QAction*> actions_;

@@ -42,8 +42,8 @@ TEST_F(MainWindowTest, MenusHaveTheirCaptionsShortcutsAndOrder) {
   EXPECT_EQ(main.windowTitle(), "Strataquill");
   QStringList menus;
   for (QAction* a : main.menuBar()->actions()) menus << a->text();
-  EXPECT_EQ(menus, (QStringList{"&File", "&Edit", "&Borings", "&Layout", "&Classifications",
-                                "&Help"}));
+  EXPECT_EQ(menus, (QStringList{"&File", "&Edit", "&View", "&Borings", "&Layout",
+                                "&Classifications", "&Help"}));
   auto items = [&](const char* menu) {
     QStringList out;
     for (QAction* a : main.menu(menu)->actions())
@@ -93,8 +93,8 @@ TEST_F(MainWindowTest, EverythingWaitsForTheSplashTimer) {
   EXPECT_TRUE(main.tmrSplash()->isActive());
   EXPECT_EQ(main.tmrSplash()->interval(), 4000);
   EXPECT_FALSE(main.toolBar()->isEnabled());
-  for (const char* m : {"mnuFile", "mnuEdit", "mnuBorings", "mnuLayout", "mnuClassifications",
-                        "mnuHelp"})
+  for (const char* m : {"mnuFile", "mnuEdit", "mnuView", "mnuBorings", "mnuLayout",
+                        "mnuClassifications", "mnuHelp"})
     EXPECT_FALSE(main.menu(m)->menuAction()->isEnabled()) << m;
   for (const char* a : {"mnuAboutStrataquill", "mnuOpenProject", "mnuExit", "mnuContents",
                         "mnuEditClassifications"})
@@ -105,8 +105,8 @@ TEST_F(MainWindowTest, EverythingWaitsForTheSplashTimer) {
   EXPECT_EQ(main.splash(), nullptr);
   EXPECT_FALSE(main.tmrSplash()->isActive());
   EXPECT_TRUE(main.toolBar()->isEnabled());
-  for (const char* m : {"mnuFile", "mnuEdit", "mnuBorings", "mnuLayout", "mnuClassifications",
-                        "mnuHelp"})
+  for (const char* m : {"mnuFile", "mnuEdit", "mnuView", "mnuBorings", "mnuLayout",
+                        "mnuClassifications", "mnuHelp"})
     EXPECT_TRUE(main.menu(m)->menuAction()->isEnabled()) << m;
   EXPECT_TRUE(enabled("mnuAboutStrataquill"));
   EXPECT_TRUE(enabled("mnuOpenProject"));

@@ -88,6 +88,8 @@ void frmMain::createActions() {
   makeAction("mnuCreateNewLayout", "&Create New Layout", {}, &frmMain::CreateNewFormatFile);
   makeAction("mnuEditClassifications", "&Edit Classifications", {},
              &frmMain::mnuEditClassifications_Click);
+  makeAction("mnuSiteMap", "&Site Map", {}, &frmMain::mnuSiteMap_Click);
+  makeAction("mnuCrossSection", "&Cross-Section", {}, &frmMain::mnuCrossSection_Click);
   makeAction("mnuContents", "&Contents", QKeySequence(Qt::Key_F1), &frmMain::mnuContents_Click);
   makeAction("mnuShowToolTip", "Show &Tool Tip", {}, &frmMain::mnuShowToolTip_Click);
   makeAction("mnuAboutStrataquill", "&About Strataquill", {}, &frmMain::mnuAboutStrataquill_Click);
@@ -117,6 +119,7 @@ void frmMain::createMenus() {
   add("mnuEdit", "&Edit",
       {"mnuUndo", "mnuRedo", "-", "mnuCut", "mnuCopy", "mnuPaste", "-", "mnuInsertRow",
        "mnuDeleteRow", "-", "mnuSampleHeadings", "-", "mnuPreferences"});
+  add("mnuView", "&View", {"mnuSiteMap", "mnuCrossSection"});
   add("mnuBorings", "&Borings", {"mnuAddBoring", "mnuCopyBoring", "mnuRemoveBoring"});
   add("mnuLayout", "&Layout", {"mnuEditLayout", "mnuCreateNewLayout"});
   add("mnuClassifications", "&Classifications", {"mnuEditClassifications"});
@@ -207,6 +210,7 @@ frmMain::ChildKind frmMain::activeChildKind() const {
   if (name == "FRMFILE") return ChildKind::kFile;
   if (name == "FRMLAYOUTDESIGN") return ChildKind::kLayoutDesign;
   if (name == "FRMCLASSIFICATIONDESIGN") return ChildKind::kClassificationDesign;
+  if (name == "FRMSITEMAP" || name == "FRMCROSSSECTION") return ChildKind::kFigure;
   return ChildKind::kOther;
 }
 
@@ -220,6 +224,7 @@ void frmMain::updateMenus() {
   updateBoringsMenu();
   updateLayoutMenu();
   updateClassificationsMenu();
+  updateViewMenu();
   actions_.at("mnuContents")->setEnabled(menusEnabled_);
   actions_.at("mnuShowToolTip")->setEnabled(menusEnabled_);
   // Not while the start-up splash shows.
@@ -243,7 +248,8 @@ void frmMain::updateMenus() {
 
 void frmMain::updateFileMenu() {
   const ChildKind kind = activeChildKind();
-  const bool printable = kind == ChildKind::kFile || kind == ChildKind::kLayoutDesign;
+  const bool printable =
+      kind == ChildKind::kFile || kind == ChildKind::kLayoutDesign || kind == ChildKind::kFigure;
   const bool closable = printable || kind == ChildKind::kClassificationDesign;
   actions_.at("mnuClose")->setEnabled(menusEnabled_ && closable);
   actions_.at("mnuPrintPreview")->setEnabled(menusEnabled_ && printable);
@@ -281,6 +287,11 @@ void frmMain::updateLayoutMenu() {
   const bool designer = activeChildKind() == ChildKind::kLayoutDesign;
   for (const char* item : {"mnuEditLayout", "mnuCreateNewLayout"})
     actions_.at(item)->setEnabled(menusEnabled_ && !designer);
+}
+
+void frmMain::updateViewMenu() {
+  for (const char* item : {"mnuSiteMap", "mnuCrossSection"})
+    actions_.at(item)->setEnabled(menusEnabled_ && state_.projectOpen());
 }
 
 void frmMain::updateClassificationsMenu() {

@@ -51,6 +51,27 @@ struct Writer {
     for (const QPointF& p : op.points) out << ' ' << num(p.x()) << ',' << num(p.y());
     out << ' ' << pen(op.pen) << (op.filled ? " fill " + std::to_string(op.fill) : "") << '\n';
   }
+  void operator()(const ShapeOp& op) const {
+    // Each point of the path after its kind: m(ove), l(ine), c(urve) and
+    // the curve's further control points (d).
+    out << "S";
+    for (int i = 0; i < op.path.elementCount(); ++i) {
+      const QPainterPath::Element e = op.path.elementAt(i);
+      const char kind = e.isMoveTo() ? 'm' : e.isLineTo() ? 'l' : e.isCurveTo() ? 'c' : 'd';
+      out << ' ' << kind << num(e.x) << ',' << num(e.y);
+    }
+    out << ' ' << pen(op.pen);
+    switch (op.fill.kind) {
+      case ShapeFill::Kind::kNone: break;
+      case ShapeFill::Kind::kSolid: out << " fill " << op.fill.color; break;
+      case ShapeFill::Kind::kPattern:
+        out << " pattern #" << op.fill.image << ' ' << num(op.fill.tileSize.width()) << 'x'
+            << num(op.fill.tileSize.height()) << " from " << num(op.fill.anchor.x()) << ','
+            << num(op.fill.anchor.y());
+        break;
+    }
+    out << '\n';
+  }
 };
 
 }  // namespace

@@ -190,6 +190,33 @@ void PrintSurface::drawPattern(const QImage& image, const QString& key, const QR
   p->ops.push_back(PatternOp{rect, imageIndexFor(image, key), tile});
 }
 
+void PrintSurface::drawShape(const QPainterPath& path, const ShapeFill& fill) {
+  SurfacePage* p = page();
+  if (!p || path.isEmpty() || !path.boundingRect().isValid()) return;
+  if (fill.kind == ShapeFill::Kind::kNone && pen.style == kPenNone) return;
+  ShapeFill plain = fill;
+  // Pattern fills come through drawPatternShape, which knows the picture.
+  if (plain.kind == ShapeFill::Kind::kPattern) plain.kind = ShapeFill::Kind::kNone;
+  p->ops.push_back(ShapeOp{path, plain, pen});
+}
+
+void PrintSurface::drawPatternShape(const QPainterPath& path, const QImage& image,
+                                    const QString& key, double scale, const QPointF& anchor) {
+  SurfacePage* p = page();
+  if (!p || path.isEmpty() || !path.boundingRect().isValid()) return;
+  const QSizeF tile = naturalSize(image) * scale;
+  if (image.isNull() || !(tile.width() >= 1) || !(tile.height() >= 1)) {
+    drawShape(path);
+    return;
+  }
+  ShapeFill fill;
+  fill.kind = ShapeFill::Kind::kPattern;
+  fill.image = imageIndexFor(image, key);
+  fill.tileSize = tile;
+  fill.anchor = anchor;
+  p->ops.push_back(ShapeOp{path, fill, pen});
+}
+
 TextOp PrintSurface::makeTextOp(const QString& text, double x, double y) const {
   TextOp op;
   op.origin = {x, y};

@@ -83,6 +83,13 @@ class PrintSurface {
   // The rectangle filled with `image` tiled at its natural size times
   // `scale`, anchored at the rectangle's top-left corner.
   void drawPattern(const QImage& image, const QString& key, const QRectF& rect, double scale);
+  // A closed shape outlined with the pen (not when its style is kPenNone)
+  // and filled in `fill`'s colour, or not at all.
+  void drawShape(const QPainterPath& path, const ShapeFill& fill = {});
+  // A closed shape filled with `image` tiled at its natural size times
+  // `scale` from `anchor` (twips), and outlined as drawShape does.
+  void drawPatternShape(const QPainterPath& path, const QImage& image, const QString& key,
+                        double scale, const QPointF& anchor);
   // A closed outline through `points` (twips) in the current pen, filled
   // with `fill` when `filled`. An invisible pen still fills.
   void drawPolygon(const QPolygonF& points, bool filled, Rgb fill = 0);

@@ -101,6 +101,49 @@ TEST(PrintSurfaceTest, PatternsNeedATileThatCanBeSeen) {
   EXPECT_EQ(s.document().images.size(), 1u) << "each picture is kept once";
 }
 
+TEST(PrintSurfaceTest, ShapesFillAndOutline) {
+  PrintSurface s;
+  s.startDoc();
+  QPainterPath triangle;
+  triangle.addPolygon(QPolygonF({{0, 0}, {1000, 0}, {500, 800}}));
+  ShapeFill black;
+  black.kind = ShapeFill::Kind::kSolid;
+  s.drawShape(triangle, black);
+  s.pen.style = kPenNone;
+  s.drawShape(triangle);  // neither filled nor outlined: nothing to draw
+  s.drawShape(QPainterPath(), black);
+  QImage tile(96, 96, QImage::Format_RGB32);
+  tile.fill(Qt::white);
+  s.drawPatternShape(triangle, tile, "t", 0.5, {100, 200});
+  s.drawPatternShape(triangle, tile, "t", 1, {});
+  s.pen.style = kPenSolid;
+  s.drawPatternShape(triangle, QImage(), "none", 1, {});  // no picture: the outline only
+  const auto& ops = s.document().pages[0].ops;
+  ASSERT_EQ(ops.size(), 4u);
+  EXPECT_EQ(std::get<ShapeOp>(ops[0]).fill.kind, ShapeFill::Kind::kSolid);
+  const auto& pattern = std::get<ShapeOp>(ops[1]);
+  EXPECT_EQ(pattern.fill.kind, ShapeFill::Kind::kPattern);
+  EXPECT_EQ(pattern.fill.anchor, QPointF(100, 200));
+  EXPECT_DOUBLE_EQ(pattern.fill.tileSize.width(), 720);
+  EXPECT_EQ(pattern.pen.style, kPenNone);
+  EXPECT_EQ(s.document().images.size(), 1u) << "each picture is kept once";
+  EXPECT_EQ(std::get<ShapeOp>(ops[3]).fill.kind, ShapeFill::Kind::kNone);
+
+  // A pattern-filled shape paints its tiles inside itself only.
+  QImage dark(8, 8, QImage::Format_RGB32);
+  dark.fill(Qt::black);
+  PrintSurface t;
+  t.setPageSize(1440, 1440);
+  t.startDoc();
+  t.pen.style = kPenNone;
+  QPainterPath box;
+  box.addRect(QRectF(360, 360, 720, 720));
+  t.drawPatternShape(box, dark, "dark", 1, {});
+  const QImage page = renderPageImage(t.document(), 0, 100);
+  EXPECT_EQ(page.pixelColor(50, 50), QColor(Qt::black));
+  EXPECT_EQ(page.pixelColor(10, 10), QColor(Qt::white));
+}
+
 TEST(PrintSurfaceTest, PdfFilesDrawSmallPatternFillsTileByTile) {
   TestHome home;
   PrintSurface s;
@@ -129,6 +172,19 @@ TEST(PrintSurfaceTest, PdfFilesDrawSmallPatternFillsTileByTile) {
   many.drawPattern(tile, "t", QRectF(0, 0, 14400, 14400), 0.1);
   many.endDoc();
   EXPECT_EQ(patternObjects(many).first, 1);
+  // Pattern-filled shapes (the sections' correlated units) too.
+  PrintSurface shapes;
+  shapes.startDoc();
+  for (int i = 0; i < 40; ++i) {
+    QPainterPath wedge;
+    wedge.addPolygon(QPolygonF({{0.0, i * 300.0}, {1440.0, i * 300.0}, {720.0, i * 300.0 + 250}}));
+    wedge.closeSubpath();
+    shapes.drawPatternShape(wedge, tile, "t", 0.333, {});
+  }
+  shapes.endDoc();
+  const auto [shapeObjects, shapeBytes] = patternObjects(shapes);
+  EXPECT_EQ(shapeObjects, 0);
+  EXPECT_LT(shapeBytes, 20000u);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QImage>
+#include <QPainterPath>
 #include <QPointF>
 #include <QPolygonF>
 #include <QRectF>
@@ -79,7 +80,27 @@ struct PolygonOp {
   Rgb fill = 0;
 };
 
-using DrawOp = std::variant<LineOp, TextOp, PictureOp, PatternOp, PolygonOp>;
+// How the inside of a shape is painted: not at all, in one colour, or with
+// a picture tiled from `anchor` (so neighbouring shapes filled from the same
+// anchor join without a seam), each tile `tileSize` twips.
+struct ShapeFill {
+  enum class Kind { kNone, kSolid, kPattern };
+  Kind kind = Kind::kNone;
+  Rgb color = 0;
+  int image = -1;
+  QSizeF tileSize;
+  QPointF anchor;
+};
+
+// A closed shape (polygons, circles) filled, then outlined with `pen`
+// unless its style is kPenNone.
+struct ShapeOp {
+  QPainterPath path;
+  ShapeFill fill;
+  Pen pen;
+};
+
+using DrawOp = std::variant<LineOp, TextOp, PictureOp, PatternOp, PolygonOp, ShapeOp>;
 
 struct SurfacePage {
   std::vector<DrawOp> ops;

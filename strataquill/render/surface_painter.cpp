@@ -111,6 +111,54 @@ struct Painter {
     brush.setTransform(t);
     p.fillRect(op.rect, brush);
   }
+  // A pattern-filled shape's tiles one by one inside it, for the reason
+  // drawTiles gives; the grid starts at the fill's anchor, so neighbouring
+  // shapes filled from one anchor still join without a seam.
+  bool drawShapeTiles(const ShapeOp& op, const QImage& image) const {
+    const double tw = op.fill.tileSize.width(), th = op.fill.tileSize.height();
+    if (!(tw > 0) || !(th > 0)) return false;
+    const QRectF box = op.path.boundingRect();
+    const double left = op.fill.anchor.x() + std::floor((box.left() - op.fill.anchor.x()) / tw) * tw;
+    const double top = op.fill.anchor.y() + std::floor((box.top() - op.fill.anchor.y()) / th) * th;
+    const double tiles = std::ceil((box.right() - left) / tw) * std::ceil((box.bottom() - top) / th);
+    if (!(tiles <= kMostTilesDrawnOneByOne)) return false;
+    p.save();
+    p.setClipPath(op.path, Qt::IntersectClip);
+    for (double y = top; y < box.bottom(); y += th)
+      for (double x = left; x < box.right(); x += tw) p.drawImage(QRectF(x, y, tw, th), image);
+    p.restore();
+    return true;
+  }
+
+  void operator()(const ShapeOp& op) const {
+    QBrush brush(Qt::NoBrush);
+    if (op.fill.kind == ShapeFill::Kind::kSolid) brush = QBrush(toColor(op.fill.color));
+    if (op.fill.kind == ShapeFill::Kind::kPattern && op.fill.image >= 0 &&
+        op.fill.image < static_cast<int>(doc.images.size())) {
+      const QImage& image = doc.images[op.fill.image];
+      if (p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf &&
+          drawShapeTiles(op, image)) {
+        // The outline after the tiles, as the brush would have it.
+        QPen pen = toPen(op.pen);
+        pen.setJoinStyle(Qt::MiterJoin);
+        p.setPen(pen);
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(op.path);
+        return;
+      }
+      brush = QBrush(image);
+      QTransform t;
+      t.translate(op.fill.anchor.x(), op.fill.anchor.y());
+      t.scale(op.fill.tileSize.width() / image.width(), op.fill.tileSize.height() / image.height());
+      brush.setTransform(t);
+    }
+    QPen pen = toPen(op.pen);
+    pen.setJoinStyle(Qt::MiterJoin);
+    p.setPen(pen);
+    p.setBrush(brush);
+    p.drawPath(op.path);
+    p.setBrush(Qt::NoBrush);
+  }
 };
 
 }  // namespace
