@@ -195,6 +195,11 @@ TEST_F(StrataquillProjectTest, TheServerProjectPrintsTheSameLogAsTheFile) {
   Outcome named = logIn(folder_.string());
   EXPECT_EQ(named.status, 0) << named.output;
   EXPECT_TRUE(fs::exists(folder_ / "Depot \"north\"_x.pdf")) << named.output;
+  // Its site map too, named after it.
+  Outcome map = run("cd " + quote(folder_.string()) + " && " + kBin + "/strataquill-log " +
+                    quote(slashed) + " --site-map");
+  EXPECT_EQ(map.status, 0) << map.output;
+  EXPECT_TRUE(fs::exists(folder_ / "Depot \"north\"_x.map.pdf")) << map.output;
 }
 
 TEST_F(StrataquillProjectTest, AgsFilesComeFromAndGoIntoServerProjects) {
