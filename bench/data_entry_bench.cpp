@@ -3,7 +3,9 @@
 // borings, which saves the grids and fields (one edited cell each time) and
 // binds the three grids and the two forms to the next boring. Projects of
 // 10 and of 1,000 borings, each with 20 lithology, 20 sample and 5
-// completion rows. A switch must cost the same in both: every per-boring
+// completion rows, as a project file and as the same project on a
+// PostgreSQL server on this machine (the tests' own, over its Unix
+// socket). A switch must cost the same in both sizes: every per-boring
 // query finds its rows through the BoringName index.
 
 #include <benchmark/benchmark.h>
@@ -14,9 +16,11 @@
 
 #include "strataquill/db/database.h"
 #include "strataquill/db/jet_sql.h"
+#include "strataquill/db/testing/scratch_postgres.h"
 #include "strataquill/forms/frm_file.h"
 #include "strataquill/forms/frm_main.h"
 #include "strataquill/forms/ui_environment.h"
+#include "strataquill/sharing/project_transfer.h"
 #include "strataquill/shell/file_copy.h"
 #include "strataquill/shell/program_folder.h"
 #include "strataquill/shell/settings_store.h"
@@ -77,8 +81,34 @@ const std::string& projectFile(int borings) {
   return it->second;
 }
 
+// The same project pushed to the server; "" (and the benchmark skipped)
+// when there is no server.
+const std::string& serverProject(int borings) {
+  static std::map<int, std::string> made;
+  auto it = made.find(borings);
+  if (it != made.end()) return it->second;
+  std::string address;
+  std::string why;
+  if (testing::ScratchPostgres* server = testing::ScratchPostgres::shared(&why)) {
+    address = server->address("Bench " + std::to_string(borings));
+    if (!sharing::pushProject(projectFile(borings), address, true).ok()) address.clear();
+  }
+  return made.emplace(borings, address).first->second;
+}
+
+// Argument 1: 0 the project file, 1 the server project.
+const std::string& project(benchmark::State& state) {
+  const int borings = static_cast<int>(state.range(0));
+  state.SetLabel(state.range(1) ? "server" : "file");
+  return state.range(1) ? serverProject(borings) : projectFile(borings);
+}
+
 void BM_OpenProject(benchmark::State& state) {
-  const std::string& path = projectFile(static_cast<int>(state.range(0)));
+  const std::string& path = project(state);
+  if (path.empty()) {
+    state.SkipWithError("no PostgreSQL server");
+    return;
+  }
   forms::frmMain main;
   main.Form_Load("");
   main.tmrSplash_Timer();
@@ -88,11 +118,15 @@ void BM_OpenProject(benchmark::State& state) {
   }
   state.counters["borings"] = static_cast<double>(main.boringList().size());
 }
-BENCHMARK(BM_OpenProject)->Arg(10)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenProject)->ArgsProduct({{10, 1000}, {0, 1}})->Unit(benchmark::kMillisecond);
 
 void BM_SwitchBoring(benchmark::State& state) {
   const int borings = static_cast<int>(state.range(0));
-  const std::string& path = projectFile(borings);
+  const std::string& path = project(state);
+  if (path.empty()) {
+    state.SkipWithError("no PostgreSQL server");
+    return;
+  }
   forms::frmMain main;
   main.Form_Load("");
   main.tmrSplash_Timer();
@@ -112,7 +146,7 @@ void BM_SwitchBoring(benchmark::State& state) {
                            file->sprdSample()->model().dataRowCount() +
                            file->sprdCompletion()->model().dataRowCount();
 }
-BENCHMARK(BM_SwitchBoring)->Arg(10)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SwitchBoring)->ArgsProduct({{10, 1000}, {0, 1}})->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -141,8 +141,9 @@ check "the overlay badges the signed file for the file manager" \
 check "the .desktop file is valid and names the project type" \
   bash -c "desktop-file-validate /usr/share/applications/org.vexamor.Strataquill.desktop &&
     grep -q '^application/x-strataquill-project=.*org.vexamor.Strataquill.desktop' /usr/share/applications/mimeinfo.cache"
-check "the MIME database knows .sq2, .sqf and .sqc" \
+check "the MIME database knows .sq2, .sqp, .sqf and .sqc" \
   bash -c "grep -q ':application/x-strataquill-project:\*.sq2' /usr/share/mime/globs2 &&
+    grep -q ':application/x-strataquill-server-project:\*.sqp' /usr/share/mime/globs2 &&
     grep -q ':application/x-strataquill-layout:\*.sqf' /usr/share/mime/globs2 &&
     grep -q ':application/x-strataquill-classification:\*.sqc' /usr/share/mime/globs2"
 check "a file manager offers Strataquill for .sq2 files" \
@@ -151,6 +152,7 @@ check "a file manager offers Strataquill for .sq2 files" \
 check "the icons are in the hicolor theme" \
   test -f /usr/share/icons/hicolor/scalable/apps/org.vexamor.Strataquill.svg \
     -a -f /usr/share/icons/hicolor/scalable/mimetypes/application-x-strataquill-project.svg \
+    -a -f /usr/share/icons/hicolor/scalable/mimetypes/application-x-strataquill-server-project.svg \
     -a -f /usr/share/icons/hicolor/scalable/mimetypes/application-x-strataquill-layout.svg \
     -a -f /usr/share/icons/hicolor/scalable/mimetypes/application-x-strataquill-classification.svg \
     -a -f /usr/share/icons/hicolor/48x48/emblems/emblem-dxsign-signed.png

@@ -18,6 +18,9 @@
 
 #include "strataquill/app/figure_command.h"
 #include "strataquill/app/terminal_progress.h"
+#include "strataquill/db/project_link.h"
+#include "strataquill/db/server_address.h"
+#include "strataquill/project/file_rules.h"
 #include "strataquill/render/frm_print.h"
 #include "strataquill/render/log_export.h"
 #include "strataquill/render/print_run.h"
@@ -126,15 +129,19 @@ int main(int argc, char** argv) {
 
   QCommandLineParser parser;
   parser.setApplicationDescription(
-      "Renders the boring logs of a Strataquill project (.sq2) to a PDF file, or its site map "
-      "(--site-map) or a cross-section (--section).\n"
+      "Renders the boring logs of a Strataquill project (.sq2, or a project on a database "
+      "server: its address postgresql://...?project=NAME or a .sqp file that holds it) to a "
+      "PDF file, or its site map (--site-map) or a cross-section (--section).\n"
       "Defaults come from the print options the desktop program remembers, then from the "
       "layouts shipped in the program folder.");
   parser.addHelpOption();
-  parser.addPositionalArgument("project", "The project file (.sq2).");
+  parser.addPositionalArgument("project", "The project file (.sq2), server address, or .sqp file.");
   parser.addOptions({
       {{"b", "boring"}, "A boring to render (repeat for several). Default: every boring.", "name"},
-      {{"o", "output"}, "The PDF file to write. Default: the project's name with .pdf.", "file"},
+      {{"o", "output"},
+       "The PDF file to write. Default: the project's file name with .pdf (a server project's "
+       "name with .pdf, in the current folder).",
+       "file"},
       {"first-layout", "Layout file (.sqf) of the first page.", "file"},
       {"additional-layout", "Layout file (.sqf) of the following pages.", "file"},
       {"no-additional-layout", "Use the first-page layout on every page."},
@@ -165,18 +172,38 @@ int main(int argc, char** argv) {
     return 2;
   }
   sq::render::LogRequest request;
-  request.projectPath = fs::absolute(args[0].toStdString()).string();
-  if (!sq::isExistingFile(request.projectPath)) {
-    std::cerr << "strataquill-log: the project " << request.projectPath << " does not exist.\n";
-    return 1;
+  // A project file, or a project on a server: its address, or a link file
+  // that holds it. A server project's logs carry its name where a file's
+  // carry the file name.
+  const std::string named = args[0].toStdString();
+  const bool onServer = sq::db::isServerAddress(named) || sq::db::isProjectLink(named);
+  std::string defaultOutput;
+  std::string projectTitle;
+  if (onServer) {
+    auto target = sq::project::ResolveProject(named);
+    if (!target.ok()) {
+      std::cerr << "strataquill-log: " << target.status().message() << "\n";
+      return 1;
+    }
+    request.projectPath = target->path;
+    request.fileName = target->title;
+    projectTitle = target->title;
+    defaultOutput = sq::project::ServerOutputPath(named, projectTitle, ".pdf");
+  } else {
+    request.projectPath = fs::absolute(named).string();
+    if (!sq::isExistingFile(request.projectPath)) {
+      std::cerr << "strataquill-log: the project " << request.projectPath << " does not exist.\n";
+      return 1;
+    }
+    request.fileName = fs::path(request.projectPath).filename().string();
+    defaultOutput = fs::path(request.projectPath).replace_extension(".pdf").string();
   }
   if (sq::wantsFigure(parser)) {
-    const std::string output =
-        parser.isSet("output") ? parser.value("output").toStdString()
-                               : fs::path(request.projectPath)
-                                     .replace_extension(parser.isSet("site-map") ? ".map.pdf"
-                                                                                 : ".section.pdf")
-                                     .string();
+    const std::string extension = parser.isSet("site-map") ? ".map.pdf" : ".section.pdf";
+    std::string output = parser.value("output").toStdString();
+    if (output.empty())
+      output = onServer ? sq::project::ServerOutputPath(named, projectTitle, extension)
+                        : fs::path(request.projectPath).replace_extension(extension).string();
     ConsolePrompts consolePrompts;
     sq::setPrompts(&consolePrompts);
     return sq::runFigureCommand(parser, request.projectPath, output, interactive);
@@ -220,10 +247,8 @@ int main(int argc, char** argv) {
   request.options = options;
   request.classificationFile = sq::classificationFile();
   request.patternFolder = sq::patternsFolder();
-  request.fileName = fs::path(request.projectPath).filename().string();
   const std::string outputPath =
-      parser.isSet("output") ? parser.value("output").toStdString()
-                             : fs::path(request.projectPath).replace_extension(".pdf").string();
+      parser.isSet("output") ? parser.value("output").toStdString() : defaultOutput;
 
   if (parser.isSet("preview") || parser.isSet("print") || parser.isSet("dialog")) {
     std::vector<std::string> borings, chosen;

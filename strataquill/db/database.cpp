@@ -254,4 +254,26 @@ std::vector<TableChange> Database::waitForChanges(std::chrono::milliseconds time
   return pg ? pg->waitForChanges(timeout) : std::vector<TableChange>();
 }
 
+bool Database::connectionLost() const {
+  PgEngine* pg = server();
+  return pg && pg->connectionLost();
+}
+
+Status Database::markInUse(std::string_view name) {
+  PgEngine* pg = server();
+  return pg ? pg->markInUse(std::string(name)) : Status();
+}
+
+Result<std::vector<std::string>> Database::usersOf(std::string_view name) const {
+  PgEngine* pg = server();
+  if (!pg) return std::vector<std::string>();
+  return pg->usersOf(std::string(name));
+}
+
+Result<std::vector<std::string>> Database::claim(std::string_view name) {
+  PgEngine* pg = server();
+  if (!pg) return std::vector<std::string>();
+  return pg->claim(std::string(name));
+}
+
 }  // namespace sq::db

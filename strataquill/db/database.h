@@ -120,6 +120,24 @@ class Database {
   std::vector<TableChange> takeChanges();
   // As takeChanges(), waiting up to `timeout` for the first one.
   std::vector<TableChange> waitForChanges(std::chrono::milliseconds timeout);
+  // Whether the connection to the server was lost (reconnect() may bring
+  // it back); never for a file.
+  bool connectionLost() const;
+
+  // --- Names in use (a boring that a window shows), for server projects;
+  // on a file (one program at a time) they do nothing ---
+
+  // Marks `name` as in use by this connection until another name (or "")
+  // is marked or the connection ends.
+  Status markInUse(std::string_view name);
+  // The users (server roles) of the other connections that have `name`
+  // marked, each once, in order.
+  Result<std::vector<std::string>> usersOf(std::string_view name) const;
+  // Within the open transaction, takes `name` for this connection alone
+  // until the transaction ends, so that no other connection can mark it
+  // meanwhile. When another has it marked, nothing is taken and their users
+  // are returned (never an empty list then).
+  Result<std::vector<std::string>> claim(std::string_view name);
 
  private:
   Database(std::shared_ptr<Engine> engine, std::string path);

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include "strataquill/db/jet_sql.h"
 #include "strataquill/db/text_collation.h"
@@ -124,9 +125,19 @@ Value readValue(const PGresult* r, int row, int column, DaoType type) {
   return Value::text(std::string(text, length));
 }
 
-std::string trimmed(std::string s) {
-  while (!s.empty() && (s.back() == '\n' || s.back() == ' ')) s.pop_back();
-  return s;
+// libpq's messages run over several lines, the later ones indented with a
+// tab; in a message box and a log they read as one sentence.
+std::string trimmed(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    const bool blank = c == ' ' || c == '\n' || c == '\t' || c == '\r';
+    if (!blank)
+      out += c;
+    else if (!out.empty() && out.back() != ' ')
+      out += ' ';
+  }
+  if (!out.empty() && out.back() == ' ') out.pop_back();
+  return out;
 }
 
 std::string quotedList(const std::vector<std::string>& names) {
@@ -219,7 +230,10 @@ Status PgEngine::reconnect() {
                          "Cannot connect to the database server: " +
                              trimmed(PQerrorMessage(conn_)));
   transactionLost();
-  return setUpSession();
+  // The server forgot the old connection's names in use with it.
+  const std::string inUse = std::exchange(inUse_, std::string());
+  if (Status s = setUpSession(); !s.ok()) return s;
+  return markInUse(inUse);
 }
 
 Status PgEngine::statusOf(const PGresult* result, bool writes) {
@@ -522,12 +536,31 @@ Status PgEngine::setAllowZeroLength(const std::string& table, const std::string&
 
 Status PgEngine::createIndex(std::string_view name, const std::string& table,
                              const std::vector<std::string>& fields) {
+  // Asked first: making it, even "if not exists", waits for every user's
+  // open save on the table and needs its owner's rights.
+  auto made = query(
+      "SELECT 1 FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+      "WHERE n.nspname = $1 AND c.relname = $2 AND c.relkind = 'i'",
+      {Value::text(address_.project), Value::text(std::string(name))});
+  if (!made.ok()) return made.status();
+  if (PQntuples(made->get()) == 1) return {};
   auto r = runStep("CREATE INDEX IF NOT EXISTS " + quoteIdentifier(name) + " ON " +
                    quoteIdentifier(table) + " (" + quotedList(fields) + ")");
   return r.ok() ? Status() : r.status();
 }
 
 Status PgEngine::watchTable(const std::string& table, const std::string& keyField) {
+  // Made once: making it again would need the table to itself (waiting for
+  // every user's save) and the rights of its owner, which other users lack.
+  auto made = query(
+      "SELECT 1 FROM pg_trigger t JOIN pg_class c ON c.oid = t.tgrelid "
+      "JOIN pg_namespace n ON n.oid = c.relnamespace "
+      "WHERE n.nspname = $1 AND c.relname = $2 AND t.tgname = $3 "
+      "AND encode(t.tgargs, 'escape') = $4 || '\\000'",
+      {Value::text(address_.project), Value::text(table), Value::text(kChangeTrigger),
+       Value::text(keyField)});
+  if (!made.ok()) return made.status();
+  if (PQntuples(made->get()) == 1) return {};
   return allOrNothing(
       {"DROP TRIGGER IF EXISTS " + quoteIdentifier(kChangeTrigger) + " ON " +
            quoteIdentifier(table),
@@ -545,6 +578,67 @@ Status PgEngine::listen() {
   if (!l.ok()) return l.status();
   channel_ = channel;
   return {};
+}
+
+// Advisory locks of the server stand for the names in use: shared ones
+// for windows that show a name, an exclusive one for a transaction that
+// takes the name away. The lock's number is a hash of the project and the
+// name; a collision of two names would only refuse a removal wrongly.
+namespace {
+constexpr const char* kNameKey = "hashtextextended($1, 0)";
+}
+
+std::string PgEngine::nameKey(std::string_view name) const {
+  return address_.project + '\n' + std::string(name);
+}
+
+Status PgEngine::markInUse(const std::string& name) {
+  if (name == inUse_) return {};
+  if (!inUse_.empty()) {
+    query(std::string("SELECT pg_advisory_unlock_shared(") + kNameKey + ")",
+          {Value::text(nameKey(inUse_))});
+    inUse_.clear();
+  }
+  if (name.empty()) return {};
+  auto r = query(std::string("SELECT pg_try_advisory_lock_shared(") + kNameKey + ")",
+                 {Value::text(nameKey(name))});
+  if (!r.ok()) return r.status();
+  // Not granted: someone is taking the name away this very moment.
+  if (PQgetvalue(r->get(), 0, 0)[0] == 't') inUse_ = name;
+  return {};
+}
+
+Result<std::vector<std::string>> PgEngine::usersOf(const std::string& name) {
+  // pg_locks splits a lock's 64-bit number into two 32-bit halves.
+  auto r =
+      query(std::string("WITH k AS (SELECT ") + kNameKey +
+                " AS v) SELECT DISTINCT a.usename::text FROM pg_locks l "
+                "JOIN pg_stat_activity a ON a.pid = l.pid, k "
+                "WHERE l.locktype = 'advisory' AND l.granted AND l.pid <> pg_backend_pid() "
+                "AND l.database = (SELECT oid FROM pg_database WHERE datname = current_database()) "
+                "AND l.objsubid = 1 AND l.classid::text::bigint = (k.v >> 32) & 4294967295 "
+                "AND l.objid::text::bigint = k.v & 4294967295 ORDER BY 1",
+            {Value::text(nameKey(name))});
+  if (!r.ok()) return r.status();
+  std::vector<std::string> users;
+  for (int i = 0; i < PQntuples(r->get()); ++i) users.emplace_back(PQgetvalue(r->get(), i, 0));
+  return users;
+}
+
+Result<std::vector<std::string>> PgEngine::claim(const std::string& name) {
+  if (!inTransaction())
+    return Status::error(ErrorCode::kGeneric, "A name is claimed only within a transaction.");
+  auto r = query(std::string("SELECT pg_try_advisory_xact_lock(") + kNameKey + ")",
+                 {Value::text(nameKey(name))});
+  if (!r.ok()) return r.status();
+  if (PQgetvalue(r->get(), 0, 0)[0] == 't') return std::vector<std::string>();
+  auto users = usersOf(name);
+  if (users.ok() && users->empty()) users->push_back("another user");  // gone meanwhile
+  return users;
+}
+
+bool PgEngine::connectionLost() const {
+  return PQstatus(conn_) != CONNECTION_OK;
 }
 
 std::vector<TableChange> PgEngine::takeChanges() {

@@ -41,7 +41,12 @@ class PgEngine final : public Engine {
   Result<std::vector<std::string>> listProjects();
   Status watchTable(const std::string& table, const std::string& keyField);
   Status listen();
-  int socket() const { return PQsocket(conn_); }
+  // -1 once the connection is lost.
+  int socket() const { return connectionLost() ? -1 : PQsocket(conn_); }
+  bool connectionLost() const;
+  Status markInUse(const std::string& name);
+  Result<std::vector<std::string>> usersOf(const std::string& name);
+  Result<std::vector<std::string>> claim(const std::string& name);
   std::vector<TableChange> takeChanges();
   std::vector<TableChange> waitForChanges(std::chrono::milliseconds timeout);
 
@@ -104,11 +109,13 @@ class PgEngine final : public Engine {
   bool projectExists();
   Status checkWritable();
   std::string literal(const std::string& text) const;
+  std::string nameKey(std::string_view name) const;
 
   PGconn* conn_;
   ServerAddress address_;
   bool readOnly_ = false;
   std::string channel_;  // the project's notification channel while listening
+  std::string inUse_;    // the name this connection has marked in use
   std::optional<std::vector<Table>> cache_;
 };
 

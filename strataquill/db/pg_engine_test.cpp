@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <thread>
 
+#include <unistd.h>
+
 #include "strataquill/db/database.h"
 #include "strataquill/db/jet_sql.h"
 #include "strataquill/db/server_address.h"
@@ -31,6 +33,8 @@ class ServerProjectTest : public ::testing::Test {
     project_ = kProject + " " + ::testing::UnitTest::GetInstance()->current_test_info()->name();
     project_ = project_.substr(0, 63);
   }
+
+  static std::string admin() { return ScratchPostgres::kAdmin; }
 
   std::string address(const std::string& user = ScratchPostgres::kAdmin) const {
     return server_->address(project_, user);
@@ -155,6 +159,11 @@ TEST_F(ServerProjectTest, ProjectsAreMadeOnceListedAndFound) {
   auto wrongPlace = Database::open(
       "postgresql:///postgres?host=%2Fnonexistent&user=sqadmin&project=P&connect_timeout=2");
   EXPECT_EQ(wrongPlace.status().code(), ErrorCode::kConnectionFailed);
+  // libpq's lines are joined into one sentence for the message box.
+  const std::string why = wrongPlace.status().message();
+  EXPECT_TRUE(why.starts_with("Cannot connect to the database server: ")) << why;
+  EXPECT_EQ(why.find_first_of("\n\t"), std::string::npos) << why;
+  EXPECT_EQ(why.find("  "), std::string::npos) << why;
 }
 
 TEST_F(ServerProjectTest, RowsSortAsInAFile) {
@@ -360,6 +369,67 @@ TEST_F(ServerProjectTest, OthersChangesOfWatchedTablesArrive) {
   EXPECT_TRUE(reader.waitForChanges(50ms).empty());
 }
 
+TEST_F(ServerProjectTest, NamesInUseAreSeenByOthersAndKeepThemFromTakingThem) {
+  makeProject();
+  std::string why;
+  // A user of the project who is no superuser: what pg_locks and
+  // pg_stat_activity show such a user is what the program shows.
+  const std::string schema = quoteIdentifier(project_);
+  server_->admin("DROP ROLE IF EXISTS \"ben 'b'\"", &why);
+  ASSERT_TRUE(server_->admin("CREATE ROLE \"ben 'b'\" LOGIN; GRANT USAGE ON SCHEMA " + schema +
+                                 " TO \"ben 'b'\"; GRANT SELECT, INSERT, UPDATE, DELETE ON ALL "
+                                 "TABLES IN SCHEMA " +
+                                 schema + " TO \"ben 'b'\"",
+                             &why))
+      << why;
+  Database ana = open(), ben = open("ben 'b'");
+  const std::string name = "B \"1\" O'Neil";
+  ASSERT_TRUE(ben.markInUse(name).ok());
+  EXPECT_EQ(ana.usersOf(name).value(), std::vector<std::string>{"ben 'b'"});
+  EXPECT_TRUE(ben.usersOf(name)->empty()) << "one's own mark is no one else's";
+  EXPECT_TRUE(ana.usersOf("B \"1\" O'Neil ").value().empty()) << "another name";
+  // Ana shows it too; Ben sees her, by name, though he may not read her
+  // session's details.
+  ASSERT_TRUE(ana.markInUse(name).ok());
+  EXPECT_EQ(ben.usersOf(name).value(), std::vector<std::string>{ServerProjectTest::admin()});
+
+  // Taking it away waits for no one: it is refused while another has it.
+  ASSERT_TRUE(ana.beginTransaction().ok());
+  EXPECT_EQ(ana.claim(name).value(), std::vector<std::string>{"ben 'b'"});
+  ASSERT_TRUE(ana.rollback().ok());
+  // Once Ben moved on, it is hers to take, though she shows it herself;
+  // meanwhile no one can mark it.
+  ASSERT_TRUE(ben.markInUse("B-2").ok());
+  ASSERT_TRUE(ana.beginTransaction().ok());
+  EXPECT_TRUE(ana.claim(name).value().empty());
+  ASSERT_TRUE(ben.markInUse(name).ok());
+  EXPECT_TRUE(ana.usersOf(name)->empty()) << "not granted while it is being taken";
+  ASSERT_TRUE(ana.commitTransaction().ok());
+  ASSERT_TRUE(ben.markInUse(name).ok());
+  EXPECT_EQ(ana.usersOf(name).value(), std::vector<std::string>{"ben 'b'"});
+  // A connection that ends takes its marks with it.
+  ben.close();
+  for (int i = 0; i < 50 && !ana.usersOf(name)->empty(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_TRUE(ana.usersOf(name)->empty());
+
+  // The change notices are made once, and a user who does not own the
+  // tables (who could not make them) finds them made.
+  ASSERT_TRUE(ana.watchTable(kTable, "BoringName").ok());
+  EXPECT_TRUE(open("ben 'b'").watchTable(kTable, "BoringName").ok());
+  // Files know nothing of other users.
+  const std::string file =
+      (std::filesystem::temp_directory_path() / ("sq_names_" + std::to_string(::getpid()) + ".db"))
+          .string();
+  std::filesystem::remove(file);
+  auto local = Database::create(file);
+  ASSERT_TRUE(local.ok());
+  EXPECT_TRUE(local->markInUse(name).ok());
+  EXPECT_TRUE(local->usersOf(name)->empty());
+  EXPECT_FALSE(local->connectionLost());
+  std::filesystem::remove(file);
+}
+
 TEST_F(ServerProjectTest, ServerStoppedInTheMiddleOfASaveWritesNothing) {
   makeProject();
   Database db = open();
@@ -395,7 +465,10 @@ TEST_F(ServerProjectTest, ServerStoppedInTheMiddleOfASaveWritesNothing) {
   EXPECT_EQ(stored->text("Description \"long\""), "Topsoil");
 
   // Once the server is back, the same connection saves again.
+  EXPECT_TRUE(db.connectionLost());
+  EXPECT_EQ(db.changeSocket(), -1);
   ASSERT_TRUE(db.reconnect().ok());
+  EXPECT_FALSE(db.connectionLost());
   rs->moveFirst();
   ASSERT_TRUE(rs->edit().ok());
   ASSERT_TRUE(rs->setField("Description \"long\"", Value::text("saved later")).ok());

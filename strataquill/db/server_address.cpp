@@ -149,4 +149,23 @@ ServerAddress ServerAddress::withProject(std::string_view name) const {
   return out;
 }
 
+ServerAddress ServerAddress::withPassword(std::string_view password) const {
+  ServerAddress out = *this;
+  const std::size_t question = connection.find('?');
+  out.connection = connection.substr(0, question);
+  std::vector<std::string> kept;
+  if (question != std::string::npos)
+    for (std::string& parameter : splitQuery(std::string_view(connection).substr(question + 1)))
+      if (keyOf(parameter) != "password") kept.push_back(std::move(parameter));
+  kept.push_back("password=" + percentEncode(password));
+  for (std::size_t i = 0; i < kept.size(); ++i) out.connection += (i ? "&" : "?") + kept[i];
+  return out;
+}
+
+std::string ServerAddress::text() const {
+  if (project.empty()) return connection;
+  return connection + (connection.find('?') == std::string::npos ? "?" : "&") +
+         "project=" + percentEncode(project);
+}
+
 }  // namespace sq::db

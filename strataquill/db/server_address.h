@@ -30,6 +30,12 @@ struct ServerAddress {
   std::string withoutPassword() const;
   // The same server and database with another project.
   ServerAddress withProject(std::string_view name) const;
+  // The same address with `password` for the login, which libpq then uses
+  // instead of the password file's.
+  ServerAddress withPassword(std::string_view password) const;
+  // The whole address, any password included: for connecting only, never
+  // to be shown or kept.
+  std::string text() const;
 };
 
 // Whether `path` is a server address rather than a file path.

@@ -27,6 +27,18 @@ TEST(ServerAddressTest, PasswordsNeverLeaveTheConnection) {
   EXPECT_EQ(shown, "postgresql://ana@host/firm?connect_timeout=5&project=P");
   EXPECT_EQ(shown.find("s3cr"), std::string::npos);
   EXPECT_EQ(shown.find("other"), std::string::npos);
+
+  // A password typed into a dialog is given to libpq, and taken out again
+  // wherever the address is shown.
+  auto typed =
+      ServerAddress::parse("postgresql://ben@host/firm?project=P")->withPassword("p&ss word=%");
+  auto connect = ServerAddress::parse(typed.text());
+  ASSERT_TRUE(connect.ok()) << connect.status().message();
+  EXPECT_EQ(connect->project, "P");
+  EXPECT_NE(connect->connection.find("password=p%26ss%20word%3D%25"), std::string::npos);
+  EXPECT_EQ(connect->withoutPassword(), "postgresql://ben@host/firm?project=P");
+  EXPECT_EQ(typed.withPassword("new").text(), "postgresql://ben@host/firm?password=new&project=P")
+      << "one password, the last given";
 }
 
 TEST(ServerAddressTest, SocketFoldersAndNoProject) {
@@ -44,7 +56,9 @@ TEST(ServerAddressTest, RefusesWhatIsNotAnAddress) {
         "postgresql://host/db?project=%00x"}) {
     auto a = ServerAddress::parse(bad);
     EXPECT_FALSE(a.ok()) << bad;
-    if (!a.ok()) EXPECT_EQ(a.status().code(), ErrorCode::kConnectionFailed) << bad;
+    if (!a.ok()) {
+      EXPECT_EQ(a.status().code(), ErrorCode::kConnectionFailed) << bad;
+    }
   }
   // The server cuts longer names short; two projects would meet in one.
   EXPECT_TRUE(ServerAddress::parse("postgresql:///d?project=" + std::string(63, 'x')).ok());

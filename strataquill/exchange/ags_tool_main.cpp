@@ -11,11 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "strataquill/db/project_link.h"
+#include "strataquill/db/server_address.h"
 #include "strataquill/exchange/ags_check.h"
 #include "strataquill/exchange/ags_export.h"
 #include "strataquill/exchange/ags_import.h"
 #include "strataquill/exchange/exchange_settings.h"
 #include "strataquill/layouts/classification_file.h"
+#include "strataquill/project/file_rules.h"
 #include "strataquill/project/project_file.h"
 #include "strataquill/project/project_probe.h"
 #include "strataquill/project/project_schema.h"
@@ -35,7 +38,8 @@ const char* const kUsageText =
     "  or:  strataquill-ags check FILE.ags\n"
     "  or:  strataquill-ags completion [CLASS [TARGET | default]]\n"
     "Exchanges the borings of Strataquill projects as AGS4 files (edition 4.1.1), and checks\n"
-    "AGS4 files against the rules of the format.\n"
+    "AGS4 files against the rules of the format. A PROJECT may also be a project on a\n"
+    "database server: its address (postgresql://...?project=NAME) or a .sqp file holding it.\n"
     "\n"
     "Commands:\n"
     "  export                   writes the project's borings to an AGS4 file\n"
@@ -150,6 +154,12 @@ int checkCommand(int argc, char** argv) {
   return 1;
 }
 
+// A project on a server, named by its address or by a link file (.sqp)
+// that holds it.
+bool onServer(const std::string& named) {
+  return sq::db::isServerAddress(named) || sq::db::isProjectLink(named);
+}
+
 int exportCommand(int argc, char** argv) {
   std::string problem;
   const auto args = parse(argc, argv,
@@ -158,24 +168,40 @@ int exportCommand(int argc, char** argv) {
                           {"--standard-only"}, problem);
   if (!args) return usage(problem);
   if (args->positional.size() != 1) return usage("export takes one project file");
-  const std::string projectPath = args->positional[0];
+  std::string projectPath = args->positional[0];
   std::string output = args->value("--output");
-  if (output.empty()) output = fs::path(projectPath).replace_extension(".ags").string();
   const auto order = dateOrder(args->value("--dates"));
   if (!order) return usage("--dates is mdy, dmy or iso");
 
-  const auto state = sq::project::ProbeProjectFile(projectPath);
-  if (state != sq::project::ProjectFileState::kProject &&
-      state != sq::project::ProjectFileState::kReadOnly) {
-    std::cerr << "strataquill-ags: " << sq::project::ProjectFileRefusal(state, projectPath) << "\n";
-    return 2;
+  // A server project is called by its name: in the file and in the
+  // default output's name (in the current folder, or beside a link file).
+  std::string projectName = fs::path(projectPath).stem().string();
+  if (onServer(projectPath)) {
+    auto target = sq::project::ResolveProject(projectPath);
+    if (!target.ok()) {
+      std::cerr << "strataquill-ags: " << target.status().message() << "\n";
+      return 2;
+    }
+    if (output.empty()) output = sq::project::ServerOutputPath(projectPath, target->title, ".ags");
+    projectPath = target->path;
+    projectName = target->title;
+  } else {
+    const auto state = sq::project::ProbeProjectFile(projectPath);
+    if (state != sq::project::ProjectFileState::kProject &&
+        state != sq::project::ProjectFileState::kReadOnly) {
+      std::cerr << "strataquill-ags: " << sq::project::ProjectFileRefusal(state, projectPath)
+                << "\n";
+      return 2;
+    }
   }
+  if (output.empty()) output = fs::path(args->positional[0]).replace_extension(".ags").string();
   auto database = sq::db::Database::open(projectPath);
   if (!database.ok()) {
     std::cerr << "strataquill-ags: " << database.status().message() << "\n";
     return 2;
   }
   AgsExportOptions options = defaultExportOptions(projectPath, sq::classificationFile());
+  options.projectFileName = projectName;
   options.userHeadings = !args->has("--standard-only");
   options.dateOrder = *order;
   if (!args->value("--status").empty()) options.transferStatus = args->value("--status");
@@ -213,15 +239,31 @@ int importCommand(int argc, char** argv) {
   if (!args) return usage(problem);
   if (args->positional.size() != 1) return usage("import takes one AGS file");
   const std::string file = args->positional[0];
-  const std::string projectPath = args->value("--output");
+  std::string projectPath = args->value("--output");
   if (projectPath.empty()) return usage("import needs the project: -o PROJECT.sq2");
   const auto order = dateOrder(args->value("--dates"));
   if (!order) return usage("--dates is mdy, dmy or iso");
 
-  const bool fresh = !fs::exists(projectPath);
+  const bool server = onServer(projectPath);
+  const bool fresh = !server && !fs::exists(projectPath);
   AgsImportContext context;
   std::optional<sq::db::Database> database;
-  if (!fresh) {
+  if (server) {
+    // Into a server project that exists: strataquill-project push makes one.
+    auto target = sq::project::ResolveProject(projectPath);
+    auto opened = target.ok() ? sq::db::Database::open(target->path)
+                              : sq::db::Result<sq::db::Database>(target.status());
+    if (!opened.ok()) {
+      std::cerr << "strataquill-ags: " << opened.status().message() << "\n";
+      return 2;
+    }
+    if (opened->readOnly()) {
+      std::cerr << "strataquill-ags: " << target->title << " cannot be written.\n";
+      return 2;
+    }
+    projectPath = target->title;
+    database.emplace(std::move(opened.value()));
+  } else if (!fresh) {
     const auto state = sq::project::ProbeProjectFile(projectPath);
     if (state != sq::project::ProjectFileState::kProject) {
       std::cerr << "strataquill-ags: "

@@ -1,6 +1,8 @@
 #include "strataquill/forms/child_window.h"
 
+#include <QHBoxLayout>
 #include <QMdiSubWindow>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -10,6 +12,21 @@
 #include "strataquill/widgets/bound_grid.h"
 
 namespace sq::forms {
+
+std::pair<QPushButton*, QPushButton*> addDialogButtons(QWidget* dialog, QBoxLayout* layout,
+                                                       const QString& ok, const QString& cancel) {
+  auto* row = new QHBoxLayout;
+  auto* okButton = new QPushButton(ok, dialog);
+  auto* cancelButton = new QPushButton(cancel, dialog);
+  okButton->setObjectName("cmdOK");
+  cancelButton->setObjectName("cmdCancel");
+  okButton->setDefault(true);
+  row->addStretch();
+  row->addWidget(okButton);
+  row->addWidget(cancelButton);
+  layout->addLayout(row);
+  return {okButton, cancelButton};
+}
 
 void onChildActivated(QMdiSubWindow* sub, std::function<void()> gotFocus) {
   QObject::connect(sub, &QMdiSubWindow::windowStateChanged, sub,

@@ -5,7 +5,10 @@
 #include <utility>
 #include <vector>
 
+class QBoxLayout;
 class QMdiSubWindow;
+class QPushButton;
+class QString;
 class QTabWidget;
 class QWidget;
 
@@ -14,6 +17,11 @@ class BoundGrid;
 }
 
 namespace sq::forms {
+
+// The OK and Cancel buttons of a dialog (in that order), at the bottom
+// right of `layout`, named cmdOK and cmdCancel; OK is the default button.
+std::pair<QPushButton*, QPushButton*> addDialogButtons(QWidget* dialog, QBoxLayout* layout,
+                                                       const QString& ok, const QString& cancel);
 
 // Calls `gotFocus` each time `sub` becomes the active child window of its
 // MDI area (shown for the first time, picked from the window list, clicked

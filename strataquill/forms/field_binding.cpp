@@ -4,6 +4,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
+#include "strataquill/db/ascii_case.h"
+
 namespace sq::forms {
 
 QString FieldBinding::widgetText(const QWidget* widget) {
@@ -71,8 +73,12 @@ bool FieldBinding::hasPendingEdits() const {
 }
 
 bool FieldBinding::save(std::string& error) {
+  conflict_.reset();
+  lastError_ = db::ErrorCode::kNone;
+  loadedBeforeSave_ = loaded_;
   if (!hasPendingEdits()) return true;
   db::Recordset& rs = *rs_;
+  rs.clearConflicts();
   const bool adding = rs.recordCount() == 0;
   db::Status s = adding ? rs.addNew() : rs.edit();
   for (std::size_t i = 0; s.ok() && adding && i < newRowValues_.size(); ++i)
@@ -88,11 +94,58 @@ bool FieldBinding::save(std::string& error) {
   if (!s.ok()) {
     rs.cancelUpdate();
     if (error.empty()) error = s.message();
+    lastError_ = s.code();
+    if (s.code() == db::ErrorCode::kWriteConflict && !rs.conflicts().empty()) {
+      const db::RowConflict& c = rs.conflicts().back();
+      Conflict conflict;
+      for (const auto& [widget, field] : bindings_) {
+        conflict.fields.push_back(field);
+        conflict.mine.push_back(widgetText(widget));
+      }
+      if (c.theirs) {
+        conflict.theirs.emplace();
+        for (const auto& [widget, field] : bindings_) {
+          QString text;
+          for (std::size_t f = 0; f < rs.fields().size(); ++f)
+            if (db::equalsIgnoreCase(rs.fields()[f].name, field))
+              text = QString::fromStdString((*c.theirs)[f].toString());
+          conflict.theirs->push_back(text);
+        }
+      }
+      conflictPosition_ = c.position;
+      conflict_ = std::move(conflict);
+    }
     return false;
   }
   for (std::size_t i : written) loaded_[i] = widgetText(bindings_[i].first);
   if (adding) rs.moveFirst();
   return true;
+}
+
+void FieldBinding::revertSave() {
+  if (!rs_ || loadedBeforeSave_.size() != loaded_.size()) return;
+  loaded_ = loadedBeforeSave_;
+  conflict_.reset();
+  rs_->clearConflicts();
+  rs_->moveFirst();
+}
+
+db::Status FieldBinding::resolve(bool keepMine) {
+  if (!conflict_ || !rs_)
+    return db::Status::error(db::ErrorCode::kItemNotFound, "No such conflict.");
+  if (db::Status s = rs_->refreshRow(conflictPosition_); !s.ok()) return s;
+  const Conflict conflict = std::move(*conflict_);
+  conflict_.reset();
+  rs_->clearConflicts();
+  rs_->moveFirst();
+  for (std::size_t i = 0; i < bindings_.size(); ++i) {
+    const QString theirs = conflict.theirs ? (*conflict.theirs)[i] : QString();
+    if (!keepMine) setWidgetText(bindings_[i].first, theirs);
+    // Each box that differs from their row is an edit; keeping mine writes
+    // them all, taking theirs leaves none.
+    loaded_[i] = keepMine ? theirs : widgetText(bindings_[i].first);
+  }
+  return {};
 }
 
 }  // namespace sq::forms

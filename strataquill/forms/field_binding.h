@@ -33,6 +33,23 @@ class FieldBinding {
   // the reason) when the row could not be written, and the edits stay
   // pending.
   bool save(std::string& error);
+  // The owner's transaction around the last save ended without its writes:
+  // the edits are pending again.
+  void revertSave();
+  // The code of the last save's failure; kNone after one that wrote.
+  db::ErrorCode lastError() const { return lastError_; }
+
+  // The row that the last save did not write because another user changed
+  // or removed it after it was read (a server project).
+  struct Conflict {
+    std::vector<std::string> fields;             // the bound fields, in binding order
+    std::vector<QString> mine;                   // as the boxes show them
+    std::optional<std::vector<QString>> theirs;  // nothing: they removed the row
+  };
+  const std::optional<Conflict>& conflict() const { return conflict_; }
+  // Keep mine: the next save writes every box over their row (or adds the
+  // row again). Take theirs: the boxes show their row.
+  db::Status resolve(bool keepMine);
   const std::vector<std::pair<QWidget*, std::string>>& bindings() const { return bindings_; }
 
   static QString widgetText(const QWidget* widget);
@@ -41,7 +58,11 @@ class FieldBinding {
  private:
   std::vector<std::pair<QWidget*, std::string>> bindings_;
   std::vector<QString> loaded_;
+  std::vector<QString> loadedBeforeSave_;
   std::optional<db::Recordset> rs_;
+  std::optional<Conflict> conflict_;
+  std::size_t conflictPosition_ = 0;
+  db::ErrorCode lastError_ = db::ErrorCode::kNone;
   std::vector<std::pair<std::string, std::string>> newRowValues_;
 };
 

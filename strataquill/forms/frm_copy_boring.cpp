@@ -1,5 +1,7 @@
 #include "strataquill/forms/frm_copy_boring.h"
 
+#include <tuple>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -10,6 +12,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "strataquill/forms/child_window.h"
 #include "strataquill/forms/session_adapter.h"
 #include "strataquill/project/file_rules.h"
 #include "strataquill/shell/select_all_line_edit.h"
@@ -51,16 +54,7 @@ frmCopyBoring::frmCopyBoring(SessionAdapter& session, QWidget* parent)
   boxes->addWidget(samples_, 1, 0);
   boxes->addWidget(completion_, 1, 1);
   root->addWidget(frame);
-  auto* buttons = new QHBoxLayout;
-  ok_ = new QPushButton("OK", this);
-  cancel_ = new QPushButton("Cancel", this);
-  ok_->setObjectName("cmdOK");
-  cancel_->setObjectName("cmdCancel");
-  ok_->setDefault(true);
-  buttons->addStretch();
-  buttons->addWidget(ok_);
-  buttons->addWidget(cancel_);
-  root->addLayout(buttons);
+  std::tie(ok_, cancel_) = addDialogButtons(this, root, "OK", "Cancel");
   connect(ok_, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
   connect(cancel_, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
 

@@ -3,9 +3,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -13,9 +15,12 @@
 
 #include "strataquill/db/value.h"
 #include "strataquill/forms/child_window.h"
+#include "strataquill/forms/frm_conflicts.h"
 #include "strataquill/forms/frm_sample_label_update.h"
 #include "strataquill/forms/session_adapter.h"
+#include "strataquill/forms/ui_environment.h"
 #include "strataquill/layouts/classification_file.h"
+#include "strataquill/project/borings.h"
 #include "strataquill/project/file_rules.h"
 #include "strataquill/project/interval_checks.h"
 #include "strataquill/project/project_schema.h"
@@ -47,6 +52,23 @@ frmFile::frmFile(AppState& state, SessionAdapter& session, QWidget* parent)
       "QLabel { background: #fff3c4; border: 1px solid #d9b64a; padding: 4px; }");
   banner_->hide();
   root->addWidget(banner_);
+  changed_ = new QWidget(this);
+  changed_->setObjectName("fraChangedByOthers");
+  changed_->setStyleSheet(
+      "#fraChangedByOthers { background: #dcebff; border: 1px solid #7aa7e0; }");
+  changed_->setAttribute(Qt::WA_StyledBackground);
+  auto* changedRow = new QHBoxLayout(changed_);
+  changedRow->setContentsMargins(6, 2, 6, 2);
+  changedText_ = new QLabel(changed_);
+  changedText_->setObjectName("lblChangedByOthers");
+  reload_ = new QPushButton("Reload", changed_);
+  reload_->setObjectName("cmdReload");
+  changedRow->addWidget(changedText_, 1);
+  changedRow->addWidget(reload_);
+  changed_->hide();
+  root->addWidget(changed_);
+  connect(reload_, &QPushButton::clicked, this, [this] { reloadBoring(); });
+  connect(&session_, &SessionAdapter::changedByOthers, this, &frmFile::showChangedByOthers);
   auto* tabWidget = new QTabWidget(this);
   tabWidget->setObjectName("SSTab1");
   root->addWidget(tabWidget);
@@ -134,11 +156,13 @@ void frmFile::showReadOnly() {
 }
 
 void frmFile::announceReadOnly() {
-  if (readOnly_)
-    prompts().message("The file " + state_.CurrentProjectPath +
-                          " is read-only.  You can read and print the project, but changes "
-                          "cannot be saved.",
-                      "Strataquill", MessageButtons::kOk, MessageIcon::kInformation);
+  if (!readOnly_) return;
+  const std::string what = session_.session().isServer()
+                               ? "The server lets you read the project " +
+                                     state_.CurrentProjectTitle + " but not change it."
+                               : "The file " + state_.CurrentProjectPath + " is read-only.";
+  prompts().message(what + "  You can read and print the project, but changes cannot be saved.",
+                    "Strataquill", MessageButtons::kOk, MessageIcon::kInformation);
 }
 
 void frmFile::CloseRecordsets() {
@@ -202,7 +226,13 @@ void frmFile::loadGrid(BoundGrid& grid, int whichTable) {
 
 void frmFile::OpenRecordsets() {
   BusyCursor busy;
-  const project::ProjectSession& session = session_.session();
+  project::ProjectSession& session = session_.session();
+  // A server that went away may be back; if not, the user hears why the
+  // grids are empty.
+  if (db::Status s = session.reconnectIfLost(); !s.ok() && notice_.shouldTell(s.message()))
+    prompts().message(
+        "The project " + state_.CurrentProjectTitle + " cannot be read: " + s.message(),
+        "Strataquill", MessageButtons::kOk, MessageIcon::kExclamation);
   boundBoring_ = session.currentBoring();
   loadGrid(*tabs_.lithology, project::kLithologyTable);
   loadGrid(*tabs_.sample, project::kSampleTable);
@@ -218,7 +248,27 @@ void frmFile::OpenRecordsets() {
       tabs_.boringFields.load(std::move(rs.value()));
     }
   setBoringControlsEnabled(!boundBoring_.empty());
+  // What others changed before is in what was just read.
+  session_.session().forgetOthersChange(boundBoring_);
+  changed_->hide();
   recheckCells();
+}
+
+void frmFile::showChangedByOthers() {
+  if (unloaded_ || boundBoring_.empty() || !session_.session().changedByOthers(boundBoring_))
+    return;
+  changedText_->setText(qs("Another user changed " + boundBoring_ +
+                           " after you opened it.  Reload it to see "
+                           "their changes; yours are saved first."));
+  changed_->show();
+}
+
+bool frmFile::reloadBoring() {
+  if (unloaded_) return false;
+  if (!saveBeforeLeaving(true)) return false;
+  OpenRecordsets();
+  InitializeRowHeights();
+  return true;
 }
 
 void frmFile::setBoringControlsEnabled(bool enabled) {
@@ -255,29 +305,60 @@ bool frmFile::hasPendingEdits() const {
 }
 
 bool frmFile::UpdateRecordsets() {
-  bool ok = true;
-  std::string error;
-  for (BoundGrid* grid : {tabs_.lithology, tabs_.sample, tabs_.completion}) {
-    grid->commitEdit();
-    const widgets::RecordsetModel::SaveReport report = grid->model().submitAll();
-    if (!report.ok()) {
-      ok = false;
-      if (error.empty()) error = report.error;
-    }
-    grid->viewport()->update();
+  for (BoundGrid* grid : {tabs_.lithology, tabs_.sample, tabs_.completion}) grid->commitEdit();
+  if (!hasPendingEdits()) return true;
+  project::ProjectSession& session = session_.session();
+  // A server that went away may be back: the save connects again first.
+  if (db::Status s = session.reconnectIfLost(); !s.ok()) {
+    reportSaveFailure(s.message(), true);
+    return false;
   }
-  ok = tabs_.projectFields.save(error) && ok;
-  ok = tabs_.boringFields.save(error) && ok;
-  if (!ok) reportSaveFailure(error);
-  return ok;
+  SaveRun save(session.database());
+  save.add(tabs_.lithology->model(), "Lithology");
+  save.add(tabs_.sample->model(), "Samples");
+  save.add(tabs_.completion->model(), "Completion");
+  save.add(tabs_.projectFields, "Project Info.");
+  save.add(tabs_.boringFields, "Boring Info.");
+  SaveRun::Outcome outcome = save.run();
+  for (BoundGrid* grid : {tabs_.lithology, tabs_.sample, tabs_.completion})
+    grid->viewport()->update();
+  // Rows that others changed meanwhile: the user chooses, then they are
+  // saved again (and may meet yet another user's change).
+  for (int round = 0; round < 5 && !outcome.keptNothing; ++round) {
+    std::vector<ConflictRow> conflicts = save.conflicts();
+    if (conflicts.empty()) break;
+    if (!settleConflicts(std::move(conflicts))) {
+      notice_.note(outcome.error);  // what a question about leaving them says
+      return false;
+    }
+    outcome = save.run();
+  }
+  if (!outcome.written) {
+    reportSaveFailure(outcome.error, outcome.keptNothing);
+    return false;
+  }
+  notice_.succeeded();
+  return true;
 }
 
-void frmFile::reportSaveFailure(const std::string& error) {
+bool frmFile::settleConflicts(std::vector<ConflictRow> rows) {
+  frmConflicts dialog(std::move(rows), this);
+  if (execModal(dialog) != QDialog::Accepted) return false;
+  if (const std::string error = dialog.apply(); !error.empty()) {
+    reportSaveFailure(error);
+    return false;
+  }
+  return true;
+}
+
+void frmFile::reportSaveFailure(const std::string& error, bool keptNothing) {
   // A read-only file was announced when it opened; other failures are told
   // once each, so a save that keeps failing does not nag at every step.
   if (!notice_.shouldTell(error)) return;
-  prompts().message("Some changes could not be saved to " + state_.CurrentProjectPath + ": " +
-                        error + "  They are still in the window.",
+  prompts().message((keptNothing ? "None of the changes could be saved to "
+                                 : "Some changes could not be saved to ") +
+                        state_.CurrentProjectPath + ": " + error +
+                        "  They are still in the window.",
                     "Strataquill", MessageButtons::kOk, MessageIcon::kExclamation);
 }
 
@@ -298,6 +379,13 @@ bool frmFile::saveBeforeLeaving(bool ask) {
 }
 
 void frmFile::RemoveBoring(const std::string& Boring, bool Confirm) {
+  // Said before the questions: a boring that other users have open stays.
+  if (const std::vector<std::string> users = session_.session().othersUsing(Boring);
+      !users.empty()) {
+    prompts().message(project::OpenByOthersText(Boring, users), "Can't Remove Boring",
+                      MessageButtons::kOk, MessageIcon::kExclamation);
+    return;
+  }
   // Enter twice must not delete a boring: No is the default of both.
   if (Confirm) {
     if (prompts().message("Are you sure you want to delete " + Boring + "? " +
@@ -316,7 +404,10 @@ void frmFile::RemoveBoring(const std::string& Boring, bool Confirm) {
   std::string error;
   tabs_.projectFields.save(error);
   const project::BoringChange r = session_.removeBoring(Boring);
-  if (r.outcome == project::BoringChange::Outcome::kReadOnly) {
+  if (r.outcome == project::BoringChange::Outcome::kInUse) {
+    prompts().message(project::OpenByOthersText(Boring, r.users), "Can't Remove Boring",
+                      MessageButtons::kOk, MessageIcon::kExclamation);
+  } else if (r.outcome == project::BoringChange::Outcome::kReadOnly) {
     prompts().message(
         project::readOnlyText(state_.CurrentProjectTitle, "Borings cannot be removed from it."),
         "Can't Remove Boring", MessageButtons::kOk, MessageIcon::kExclamation);

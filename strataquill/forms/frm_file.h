@@ -6,10 +6,12 @@
 
 #include "strataquill/forms/app_state.h"
 #include "strataquill/forms/data_entry_tabs.h"
+#include "strataquill/forms/save_run.h"
 #include "strataquill/project/save_policy.h"
 
 class QLabel;
 class QPlainTextEdit;
+class QPushButton;
 class QTabWidget;
 
 namespace sq::widgets {
@@ -78,6 +80,13 @@ class frmFile : public QWidget {
   QPlainTextEdit* txtCompletionNotes() const { return tabs_.completionNotes; }
   // The sign over the tabs that the project is read-only; hidden otherwise.
   QLabel* readOnlyBanner() const { return banner_; }
+  // The sign that another user changed the boring shown, with its Reload
+  // button; hidden otherwise.
+  QWidget* changedBanner() const { return changed_; }
+  QPushButton* cmdReload() const { return reload_; }
+  // Saves what is pending and reads the boring again, with what other
+  // users changed; false when the user kept the window as it is.
+  bool reloadBoring();
   // A bound text box or list by its control name ("txtSupervisor").
   QWidget* control(const QString& name) const;
 
@@ -96,7 +105,11 @@ class frmFile : public QWidget {
   void recheckCells();
   bool confirmRefusals();
   bool saveBeforeLeaving(bool ask);
-  void reportSaveFailure(const std::string& error);
+  void reportSaveFailure(const std::string& error, bool keptNothing = false);
+  // Asks which version of each row in conflict to keep and saves again;
+  // false when the user put it off.
+  bool settleConflicts(std::vector<ConflictRow> rows);
+  void showChangedByOthers();
   void setBoringControlsEnabled(bool enabled);
   void showReadOnly();
 
@@ -110,6 +123,9 @@ class frmFile : public QWidget {
   QString classLists_[3];  // lithology, samples, completion: tab-separated
   DataEntryTabs tabs_;
   QLabel* banner_;
+  QWidget* changed_;
+  QLabel* changedText_;
+  QPushButton* reload_;
 };
 
 }  // namespace sq::forms

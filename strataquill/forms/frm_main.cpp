@@ -117,6 +117,8 @@ frmMain::frmMain(QWidget* parent)
   });
   connect(&adapter_, &SessionAdapter::boringListChanged, this, &frmMain::showBoringList);
   connect(&adapter_, &SessionAdapter::currentBoringChanged, this, &frmMain::showCurrentBoring);
+  // Other users' changes wait while a command saves or switches.
+  adapter_.setBusyTest([this] { return busy(); });
   watchProjectForFigures();
   setMenusEnabled(false);
   resize(kDefaultSize);
@@ -194,6 +196,9 @@ void frmMain::Form_Load(const std::string& commandLine) {
       break;
     case project::CommandLineFile::kProject:
       openProject(commandLine, commandLine);
+      break;
+    case project::CommandLineFile::kServerProject:
+      openNamedProject(commandLine);
       break;
     case project::CommandLineFile::kOpenInProgram:
       tell("You must manually open this file from within Strataquill.", "Strataquill");

@@ -75,6 +75,8 @@ class frmMain : public QMainWindow, public render::PrintContext {
   void RemoveBoring();
   void UpdateMenuBar();
   void OpenExistingStrataquillFile();
+  // File > Open Server Project: a project on a database server.
+  void OpenServerProject();
   void CreateNewStrataquillFile();
   void CreateNewFormatFile();
   void PageFormat();
@@ -122,6 +124,12 @@ class frmMain : public QMainWindow, public render::PrintContext {
   // Unloads the data entry window, then opens `path` in a new one. False
   // when the file was refused or the open window would not close.
   bool openProject(const std::string& path, const std::string& title);
+  // Opens a project as the user named it: a project file, a server address
+  // or a link file (.sqp) that holds one.
+  bool openNamedProject(const std::string& named);
+  // The File menu's list of the projects opened last.
+  QMenu* recentMenu() const { return recent_; }
+  void fillRecentMenu();
   // Unloads the data entry window (it saves first); false when the user
   // chose to go back to correct something.
   bool unloadDataEntry();
@@ -170,6 +178,7 @@ class frmMain : public QMainWindow, public render::PrintContext {
   void createActions();
   void createMenus();
   void createToolBar();
+  void createRecentMenu();
   QAction* makeAction(const char* name, const QString& text, const QKeySequence& shortcut,
                       void (frmMain::*slot)());
   // The Import and Export submenus of `file`, before `before`.
@@ -210,6 +219,7 @@ class frmMain : public QMainWindow, public render::PrintContext {
   QToolBar* toolBar_ = nullptr;
   QWidget* selectorPlaceholder_ = nullptr;
   QComboBox* cmbBoringSelect_ = nullptr;
+  QMenu* recent_ = nullptr;
   QTimer* tmrSplash_;
   QLabel* intervalStatus_;
   QPointer<QWidget> splash_;

@@ -53,10 +53,10 @@ TEST_F(MainWindowTest, MenusHaveTheirCaptionsShortcutsAndOrder) {
                                                   : " " + a->shortcut().toString()));
     return out;
   };
-  EXPECT_EQ(items("mnuFile"), (QStringList{"&Open Project Ctrl+O", "&New Project Ctrl+N",
-                                           "&Close", "-", "&Import", "&Export", "-",
-                                           "Print Set&up", "Print Pre&view", "&Print Ctrl+P", "-",
-                                           "E&xit"}));
+  EXPECT_EQ(items("mnuFile"),
+            (QStringList{"&Open Project Ctrl+O", "Open &Server Project...", "Open &Recent",
+                         "&New Project Ctrl+N", "&Close", "-", "&Import", "&Export", "-",
+                         "Print Set&up", "Print Pre&view", "&Print Ctrl+P", "-", "E&xit"}));
   EXPECT_EQ(items("mnuImport"), QStringList{"&AGS4..."});
   EXPECT_EQ(items("mnuExport"), QStringList{"&AGS4..."});
   EXPECT_EQ(items("mnuEdit"),

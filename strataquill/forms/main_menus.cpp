@@ -51,6 +51,7 @@ QAction* frmMain::makeAction(const char* name, const QString& text, const QKeySe
 void frmMain::createActions() {
   makeAction("mnuOpenProject", "&Open Project", QKeySequence(Qt::CTRL | Qt::Key_O),
              &frmMain::OpenExistingStrataquillFile);
+  makeAction("mnuOpenServerProject", "Open &Server Project...", {}, &frmMain::OpenServerProject);
   makeAction("mnuNewProject", "&New Project", QKeySequence(Qt::CTRL | Qt::Key_N),
              &frmMain::CreateNewStrataquillFile);
   makeAction("mnuClose", "&Close", {}, &frmMain::mnuClose_Click);
@@ -111,8 +112,9 @@ void frmMain::createMenus() {
     menus_[name] = m;
   };
   add("mnuFile", "&File",
-      {"mnuOpenProject", "mnuNewProject", "mnuClose", "-", "mnuPrintSetup", "mnuPrintPreview",
-       "mnuPrint", "-", "mnuExit"});
+      {"mnuOpenProject", "mnuOpenServerProject", "mnuNewProject", "mnuClose", "-", "mnuPrintSetup",
+       "mnuPrintPreview", "mnuPrint", "-", "mnuExit"});
+  createRecentMenu();
   addExchangeMenus(menus_.at("mnuFile"), actions_.at("mnuPrintSetup"));
   add("mnuEdit", "&Edit",
       {"mnuUndo", "mnuRedo", "-", "mnuCut", "mnuCopy", "mnuPaste", "-", "mnuInsertRow",
@@ -253,8 +255,8 @@ void frmMain::updateFileMenu() {
   actions_.at("mnuPrintPreview")->setEnabled(menusEnabled_ && printable);
   actions_.at("mnuPrint")->setEnabled(menusEnabled_ && printable);
   actions_.at("mnuExportAgs")->setEnabled(menusEnabled_ && session_.isOpen());
-  for (const char* always :
-       {"mnuOpenProject", "mnuNewProject", "mnuImportAgs", "mnuPrintSetup", "mnuExit"})
+  for (const char* always : {"mnuOpenProject", "mnuOpenServerProject", "mnuNewProject",
+                             "mnuImportAgs", "mnuPrintSetup", "mnuExit"})
     actions_.at(always)->setEnabled(menusEnabled_);
 }
 

@@ -7,14 +7,20 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 
+#include "strataquill/db/project_link.h"
+#include "strataquill/db/server_address.h"
 #include "strataquill/forms/child_window.h"
 #include "strataquill/forms/frm_copy_boring.h"
 #include "strataquill/forms/frm_file.h"
 #include "strataquill/forms/frm_main.h"
+#include "strataquill/forms/frm_open_server.h"
 #include "strataquill/forms/ui_environment.h"
 #include "strataquill/project/file_rules.h"
 #include "strataquill/project/project_file.h"
+#include "strataquill/project/recent_projects.h"
+#include "strataquill/shell/file_copy.h"
 #include "strataquill/shell/start_folder.h"
 #include "strataquill/shell/user_prompts.h"
 
@@ -99,8 +105,60 @@ bool frmMain::openProject(const std::string& path, const std::string& title) {
   });
   sub->showMaximized();
   showIntervalProblems(file->intervalProblems());
+  project::RememberRecentProject(session_.path());
   file->announceReadOnly();
   return true;
+}
+
+bool frmMain::openNamedProject(const std::string& named) {
+  if (busy()) return false;
+  auto target = project::ResolveProject(named);
+  if (!target.ok()) {
+    tell(target.status().message(), "Strataquill", MessageIcon::kExclamation);
+    return false;
+  }
+  return openProject(target->path, target->title);
+}
+
+void frmMain::OpenServerProject() {
+  if (busy()) return;
+  frmOpenServerProject dialog(this);
+  if (execModal(dialog) != QDialog::Accepted || dialog.address().empty()) return;
+  openProject(dialog.address(), dialog.projectName());
+}
+
+void frmMain::createRecentMenu() {
+  recent_ = new QMenu("Open &Recent", this);
+  recent_->setObjectName("mnuRecentProjects");
+  recent_->menuAction()->setObjectName("mnuRecentProjects");
+  menus_["mnuRecentProjects"] = recent_;
+  menu("mnuFile")->insertMenu(actions_.at("mnuNewProject"), recent_);
+  connect(recent_, &QMenu::aboutToShow, this, &frmMain::fillRecentMenu);
+  fillRecentMenu();
+}
+
+void frmMain::fillRecentMenu() {
+  recent_->clear();
+  const std::vector<std::string> paths = project::RecentProjects();
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    const std::string& path = paths[i];
+    QAction* a = recent_->addAction(
+        QString("&%1 %2").arg(i + 1).arg(qs(project::RecentProjectCaption(path))));
+    a->setObjectName(QString("mnuRecent%1").arg(i + 1));
+    a->setToolTip(qs(path));
+    a->setStatusTip(qs(path));
+    connect(a, &QAction::triggered, this, [this, path] {
+      // A file that is gone leaves the list; a server may only be away.
+      if (!db::isServerAddress(path) && !db::isProjectLink(path) && !isExistingFile(path)) {
+        tell("The file " + path + " no longer exists.", "Strataquill", MessageIcon::kExclamation);
+        project::ForgetRecentProject(path);
+        return;
+      }
+      openNamedProject(path);
+    });
+  }
+  if (paths.empty()) recent_->addAction("(none)")->setEnabled(false);
+  recent_->setToolTipsVisible(true);
 }
 
 bool frmMain::unloadDataEntry() {

@@ -1,5 +1,8 @@
 #include "strataquill/forms/session_adapter.h"
 
+#include <QSocketNotifier>
+#include <QTimer>
+
 namespace sq::forms {
 
 using project::BoringChange;
@@ -7,10 +10,50 @@ using project::BoringChange;
 SessionAdapter::SessionAdapter(project::ProjectSession& session, QObject* parent)
     : QObject(parent), session_(session) {
   session_.setObserver(this);
+  look_ = new QTimer(this);
+  look_->setInterval(kLookIntervalMs);
+  connect(look_, &QTimer::timeout, this, &SessionAdapter::takeInOthersChanges);
 }
 
 SessionAdapter::~SessionAdapter() {
   session_.setObserver(nullptr);
+}
+
+void SessionAdapter::onOpened() {
+  if (session_.isServer()) {
+    followSocket();
+    look_->start();
+  }
+  emit projectOpened();
+}
+
+void SessionAdapter::onClosed() {
+  look_->stop();
+  delete notifier_;
+  notifier_ = nullptr;
+  emit projectClosed();
+}
+
+void SessionAdapter::followSocket() {
+  const int socket = session_.isServer() ? session_.changeSocket() : -1;
+  if (notifier_ && notifier_->socket() == socket) return;
+  delete notifier_;
+  notifier_ = nullptr;
+  if (socket < 0) return;
+  notifier_ = new QSocketNotifier(socket, QSocketNotifier::Read, this);
+  connect(notifier_, &QSocketNotifier::activated, this, &SessionAdapter::takeInOthersChanges);
+}
+
+void SessionAdapter::takeInOthersChanges() {
+  if (!session_.isServer() || takingIn_ || (busy_ && busy_())) return;
+  takingIn_ = true;
+  const project::ProjectSession::OthersChanges changes = session_.takeOthersChanges();
+  // The current boring may be gone once the list is read again: what the
+  // user typed into it is saved first, not dropped with it.
+  if (changes.currentMayGo) guardPasses();
+  session_.applyOthersChanges(changes);
+  followSocket();
+  takingIn_ = false;
 }
 
 bool SessionAdapter::guardPasses() {

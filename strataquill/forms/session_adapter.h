@@ -2,6 +2,9 @@
 
 #include <QObject>
 
+class QSocketNotifier;
+class QTimer;
+
 #include <functional>
 #include <string>
 
@@ -28,6 +31,16 @@ class SessionAdapter : public QObject, private project::ProjectSession::Observer
   // Runs before a user's command moves away from the current boring; false
   // keeps it. Empty: nothing to do.
   void setLeaveGuard(std::function<bool()> guard) { leaveGuard_ = std::move(guard); }
+  // While `busy` says so (a command is saving or switching), other users'
+  // changes wait; they are taken in at the next look.
+  void setBusyTest(std::function<bool()> busy) { busy_ = std::move(busy); }
+
+  // On a server project: takes in what other users changed. It runs by
+  // itself when the server's notices arrive (and every few seconds, for
+  // notices read along with other answers); tests call it too.
+  void takeInOthersChanges();
+  // How often takeInOthersChanges runs without a notice, in milliseconds.
+  static constexpr int kLookIntervalMs = 2000;
 
   // Makes `name` current, after the guard. False when the guard kept the
   // boring or the name is not listed; currentBoringChanged is then emitted
@@ -46,16 +59,26 @@ class SessionAdapter : public QObject, private project::ProjectSession::Observer
   void projectClosed();
   void boringListChanged();
   void currentBoringChanged();
+  // Other users changed rows of borings (ProjectSession::changedByOthers).
+  void changedByOthers();
 
  private:
   bool guardPasses();
-  void onOpened() override { emit projectOpened(); }
-  void onClosed() override { emit projectClosed(); }
+  void onOpened() override;
+  void onClosed() override;
   void onBoringListChanged() override { emit boringListChanged(); }
   void onCurrentBoringChanged() override { emit currentBoringChanged(); }
+  void onChangedByOthers() override { emit changedByOthers(); }
+  // Listens on the session's socket: a new one after a reconnection, none
+  // while the connection is lost.
+  void followSocket();
 
   project::ProjectSession& session_;
   std::function<bool()> leaveGuard_;
+  std::function<bool()> busy_;
+  QSocketNotifier* notifier_ = nullptr;
+  QTimer* look_ = nullptr;
+  bool takingIn_ = false;
 };
 
 }  // namespace sq::forms

@@ -105,8 +105,16 @@ db::Status CopyBoringTables(db::Database& database, const std::string& source,
   });
 }
 
-db::Status DeleteBoringRows(db::Database& database, const std::string& name) {
+db::Status DeleteBoringRows(db::Database& database, const std::string& name,
+                            std::vector<std::string>* openBy) {
   return inTransaction(database, [&] {
+    // No one may open it while it goes, and no one may have it open.
+    auto users = database.claim(name);
+    if (!users.ok()) return users.status();
+    if (!users->empty()) {
+      if (openBy) *openBy = users.value();
+      return db::Status::error(db::ErrorCode::kLocked, OpenByOthersText(name, users.value()));
+    }
     for (int table : {kLithologyTable, kSampleTable, kCompletionTable, kBoringTable}) {
       auto rs = database.openRecordset(GetSQL(name, table));
       if (!rs.ok()) return rs.status();
@@ -115,6 +123,14 @@ db::Status DeleteBoringRows(db::Database& database, const std::string& name) {
     }
     return db::Status();
   });
+}
+
+std::string OpenByOthersText(const std::string& name, const std::vector<std::string>& users) {
+  std::string who;
+  for (std::size_t i = 0; i < users.size(); ++i)
+    who += (i == 0 ? "" : i + 1 == users.size() ? " and " : ", ") + users[i];
+  return "The boring " + name + " cannot be removed: " + who +
+         (users.size() == 1 ? " has" : " have") + " it open.";
 }
 
 }  // namespace sq::project

@@ -43,7 +43,13 @@ db::Status CopyBoringTables(db::Database& database, const std::string& source,
                             const std::string& target, const CopyWhat& what);
 
 // Deletes every row of `name` from the lithology, sample, completion and
-// boring tables, in that order, in one transaction.
-db::Status DeleteBoringRows(db::Database& database, const std::string& name);
+// boring tables, in that order, in one transaction. On a server project a
+// boring that other users have open is not deleted: the status is kLocked
+// and `openBy` gets their names.
+db::Status DeleteBoringRows(db::Database& database, const std::string& name,
+                            std::vector<std::string>* openBy = nullptr);
+
+// "The boring <name> cannot be removed: ana and ben have it open."
+std::string OpenByOthersText(const std::string& name, const std::vector<std::string>& users);
 
 }  // namespace sq::project

@@ -185,5 +185,13 @@ TEST_F(BoringsTest, FailedCopyWritesNothing) {
   EXPECT_EQ(list(odd), (std::vector<std::string>{"B-1", "B-3"}));
 }
 
+TEST(OpenByOthersTest, NamesEveryoneWhoHasTheBoringOpen) {
+  EXPECT_EQ(OpenByOthersText("B-1", {"ana"}), "The boring B-1 cannot be removed: ana has it open.");
+  EXPECT_EQ(OpenByOthersText("B-1", {"ana", "ben"}),
+            "The boring B-1 cannot be removed: ana and ben have it open.");
+  EXPECT_EQ(OpenByOthersText("B-1", {"ana", "ben", "cy"}),
+            "The boring B-1 cannot be removed: ana, ben and cy have it open.");
+}
+
 }  // namespace
 }  // namespace sq::project

@@ -4,6 +4,9 @@
 #include <cctype>
 #include <filesystem>
 
+#include "strataquill/db/project_link.h"
+#include "strataquill/db/server_address.h"
+
 namespace sq::project {
 
 CommandLineFile classifyCommandLine(const std::string& commandLine) {
@@ -13,11 +16,41 @@ CommandLineFile classifyCommandLine(const std::string& commandLine) {
   std::transform(ext.begin(), ext.end(), ext.begin(),
                  [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
   if (ext == ".SQ2") return CommandLineFile::kProject;
+  // A project on a server, by its address or by a link file.
+  if (db::isServerAddress(commandLine) || ext == ".SQP") return CommandLineFile::kServerProject;
   if (ext == ".SQF" || ext == ".SQC") return CommandLineFile::kOpenInProgram;
   return CommandLineFile::kUnknown;
 }
 
+db::Result<ProjectTarget> ResolveProject(const std::string& named) {
+  std::string address = named;
+  if (!db::isServerAddress(named)) {
+    if (!db::isProjectLink(named))
+      return ProjectTarget{named, std::filesystem::path(named).filename().string()};
+    auto read = db::ReadProjectLink(named);
+    if (!read.ok()) return read.status();
+    address = std::move(read.value());
+  }
+  auto parsed = db::ServerAddress::parse(address);
+  if (!parsed.ok()) return parsed.status();
+  if (parsed->project.empty())
+    return db::Status::error(db::ErrorCode::kConnectionFailed,
+                             "The address names no project: add ?project=NAME to it.");
+  return ProjectTarget{address, parsed->project};
+}
+
+std::string ServerOutputPath(const std::string& named, const std::string& title,
+                             const std::string& extension) {
+  if (db::isProjectLink(named))
+    return std::filesystem::path(named).replace_extension(extension).string();
+  std::string stem = title;
+  std::replace(stem.begin(), stem.end(), '/', '_');
+  return (stem.empty() || stem[0] == '.' ? "_" + stem : stem) + extension;
+}
+
 bool sameFile(const std::string& a, const std::string& b) {
+  // Server addresses are no files.
+  if (db::isServerAddress(a) || db::isServerAddress(b)) return false;
   if (a.empty() || b.empty() || a[0] == '?' || b[0] == '?') return false;
   std::error_code ec;
   if (std::filesystem::equivalent(a, b, ec)) return true;

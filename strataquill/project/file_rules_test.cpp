@@ -19,6 +19,37 @@ TEST(FileRulesTest, TheCommandLineIsJudgedByItsLastFourCharacters) {
   EXPECT_EQ(classifyCommandLine("notes.txt"), CommandLineFile::kUnknown);
   EXPECT_EQ(classifyCommandLine("\"site.sq2\""), CommandLineFile::kUnknown) << "quotes stay";
   EXPECT_EQ(classifyCommandLine("sq2"), CommandLineFile::kUnknown);
+  EXPECT_EQ(classifyCommandLine("/data/Kessler Depot.SqP"), CommandLineFile::kServerProject);
+  EXPECT_EQ(classifyCommandLine("postgresql://ana@db/firm?project=Kessler%20Depot"),
+            CommandLineFile::kServerProject);
+  EXPECT_EQ(classifyCommandLine("postgresql://db/firm?project=Depot.sqf"),
+            CommandLineFile::kServerProject)
+      << "an address is an address, whatever its project is called";
+}
+
+TEST(FileRulesTest, AProjectIsNamedByItsFileOrByItsServerName) {
+  TestHome home;
+  auto file = ResolveProject("/data/Site A.sq2");
+  ASSERT_TRUE(file.ok());
+  EXPECT_EQ(file->path, "/data/Site A.sq2");
+  EXPECT_EQ(file->title, "Site A.sq2");
+
+  auto address = ResolveProject("postgresql://ana@db/firm?project=Kessler%20%22Depot%22");
+  ASSERT_TRUE(address.ok());
+  EXPECT_EQ(address->path, "postgresql://ana@db/firm?project=Kessler%20%22Depot%22");
+  EXPECT_EQ(address->title, "Kessler \"Depot\"");
+
+  const std::string link = home.path("Depot.sqp");
+  std::ofstream(link) << "postgres:///firm?host=%2Ftmp&project=North%20Yard\n";
+  auto linked = ResolveProject(link);
+  ASSERT_TRUE(linked.ok()) << linked.status().message();
+  EXPECT_EQ(linked->path, "postgres:///firm?host=%2Ftmp&project=North%20Yard");
+  EXPECT_EQ(linked->title, "North Yard");
+
+  EXPECT_FALSE(ResolveProject("postgresql://db/firm").ok()) << "no project named";
+  EXPECT_EQ(ResolveProject(home.path("gone.sqp")).status().code(), db::ErrorCode::kFileNotFound);
+  EXPECT_FALSE(sameFile("postgresql://db/firm?project=P", "postgresql://db/firm?project=P"))
+      << "no file to replace";
 }
 
 TEST(FileRulesTest, ANewFileMayNotReplaceAnOpenOne) {

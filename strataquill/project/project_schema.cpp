@@ -142,10 +142,13 @@ void CheckFileFormat(db::Database& database) {
   // Every per-boring query selects by BoringName; an index keeps a boring
   // switch as quick in a project of a thousand borings as in one of ten.
   for (const char* table : {"Boring Information", "Lithology Information", "Sample Information",
-                            "Completion Information"})
+                            "Completion Information"}) {
     resume([&] {
       return database.createIndex(std::string(table) + " by BoringName", table, {"BoringName"});
     });
+    // On a server, the other users hear of every change to a boring's rows.
+    if (database.isServer()) resume([&] { return database.watchTable(table, "BoringName"); });
+  }
 }
 
 std::string GetSQL(std::string_view Boring, int whichTable) {

@@ -24,7 +24,8 @@ const std::vector<db::TableDef>& projectTables();
 
 // Checks and repairs a project file in place: adds missing tables and fields
 // (in the listed order) and lets every Text and Memo field hold an empty
-// string, and indexes BoringName in the four per-boring tables. Never
+// string, and indexes BoringName in the four per-boring tables (on a
+// server project, whose changes are also reported to other users). Never
 // removes, renames or retypes anything and changes no data. Each step that
 // fails is skipped.
 void CheckFileFormat(const std::string& CurrentFile);

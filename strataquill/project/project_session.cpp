@@ -1,6 +1,7 @@
 #include "strataquill/project/project_session.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "strataquill/db/server_address.h"
 #include "strataquill/project/project_schema.h"
@@ -27,31 +28,47 @@ db::Status ProjectSession::open(const std::string& path, const std::string& titl
   readOnly_ = state == ProjectFileState::kReadOnly || opened->readOnly();
   // A file that cannot be written is shown as it is, not repaired.
   if (!readOnly_) CheckFileFormat(opened.value());
+  // Other users' changes arrive from now on; a reader hears of them too.
+  if (server) opened->listenForChanges();
   database_.emplace(std::move(opened.value()));
-  path_ = path;
+  path_ = database_->path();
   title_ = title;
   auto names = ReadBoringList(*database_);
   borings_ = names.ok() ? std::move(names.value()) : std::vector<std::string>();
   current_ = borings_.empty() ? std::string() : borings_.front();
+  database_->markInUse(current_);
   if (observer_) observer_->onOpened();
   return {};
 }
 
 void ProjectSession::close() {
   if (!database_) return;
+  // Released at once, not whenever the server notices the connection ended:
+  // someone may be waiting to remove the boring.
+  database_->markInUse("");
   database_.reset();
   path_.clear();
   title_.clear();
   readOnly_ = false;
   borings_.clear();
   current_.clear();
+  changedByOthers_.clear();
+  rejoined_ = false;
   if (observer_) observer_->onClosed();
 }
 
 void ProjectSession::setCurrent(const std::string& name) {
   if (name == current_) return;
   current_ = name;
+  markCurrent();
   if (observer_) observer_->onCurrentBoringChanged();
+}
+
+void ProjectSession::markCurrent() {
+  // The windows read the current boring afresh: what others changed
+  // before is in what they read.
+  changedByOthers_.erase(current_);
+  if (database_) database_->markInUse(current_);
 }
 
 db::Status ProjectSession::select(const std::string& name) {
@@ -75,6 +92,7 @@ db::Status ProjectSession::reloadBoringList(const std::optional<std::string>& cu
                                                  : borings_.front();
   const bool changed = next != current_;
   current_ = std::move(next);
+  if (changed) markCurrent();
   if (observer_) {
     observer_->onBoringListChanged();
     if (changed) observer_->onCurrentBoringChanged();
@@ -87,9 +105,16 @@ BoringChange ProjectSession::refuseWrite() const {
   return {BoringChange::Outcome::kReadOnly, {}};
 }
 
+void ProjectSession::readListOfOthers() {
+  // Others may have taken the name since the list was read.
+  if (isServer()) reloadBoringList();
+}
+
 BoringChange ProjectSession::addBoring(const std::string& name) {
   if (!database_ || readOnly_) return refuseWrite();
+  if (db::Status s = reconnectIfLost(); !s.ok()) return {BoringChange::Outcome::kFailed, s};
   if (!IsUsableBoringName(name)) return {BoringChange::Outcome::kIgnored, {}};
+  readListOfOthers();
   if (boringExists(name)) return {BoringChange::Outcome::kExists, {}};
   if (db::Status s = CreateBoringRow(*database_, name); !s.ok())
     return {BoringChange::Outcome::kFailed, s};
@@ -100,6 +125,8 @@ BoringChange ProjectSession::addBoring(const std::string& name) {
 BoringChange ProjectSession::copyBoring(const std::string& source, const std::string& target,
                                         const CopyWhat& what) {
   if (!database_ || readOnly_) return refuseWrite();
+  if (db::Status s = reconnectIfLost(); !s.ok()) return {BoringChange::Outcome::kFailed, s};
+  readListOfOthers();
   if (boringExists(target)) return {BoringChange::Outcome::kExists, {}};
   if (db::Status s = CopyBoringTables(*database_, source, target, what); !s.ok())
     return {BoringChange::Outcome::kFailed, s};
@@ -109,10 +136,13 @@ BoringChange ProjectSession::copyBoring(const std::string& source, const std::st
 
 BoringChange ProjectSession::removeBoring(const std::string& name) {
   if (!database_ || readOnly_) return refuseWrite();
+  if (db::Status s = reconnectIfLost(); !s.ok()) return {BoringChange::Outcome::kFailed, s};
   if (std::find(borings_.begin(), borings_.end(), name) == borings_.end())
     return {BoringChange::Outcome::kNoProject, {}};
-  if (db::Status s = DeleteBoringRows(*database_, name); !s.ok())
-    return {BoringChange::Outcome::kFailed, s};
+  std::vector<std::string> users;
+  if (db::Status s = DeleteBoringRows(*database_, name, &users); !s.ok())
+    return {users.empty() ? BoringChange::Outcome::kFailed : BoringChange::Outcome::kInUse, s,
+            users};
   // The first remaining boring, not the one that happened to be current.
   current_.clear();
   reloadBoringList();
@@ -144,9 +174,54 @@ std::optional<SampleLabels> ProjectSession::projectLabels() const {
 db::Status ProjectSession::writeProjectLabels(const SampleLabels& labels) {
   if (!database_ || readOnly_)
     return db::Status::error(db::ErrorCode::kReadOnly, "The project cannot be written.");
+  if (db::Status s = reconnectIfLost(); !s.ok()) return s;
   if (!WriteProjectLabels(*database_, labels))
     return db::Status::error(db::ErrorCode::kGeneric, "The labels could not be written.");
   return {};
+}
+
+std::vector<std::string> ProjectSession::othersUsing(const std::string& name) const {
+  if (!database_) return {};
+  auto users = database_->usersOf(name);
+  return users.ok() ? std::move(users.value()) : std::vector<std::string>();
+}
+
+int ProjectSession::changeSocket() const {
+  return database_ ? database_->changeSocket() : -1;
+}
+
+ProjectSession::OthersChanges ProjectSession::takeOthersChanges() {
+  OthersChanges changes;
+  if (!database_) return changes;
+  if (std::exchange(rejoined_, false)) {
+    changes.boringList = true;
+    changes.currentMayGo = true;
+  }
+  for (const db::TableChange& c : database_->takeChanges()) {
+    if (c.keysChanged && c.table == "Boring Information") {
+      changes.boringList = true;
+      changes.currentMayGo = changes.currentMayGo || c.key == current_;
+    }
+    changes.borings.insert(c.key);
+  }
+  return changes;
+}
+
+void ProjectSession::applyOthersChanges(const OthersChanges& changes) {
+  if (!database_ || changes.empty()) return;
+  changedByOthers_.insert(changes.borings.begin(), changes.borings.end());
+  if (changes.boringList) reloadBoringList(current_);
+  if (!changes.borings.empty() && observer_) observer_->onChangedByOthers();
+}
+
+db::Status ProjectSession::reconnectIfLost() {
+  if (!database_ || !database_->connectionLost()) return {};
+  db::Status s = database_->reconnect();
+  if (!s.ok()) return s;
+  readOnly_ = database_->readOnly();
+  rejoined_ = true;
+  // The boring may have become current while the server was away.
+  return database_->markInUse(current_);
 }
 
 }  // namespace sq::project

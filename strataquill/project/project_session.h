@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,10 +21,15 @@ struct BoringChange {
     kExists,     // the new name is taken
     kReadOnly,   // the project cannot be written
     kNoProject,  // no project is open, or no such boring
+    kInUse,      // other users have the boring open; `users` names them
     kFailed,     // the database refused; `status` says why
   };
-  Outcome outcome = Outcome::kDone;
+  BoringChange(Outcome outcome = Outcome::kDone, db::Status status = {},
+               std::vector<std::string> users = {})
+      : outcome(outcome), status(std::move(status)), users(std::move(users)) {}
+  Outcome outcome;
   db::Status status;
+  std::vector<std::string> users;
   bool done() const { return outcome == Outcome::kDone; }
 };
 
@@ -44,6 +50,18 @@ class ProjectSession {
     // The list changed; the current boring may have changed with it.
     virtual void onBoringListChanged() = 0;
     virtual void onCurrentBoringChanged() = 0;
+    // Other users changed the rows of borings (see changedByOthers).
+    virtual void onChangedByOthers() {}
+  };
+
+  // What other users changed on a server project.
+  struct OthersChanges {
+    bool boringList = false;  // borings were added, renamed or removed
+    // The boring list's change may concern the current boring: it may be
+    // gone once the list is read again.
+    bool currentMayGo = false;
+    std::set<std::string> borings;  // borings whose rows changed
+    bool empty() const { return !boringList && borings.empty(); }
   };
 
   ProjectSession() = default;
@@ -57,10 +75,17 @@ class ProjectSession {
   // boring. A missing file fails with kFileNotFound and a file that is no
   // project with kNotADatabase; nothing of either is written. A file that
   // cannot be written opens read-only and is not repaired.
+  //
+  // `path` may be a server address instead (server_address.h): the server
+  // says whether the project exists and whether this user may change it.
+  // The session then hears of other users' changes (takeOthersChanges) and
+  // marks its current boring as in use, so that no one removes it meanwhile.
   db::Status open(const std::string& path, const std::string& title);
   void close();
 
   bool isOpen() const { return database_.has_value(); }
+  bool isServer() const { return database_ && database_->isServer(); }
+  // The file's path, or the server address without any password.
   const std::string& path() const { return path_; }
   const std::string& title() const { return title_; }
   bool readOnly() const { return readOnly_; }
@@ -90,7 +115,33 @@ class ProjectSession {
   BoringChange copyBoring(const std::string& source, const std::string& target,
                           const CopyWhat& what);
   // Deletes every row of `name`; the first remaining boring becomes current.
+  // A boring that other users have open is refused (kInUse).
   BoringChange removeBoring(const std::string& name);
+  // The other users who have `name` open (server projects only).
+  std::vector<std::string> othersUsing(const std::string& name) const;
+
+  // --- Other users of a server project ---
+
+  // The socket on which other users' changes arrive; -1 for a file, and
+  // while the connection is lost.
+  int changeSocket() const;
+  // What other users changed since the last call; never blocks.
+  OthersChanges takeOthersChanges();
+  // Takes `changes` in: the boring list is read again when it changed (the
+  // current boring stays current while it is listed, else the first one
+  // is), and the borings whose rows changed are remembered.
+  void applyOthersChanges(const OthersChanges& changes);
+  // Whether another user changed the rows of `boring` since it became
+  // current or since the change was forgotten.
+  bool changedByOthers(const std::string& boring) const {
+    return changedByOthers_.count(boring) != 0;
+  }
+  void forgetOthersChange(const std::string& boring) { changedByOthers_.erase(boring); }
+  // Connects again after the connection to the server was lost (the
+  // commands above do so first); nothing to do otherwise. The project's
+  // read-only state is asked again, and the next takeOthersChanges asks
+  // for the boring list to be read again.
+  db::Status reconnectIfLost();
 
   // The rows of `whichTable` (kLithologyTable ...) for `boring`, in the
   // order the grids show them. The boring table's query holds the boring's
@@ -107,6 +158,8 @@ class ProjectSession {
  private:
   BoringChange refuseWrite() const;
   void setCurrent(const std::string& name);
+  void markCurrent();
+  void readListOfOthers();
 
   Observer* observer_ = nullptr;
   std::optional<db::Database> database_;
@@ -115,6 +168,10 @@ class ProjectSession {
   bool readOnly_ = false;
   std::vector<std::string> borings_;
   std::string current_;
+  std::set<std::string> changedByOthers_;
+  // Connected again: what others announced meanwhile went unheard, so the
+  // boring list is read again at the next look.
+  bool rejoined_ = false;
 };
 
 }  // namespace sq::project

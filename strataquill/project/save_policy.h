@@ -26,6 +26,10 @@ class SaveFailureNotice {
   explicit SaveFailureNotice(bool readOnly = false) : readOnly_(readOnly) {}
   // Notes `error`; true when it is to be told.
   bool shouldTell(const std::string& error);
+  // A save went through: the next failure is news again.
+  void succeeded() { last_.clear(); }
+  // Notes a failure that the user has just been shown another way.
+  void note(const std::string& error) { last_ = error; }
   const std::string& lastFailure() const { return last_; }
   bool readOnly() const { return readOnly_; }
 

@@ -12,6 +12,7 @@
 #include "strataquill/db/value.h"
 
 #include "strataquill/db/ascii_case.h"
+#include "strataquill/db/server_address.h"
 #include "strataquill/shell/settings_store.h"
 
 namespace sq::render {
@@ -240,6 +241,11 @@ std::optional<std::string> tokenValue(const BoringData& data, const PlaceholderR
     return data.bottomDepth ? bottom() + " " + field(b, "DepthUnits") : std::string();
   if (token == "<<FILE PATH>>") return run.projectPath;
   if (token == "<<FILE NAME>>") {
+    // A project on a server is called by its name.
+    if (db::isServerAddress(run.projectPath)) {
+      auto address = db::ServerAddress::parse(run.projectPath);
+      return address.ok() ? address->project : run.projectPath;
+    }
     const std::size_t slash = run.projectPath.find_last_of('/');
     return slash == std::string::npos ? run.projectPath : run.projectPath.substr(slash + 1);
   }

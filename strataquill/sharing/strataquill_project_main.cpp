@@ -1,10 +1,12 @@
 // strataquill-project: moves projects between project files and a PostgreSQL
 // server, and lists the projects on a server.
 
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "strataquill/db/project_link.h"
 #include "strataquill/db/server_address.h"
 #include "strataquill/sharing/project_transfer.h"
 
@@ -17,11 +19,14 @@ constexpr const char* kUsageText =
     "Usage: strataquill-project push FILE.sq2 ADDRESS [--replace]\n"
     "       strataquill-project pull ADDRESS -o FILE.sq2 [--force]\n"
     "       strataquill-project list ADDRESS\n"
+    "       strataquill-project link ADDRESS -o FILE.sqp [--force]\n"
     "\n"
     "push copies a project file into a new project on a PostgreSQL server (--replace: drop\n"
     "an existing project of that name first); pull copies a server project into a project\n"
     "file (--force: overwrite an existing file); list names the server's projects. Each\n"
-    "runs in one transaction: all of it or nothing.\n"
+    "runs in one transaction: all of it or nothing. link writes a small file that holds\n"
+    "only the project's address (never a password), which strataquill and strataquill-log\n"
+    "open like a project file.\n"
     "\n"
     "ADDRESS: postgresql://[user@]host[:port]/database?project=NAME, a libpq connection\n"
     "URI with the project's name percent-encoded; passwords come from ~/.pgpass.\n";
@@ -86,6 +91,15 @@ int main(int argc, char** argv) {
     auto r = sq::sharing::pullProject(plain[0], output, force);
     if (!r.ok()) return failed(r.status());
     std::cout << "Pulled " << shown(plain[0]) << " to " << output << " (" << counted(*r) << ").\n";
+    return 0;
+  }
+  if (command == "link" && plain.size() == 1 && !output.empty() && !replace) {
+    if (std::filesystem::exists(output) && !force)
+      return failed(
+          sq::db::Status::error(sq::db::ErrorCode::kTableExists,
+                                "The file " + output + " exists already; it is left as it is."));
+    if (sq::db::Status s = sq::db::WriteProjectLink(output, plain[0]); !s.ok()) return failed(s);
+    std::cout << "Wrote " << output << " for " << shown(plain[0]) << ".\n";
     return 0;
   }
   if (command == "list" && plain.size() == 1 && output.empty() && !replace && !force) {

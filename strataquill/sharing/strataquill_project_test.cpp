@@ -97,6 +97,19 @@ class StrataquillProjectTest : public ::testing::Test {
   void TearDown() override { fs::remove_all(folder_); }
 
   Outcome tool(const std::string& args) { return run(kBin + "/strataquill-project " + args); }
+
+  // The pages of the log strataquill-log prints of `project`, as PNG images.
+  std::vector<std::string> printed(const std::string& project) {
+    const std::string stem = (folder_ / ("log" + std::to_string(++logs_))).string();
+    Outcome log = run(kBin + "/strataquill-log " + quote(project) + " -o " + quote(stem + ".pdf"));
+    EXPECT_EQ(log.status, 0) << log.output;
+    EXPECT_EQ(run("pdftoppm -png -r 40 " + quote(stem + ".pdf") + " " + quote(stem)).status, 0);
+    std::vector<std::string> pages;
+    for (int page = 1; fs::exists(stem + "-" + std::to_string(page) + ".png"); ++page)
+      pages.push_back(readFile(stem + "-" + std::to_string(page) + ".png"));
+    return pages;
+  }
+  int logs_ = 0;
   std::string address() const { return server_->address(project_); }
 
   ScratchPostgres* server_ = nullptr;
@@ -135,20 +148,95 @@ TEST_F(StrataquillProjectTest, PulledCopyPrintsTheSameLogAsTheOriginal) {
   }
 
   // The same pages, pixel for pixel.
-  std::vector<std::vector<std::string>> pages;
-  for (const std::string& project : {kDemo, copy}) {
-    const std::string stem = (folder_ / std::to_string(pages.size())).string();
-    Outcome log = run(kBin + "/strataquill-log " + quote(project) + " -o " + quote(stem + ".pdf"));
-    ASSERT_EQ(log.status, 0) << log.output;
-    ASSERT_EQ(run("pdftoppm -png -r 40 " + quote(stem + ".pdf") + " " + quote(stem)).status, 0);
-    pages.emplace_back();
-    for (int page = 1; fs::exists(stem + "-" + std::to_string(page) + ".png"); ++page)
-      pages.back().push_back(readFile(stem + "-" + std::to_string(page) + ".png"));
-  }
-  ASSERT_EQ(pages[0].size(), 7u);
-  ASSERT_EQ(pages[1].size(), pages[0].size());
-  for (std::size_t i = 0; i < pages[0].size(); ++i)
-    EXPECT_TRUE(pages[0][i] == pages[1][i]) << "page " << i + 1;
+  const std::vector<std::string> original = printed(kDemo), pulled = printed(copy);
+  ASSERT_EQ(original.size(), 7u);
+  ASSERT_EQ(pulled.size(), original.size());
+  for (std::size_t i = 0; i < original.size(); ++i)
+    EXPECT_TRUE(original[i] == pulled[i]) << "page " << i + 1;
+}
+
+TEST_F(StrataquillProjectTest, TheServerProjectPrintsTheSameLogAsTheFile) {
+  // The log names the project where a file's names the file: a project
+  // called as the demo's file prints the very same pages.
+  const std::string demo = server_->address("Demo.sq2");
+  ASSERT_EQ(tool("push " + quote(kDemo) + " " + quote(demo) + " --replace").status, 0);
+  const std::vector<std::string> original = printed(kDemo), server = printed(demo);
+  ASSERT_EQ(original.size(), 7u);
+  ASSERT_EQ(server.size(), original.size());
+  for (std::size_t i = 0; i < original.size(); ++i)
+    EXPECT_TRUE(original[i] == server[i]) << "page " << i + 1;
+
+  // By a link file, whose log is written beside it unless told otherwise.
+  fs::create_directories(folder_ / "links");
+  const std::string link = (folder_ / "links" / "Demo on the server.sqp").string();
+  Outcome made = tool("link " + quote(demo) + " -o " + quote(link));
+  ASSERT_EQ(made.status, 0) << made.output;
+  EXPECT_EQ(made.output, "Wrote " + link + " for " + demo + ".\n");
+  EXPECT_EQ(tool("link " + quote(demo) + " -o " + quote(link)).status, 1) << "not overwritten";
+  Outcome log = run(kBin + "/strataquill-log " + quote(link) + " -b B-1");
+  ASSERT_EQ(log.status, 0) << log.output;
+  EXPECT_NE(
+      log.output.find(" (1 boring) to " + (folder_ / "links" / "Demo on the server.pdf").string()),
+      std::string::npos)
+      << log.output;
+
+  // By its address alone: the project's name, in the current folder.
+  const std::string slashed = server_->address("Depot \"north\"/x");
+  auto logIn = [&](const std::string& folder) {
+    return run("cd " + quote(folder) + " && " + kBin + "/strataquill-log " + quote(slashed) +
+               " -b B-1");
+  };
+  Outcome missing = logIn(folder_.string());
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.output, "strataquill-log: The project " + slashed +
+                                " cannot be opened: Could not find the "
+                                "project 'Depot \"north\"/x' on the server.\n");
+  ASSERT_EQ(tool("push " + quote(kDemo) + " " + quote(slashed) + " --replace").status, 0);
+  Outcome named = logIn(folder_.string());
+  EXPECT_EQ(named.status, 0) << named.output;
+  EXPECT_TRUE(fs::exists(folder_ / "Depot \"north\"_x.pdf")) << named.output;
+  // Its site map too, named after it.
+  Outcome map = run("cd " + quote(folder_.string()) + " && " + kBin + "/strataquill-log " +
+                    quote(slashed) + " --site-map");
+  EXPECT_EQ(map.status, 0) << map.output;
+  EXPECT_TRUE(fs::exists(folder_ / "Depot \"north\"_x.map.pdf")) << map.output;
+}
+
+TEST_F(StrataquillProjectTest, AgsFilesComeFromAndGoIntoServerProjects) {
+  ASSERT_EQ(tool("push " + quote(kDemo) + " " + quote(address())).status, 0);
+  auto ags = [&](const std::string& args) {
+    return run("cd " + quote(folder_.string()) + " && " + kBin + "/strataquill-ags " + args +
+               " </dev/null");
+  };
+  auto counts = [](const Outcome& o) { return o.output.substr(o.output.find(": ")); };
+  const std::string fromFile = (folder_ / "file.ags").string();
+  const Outcome file = ags("export " + quote(kDemo) + " -o " + quote(fromFile));
+  ASSERT_EQ(file.status, 0) << file.output;
+  // By its address, into a file named after the project in the current folder.
+  const Outcome server = ags("export " + quote(address()));
+  ASSERT_EQ(server.status, 0) << server.output;
+  EXPECT_TRUE(server.output.starts_with("Wrote " + project_ + ".ags: ")) << server.output;
+  EXPECT_TRUE(fs::exists(folder_ / (project_ + ".ags")));
+  EXPECT_EQ(counts(server), counts(file));
+
+  // Into an empty server project, which then holds the same borings.
+  const std::string emptyName = "Empty \"one\" O'Neil";
+  const std::string empty = server_->address(emptyName);
+  const Outcome made =
+      tool("push " + quote(kBin + "/File.tpl") + " " + quote(empty) + " --replace");
+  ASSERT_EQ(made.status, 0) << made.output;
+  const Outcome imported = ags("import " + quote(fromFile) + " -o " + quote(empty) + " --yes");
+  ASSERT_EQ(imported.status, 0) << imported.output;
+  EXPECT_TRUE(imported.output.ends_with("Imported into " + emptyName + ".\n")) << imported.output;
+  const Outcome again = ags("export " + quote(empty) + " -o again.ags");
+  ASSERT_EQ(again.status, 0) << again.output;
+  EXPECT_EQ(counts(again), counts(file));
+  // A second import finds nothing new, and a project that is not there is
+  // refused rather than made.
+  EXPECT_EQ(ags("import " + quote(fromFile) + " -o " + quote(empty) + " --yes").status, 1);
+  const Outcome missing =
+      ags("import " + quote(fromFile) + " -o " + quote(server_->address("Nowhere")) + " --yes");
+  EXPECT_EQ(missing.status, 2) << missing.output;
 }
 
 TEST_F(StrataquillProjectTest, NothingIsOverwrittenUnlessAsked) {
@@ -252,6 +340,18 @@ TEST_F(StrataquillProjectTest, ProjectOperationsRunOnTheServer) {
   ASSERT_EQ(copied->recordCount(), 1);
   copied->moveFirst();
   EXPECT_EQ(copied->value("To").value(), sq::db::Value::single(2.5f));
+  // A boring open in another session stays, and says who has it.
+  {
+    sq::project::ProjectSession other;
+    ASSERT_TRUE(other.open(address(), "shared").ok());
+    ASSERT_TRUE(other.select(odd).ok());
+    const sq::project::BoringChange refused = session.removeBoring(odd);
+    EXPECT_EQ(refused.outcome, sq::project::BoringChange::Outcome::kInUse);
+    EXPECT_EQ(refused.users, std::vector<std::string>{ScratchPostgres::kAdmin});
+    EXPECT_EQ(refused.status.message(),
+              "The boring " + odd + " cannot be removed: sqadmin has it open.");
+    EXPECT_EQ(session.boringRows(odd, sq::project::kLithologyTable)->recordCount(), 1);
+  }
   ASSERT_TRUE(session.removeBoring(odd).done());
   EXPECT_EQ(session.borings(), (std::vector<std::string>{"B-10", "b-2", "Copy of " + odd}));
   // Another connection sees what the session wrote.

@@ -170,6 +170,37 @@ TEST_F(BoundGridTest, EditsAfterASaveKeepTheirRows) {
                                                "30|31|added later| | "}));
 }
 
+TEST_F(BoundGridTest, ASaveThatIsNotKeptLeavesEveryEditPending) {
+  type(1, 3, "Clay, stiff");
+  grid_.setActiveCell(2, 1);
+  grid_.deleteRow();
+  type(3, 1, "30");
+  type(3, 2, "31");
+  type(3, 3, "new");
+  const std::vector<std::string> before = table();
+  const std::vector<std::string> edited = shown();
+
+  // The owner's transaction is rolled back after the rows were written.
+  ASSERT_TRUE(database_->beginTransaction().ok());
+  ASSERT_TRUE(grid_.model().submitAll().ok());
+  EXPECT_FALSE(grid_.model().hasPendingEdits());
+  ASSERT_TRUE(database_->rollback().ok());
+  grid_.model().revertSubmit();
+  EXPECT_EQ(table(), before);
+  EXPECT_TRUE(grid_.model().hasPendingEdits());
+  EXPECT_EQ(shown(), edited) << "the grid shows what was typed";
+  EXPECT_TRUE(grid_.model().canUndo()) << "and can take it back";
+
+  // The next save writes all of it, once.
+  ASSERT_TRUE(grid_.model().submitAll().ok());
+  EXPECT_EQ(table(), (std::vector<std::string>{"0|5|Clay, stiff|SM|0 - Solid",
+                                               "10|20|Gravel|SM|0 - Solid", "30|31|new| | "}));
+  type(3, 3, "newer");
+  ASSERT_TRUE(grid_.model().submitAll().ok());
+  EXPECT_EQ(table().back(), "30|31|newer| | ") << "the added row is known by its place";
+  EXPECT_EQ(table().size(), 3u);
+}
+
 TEST_F(BoundGridTest, ClearedCellIsStoredAsOneBlank) {
   type(1, 3, "");
   type(1, 4, "");

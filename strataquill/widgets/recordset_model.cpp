@@ -1,8 +1,10 @@
 #include "strataquill/widgets/recordset_model.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
+#include "strataquill/db/ascii_case.h"
 #include "strataquill/db/value.h"
 
 namespace sq::widgets {
@@ -154,7 +156,7 @@ QString RecordsetModel::valueToWrite(const Row& row, int column) const {
   return text.isEmpty() ? QStringLiteral(" ") : text;
 }
 
-bool RecordsetModel::writeRow(Row& row, std::string& error) {
+bool RecordsetModel::writeRow(Row& row, SaveReport& report) {
   db::Recordset& rs = *rs_;
   const bool adding = row.raw < 0;
   db::Status s = adding ? rs.addNew() : rs.edit();
@@ -172,7 +174,10 @@ bool RecordsetModel::writeRow(Row& row, std::string& error) {
   if (s.ok()) s = rs.update();
   if (!s.ok()) {
     rs.cancelUpdate();
-    if (error.empty()) error = s.message();
+    if (report.error.empty()) {
+      report.error = s.message();
+      report.code = s.code();
+    }
     return false;
   }
   if (adding) {
@@ -186,6 +191,9 @@ bool RecordsetModel::writeRow(Row& row, std::string& error) {
 
 RecordsetModel::SaveReport RecordsetModel::submitAll() {
   SaveReport report;
+  conflicts_.clear();
+  beforeSubmit_ =
+      std::make_unique<BeforeSubmit>(BeforeSubmit{rows_, live_, removed_, rawCount_, undo_, redo_});
   if (!rs_) {
     // Rows typed into a grid whose table could not be opened have nowhere
     // to go; they stay, and the owner is told.
@@ -195,6 +203,7 @@ RecordsetModel::SaveReport RecordsetModel::submitAll() {
     return report;
   }
   db::Recordset& rs = *rs_;
+  rs.clearConflicts();
   std::map<int, Row*> byRaw;
   for (Row& r : rows_)
     if (r.raw >= 0 && r.dirty()) byRaw[r.raw] = &r;
@@ -211,12 +220,15 @@ RecordsetModel::SaveReport RecordsetModel::submitAll() {
           removed_.erase(raw);
         } else {
           ++report.failedRows;
-          if (report.error.empty()) report.error = s.message();
+          if (report.error.empty()) {
+            report.error = s.message();
+            report.code = s.code();
+          }
           stillLive.push_back(raw);
         }
       } else {
         stillLive.push_back(raw);
-        if (auto it = byRaw.find(raw); it != byRaw.end() && !writeRow(*it->second, report.error))
+        if (auto it = byRaw.find(raw); it != byRaw.end() && !writeRow(*it->second, report))
           ++report.failedRows;
       }
       rs.moveNext();
@@ -224,10 +236,109 @@ RecordsetModel::SaveReport RecordsetModel::submitAll() {
     live_ = std::move(stillLive);
   }
   for (Row& r : rows_)
-    if (r.raw < 0 && !blank(r) && !writeRow(r, report.error)) ++report.failedRows;
+    if (r.raw < 0 && !blank(r) && !writeRow(r, report)) ++report.failedRows;
+  collectConflicts();
   // What was saved is no longer an edit that could be taken back.
   forgetHistory();
   return report;
+}
+
+void RecordsetModel::revertSubmit() {
+  if (!beforeSubmit_) return;
+  beginResetModel();
+  BeforeSubmit before = std::move(*beforeSubmit_);
+  beforeSubmit_.reset();
+  rows_ = std::move(before.rows);
+  live_ = std::move(before.live);
+  removed_ = std::move(before.removed);
+  rawCount_ = before.rawCount;
+  undo_ = std::move(before.undo);
+  redo_ = std::move(before.redo);
+  conflicts_.clear();
+  if (rs_) rs_->clearConflicts();
+  endResetModel();
+  emit cellsEdited();
+}
+
+std::vector<QString> RecordsetModel::cellsOf(const std::vector<db::Value>& values) const {
+  std::vector<QString> cells(columns_.size());
+  const std::vector<db::FieldDef>& fields = rs_->fields();
+  for (std::size_t c = 0; c < columns_.size(); ++c)
+    for (std::size_t f = 0; f < fields.size() && f < values.size(); ++f)
+      if (!columns_[c].field.isEmpty() &&
+          db::equalsIgnoreCase(fields[f].name, columns_[c].field.toStdString()))
+        cells[c] = trimBlanks(QString::fromStdString(values[f].toString()));
+  return cells;
+}
+
+int RecordsetModel::rowAt(std::size_t position) const {
+  for (int r = 0; r < dataRowCount(); ++r)
+    if (rows_[r].raw == static_cast<int>(position)) return r;
+  return -1;
+}
+
+void RecordsetModel::collectConflicts() {
+  conflicts_.clear();
+  if (!rs_) return;
+  for (const db::RowConflict& c : rs_->conflicts()) {
+    Conflict conflict;
+    conflict.position = c.position;
+    conflict.row = rowAt(c.position);
+    if (conflict.row >= 0) conflict.mine = rows_[conflict.row].cells;
+    if (c.theirs) conflict.theirs = cellsOf(*c.theirs);
+    conflicts_.push_back(std::move(conflict));
+  }
+}
+
+db::Status RecordsetModel::resolve(std::size_t position, Resolution resolution) {
+  auto it = std::find_if(conflicts_.begin(), conflicts_.end(),
+                         [&](const Conflict& c) { return c.position == position; });
+  if (it == conflicts_.end() || !rs_)
+    return db::Status::error(db::ErrorCode::kItemNotFound, "No such conflict.");
+  // The row as stored now (or its removal) becomes what the row was read as.
+  if (db::Status s = rs_->refreshRow(position); !s.ok()) return s;
+  const int raw = static_cast<int>(position);
+  const int row = rowAt(position);
+  const std::optional<std::vector<QString>> theirs = it->theirs;
+  conflicts_.erase(it);
+  beginResetModel();
+  forgetHistory();
+  auto dropLive = [&] { live_.erase(std::remove(live_.begin(), live_.end(), raw), live_.end()); };
+  if (resolution == Resolution::kKeepMine) {
+    if (row >= 0) {
+      Row& r = rows_[row];
+      if (!theirs) {
+        // They removed it: the row is written anew.
+        r.raw = -1;
+        dropLive();
+      }
+      // The row as shown here is the row that is kept, every cell of it.
+      for (int c = 0; c < columnCount(); ++c) r.changed[c] = !columns_[c].hidden;
+    }
+    // A row removed here stays removed: the next save removes theirs.
+  } else if (!theirs) {
+    if (row >= 0) rows_.erase(rows_.begin() + row);
+    removed_.erase(raw);
+    dropLive();
+  } else {
+    Row r;
+    r.raw = raw;
+    r.cells = *theirs;
+    r.changed.assign(columns_.size(), false);
+    if (row >= 0) {
+      rows_[row] = std::move(r);
+    } else {
+      // Removed here: it comes back after the row read before it.
+      removed_.erase(raw);
+      int at = 0;
+      for (int i = 0; i < dataRowCount(); ++i)
+        if (rows_[i].raw >= 0 && rows_[i].raw < raw) at = i + 1;
+      rows_.insert(rows_.begin() + at, std::move(r));
+    }
+  }
+  endResetModel();
+  emit cellsEdited();
+  return {};
 }
 
 void RecordsetModel::forgetHistory() {

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -135,9 +136,35 @@ class RecordsetModel : public QAbstractTableModel {
   struct SaveReport {
     int failedRows = 0;  // rows that could not be written; their edits stay pending
     std::string error;   // the first failure's reason
+    db::ErrorCode code = db::ErrorCode::kNone;  // the first failure's code
     bool ok() const { return failedRows == 0; }
   };
   SaveReport submitAll();
+  // The owner's transaction around the last submitAll ended without its
+  // writes (rolled back, a lost connection): the rows return to what they
+  // were before it, their edits pending again, as the record set's own rows
+  // return to what the database holds.
+  void revertSubmit();
+
+  // A row that the last submitAll did not write because another user
+  // changed or removed it after it was read (a server project).
+  struct Conflict {
+    std::size_t position = 0;  // the row's place in the record set
+    int row = -1;              // its row here; -1 when it was removed here
+    // The row's cells by column: as shown here (nothing when removed here),
+    // and as the other user left it (nothing when they removed it).
+    std::optional<std::vector<QString>> mine;
+    std::optional<std::vector<QString>> theirs;
+  };
+  const std::vector<Conflict>& conflicts() const { return conflicts_; }
+  enum class Resolution {
+    kKeepMine,    // the next save writes the row as shown here (or removes it)
+    kTakeTheirs,  // the row shows what they left; its edits here are dropped
+  };
+  // Settles the conflict of the row at `position`; it then starts from the
+  // row as stored now, so the next save writes without a conflict unless
+  // someone changes the row again.
+  db::Status resolve(std::size_t position, Resolution resolution);
 
   QString cellText(int row, int column) const;
   // What the user's typing does: the spare row becomes a data row, the cell
@@ -201,11 +228,15 @@ class RecordsetModel : public QAbstractTableModel {
   void remember();
   void forgetHistory();
   void restore(std::vector<Snapshot>& from, std::vector<Snapshot>& to);
+  // The cells of `values` (in the record set's field order) by column.
+  std::vector<QString> cellsOf(const std::vector<db::Value>& values) const;
+  int rowAt(std::size_t position) const;
+  void collectConflicts();
   bool isNumeric(int column) const { return columns_[column].kind == CellKind::kNumber; }
   bool refused(const Row& row, int column) const;
   bool blank(const Row& row) const;
   QString valueToWrite(const Row& row, int column) const;
-  bool writeRow(Row& row, std::string& error);
+  bool writeRow(Row& row, SaveReport& report);
   void materializeUpTo(int row);
 
   std::vector<ColumnSpec> columns_;
@@ -222,11 +253,23 @@ class RecordsetModel : public QAbstractTableModel {
   std::vector<Snapshot> undo_, redo_;
   int group_ = 0;
   bool groupRemembered_ = false;
+  // Everything as it was before the last submitAll.
+  struct BeforeSubmit;
+  std::unique_ptr<BeforeSubmit> beforeSubmit_;
+  std::vector<Conflict> conflicts_;
 };
 
 struct RecordsetModel::Snapshot {
   std::vector<Row> rows;
   std::set<int> removed;
+};
+
+struct RecordsetModel::BeforeSubmit {
+  std::vector<Row> rows;
+  std::vector<int> live;
+  std::set<int> removed;
+  int rawCount = 0;
+  std::vector<Snapshot> undo, redo;
 };
 
 }  // namespace sq::widgets
