@@ -200,11 +200,19 @@ bool notLater(const Fields& a, const Fields& b) {
          std::tie(b.year, b.month, b.day, b.hour, b.minutes, b.seconds);
 }
 
+// The clock the time server reads. std::time() may read a coarser clock that is still in the
+// previous second when this one has moved on.
+std::time_t realtimeSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  return now.tv_sec;
+}
+
 TEST_F(TimeServer, NoServerReadsTheLocalClock) {
   ComPtr<IVexaSystemTime> time;
-  const std::time_t before = std::time(nullptr);
+  const std::time_t before = realtimeSeconds();
   ASSERT_EQ(signature_->GetRFC867Time(nullptr, 0, time.out()), S_OK);
-  const std::time_t after = std::time(nullptr);
+  const std::time_t after = realtimeSeconds();
   // Bracketed by the clock before and after, to the second: right across midnight too.
   const Fields got = read(time.get());
   EXPECT_TRUE(notLater(fieldsOf(systemTimeFromUnix(before)), got));
