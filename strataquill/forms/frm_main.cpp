@@ -271,7 +271,10 @@ void frmMain::CreateNewFormatFile() {
 QMdiSubWindow* frmMain::addChild(QWidget* child) {
   QMdiSubWindow* sub = mdi_->addSubWindow(child);
   sub->setAttribute(Qt::WA_DeleteOnClose);
-  connect(sub, &QObject::destroyed, this, [this] { updateMenus(); });
+  // Queued: while `destroyed` is sent the window is half gone yet still the
+  // area's current one, and the menus would ask it what it holds.
+  connect(
+      sub, &QObject::destroyed, this, [this] { updateMenus(); }, Qt::QueuedConnection);
   return sub;
 }
 

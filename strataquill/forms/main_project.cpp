@@ -99,10 +99,10 @@ bool frmMain::openProject(const std::string& path, const std::string& title) {
   // Not from inside the activation that asked.
   connect(
       file, &frmFile::unloadRequested, this, [this] { unloadDataEntry(); }, Qt::QueuedConnection);
-  connect(sub, &QObject::destroyed, this, [this] {
-    showIntervalProblems(0);
-    updateMenus();
-  });
+  connect(sub, &QObject::destroyed, this, [this] { showIntervalProblems(0); });
+  // Queued, as for every child window: the menus must not look at a half-gone window.
+  connect(
+      sub, &QObject::destroyed, this, [this] { updateMenus(); }, Qt::QueuedConnection);
   sub->showMaximized();
   showIntervalProblems(file->intervalProblems());
   project::RememberRecentProject(session_.path());
