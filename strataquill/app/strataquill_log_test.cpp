@@ -15,6 +15,7 @@
 #include <functional>
 
 #include "strataquill/shell/settings_store.h"
+#include "strataquill/shell/test_command.h"
 #include "strataquill/shell/test_home.h"
 
 namespace {
@@ -22,26 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 const std::string kBin = VEXAMOR_TEST_BIN_DIR;
 
-struct Outcome {
-  int status;
-  std::string output;
-};
-
-Outcome run(const std::string& command) {
-  Outcome r{-1, {}};
-  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-  if (!pipe) return r;
-  std::array<char, 4096> buf;
-  while (std::size_t n = std::fread(buf.data(), 1, buf.size(), pipe))
-    r.output.append(buf.data(), n);
-  const int status = ::pclose(pipe);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
-
-std::string quote(const std::string& s) {
-  return "'" + s + "'";
-}
+using Outcome = sq::CommandOutcome;
 
 // Runs a program on a terminal of its own, as a user at a terminal does.
 // `watch` sees everything the program wrote so far and may type into the
@@ -84,7 +66,7 @@ std::vector<std::string> filesIn(const fs::path& folder) {
 class StrataquillLogTest : public ::testing::Test {
  protected:
   std::string log(const std::string& args) {
-    return kBin + "/strataquill-log " + quote(kBin + "/demo/Demo.sq2") + " " + args;
+    return kBin + "/strataquill-log " + sq::shellQuote(kBin + "/demo/Demo.sq2") + " " + args;
   }
   sq::TestHome home_;
 };
@@ -95,19 +77,22 @@ TEST_F(StrataquillLogTest, DemoProjectBecomesAMultiPageLog) {
                                                        "Borehole & Sons"));
   // Paper as the locale has it, which is what the desktop program starts
   // from as well.
-  Outcome r = run("LC_ALL=en_US.UTF-8 " + log("--output " + quote(pdf)));
+  Outcome r = sq::runCommand("LC_ALL=en_US.UTF-8 " + log("--output " + sq::shellQuote(pdf)));
   ASSERT_EQ(r.status, 0) << r.output;
   EXPECT_NE(r.output.find("Wrote 7 pages (3 borings) to " + pdf), std::string::npos) << r.output;
   EXPECT_EQ(r.output.find("boring 1 of 3"), std::string::npos) << "no progress into a pipe";
 
-  Outcome info = run("pdfinfo " + quote(pdf));
+  Outcome info = sq::runCommand("pdfinfo " + sq::shellQuote(pdf));
   EXPECT_NE(info.output.find("Pages:           7\n"), std::string::npos) << info.output;
   EXPECT_NE(info.output.find("612 x 792 pts (letter)"), std::string::npos) << info.output;
   const std::string a4 = home_.path("demo-a4.pdf");
-  ASSERT_EQ(run("LC_ALL=de_DE.UTF-8 " + log("-b B-1 --output " + quote(a4))).status, 0);
-  EXPECT_NE(run("pdfinfo " + quote(a4)).output.find("595 x 842 pts (A4)"), std::string::npos);
+  ASSERT_EQ(
+      sq::runCommand("LC_ALL=de_DE.UTF-8 " + log("-b B-1 --output " + sq::shellQuote(a4))).status,
+      0);
+  EXPECT_NE(sq::runCommand("pdfinfo " + sq::shellQuote(a4)).output.find("595 x 842 pts (A4)"),
+            std::string::npos);
 
-  Outcome text = run("pdftotext -layout " + quote(pdf) + " -");
+  Outcome text = sq::runCommand("pdftotext -layout " + sq::shellQuote(pdf) + " -");
   ASSERT_EQ(text.status, 0);
   for (const char* expected :
        {"Borehole & Sons", "LOG OF BORING", "MW-1", "Former Kessler Fuel Depot",
@@ -118,11 +103,11 @@ TEST_F(StrataquillLogTest, DemoProjectBecomesAMultiPageLog) {
 
 TEST_F(StrataquillLogTest, TheShippedLayoutsPrintTheProfessionalLogWithALegend) {
   const std::string pdf = home_.path("legend.pdf");
-  Outcome r = run(log("-b B-2 --legend -o " + quote(pdf)));
+  Outcome r = sq::runCommand(log("-b B-2 --legend -o " + sq::shellQuote(pdf)));
   ASSERT_EQ(r.status, 0) << r.output;
   EXPECT_NE(r.output.find("Wrote 4 pages (1 boring)"), std::string::npos)
       << "three pages of log and the legend: " << r.output;
-  Outcome text = run("pdftotext -layout " + quote(pdf) + " -");
+  Outcome text = sq::runCommand("pdftotext -layout " + sq::shellQuote(pdf) + " -");
   ASSERT_EQ(text.status, 0);
   for (const char* expected :
        {"Page 1 of 4", "Page 3 of 4", "Page 4 of 4", "Elev.", " 744.8", " 734.8", "SPT N-Value",
@@ -134,24 +119,25 @@ TEST_F(StrataquillLogTest, TheShippedLayoutsPrintTheProfessionalLogWithALegend) 
   EXPECT_NE(text.output.find("76"), std::string::npos);
 
   // Without the option (and with the classic layouts) no legend is added.
-  Outcome classic =
-      run(log("-b B-2 --no-legend --first-layout " + quote(kBin + "/LogFirstPage (classic).sqf") +
-              " --additional-layout " + quote(kBin + "/LogAdditionalPages (classic).sqf") + " -o " +
-              quote(pdf)));
+  Outcome classic = sq::runCommand(log(
+      "-b B-2 --no-legend --first-layout " + sq::shellQuote(kBin + "/LogFirstPage (classic).sqf") +
+      " --additional-layout " + sq::shellQuote(kBin + "/LogAdditionalPages (classic).sqf") +
+      " -o " + sq::shellQuote(pdf)));
   ASSERT_EQ(classic.status, 0) << classic.output;
   EXPECT_NE(classic.output.find("Wrote 3 pages (1 boring)"), std::string::npos) << classic.output;
-  Outcome old = run("pdftotext -layout " + quote(pdf) + " -");
+  Outcome old = sq::runCommand("pdftotext -layout " + sq::shellQuote(pdf) + " -");
   EXPECT_EQ(old.output.find("LEGEND"), std::string::npos);
   EXPECT_EQ(old.output.find("Page 1 of"), std::string::npos);
 }
 
 TEST_F(StrataquillLogTest, OneBoringWithOtherNumbers) {
   const std::string pdf = home_.path("b1.pdf");
-  Outcome r = run(
-      log("-b B-1 --units-first 100 --units-additional 100 --major 10 --minor 2 -o " + quote(pdf)));
+  Outcome r = sq::runCommand(
+      log("-b B-1 --units-first 100 --units-additional 100 --major 10 --minor 2 -o " +
+          sq::shellQuote(pdf)));
   ASSERT_EQ(r.status, 0) << r.output;
   EXPECT_NE(r.output.find("Wrote 1 page (1 boring)"), std::string::npos) << r.output;
-  Outcome text = run("pdftotext -layout " + quote(pdf) + " -");
+  Outcome text = sq::runCommand("pdftotext -layout " + sq::shellQuote(pdf) + " -");
   EXPECT_NE(text.output.find("90"), std::string::npos) << "labels every 10 down to 100";
   EXPECT_EQ(text.output.find("95"), std::string::npos);
   EXPECT_EQ(text.output.find("MW-1"), std::string::npos);
@@ -216,27 +202,29 @@ TEST_F(StrataquillLogTest, BadInputIsRefusedWithAReason) {
   };
   std::ofstream(home_.path("junk.sq2")) << std::string(5000, 'x');
   const std::vector<Case> cases = {
-      {"-b nobody -o " + quote(pdf), 1, "no boring named \"nobody\""},
-      {"--units-first 0 -o " + quote(pdf), 1, "must be greater than 0"},
-      {"--major -5 -o " + quote(pdf), 1, "major tick interval must be greater than 0"},
-      {"--first-layout /missing.sqf -o " + quote(pdf), 1, "/missing.sqf does not exist"},
-      {"--scale wide -o " + quote(pdf), 2, "--scale needs a number"},
-      {"-o " + quote("/no/such/folder/x.pdf"), 1, "Cannot write /no/such/folder/x.pdf"},
+      {"-b nobody -o " + sq::shellQuote(pdf), 1, "no boring named \"nobody\""},
+      {"--units-first 0 -o " + sq::shellQuote(pdf), 1, "must be greater than 0"},
+      {"--major -5 -o " + sq::shellQuote(pdf), 1, "major tick interval must be greater than 0"},
+      {"--first-layout /missing.sqf -o " + sq::shellQuote(pdf), 1, "/missing.sqf does not exist"},
+      {"--scale wide -o " + sq::shellQuote(pdf), 2, "--scale needs a number"},
+      {"-o " + sq::shellQuote("/no/such/folder/x.pdf"), 1, "Cannot write /no/such/folder/x.pdf"},
   };
   for (const Case& c : cases) {
-    Outcome r = run(log(c.args));
+    Outcome r = sq::runCommand(log(c.args));
     EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.output;
     EXPECT_NE(r.output.find(c.message), std::string::npos) << c.args << "\n" << r.output;
   }
-  Outcome missing = run(kBin + "/strataquill-log " + quote(home_.path("gone.sq2")));
+  Outcome missing =
+      sq::runCommand(kBin + "/strataquill-log " + sq::shellQuote(home_.path("gone.sq2")));
   EXPECT_EQ(missing.status, 1);
   EXPECT_NE(missing.output.find("does not exist"), std::string::npos);
-  Outcome junk = run(kBin + "/strataquill-log " + quote(home_.path("junk.sq2")));
+  Outcome junk =
+      sq::runCommand(kBin + "/strataquill-log " + sq::shellQuote(home_.path("junk.sq2")));
   EXPECT_EQ(junk.status, 1);
   EXPECT_NE(junk.output.find("cannot be opened"), std::string::npos) << junk.output;
   EXPECT_FALSE(fs::exists(pdf));
 
-  Outcome help = run(kBin + "/strataquill-log --help");
+  Outcome help = sq::runCommand(kBin + "/strataquill-log --help");
   EXPECT_EQ(help.status, 0);
   for (const char* option :
        {"--boring", "--output", "--first-layout", "--additional-layout", "--units-first",
@@ -246,14 +234,14 @@ TEST_F(StrataquillLogTest, BadInputIsRefusedWithAReason) {
 
 TEST_F(StrataquillLogTest, SiteMapAndSectionOfTheDemo) {
   const std::string map = home_.path("map.pdf");
-  Outcome r =
-      run("LC_ALL=en_US.UTF-8 " + log("--site-map --section B-1,MW-1,B-2 -o " + quote(map)));
+  Outcome r = sq::runCommand("LC_ALL=en_US.UTF-8 " +
+                             log("--site-map --section B-1,MW-1,B-2 -o " + sq::shellQuote(map)));
   ASSERT_EQ(r.status, 0) << r.output;
   EXPECT_NE(r.output.find("Wrote 1 page to " + map), std::string::npos) << r.output;
-  EXPECT_NE(run("pdfinfo " + quote(map)).output.find("792 x 612 pts (letter)"),
+  EXPECT_NE(sq::runCommand("pdfinfo " + sq::shellQuote(map)).output.find("792 x 612 pts (letter)"),
             std::string::npos)
       << "Letter, landscape";
-  Outcome text = run("pdftotext -layout " + quote(map) + " -");
+  Outcome text = sq::runCommand("pdftotext -layout " + sq::shellQuote(map) + " -");
   for (const char* expected : {"SITE MAP", "B-1", "B-2", "MW-1", "EASTING (FT)", "Soil boring",
                                "Monitoring well", "Coordinates: Northing/Easting, Feet.",
                                "Page 1 of 1", "2291-014", "section line B-1 - MW-1 - B-2",
@@ -261,20 +249,21 @@ TEST_F(StrataquillLogTest, SiteMapAndSectionOfTheDemo) {
     EXPECT_NE(text.output.find(expected), std::string::npos) << expected;
 
   const std::string section = home_.path("section.pdf");
-  r = run(log("--section B-1,MW-1,B-2 --paper a4 -o " + quote(section)));
+  r = sq::runCommand(log("--section B-1,MW-1,B-2 --paper a4 -o " + sq::shellQuote(section)));
   ASSERT_EQ(r.status, 0) << r.output;
-  EXPECT_NE(run("pdfinfo " + quote(section)).output.find("842 x 595 pts (A4)"),
+  EXPECT_NE(sq::runCommand("pdfinfo " + sq::shellQuote(section)).output.find("842 x 595 pts (A4)"),
             std::string::npos);
-  text = run("pdftotext -layout " + quote(section) + " -");
+  text = sq::runCommand("pdftotext -layout " + sq::shellQuote(section) + " -");
   for (const char* expected : {"GEOLOGIC CROSS-SECTION", "B-1 - MW-1 - B-2", "TD 65 ft",
                                "TD 112 ft", "LEGEND", "CL - Lean clay", "Static water level",
                                "VERTICAL EXAGGERATION", "DISTANCE ALONG SECTION (FT)"})
     EXPECT_NE(text.output.find(expected), std::string::npos) << expected;
 
   // Projected onto the line B-1 - B-2, at an exaggeration of 5.
-  r = run(log("--section B-1,MW-1,B-2 --projected --exaggeration 5 -o " + quote(section)));
+  r = sq::runCommand(
+      log("--section B-1,MW-1,B-2 --projected --exaggeration 5 -o " + sq::shellQuote(section)));
   ASSERT_EQ(r.status, 0) << r.output;
-  text = run("pdftotext -layout " + quote(section) + " -");
+  text = sq::runCommand("pdftotext -layout " + sq::shellQuote(section) + " -");
   EXPECT_NE(text.output.find("DISTANCE ALONG THE LINE B-1 - B-2"), std::string::npos);
   EXPECT_NE(text.output.find("VERTICAL EXAGGERATION 5.0"), std::string::npos) << text.output;
   EXPECT_NE(text.output.find("ft NE of line"), std::string::npos) << "MW-1 lies off the line";
@@ -288,21 +277,21 @@ TEST_F(StrataquillLogTest, FiguresRefuseBadInputWithAReason) {
     std::string message;
   };
   const std::vector<Case> cases = {
-      {"--section B-1 -o " + quote(pdf), 1, "A section needs at least two borings."},
-      {"--section B-1,B-9 -o " + quote(pdf), 1,
+      {"--section B-1 -o " + sq::shellQuote(pdf), 1, "A section needs at least two borings."},
+      {"--section B-1,B-9 -o " + sq::shellQuote(pdf), 1,
        "The section cannot be drawn:\nB-9: no such boring in the project."},
-      {"--section B-1,B-1 -o " + quote(pdf), 1, "B-1: chosen twice."},
-      {"--section B-1,B-2 --exaggeration tall -o " + quote(pdf), 2,
+      {"--section B-1,B-1 -o " + sq::shellQuote(pdf), 1, "B-1: chosen twice."},
+      {"--section B-1,B-2 --exaggeration tall -o " + sq::shellQuote(pdf), 2,
        "--exaggeration needs a number above 0."},
-      {"--site-map --paper a5 -o " + quote(pdf), 2, "--paper is letter or a4."},
+      {"--site-map --paper a5 -o " + sq::shellQuote(pdf), 2, "--paper is letter or a4."},
   };
   for (const Case& c : cases) {
-    Outcome r = run(log(c.args));
+    Outcome r = sq::runCommand(log(c.args));
     EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.output;
     EXPECT_NE(r.output.find(c.message), std::string::npos) << c.args << "\n" << r.output;
   }
   EXPECT_FALSE(fs::exists(pdf));
-  Outcome help = run(kBin + "/strataquill-log --help");
+  Outcome help = sq::runCommand(kBin + "/strataquill-log --help");
   for (const char* option : {"--site-map", "--section", "--projected", "--exaggeration", "--paper"})
     EXPECT_NE(help.output.find(option), std::string::npos) << option;
 }

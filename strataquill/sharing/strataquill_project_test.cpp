@@ -18,6 +18,7 @@
 #include "strataquill/project/borings.h"
 #include "strataquill/project/project_schema.h"
 #include "strataquill/project/project_session.h"
+#include "strataquill/shell/test_command.h"
 
 namespace {
 
@@ -28,27 +29,7 @@ using sq::testing::ScratchPostgres;
 const std::string kBin = VEXAMOR_TEST_BIN_DIR;
 const std::string kDemo = kBin + "/demo/Demo.sq2";
 
-struct Outcome {
-  int status = -1;
-  std::string output;
-};
-
-std::string quote(const std::string& s) {
-  std::string out = "'";
-  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
-
-Outcome run(const std::string& command) {
-  Outcome r;
-  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-  if (!pipe) return r;
-  std::array<char, 4096> buf;
-  while (std::size_t n = std::fread(buf.data(), 1, buf.size(), pipe)) r.output.append(buf.data(), n);
-  const int status = ::pclose(pipe);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
+using Outcome = sq::CommandOutcome;
 
 std::string readFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -96,14 +77,20 @@ class StrataquillProjectTest : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(folder_); }
 
-  Outcome tool(const std::string& args) { return run(kBin + "/strataquill-project " + args); }
+  Outcome tool(const std::string& args) {
+    return sq::runCommand(kBin + "/strataquill-project " + args);
+  }
 
   // The pages of the log strataquill-log prints of `project`, as PNG images.
   std::vector<std::string> printed(const std::string& project) {
     const std::string stem = (folder_ / ("log" + std::to_string(++logs_))).string();
-    Outcome log = run(kBin + "/strataquill-log " + quote(project) + " -o " + quote(stem + ".pdf"));
+    Outcome log = sq::runCommand(kBin + "/strataquill-log " + sq::shellQuote(project) + " -o " +
+                                 sq::shellQuote(stem + ".pdf"));
     EXPECT_EQ(log.status, 0) << log.output;
-    EXPECT_EQ(run("pdftoppm -png -r 40 " + quote(stem + ".pdf") + " " + quote(stem)).status, 0);
+    EXPECT_EQ(sq::runCommand("pdftoppm -png -r 40 " + sq::shellQuote(stem + ".pdf") + " " +
+                             sq::shellQuote(stem))
+                  .status,
+              0);
     std::vector<std::string> pages;
     for (int page = 1; fs::exists(stem + "-" + std::to_string(page) + ".png"); ++page)
       pages.push_back(readFile(stem + "-" + std::to_string(page) + ".png"));
@@ -118,7 +105,7 @@ class StrataquillProjectTest : public ::testing::Test {
 };
 
 TEST_F(StrataquillProjectTest, PushedDemoReadsBackTableForTable) {
-  Outcome push = tool("push " + quote(kDemo) + " " + quote(address()));
+  Outcome push = tool("push " + sq::shellQuote(kDemo) + " " + sq::shellQuote(address()));
   ASSERT_EQ(push.status, 0) << push.output;
   EXPECT_NE(push.output.find("Pushed " + kDemo + " to "), std::string::npos) << push.output;
   EXPECT_NE(push.output.find("(6 tables, "), std::string::npos) << push.output;
@@ -128,17 +115,17 @@ TEST_F(StrataquillProjectTest, PushedDemoReadsBackTableForTable) {
   ASSERT_TRUE(file.ok() && server.ok()) << server.status().message();
   expectSameTables(*file, *server);
 
-  Outcome list = tool("list " + quote(server_->address("")));
+  Outcome list = tool("list " + sq::shellQuote(server_->address("")));
   ASSERT_EQ(list.status, 0) << list.output;
   EXPECT_NE(list.output.find(project_ + "\n"), std::string::npos) << list.output;
 }
 
 TEST_F(StrataquillProjectTest, PulledCopyPrintsTheSameLogAsTheOriginal) {
-  ASSERT_EQ(tool("push " + quote(kDemo) + " " + quote(address())).status, 0);
+  ASSERT_EQ(tool("push " + sq::shellQuote(kDemo) + " " + sq::shellQuote(address())).status, 0);
   // The log prints the project's file name: the copy keeps it, in a folder of its own.
   fs::create_directories(folder_ / "field copy");
   const std::string copy = (folder_ / "field copy" / "Demo.sq2").string();
-  Outcome pull = tool("pull " + quote(address()) + " -o " + quote(copy));
+  Outcome pull = tool("pull " + sq::shellQuote(address()) + " -o " + sq::shellQuote(copy));
   ASSERT_EQ(pull.status, 0) << pull.output;
   EXPECT_NE(pull.output.find("Pulled "), std::string::npos) << pull.output;
   {
@@ -159,7 +146,8 @@ TEST_F(StrataquillProjectTest, TheServerProjectPrintsTheSameLogAsTheFile) {
   // The log names the project where a file's names the file: a project
   // called as the demo's file prints the very same pages.
   const std::string demo = server_->address("Demo.sq2");
-  ASSERT_EQ(tool("push " + quote(kDemo) + " " + quote(demo) + " --replace").status, 0);
+  ASSERT_EQ(
+      tool("push " + sq::shellQuote(kDemo) + " " + sq::shellQuote(demo) + " --replace").status, 0);
   const std::vector<std::string> original = printed(kDemo), server = printed(demo);
   ASSERT_EQ(original.size(), 7u);
   ASSERT_EQ(server.size(), original.size());
@@ -169,11 +157,12 @@ TEST_F(StrataquillProjectTest, TheServerProjectPrintsTheSameLogAsTheFile) {
   // By a link file, whose log is written beside it unless told otherwise.
   fs::create_directories(folder_ / "links");
   const std::string link = (folder_ / "links" / "Demo on the server.sqp").string();
-  Outcome made = tool("link " + quote(demo) + " -o " + quote(link));
+  Outcome made = tool("link " + sq::shellQuote(demo) + " -o " + sq::shellQuote(link));
   ASSERT_EQ(made.status, 0) << made.output;
   EXPECT_EQ(made.output, "Wrote " + link + " for " + demo + ".\n");
-  EXPECT_EQ(tool("link " + quote(demo) + " -o " + quote(link)).status, 1) << "not overwritten";
-  Outcome log = run(kBin + "/strataquill-log " + quote(link) + " -b B-1");
+  EXPECT_EQ(tool("link " + sq::shellQuote(demo) + " -o " + sq::shellQuote(link)).status, 1)
+      << "not overwritten";
+  Outcome log = sq::runCommand(kBin + "/strataquill-log " + sq::shellQuote(link) + " -b B-1");
   ASSERT_EQ(log.status, 0) << log.output;
   EXPECT_NE(
       log.output.find(" (1 boring) to " + (folder_ / "links" / "Demo on the server.pdf").string()),
@@ -183,37 +172,39 @@ TEST_F(StrataquillProjectTest, TheServerProjectPrintsTheSameLogAsTheFile) {
   // By its address alone: the project's name, in the current folder.
   const std::string slashed = server_->address("Depot \"north\"/x");
   auto logIn = [&](const std::string& folder) {
-    return run("cd " + quote(folder) + " && " + kBin + "/strataquill-log " + quote(slashed) +
-               " -b B-1");
+    return sq::runCommand("cd " + sq::shellQuote(folder) + " && " + kBin + "/strataquill-log " +
+                          sq::shellQuote(slashed) + " -b B-1");
   };
   Outcome missing = logIn(folder_.string());
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.output, "strataquill-log: The project " + slashed +
                                 " cannot be opened: Could not find the "
                                 "project 'Depot \"north\"/x' on the server.\n");
-  ASSERT_EQ(tool("push " + quote(kDemo) + " " + quote(slashed) + " --replace").status, 0);
+  ASSERT_EQ(
+      tool("push " + sq::shellQuote(kDemo) + " " + sq::shellQuote(slashed) + " --replace").status,
+      0);
   Outcome named = logIn(folder_.string());
   EXPECT_EQ(named.status, 0) << named.output;
   EXPECT_TRUE(fs::exists(folder_ / "Depot \"north\"_x.pdf")) << named.output;
   // Its site map too, named after it.
-  Outcome map = run("cd " + quote(folder_.string()) + " && " + kBin + "/strataquill-log " +
-                    quote(slashed) + " --site-map");
+  Outcome map = sq::runCommand("cd " + sq::shellQuote(folder_.string()) + " && " + kBin +
+                               "/strataquill-log " + sq::shellQuote(slashed) + " --site-map");
   EXPECT_EQ(map.status, 0) << map.output;
   EXPECT_TRUE(fs::exists(folder_ / "Depot \"north\"_x.map.pdf")) << map.output;
 }
 
 TEST_F(StrataquillProjectTest, AgsFilesComeFromAndGoIntoServerProjects) {
-  ASSERT_EQ(tool("push " + quote(kDemo) + " " + quote(address())).status, 0);
+  ASSERT_EQ(tool("push " + sq::shellQuote(kDemo) + " " + sq::shellQuote(address())).status, 0);
   auto ags = [&](const std::string& args) {
-    return run("cd " + quote(folder_.string()) + " && " + kBin + "/strataquill-ags " + args +
-               " </dev/null");
+    return sq::runCommand("cd " + sq::shellQuote(folder_.string()) + " && " + kBin +
+                          "/strataquill-ags " + args + " </dev/null");
   };
   auto counts = [](const Outcome& o) { return o.output.substr(o.output.find(": ")); };
   const std::string fromFile = (folder_ / "file.ags").string();
-  const Outcome file = ags("export " + quote(kDemo) + " -o " + quote(fromFile));
+  const Outcome file = ags("export " + sq::shellQuote(kDemo) + " -o " + sq::shellQuote(fromFile));
   ASSERT_EQ(file.status, 0) << file.output;
   // By its address, into a file named after the project in the current folder.
-  const Outcome server = ags("export " + quote(address()));
+  const Outcome server = ags("export " + sq::shellQuote(address()));
   ASSERT_EQ(server.status, 0) << server.output;
   EXPECT_TRUE(server.output.starts_with("Wrote " + project_ + ".ags: ")) << server.output;
   EXPECT_TRUE(fs::exists(folder_ / (project_ + ".ags")));
@@ -222,42 +213,49 @@ TEST_F(StrataquillProjectTest, AgsFilesComeFromAndGoIntoServerProjects) {
   // Into an empty server project, which then holds the same borings.
   const std::string emptyName = "Empty \"one\" O'Neil";
   const std::string empty = server_->address(emptyName);
-  const Outcome made =
-      tool("push " + quote(kBin + "/File.tpl") + " " + quote(empty) + " --replace");
+  const Outcome made = tool("push " + sq::shellQuote(kBin + "/File.tpl") + " " +
+                            sq::shellQuote(empty) + " --replace");
   ASSERT_EQ(made.status, 0) << made.output;
-  const Outcome imported = ags("import " + quote(fromFile) + " -o " + quote(empty) + " --yes");
+  const Outcome imported =
+      ags("import " + sq::shellQuote(fromFile) + " -o " + sq::shellQuote(empty) + " --yes");
   ASSERT_EQ(imported.status, 0) << imported.output;
   EXPECT_TRUE(imported.output.ends_with("Imported into " + emptyName + ".\n")) << imported.output;
-  const Outcome again = ags("export " + quote(empty) + " -o again.ags");
+  const Outcome again = ags("export " + sq::shellQuote(empty) + " -o again.ags");
   ASSERT_EQ(again.status, 0) << again.output;
   EXPECT_EQ(counts(again), counts(file));
   // A second import finds nothing new, and a project that is not there is
   // refused rather than made.
-  EXPECT_EQ(ags("import " + quote(fromFile) + " -o " + quote(empty) + " --yes").status, 1);
-  const Outcome missing =
-      ags("import " + quote(fromFile) + " -o " + quote(server_->address("Nowhere")) + " --yes");
+  EXPECT_EQ(
+      ags("import " + sq::shellQuote(fromFile) + " -o " + sq::shellQuote(empty) + " --yes").status,
+      1);
+  const Outcome missing = ags("import " + sq::shellQuote(fromFile) + " -o " +
+                              sq::shellQuote(server_->address("Nowhere")) + " --yes");
   EXPECT_EQ(missing.status, 2) << missing.output;
 }
 
 TEST_F(StrataquillProjectTest, NothingIsOverwrittenUnlessAsked) {
-  ASSERT_EQ(tool("push " + quote(kDemo) + " " + quote(address())).status, 0);
-  Outcome again = tool("push " + quote(kDemo) + " " + quote(address()));
+  ASSERT_EQ(tool("push " + sq::shellQuote(kDemo) + " " + sq::shellQuote(address())).status, 0);
+  Outcome again = tool("push " + sq::shellQuote(kDemo) + " " + sq::shellQuote(address()));
   EXPECT_EQ(again.status, 1);
   EXPECT_EQ(again.output, "strataquill-project: The project '" + project_ +
                               "' already exists on the server.\n");
-  EXPECT_EQ(tool("push " + quote(kDemo) + " " + quote(address()) + " --replace").status, 0);
+  EXPECT_EQ(
+      tool("push " + sq::shellQuote(kDemo) + " " + sq::shellQuote(address()) + " --replace").status,
+      0);
   auto server = Database::open(address());
   ASSERT_TRUE(server.ok());
   EXPECT_EQ(server->openRecordset("Boring Information")->recordCount(), 3) << "replaced, not added";
 
   const std::string copy = (folder_ / "copy.sq2").string();
   std::ofstream(copy) << "mine";
-  Outcome pull = tool("pull " + quote(address()) + " -o " + quote(copy));
+  Outcome pull = tool("pull " + sq::shellQuote(address()) + " -o " + sq::shellQuote(copy));
   EXPECT_EQ(pull.status, 1);
   EXPECT_EQ(pull.output, "strataquill-project: The file " + copy +
                              " exists already; it is left as it is.\n");
   EXPECT_EQ(readFile(copy), "mine");
-  EXPECT_EQ(tool("pull " + quote(address()) + " -o " + quote(copy) + " --force").status, 0);
+  EXPECT_EQ(
+      tool("pull " + sq::shellQuote(address()) + " -o " + sq::shellQuote(copy) + " --force").status,
+      0);
   EXPECT_TRUE(Database::open(copy).ok());
   EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 1)
       << "no partial file is left behind";
@@ -276,7 +274,7 @@ TEST_F(StrataquillProjectTest, APushThatFailsLeavesNoProject) {
     ASSERT_TRUE(
         db->execute("INSERT INTO [Sample Information] (BoringName) VALUES (\"far too long\")").ok());
   }
-  Outcome push = tool("push " + quote(file) + " " + quote(address()));
+  Outcome push = tool("push " + sq::shellQuote(file) + " " + sq::shellQuote(address()));
   EXPECT_EQ(push.status, 1);
   EXPECT_NE(push.output.find("Table 'Sample Information': The field is too small"),
             std::string::npos)
@@ -284,16 +282,17 @@ TEST_F(StrataquillProjectTest, APushThatFailsLeavesNoProject) {
   auto server = Database::open(address());
   EXPECT_EQ(server.status().code(), sq::db::ErrorCode::kFileNotFound);
 
-  Outcome pull = tool("pull " + quote(address()) + " -o " + quote((folder_ / "x.sq2").string()));
+  Outcome pull = tool("pull " + sq::shellQuote(address()) + " -o " +
+                      sq::shellQuote((folder_ / "x.sq2").string()));
   EXPECT_EQ(pull.status, 1);
   EXPECT_EQ(pull.output, "strataquill-project: Could not find the project '" + project_ +
                              "' on the server.\n");
-  EXPECT_EQ(tool("pull " + quote(address())).status, 2) << "no -o";
+  EXPECT_EQ(tool("pull " + sq::shellQuote(address())).status, 2) << "no -o";
   Outcome help = tool("--help");
   EXPECT_EQ(help.status, 0);
   EXPECT_TRUE(help.output.starts_with("Usage: strataquill-project push FILE.sq2 ADDRESS"))
       << help.output;
-  EXPECT_EQ(tool("push " + quote(file) + " /tmp/not-an-address").status, 1);
+  EXPECT_EQ(tool("push " + sq::shellQuote(file) + " /tmp/not-an-address").status, 1);
 }
 
 }  // namespace
